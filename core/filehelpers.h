@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Whole-file helpers. Failures are reported as false or null.
+
+// Larger files are refused before anything is allocated.
+inline constexpr uint64_t kMaxWholeFileSize = 0xFFFFFFFEu;
+
+// False for a null or empty path, a directory or anything that cannot be
+// opened for reading.
+bool FileExists(const char* path);
+
+// The whole regular file followed by one NUL, as a heap buffer the caller
+// releases with FreeString; *length (when given) receives the file size.
+char* ReadWholeFile(const char* path, size_t* length = nullptr);
+// The file's text up to its first NUL byte.
+bool ReadFileToString(std::string& text, const char* path);
+
+// Writes length bytes to path, or to path + ".tmp" that then replaces path
+// through CopyOverFile. A failed write leaves no partial file behind.
+bool WriteBytesToFile(const char* path, const void* data, size_t length, bool throughTemporary);
+
+// Makes the destination writable (owner-write bit), atomically replaces it
+// with a copy of the source, then removes the source. False when the copy
+// failed (the destination is then untouched).
+bool CopyOverFile(const char* source, const char* destination);
+
+// The text after the last '\\', '/' or ':'; empty (the path's end) when the
+// path ends with one of them or is empty. Null for a null path.
+const char* FileNamePart(const char* path);
+inline char* FileNamePart(char* path)
+{
+    return const_cast<char*>(FileNamePart(static_cast<const char*>(path)));
+}
