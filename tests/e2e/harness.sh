@@ -1,0 +1,245 @@
+# End-to-end harness: source it from a tests/e2e/test_*.sh script.
+#
+#   . "$(dirname "$0")/harness.sh"
+#   qb_init                       # own X display + icewm, isolated HOME/XDG/TMPDIR
+#   qb_install                    # fresh install folder with quillbox + quillbox.html
+#   qb_start                      # start the installed quillbox in the background
+#   wid=$(qb_wait_window "Enter Password")
+#   qb_type "$wid" "alice"; qb_key "$wid" Return
+#
+# Every process started here is killed and every file removed on exit.
+# Waits poll for a state with a deadline; nothing relies on fixed sleeps.
+
+set -euo pipefail
+
+: "${QUILLBOX_BIN_DIR:?QUILLBOX_BIN_DIR must name the bin folder of a build}"
+if [ -z "${QUILLBOX_SOURCE_DIR:-}" ]; then
+  QUILLBOX_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+fi
+
+QB_TIMEOUT=${QB_TIMEOUT:-30}
+QB_PIDS=()
+QB_TITLE_MAIN="Tarnwell Quillbox"
+QB_HIVE_KEY='HKEY_CURRENT_USER\Software\tarnwell\Tarnwell Quillbox\2.x'
+
+qb_log() { echo "[$(date +%T)] $*" >&2; }
+
+qb_fail() {
+  qb_log "FAIL: $*"
+  if [ -n "${QB_ROOT:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    local shot="${QB_ARTIFACT_DIR:-${TMPDIR:-/tmp}}/e2e-failure-$$.png"
+    import -window root "$shot" 2>/dev/null && qb_log "screen at failure: $shot" || true
+  fi
+  if [ -f "${QB_ROOT:-/nonexistent}/quillbox.log" ]; then
+    qb_log "quillbox output:"; cat "$QB_ROOT/quillbox.log" >&2 || true
+  fi
+  exit 1
+}
+
+qb_cleanup() {
+  local pid
+  for pid in "${QB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${QB_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  if [ -n "${QB_ROOT:-}" ] && [ -d "$QB_ROOT" ]; then
+    rm -rf "$QB_ROOT"
+  fi
+}
+
+# Polls "$@" until it succeeds or QB_TIMEOUT (or $QB_WAIT_TIMEOUT) seconds pass.
+qb_wait_for() {
+  local deadline=$((SECONDS + ${QB_WAIT_TIMEOUT:-$QB_TIMEOUT}))
+  until "$@"; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a free display (chosen by Xvfb itself) and icewm, and gives
+# the test its own HOME, config hives, temporary and runtime folders.
+qb_init() {
+  QB_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/quillbox-e2e.XXXXXX")
+  QB_ARTIFACT_DIR=${QB_ARTIFACT_DIR:-${TMPDIR:-/tmp}}
+  trap qb_cleanup EXIT
+  trap 'exit 130' INT TERM
+
+  export HOME="$QB_ROOT/home"
+  export XDG_CONFIG_HOME="$HOME/.config"
+  export XDG_CONFIG_DIRS="$QB_ROOT/xdg"
+  export XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_RUNTIME_DIR="$QB_ROOT/run"
+  export TMPDIR="$QB_ROOT/tmp"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" "$XDG_DATA_HOME" "$TMPDIR"
+  mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+  unset QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+
+  local display_file="$QB_ROOT/display"
+  : >"$display_file"
+  Xvfb -displayfd 9 -screen 0 "${QB_SCREEN:-1280x1024x24}" -nolisten tcp \
+    9>"$display_file" >>"$QB_ROOT/xvfb.log" 2>&1 &
+  QB_PIDS+=($!)
+  QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$display_file" || qb_fail "Xvfb did not start"
+  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
+  QB_WAIT_TIMEOUT=10 qb_wait_for xdpyinfo >/dev/null 2>&1 || qb_fail "display $DISPLAY not ready"
+
+  icewm >>"$QB_ROOT/icewm.log" 2>&1 &
+  QB_PIDS+=($!)
+  QB_WAIT_TIMEOUT=15 qb_wait_for qb_wm_running || qb_fail "icewm did not start"
+  qb_log "display $DISPLAY ready in $QB_ROOT"
+}
+
+qb_wm_running() {
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# A fresh install folder: real copies (safes live beside the executable).
+# Extra arguments name more files of the bin folder to copy (e.g. quillbox-cli).
+qb_install() {
+  QB_INSTALL="$QB_ROOT/install"
+  mkdir -p "$QB_INSTALL"
+  local name
+  for name in quillbox quillbox.html "$@"; do
+    [ -e "$QUILLBOX_BIN_DIR/$name" ] || qb_fail "missing $QUILLBOX_BIN_DIR/$name"
+    cp "$QUILLBOX_BIN_DIR/$name" "$QB_INSTALL/$name"
+  done
+}
+
+# Starts the installed quillbox (or the program given) in the background;
+# QB_PID names it.
+qb_start() {
+  local program="${1:-$QB_INSTALL/quillbox}"
+  [ $# -gt 0 ] && shift
+  (cd "$QB_INSTALL" && exec "$program" "$@") >>"$QB_ROOT/quillbox.log" 2>&1 &
+  QB_PID=$!
+  QB_PIDS+=("$QB_PID")
+}
+
+qb_process_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# Waits for a process to end and echoes its exit status.
+qb_wait_exit() {
+  local pid=$1
+  qb_wait_for qb_process_gone "$pid" || qb_fail "process $pid did not end"
+  local status=0
+  wait "$pid" 2>/dev/null || status=$?
+  echo "$status"
+}
+
+QB_REGEX_SPECIALS='s/[][\.*^$+?(){}|/]/\\&/g'
+qb_title_regex() {
+  local escaped
+  escaped=$(printf '%s' "$1" | sed "$QB_REGEX_SPECIALS")
+  printf '^%s$' "$escaped"
+}
+
+# Visible windows whose title is exactly $1, one id a line.
+qb_find_windows() {
+  xdotool search --onlyvisible --name "$(qb_title_regex "$1")" 2>/dev/null || true
+}
+
+# Waits until a visible window titled exactly $1 exists; echoes its id.
+qb_wait_window() {
+  local title=$1 ids
+  qb_has_window() { ids=$(qb_find_windows "$title"); [ -n "$ids" ]; }
+  qb_wait_for qb_has_window || qb_fail "no window \"$title\""
+  echo "$ids" | head -n 1
+}
+
+# Waits until no visible window is titled exactly $1.
+qb_wait_no_window() {
+  local title=$1
+  qb_no_window() { [ -z "$(qb_find_windows "$title")" ]; }
+  qb_wait_for qb_no_window || qb_fail "window \"$title\" is still there"
+}
+
+qb_count_windows() { qb_find_windows "$1" | grep -c . || true; }
+
+qb_activate() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+  qb_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+  qb_wait_for qb_focused "$1" || qb_fail "window $1 did not take the focus"
+}
+
+# Types text into window $1 (activated first) through the X test extension.
+qb_type() {
+  qb_activate "$1"
+  xdotool type --delay 15 -- "$2"
+}
+
+# Presses keys (xdotool names: Return, Tab, ctrl+l, alt+f ...) in window $1.
+qb_key() {
+  local wid=$1
+  shift
+  qb_activate "$wid"
+  xdotool key --delay 40 "$@"
+}
+
+# Echoes "X Y WIDTH HEIGHT" of window $1's client area on the screen.
+qb_geometry() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+qb_move() { xdotool windowmove --sync "$1" "$2" "$3"; }
+qb_resize() { xdotool windowsize --sync "$1" "$2" "$3"; }
+
+qb_screenshot() { import -window root "$1"; }
+
+# Integers in the user hive, in the hive file's own text format.
+qb_user_hive() { echo "$XDG_CONFIG_HOME/tarnwell/HKEY_CURRENT_USER.reg"; }
+
+# Writes integer settings before a start: qb_set_setting_int Name value ...
+qb_set_setting_int() {
+  local hive
+  hive=$(qb_user_hive)
+  mkdir -p "$(dirname "$hive")"
+  if [ ! -s "$hive" ]; then
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n' "$QB_HIVE_KEY" >"$hive"
+  fi
+  while [ $# -ge 2 ]; do
+    local value=$(( $2 & 0xffffffff ))
+    printf '"%s"=hex(0):%02x,%02x,%02x,%02x\r\n' "$1" \
+      $((value & 255)) $(((value >> 8) & 255)) $(((value >> 16) & 255)) $(((value >> 24) & 255)) >>"$hive"
+    shift 2
+  done
+}
+
+# Echoes a signed integer setting from the user hive (empty when absent).
+qb_setting_int() {
+  [ -f "$(qb_user_hive)" ] || return 0
+  awk -v name="\"$1\"" '
+    function hex(t) { return index("0123456789abcdef", tolower(t)) - 1 }
+    function byte(t) { return hex(substr(t, 1, 1)) * 16 + hex(substr(t, 2, 1)) }
+    { sub(/\r$/, "") }
+    index($0, name "=") == 1 { line = substr($0, length(name) + 2) }
+    END {
+      if (line ~ /^dword:/) {
+        v = 0; t = substr(line, 7)
+        for (i = 1; i <= length(t); i++) v = v * 16 + hex(substr(t, i, 1))
+      } else if (line ~ /^hex\(0\):/) {
+        split(substr(line, 8), b, ",")
+        v = byte(b[1]) + byte(b[2]) * 256 + byte(b[3]) * 65536 + byte(b[4]) * 16777216
+      } else exit
+      if (v >= 2147483648) v -= 4294967296
+      printf "%d\n", v
+    }' "$(qb_user_hive)"
+}
+
+# Echoes a string setting from the user hive (empty when absent).
+qb_setting_string() {
+  [ -f "$(qb_user_hive)" ] || return 0
+  awk -v name="\"$1\"" '
+    { sub(/\r$/, "") }
+    index($0, name "=\"") == 1 { line = substr($0, length(name) + 3); sub(/"$/, "", line) }
+    END { gsub(/\\\\/, "\\", line); gsub(/\\"/, "\"", line); if (line != "") print line }' "$(qb_user_hive)"
+}
+
+qb_assert_eq() {
+  [ "$1" = "$2" ] || qb_fail "${3:-value}: expected \"$2\", got \"$1\""
+}
