@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings };
+
+// The command line, checked for shape only: the user-name and field rules are
+// the model's and are applied when the command runs.
+struct CliArguments {
+  CliCommand command = CliCommand::kHelp;
+  std::string dir;                  // --dir; empty: beside the executable
+  bool password_stdin = false;      // --password-stdin
+  bool force = false;               // --force (create over an existing safe)
+  bool yes = false;                 // --yes (answer questions with Yes)
+  std::string user;
+  std::vector<size_t> indexes;      // 1-based, as list prints them
+  std::string description;          // add; edit with --description
+  std::string account_user;         // add; edit with --user
+  bool edit_description = false;
+  bool edit_account_user = false;
+  bool edit_password = false;       // edit --password
+  std::string file;                 // import
+};
+
+// False with a one-line reason in error when the command line is malformed.
+bool ParseCliArguments(int argc, const char* const* argv, CliArguments* arguments, std::string* error);
