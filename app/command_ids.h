@@ -1,0 +1,21 @@
+#pragma once
+
+// Menu and accelerator command ids of the main window (menu 111, accelerators 116).
+inline constexpr int kCmdAbout = 40001;
+inline constexpr int kCmdExit = 40002;
+inline constexpr int kCmdSetPassword = 40003;
+inline constexpr int kCmdLogIn = 40004;
+inline constexpr int kCmdLogOut = 40006;
+inline constexpr int kCmdAddEntry = 40007;
+inline constexpr int kCmdDeleteEntries = 40008;
+inline constexpr int kCmdEditEntry = 40009;
+inline constexpr int kCmdDeleteKey = 40010;
+inline constexpr int kCmdLogInKey = 40011;
+inline constexpr int kCmdResideOnTaskbar = 40012;
+inline constexpr int kCmdHideKey = 40013;
+inline constexpr int kCmdHide = 40014;
+inline constexpr int kCmdAddEntryKey = 40015;
+inline constexpr int kCmdSelectAllKey = 40016;
+inline constexpr int kCmdRunAtStartup = 40017;
+inline constexpr int kCmdHelp = 40018;
+inline constexpr int kCmdCheckForUpdates = 40019;

@@ -1,0 +1,22 @@
+#pragma once
+
+// Texts the log-in and entry operations show, written once here so that the
+// dialogs, quillbox-cli and the tests all use the same words.
+inline constexpr char kErrorCaption[] = "ERROR";
+inline constexpr char kInvalidUserNameCaption[] = "Invalid User Name";
+inline constexpr char kInvalidUserNameMessage[] = "Must use only a-z, A-Z and 0-9 for user name";
+inline constexpr char kUserNotFoundMessage[] =
+    "User name could not be found.\r\nPlease re-check user name or create a new user.";
+inline constexpr char kLogInFailedMessage[] = "User could not be logged on.\r\nPlease re-check password";
+inline constexpr char kSafeInUseMessage[] =
+    "This safe is open in another Quillbox.\r\nClose it there first.";
+inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
+inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
+inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
+inline constexpr char kOldPasswordIncorrectMessage[] = "Old password incorrect. Please re-rcheck password";
+inline constexpr char kBlankEntryMessage[] = "All fields cannot be blank.";
+inline constexpr char kEntryFieldSeparatorMessage[] =
+    "Fields cannot contain tabs or line breaks.";
+inline constexpr char kEntryFieldTooLongMessage[] = "Fields cannot be longer than 259 characters.";
+inline constexpr char kDeleteEntriesQuestion[] = "Are you sure you want to delete the selected items?";
+inline constexpr char kDeleteEntriesCaption[] = "PERMANENT DELETE";

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/message_box_view.h"
+
+// What the application object needs from the window system: the main
+// window's menu, its entry list view and message boxes. The Qt main window
+// implements it, quillbox-cli has a terminal version, tests fake it.
+class QuillboxView : public MessageBoxView {
+ public:
+  // Rebuilds the list view from the application's entry list, sorted with the
+  // current sort order and with no row selected. False when filling stopped.
+  virtual bool RefreshList() = 0;
+
+  // Menu state by command id (app/command_ids.h). Checking an item also
+  // enables it, as the whole item state is replaced.
+  virtual void SetMenuItemEnabled(int commandId, bool enabled) = 0;
+  virtual void SetMenuItemChecked(int commandId, bool checked) = 0;
+
+  // The list view's rows in display order. A row carries the index of its
+  // entry in the entry list; false when that cannot be read.
+  virtual int GetRowCount() = 0;
+  virtual bool IsRowSelected(int row) = 0;
+  virtual bool GetRowEntryIndex(int row, int& entryIndex) = 0;
+};

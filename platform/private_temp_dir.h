@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+
+// The per-user temporary directory (the GetTempPath equivalent):
+// ${TMPDIR:-/tmp}/quillbox-<uid>/, created 0700 on first use.
+
+// Copies the directory's path, with a trailing '/', into buffer. False when
+// it cannot be created, does not fit, or is not private to this user: a
+// symlink, not a directory, owned by someone else, or open to group/other.
+bool GetPrivateTempDir(char* buffer, size_t capacity);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The layout of a safe file, all integers 32-bit little-endian:
+//   L | AES-128-ECB(plaintext + pad to 16) | CRC-32 of the padded plaintext | T
+// L counts the plaintext's terminating NUL; T = padded length + 12.
+
+// An empty list is stored as this sentence (75 characters and its NUL).
+inline constexpr char kEmptySafeSentence[] =
+    "Build a better mousetrap and the world will beat a chicken on your doorstep";
+inline constexpr uint32_t kEmptySafeLength = sizeof(kEmptySafeSentence);
+
+// Writer and reader work in chunks of this many plaintext bytes.
+inline constexpr size_t kSafeChunkSize = 0x100000;
+
+inline constexpr uint64_t kSafeHeaderSize = 4;   // L
+inline constexpr uint64_t kSafeTrailerSize = 8;  // CRC and T
+inline constexpr size_t kSafeMaxFieldLength = 260;
+inline constexpr char kSafeTempPrefix[] = "tulvane";
+
+inline uint64_t RoundUpToBlock(uint64_t length) { return (length + 15) & ~uint64_t{15}; }
+
+inline void StoreLe32(uint8_t* out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+inline uint32_t LoadLe32(const uint8_t* in) {
+  return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
+}

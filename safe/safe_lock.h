@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+class WFileLock;
+
+// An advisory lock on one user's safe ("<safe path>.lock" beside it, flock),
+// held while the safe is open for changes, so that a second writer cannot
+// silently drop the first one's changes. Released on destruction.
+class SafeLock {
+ public:
+  enum class Result {
+    kAcquired,       // now held (or already held by this object)
+    kHeldElsewhere,  // another open file holds it; do not change the safe
+    kUnavailable,    // no lock file can be made there (e.g. read-only folder)
+  };
+
+  SafeLock();
+  ~SafeLock();
+  SafeLock(const SafeLock&) = delete;
+  SafeLock& operator=(const SafeLock&) = delete;
+
+  // Does not wait. Taking a different user's lock releases the current one first.
+  Result Acquire(const char* userName);
+  void Release();
+  bool IsHeldFor(const char* userName) const;
+
+ private:
+  std::unique_ptr<WFileLock> lock_;
+  std::string userName_;
+};
+
+// Whether some other holder has the user's safe locked right now.
+bool IsSafeLockedElsewhere(const char* userName);
