@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "app/message_box_view.h"
+#include "settings/wreg.h"
+#include "update/update_view.h"
+
+inline constexpr uint32_t kUpdateCheckInterval = 604800;  // a week, in seconds
+
+// The update check's standing choice (0 ask, 1 check without asking, 2 never
+// check automatically), the time of the last check and the test channel flag.
+inline constexpr const char* kUpdateCheckOptionSetting = "Update_Check_Option";
+inline constexpr const char* kLastUpdateCheckTimeSetting = "Last_Update_Check_Time";
+inline constexpr const char* kQaModeSetting = "qamode";
+// Replaces the update server ("host" or "host:port"), for mirrors and tests.
+inline constexpr const char* kUpdateServerSetting = "Update_Server";
+
+// Calendar time in seconds since 1970, low 32 bits.
+uint32_t CurrentCalendarTime32();
+
+// What the driver works with; the clock and the process exit are replaceable
+// so its decisions can be checked without waiting a week or ending the test.
+struct UpdateEnvironment {
+  WReg& settings;
+  UpdateView& view;
+  std::function<uint32_t()> now = CurrentCalendarTime32;
+  std::function<void(int)> exitProcess;  // empty: std::exit
+};
+
+// The automatic (manual false, at start) or requested update check: decides
+// whether a check is due, asks how updates are handled, offers a published
+// update, downloads it behind a progress dialog and starts its installer, in
+// which case the process ends with status 0. A call made while another one is
+// still running (from a menu during a download) returns at once.
+void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironment& environment);
