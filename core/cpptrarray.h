@@ -2,13 +2,15 @@
 
 #include <cstdint>
 
+#include "core/slotarray.h"
+
 // An ordered array of pointers. Items are released through the release
 // function given at construction; null means the array does not own them.
 // Growth follows cpStringArray: 2 x count + 2 slots, refused at 0x40000000.
 class cpPtrArray {
 public:
     using ReleaseFunction = void (*)(void* item);
-    static constexpr uint32_t kMaxCapacity = 0x40000000;
+    static constexpr uint32_t kMaxCapacity = kMaxSlotCapacity;
 
     explicit cpPtrArray(ReleaseFunction release = nullptr);
     cpPtrArray(const cpPtrArray&) = delete;

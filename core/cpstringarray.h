@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/slotarray.h"
+
 // An ordered list of heap strings that the array owns. Growth doubles the
 // slots plus two (2, 6, 14, 30, ...); the slot storage never shrinks before
 // destruction. Failed allocations give null/false and leave the list as it
@@ -11,7 +13,7 @@
 class cpStringArray {
 public:
     // Growth to this many slots or more is refused.
-    static constexpr uint32_t kMaxCapacity = 0x40000000;
+    static constexpr uint32_t kMaxCapacity = kMaxSlotCapacity;
 
     cpStringArray();
     cpStringArray(const cpStringArray&) = delete;

@@ -20,7 +20,9 @@ char* ReadWholeFile(const char* path, size_t* length = nullptr);
 bool ReadFileToString(std::string& text, const char* path);
 
 // Writes length bytes to path, or to path + ".tmp" that then replaces path
-// through CopyOverFile. A failed write leaves no partial file behind.
+// through CopyOverFile. The file written must not be read-only (owner-write
+// bit clear). A failed write leaves no partial file behind; true only when
+// the bytes reached path.
 bool WriteBytesToFile(const char* path, const void* data, size_t length, bool throughTemporary);
 
 // Makes the destination writable (owner-write bit), atomically replaces it
