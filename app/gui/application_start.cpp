@@ -1,0 +1,95 @@
+#include "app/gui/application_start.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTimer>
+#include <memory>
+
+#include "app/command_ids.h"
+#include "app/gui/entry_list_model.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_message_box.h"
+#include "app/gui/qt_placement_window.h"
+#include "app/gui/single_instance.h"
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "desktop/winstall.h"
+
+namespace {
+
+constexpr char kWindowPlacementName[] = "Main_Window_Dim";
+constexpr char kColumnWidthsName[] = "Main_Listview_Dim";
+constexpr char kCannotInitialize[] = "Could not initialize application";
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 420;
+
+// The first position and size before any are stored: centred on the
+// primary screen, as a window manager would place a new window.
+void PlaceByDefault(QWidget& window) {
+  window.resize(kDefaultWidth, kDefaultHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(), window.size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+  }
+}
+
+std::unique_ptr<MainWindow> CreateMainWindow(Quillbox& app) {
+  if (QGuiApplication::primaryScreen() == nullptr) {
+    return nullptr;
+  }
+  // The splash screen shows here, while the main window is made.
+  return std::make_unique<MainWindow>(app);
+}
+
+}  // namespace
+
+void InitApplication(Quillbox& app) {
+  Q_INIT_RESOURCE(quillbox);
+  app.SetInstance(QCoreApplication::instance());
+  app.ReadStartSettings();
+  app.SetRunAtStartup(StartupShortcutExists());
+}
+
+int RunApplication(Quillbox& app) {
+  SingleInstance instance(SingleInstance::DefaultName());
+  if (!instance.ClaimOrActivate()) {
+    return 0;
+  }
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::unique_ptr<MainWindow> window = CreateMainWindow(app);
+  if (!window) {
+    ShowQtMessageBox(nullptr, kCannotInitialize, kErrorCaption, kMbOk | kMbIconError);
+    return 0;
+  }
+  instance.SetActivationHandler([&window] { window->RestoreAndRaise(); });
+
+  QtPlacementWindow placement(*window);
+  PlaceByDefault(*window);
+  app.RestoreWindowPlacement(kWindowPlacementName, placement);
+  // The automatic update check runs here, once the list exists.
+  QtColumnView columns(*window->ListView()->horizontalHeader());
+  app.RestoreColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
+
+  window->SetMenuItemChecked(kCmdResideOnTaskbar, app.GetResideOnTaskbar());
+  window->SetMenuItemChecked(kCmdRunAtStartup, app.GetRunAtStartup());
+  QTimer::singleShot(0, window.get(), [&window] { window->RunCommand(kCmdLogIn); });
+
+  if (app.GetRunAtStartup()) {
+    window->showMinimized();
+  } else {
+    window->show();
+  }
+  // The tray icon is added here, once the window is shown.
+
+  QApplication::exec();
+
+  app.SaveWindowPlacement(kWindowPlacementName, placement);
+  app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
+  // The tray icon is removed here, with the main window.
+  return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+struct EntryFieldBuffers;
+namespace Ui {
+class EntryDialog;
+}
+
+// The add/edit dialog of one entry. It shows the buffers' fields and writes
+// them back only when it ends with OK; OK is refused, with a message, while
+// a field could not be stored (a tab or line break, or over 259 characters).
+class EntryDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* parent);
+  ~EntryDialog() override;
+
+  void accept() override;
+
+ private:
+  EntryFieldBuffers& fields_;
+  std::unique_ptr<Ui::EntryDialog> ui_;
+};

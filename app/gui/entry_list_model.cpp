@@ -1,0 +1,139 @@
+#include "app/gui/entry_list_model.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "app/gui/entry_sort.h"
+#include "app/gui/qt_text.h"
+#include "core/cpstringarray.h"
+
+namespace {
+
+constexpr char kPasswordMask[] = "******";
+const char* const kColumnTitles[EntryListModel::kColumnCount] = {"Description", "Username", "Password"};
+
+}  // namespace
+
+EntryListModel::EntryListModel(const cpStringArray& entries, QObject* parent)
+    : QAbstractTableModel(parent), entries_(entries) {}
+
+bool EntryListModel::FillListView() {
+  beginResetModel();
+  const uint32_t count = entries_.GetCount();
+  rows_.clear();
+  rows_.reserve(count);
+  revealed_.assign(count, 0);
+  bool complete = true;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (entries_.GetAt(i) == nullptr) {
+      complete = false;
+      break;
+    }
+    rows_.push_back(i);
+  }
+  // Each row went in at the top, so the newest entry leads until sorted.
+  std::reverse(rows_.begin(), rows_.end());
+  endResetModel();
+  return complete;
+}
+
+void EntryListModel::Sort(int order) {
+  const int column = std::clamp(order, 0, kSortOrderCount - 1) / 2;
+  std::vector<std::pair<std::string_view, uint32_t>> keys;
+  keys.reserve(rows_.size());
+  for (const uint32_t entry : rows_) {
+    const char* line = entries_.GetAt(entry);
+    keys.emplace_back(line ? EntryLineField(line, column) : std::string_view(), entry);
+  }
+  std::stable_sort(keys.begin(), keys.end(), [order](const auto& a, const auto& b) {
+    return CompareEntries(a.first, b.first, order) < 0;
+  });
+  std::vector<uint32_t> sorted;
+  sorted.reserve(keys.size());
+  for (const auto& key : keys) {
+    sorted.push_back(key.second);
+  }
+  MoveRows(std::move(sorted));
+}
+
+void EntryListModel::MoveRows(std::vector<uint32_t> sorted) {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  std::vector<int> newRowOfEntry(revealed_.size(), -1);
+  for (size_t row = 0; row < sorted.size(); ++row) {
+    if (sorted[row] < newRowOfEntry.size()) {
+      newRowOfEntry[sorted[row]] = static_cast<int>(row);
+    }
+  }
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (const QModelIndex& index : before) {
+    const uint32_t entry = rows_[static_cast<size_t>(index.row())];
+    const int row = entry < newRowOfEntry.size() ? newRowOfEntry[entry] : -1;
+    after.push_back(row < 0 ? QModelIndex() : createIndex(row, index.column()));
+  }
+  rows_ = std::move(sorted);
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void EntryListModel::RevealRows(const QItemSelection& selection) {
+  std::vector<char> next(revealed_.size(), 0);
+  for (const QItemSelectionRange& range : selection) {
+    for (int row = range.top(); row <= range.bottom(); ++row) {
+      const uint32_t entry = rows_[static_cast<size_t>(row)];
+      if (entry < next.size()) {
+        next[entry] = 1;
+      }
+    }
+  }
+  int first = -1;
+  int last = -1;
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    const uint32_t entry = rows_[row];
+    if (entry < next.size() && next[entry] != revealed_[entry]) {
+      first = first < 0 ? static_cast<int>(row) : first;
+      last = static_cast<int>(row);
+    }
+  }
+  revealed_ = std::move(next);
+  if (first >= 0) {
+    emit dataChanged(index(first, 2), index(last, 2), {Qt::DisplayRole});
+  }
+}
+
+bool EntryListModel::GetEntryIndex(int row, int& entryIndex) const {
+  if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+    return false;
+  }
+  entryIndex = static_cast<int>(rows_[static_cast<size_t>(row)]);
+  return true;
+}
+
+int EntryListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int EntryListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant EntryListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || static_cast<size_t>(index.row()) >= rows_.size()) {
+    return {};
+  }
+  const uint32_t entry = rows_[static_cast<size_t>(index.row())];
+  if (index.column() == 2 && (entry >= revealed_.size() || !revealed_[entry])) {
+    return QString::fromLatin1(kPasswordMask);
+  }
+  const char* line = entries_.GetAt(entry);
+  return line ? TextFromBytes(EntryLineField(line, index.column())) : QString();
+}
+
+QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  return QString::fromLatin1(kColumnTitles[section]);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QItemSelection>
+#include <cstdint>
+#include <vector>
+
+class cpStringArray;
+
+// The rows of the entry list view over the application's entry list. A row
+// holds only its entry index; the texts are read from the entry line when
+// shown, so no second copy of the passwords is kept. The password column
+// shows "******" except on the rows last passed to RevealRows.
+class EntryListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kColumnCount = 3;
+
+  explicit EntryListModel(const cpStringArray& entries, QObject* parent = nullptr);
+
+  // Rebuilds the rows, one per entry, the last entry first and nothing
+  // revealed. False when an entry cannot be read; the rows made so far stay.
+  bool FillListView();
+  // Stable sort of the rows (CompareEntries); a selection moves with its rows.
+  void Sort(int order);
+  void RevealRows(const QItemSelection& selection);
+  // The entry index of a row; false for a row that does not exist.
+  bool GetEntryIndex(int row, int& entryIndex) const;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+ private:
+  void MoveRows(std::vector<uint32_t> sorted);
+
+  const cpStringArray& entries_;
+  std::vector<uint32_t> rows_;   // entry index of each row, in display order
+  std::vector<char> revealed_;   // by entry index
+};

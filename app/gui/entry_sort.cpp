@@ -1,0 +1,40 @@
+#include "app/gui/entry_sort.h"
+
+#include <algorithm>
+
+#include "app/quillbox.h"
+
+namespace {
+
+constexpr size_t kFieldLimit = kEntryFieldCapacity - 1;
+
+}  // namespace
+
+int NextSortOrder(int order, int column) {
+  if (column >= 0 && column <= 2) {
+    const int ascending = column * 2;
+    order = order == ascending ? ascending + 1 : ascending;
+  }
+  return std::clamp(order, 0, kSortOrderCount - 1);
+}
+
+std::string_view EntryLineField(std::string_view line, int column) {
+  for (int skipped = 0; skipped < column; ++skipped) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) {
+      return {};
+    }
+    line.remove_prefix(tab + 1);
+  }
+  return line.substr(0, line.find('\t'));
+}
+
+int CompareEntries(std::string_view fieldA, std::string_view fieldB, int order) {
+  if (order < 0 || order >= kSortOrderCount) {
+    return 0;
+  }
+  // char_traits<char> compares as unsigned char, so bytes above 0x7F sort last.
+  const int sign = fieldA.substr(0, kFieldLimit).compare(fieldB.substr(0, kFieldLimit));
+  const int result = (sign > 0) - (sign < 0);
+  return order % 2 == 0 ? result : -result;
+}

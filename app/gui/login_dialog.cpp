@@ -1,0 +1,37 @@
+#include "app/gui/login_dialog.h"
+
+#include "app/gui/create_user_dialog.h"
+#include "app/gui/qt_text.h"
+#include "app/quillbox.h"
+#include "ui_login_dialog.h"
+
+LoginDialog::LoginDialog(Quillbox& app, QWidget* parent)
+    : QDialog(parent), app_(app), ui_(std::make_unique<Ui::LoginDialog>()) {
+  ui_->setupUi(this);
+  ui_->nameEdit->setText(TextFromBytes(app_.GetUserName()));
+  if (!ui_->nameEdit->text().isEmpty()) {
+    ui_->passwordEdit->setFocus();
+  }
+  connect(ui_->okButton, &QPushButton::clicked, this, &LoginDialog::accept);
+  connect(ui_->cancelButton, &QPushButton::clicked, this, &LoginDialog::reject);
+  connect(ui_->newUserButton, &QPushButton::clicked, this, &LoginDialog::CreateNewUser);
+}
+
+LoginDialog::~LoginDialog() { ui_->passwordEdit->clear(); }
+
+void LoginDialog::accept() {
+  QByteArray password = BytesFromText(ui_->passwordEdit->text());
+  const QByteArray name = BytesFromText(ui_->nameEdit->text());
+  const bool loggedIn = app_.SubmitLogIn(static_cast<QWidget*>(this), name.constData(), password.constData());
+  WipeBytes(password);
+  if (loggedIn) {
+    QDialog::accept();
+  }
+}
+
+void LoginDialog::CreateNewUser() {
+  CreateUserDialog dialog(app_, this);
+  if (dialog.exec() == QDialog::Accepted) {
+    QDialog::accept();
+  }
+}

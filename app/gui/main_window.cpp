@@ -1,0 +1,145 @@
+#include "app/gui/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHeaderView>
+#include <QUrl>
+
+#include "app/command_ids.h"
+#include "app/gui/entry_list_model.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/entry_sort.h"
+#include "app/gui/login_dialog.h"
+#include "app/gui/qt_message_box.h"
+#include "app/gui/run_entry_dialog.h"
+#include "app/gui/set_password_dialog.h"
+#include "app/quillbox.h"
+
+namespace {
+
+constexpr char kHelpFile[] = "quillbox.html";
+
+}  // namespace
+
+MainWindow::MainWindow(Quillbox& app)
+    : app_(app), model_(new EntryListModel(app.GetEntries(), this)), list_(new EntryListView(this)) {
+  setWindowTitle(QString::fromLatin1(kTitle));
+  list_->setModel(model_);
+  setCentralWidget(list_);
+  CreateMenus();
+  CreateAccelerators();
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::OnSelectionChanged);
+  connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::SortList);
+  connect(list_, &EntryListView::entryDoubleClicked, this, &MainWindow::OnEntryDoubleClicked);
+  app_.SetView(this);
+}
+
+MainWindow::~MainWindow() { app_.SetView(nullptr); }
+
+QAction* MainWindow::MenuAction(int commandId) const {
+  const auto found = menuActions_.find(commandId);
+  return found == menuActions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::RunCommand(int commandId) {
+  for (const Command& command : CommandTable()) {
+    if (command.id == commandId) {
+      command.run(*this);
+      return;
+    }
+  }
+}
+
+int MainWindow::ShowMessageBox(OwnerWindow owner, const char* text, const char* caption, unsigned style) {
+  return ShowQtMessageBox(owner ? static_cast<QWidget*>(owner) : this, text, caption, style);
+}
+
+bool MainWindow::RefreshList() {
+  if (!model_->FillListView()) {
+    return false;
+  }
+  SortList(kResortColumn);
+  UpdatePasswordMasks();
+  return true;
+}
+
+void MainWindow::SetMenuItemEnabled(int commandId, bool enabled) {
+  if (QAction* action = MenuAction(commandId)) {
+    action->setEnabled(enabled);
+  }
+}
+
+void MainWindow::SetMenuItemChecked(int commandId, bool checked) {
+  if (QAction* action = MenuAction(commandId)) {
+    action->setChecked(checked);
+    action->setEnabled(true);
+  }
+}
+
+int MainWindow::GetRowCount() { return model_->rowCount(); }
+
+bool MainWindow::IsRowSelected(int row) { return list_->selectionModel()->isRowSelected(row, QModelIndex()); }
+
+bool MainWindow::GetRowEntryIndex(int row, int& entryIndex) { return model_->GetEntryIndex(row, entryIndex); }
+
+void MainWindow::SortList(int column) {
+  const int order = NextSortOrder(app_.GetSortOrder(), column);
+  app_.SetSortOrder(order);
+  model_->Sort(order);
+}
+
+void MainWindow::UpdatePasswordMasks() { model_->RevealRows(list_->selectionModel()->selection()); }
+
+void MainWindow::SelectAllEntries() { list_->selectAll(); }
+
+void MainWindow::ShowLogInDialog() {
+  if (app_.IsLoggedIn()) {
+    return;
+  }
+  LoginDialog dialog(app_, this);
+  dialog.exec();
+}
+
+void MainWindow::ShowSetPasswordDialog() {
+  SetPasswordDialog dialog(app_, this);
+  dialog.exec();
+}
+
+void MainWindow::MinimizeIfShown() {
+  if (isVisible() && !isMinimized()) {
+    showMinimized();
+  }
+}
+
+// The help page is installed beside the executable, which is where a
+// desktop launcher's working directory is not.
+void MainWindow::OpenHelp() {
+  const QString page = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpFile));
+  QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void MainWindow::RestoreAndRaise() {
+  if (isMinimized() || isHidden()) {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+  }
+  raise();
+  activateWindow();
+}
+
+// Closing ends the loop; the window is saved and destroyed after it.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  QCoreApplication::exit(0);
+}
+
+void MainWindow::OnSelectionChanged() {
+  const bool anySelected = list_->selectionModel()->hasSelection();
+  SetMenuItemEnabled(kCmdEditEntry, anySelected);
+  SetMenuItemEnabled(kCmdDeleteEntries, anySelected);
+  UpdatePasswordMasks();
+}
+
+void MainWindow::OnEntryDoubleClicked(bool onRow) { RunEntryDialog(app_, *this, list_, !onRow); }

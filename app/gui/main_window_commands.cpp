@@ -1,0 +1,28 @@
+#include <QCoreApplication>
+
+#include "app/command_ids.h"
+#include "app/gui/main_window.h"
+#include "app/gui/run_entry_dialog.h"
+#include "app/quillbox.h"
+
+// The command table of the main window: every menu item and accelerator id
+// with what it does, one line each. Ids without a line do nothing.
+std::span<const MainWindow::Command> MainWindow::CommandTable() {
+  static const Command kCommands[] = {
+      {kCmdExit, [](MainWindow&) { QCoreApplication::exit(0); }},
+      {kCmdSetPassword, [](MainWindow& w) { w.ShowSetPasswordDialog(); }},
+      {kCmdLogIn, [](MainWindow& w) { w.ShowLogInDialog(); }},
+      {kCmdLogOut, [](MainWindow& w) { w.App().LogOut(); }},
+      {kCmdAddEntry, [](MainWindow& w) { RunEntryDialog(w.App(), w, &w, true); }},
+      {kCmdDeleteEntries, [](MainWindow& w) { w.App().DeleteSelectedEntries(w.Owner()); }},
+      {kCmdEditEntry, [](MainWindow& w) { RunEntryDialog(w.App(), w, &w, false); }},
+      {kCmdDeleteKey, [](MainWindow& w) { w.RunCommand(kCmdDeleteEntries); }},
+      {kCmdLogInKey, [](MainWindow& w) { w.RunCommand(kCmdLogIn); }},
+      {kCmdHideKey, [](MainWindow& w) { w.RunCommand(kCmdHide); }},
+      {kCmdHide, [](MainWindow& w) { w.MinimizeIfShown(); }},
+      {kCmdAddEntryKey, [](MainWindow& w) { w.RunCommand(kCmdAddEntry); }},
+      {kCmdSelectAllKey, [](MainWindow& w) { w.SelectAllEntries(); }},
+      {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
+  };
+  return kCommands;
+}

@@ -1,0 +1,58 @@
+#include "app/gui/qt_message_box.h"
+
+#include <QMessageBox>
+
+#include "app/gui/qt_text.h"
+#include "app/message_box_view.h"
+
+namespace {
+
+MessageBoxAnswerer& Answerer() {
+  static MessageBoxAnswerer answerer;
+  return answerer;
+}
+
+QMessageBox::Icon IconFor(unsigned style) {
+  switch (style & kMbIconMask) {
+    case kMbIconError: return QMessageBox::Critical;
+    case kMbIconQuestion: return QMessageBox::Question;
+    case kMbIconWarning: return QMessageBox::Warning;
+    case kMbIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+QMessageBox::StandardButtons ButtonsFor(unsigned style) {
+  switch (style & kMbButtonMask) {
+    case kMbOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMbYesNo: return QMessageBox::Yes | QMessageBox::No;
+    default: return QMessageBox::Ok;
+  }
+}
+
+int AnswerFor(int button, unsigned style) {
+  switch (button) {
+    case QMessageBox::Ok: return kIdOk;
+    case QMessageBox::Yes: return kIdYes;
+    case QMessageBox::No: return kIdNo;
+    case QMessageBox::Cancel: return kIdCancel;
+    default: return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdCancel;
+  }
+}
+
+// Windows line ends would show as stray characters in a Qt label.
+QString DisplayText(const char* text) {
+  return TextFromBytes(text ? text : "").replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+int ShowQtMessageBox(QWidget* owner, const char* text, const char* caption, unsigned style) {
+  if (Answerer()) {
+    return Answerer()(owner, text ? text : "", caption ? caption : "", style);
+  }
+  QMessageBox box(IconFor(style), DisplayText(caption), DisplayText(text), ButtonsFor(style), owner);
+  return AnswerFor(box.exec(), style);
+}
+
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }

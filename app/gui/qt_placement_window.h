@@ -1,0 +1,35 @@
+#pragma once
+
+#include "settings/column_view.h"
+#include "settings/placement_window.h"
+
+class QHeaderView;
+class QWidget;
+
+// Window placement over a Qt top-level window. The normal rectangle is the
+// frame's top-left corner with the client area's size, so that saving and
+// restoring give back the same window whatever the decorations measure.
+class QtPlacementWindow : public WPlacementWindow {
+ public:
+  explicit QtPlacementWindow(QWidget& window) : window_(window) {}
+
+  bool GetNormalRect(WRect* rect) override;
+  void SetNormalRect(int x, int y, int width, int height) override;
+  bool GetMonitorRects(std::vector<WRect>* monitors) override;
+  bool GetWorkArea(WRect* workArea) override;
+
+ private:
+  QWidget& window_;
+};
+
+// Column widths over a header view.
+class QtColumnView : public WColumnView {
+ public:
+  explicit QtColumnView(QHeaderView& header) : header_(header) {}
+
+  int GetColumnWidth(int column) override;
+  void SetColumnWidth(int column, int width) override;
+
+ private:
+  QHeaderView& header_;
+};

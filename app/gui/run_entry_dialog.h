@@ -1,0 +1,11 @@
+#pragma once
+
+class Quillbox;
+class QuillboxView;
+class QWidget;
+
+// Adds an entry (add mode) or edits the topmost selected row's entry through
+// the entry dialog. An entry with all three fields empty is refused with
+// "All fields cannot be blank." and the dialog opens again afresh. True when
+// an entry was added or changed.
+bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addMode);
