@@ -19,6 +19,8 @@ char* FormatString(const char* format, ...)
 
 int FormatStringV(char** out, size_t startSize, const char* format, va_list args)
 {
+    if (out == nullptr)
+        return -1;
     *out = nullptr;
     size_t size = startSize > 0 ? startSize : 1;
     char* buffer = nullptr;
