@@ -5,10 +5,11 @@
 #include "core/cpstringarray.h"
 #include "core/heapstring.h"
 
+#include "ratio_reporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -93,32 +94,6 @@ void BM_SplitJoinStdString(benchmark::State& state)
 }
 BENCHMARK(BM_SplitJoinStdString);
 
-// Keeps each run's rate so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            const auto found = run.counters.find("items_per_second");
-            if (run.run_type == Run::RT_Iteration && found != run.counters.end())
-                rate_[run.benchmark_name()] = found->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* label, const std::string& ours, const std::string& theirs) const
-    {
-        const auto a = rate_.find(ours);
-        const auto b = rate_.find(theirs);
-        if (a == rate_.end() || b == rate_.end() || b->second <= 0)
-            return;
-        std::printf("%-40s ratio %5.2f\n", label, a->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> rate_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -126,7 +101,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    RatioReporter reporter("items_per_second");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nRatios (rate of the first / rate of the second):\n");
     reporter.PrintRatio("splash reduce, packed / general loop", "BM_ResizeSplash/921/171/4",
