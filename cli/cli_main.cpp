@@ -1,0 +1,83 @@
+#include "cli/cli_main.h"
+
+#include <string>
+
+#include "cli/change_commands.h"
+#include "cli/cli_session.h"
+#include "cli/import_command.h"
+#include "cli/read_commands.h"
+#include "cli/user_commands.h"
+
+namespace {
+
+constexpr char kUsage[] = R"(usage: quillbox-cli [--dir DIR] [--password-stdin] COMMAND ...
+
+Commands (INDEX counts from 1, as list shows it):
+  create USER [--force]       make a new, empty safe; --force replaces an existing one
+  list USER                   index, description and account user name of each entry
+  show USER INDEX             one entry, its password included
+  add USER DESCRIPTION ACCOUNT_USER
+                              add an entry; its password is asked for
+  edit USER INDEX [--description D] [--user U] [--password]
+                              change an entry; --password asks for the new one
+  rm USER INDEX... [--yes]    delete entries; --yes confirms without asking
+  passwd USER                 change the safe's password
+  export USER                 write the entries as CSV to standard output
+  import USER FILE            append the rows of such a CSV file ("-": standard input)
+  settings                    show the settings the application uses
+
+Options:
+  --dir DIR          use the safes in DIR instead of those beside the program
+  --password-stdin   read passwords from standard input, one per line, in the
+                     order they would be asked: the safe's password first, then
+                     (add, edit --password) the entry's, or (passwd, create)
+                     the new one, which is not asked twice as on a terminal
+  --yes, -y          answer Yes to a confirmation; without it a question is
+                     asked only when standard input is a terminal, else the
+                     answer is No and nothing is changed
+  --help, -h         show this text
+
+Passwords are otherwise asked on the terminal without echo. User names use
+only a-z, A-Z and 0-9 (at most 29); fields hold at most 259 characters and no
+tab, CR or LF. While the desktop application has a safe open, commands that
+change it are refused; list, show and export still work.
+
+Exit status: 0 done, 1 other failure (nothing changed), 2 bad arguments or
+input, 3 missing safe, 4 wrong password, 5 damaged safe, 6 safe open in the
+application.
+)";
+
+using CommandFunction = ExitStatus (*)(CliSession&);
+
+struct CommandEntry {
+  CliCommand command;
+  CommandFunction run;
+};
+
+constexpr CommandEntry kCommandTable[] = {
+    {CliCommand::kCreate, RunCreate}, {CliCommand::kList, RunList},     {CliCommand::kShow, RunShow},
+    {CliCommand::kAdd, RunAdd},       {CliCommand::kEdit, RunEdit},     {CliCommand::kRemove, RunRemove},
+    {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
+};
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors) {
+  CliArguments arguments;
+  std::string error;
+  if (!ParseCliArguments(argc, argv, &arguments, &error)) {
+    PrintCliMessage(errors, (error + " (--help shows how to use quillbox-cli)").c_str());
+    return kExitBadArguments;
+  }
+  if (arguments.command == CliCommand::kHelp) {
+    fputs(kUsage, out);
+    return kExitOk;
+  }
+  CliSession session(arguments, out, errors);
+  ExitStatus status = session.UseSafeFolder();
+  if (status != kExitOk) return status;
+  for (const CommandEntry& entry : kCommandTable) {
+    if (entry.command == arguments.command) return entry.run(session);
+  }
+  return session.Fail(kExitFailure, "the settings view is not available in this build");
+}

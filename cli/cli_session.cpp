@@ -1,0 +1,140 @@
+#include "cli/cli_session.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "app/quillbox_messages.h"
+#include "cli/safe_diagnosis.h"
+#include "platform/executable_path.h"
+#include "safe/safe_lock.h"
+#include "safe/safe_store.h"
+
+namespace {
+
+constexpr char kEntryPasswordPrompt[] = "Password for account: ";
+constexpr char kLockedMessage[] =
+    "This safe is open in Quillbox; close it there first (list, show and export still work)";
+constexpr char kUserNameTooLongMessage[] = "User names cannot be longer than 29 characters.";
+
+}  // namespace
+
+CliSession::CliSession(const CliArguments& arguments, FILE* out, FILE* errors)
+    : arguments_(arguments),
+      out_(out),
+      errors_(errors),
+      input_(arguments.password_stdin),
+      // --force is the answer to "replace this safe?"
+      view_(&input_, arguments.yes || arguments.force, errors) {
+  app_.SetView(&view_);
+}
+
+CliSession::~CliSession() {
+  app_.SetView(nullptr);
+  OverrideExecutablePath(nullptr);
+}
+
+ExitStatus CliSession::Fail(ExitStatus status, const std::string& message) {
+  PrintCliMessage(errors_, message.c_str());
+  return status;
+}
+
+ExitStatus CliSession::UseSafeFolder() {
+  if (arguments_.dir.empty()) return kExitOk;
+  char folder[PATH_MAX];
+  struct stat info;
+  if (realpath(arguments_.dir.c_str(), folder) == nullptr || stat(folder, &info) != 0 ||
+      !S_ISDIR(info.st_mode)) {
+    return Fail(kExitBadArguments, "no such folder: " + arguments_.dir);
+  }
+  // Safes are looked up beside the executable; pretend it lives in the folder.
+  safe_folder_ = std::string(folder) + (strcmp(folder, "/") == 0 ? "" : "/");
+  OverrideExecutablePath((safe_folder_ + "quillbox-cli").c_str());
+  return kExitOk;
+}
+
+ExitStatus CliSession::CheckUserName() {
+  if (arguments_.user.size() >= kUserNameCapacity) return Fail(kExitBadArguments, kUserNameTooLongMessage);
+  if (!app_.IsValidUserName(nullptr, user())) return kExitBadArguments;
+  // The store falls back to "/" when a path gets too long; a command line
+  // naming a folder means that folder.
+  char path[kSafePathCapacity];
+  if (!BuildSafePath(user(), path)) return Fail(kExitBadArguments, "the safe's path cannot be built");
+  if (!safe_folder_.empty() && path != safe_folder_ + arguments_.user + ".SAFE") {
+    return Fail(kExitBadArguments, "the folder's path is too long for a safe: " + arguments_.dir);
+  }
+  return kExitOk;
+}
+
+ExitStatus CliSession::CheckSafeExists() {
+  return SafeExists(user()) ? kExitOk : Fail(kExitMissingSafe, kUserNotFoundMessage);
+}
+
+ExitStatus CliSession::CheckNotLocked() {
+  return IsSafeLockedElsewhere(user()) ? FailLocked() : kExitOk;
+}
+
+ExitStatus CliSession::FailLocked() { return Fail(kExitLockedSafe, kLockedMessage); }
+
+ExitStatus CliSession::ReadSafePassword(const char* prompt, SecretText* password) {
+  std::string error;
+  return input_.ReadPassword(prompt, password, &error) ? kExitOk : Fail(kExitBadArguments, error);
+}
+
+ExitStatus CliSession::ReadEntryPassword(SecretText* password) {
+  return ReadSafePassword(kEntryPasswordPrompt, password);
+}
+
+ExitStatus CliSession::CheckEntry(const char* description, const char* account_user, const char* password,
+                                  const std::string& where) {
+  if (const char* problem = Quillbox::CheckEntryFields(description, account_user, password)) {
+    return Fail(kExitBadArguments, where + problem);
+  }
+  if (*description == '\0' && *account_user == '\0' && *password == '\0') {
+    return Fail(kExitBadArguments, where + kBlankEntryMessage);
+  }
+  return kExitOk;
+}
+
+ExitStatus CliSession::CheckIndex(size_t index, size_t entry_count) {
+  if (index >= 1 && index <= entry_count) return kExitOk;
+  return Fail(kExitBadArguments, "there is no entry " + std::to_string(index) + "; the safe holds " +
+                                     std::to_string(entry_count) + (entry_count == 1 ? " entry" : " entries"));
+}
+
+ExitStatus CliSession::LoadForReading(cpStringArray& entries) {
+  ExitStatus status = CheckUserName();
+  if (status == kExitOk) status = CheckSafeExists();
+  if (status != kExitOk) return status;
+  SecretText password;
+  status = ReadSafePassword(kSafePasswordPrompt, &password);
+  if (status != kExitOk) return status;
+  SafeOpenResult result = LoadSafeForCli(user(), password.c_str(), entries);
+  return result.status == kExitOk ? kExitOk : Fail(result.status, result.message);
+}
+
+ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message) {
+  ExitStatus status = CheckUserName();
+  if (status == kExitOk) status = CheckSafeExists();
+  if (status == kExitOk) status = CheckNotLocked();
+  if (status != kExitOk) return status;
+  SecretText password;
+  status = ReadSafePassword(prompt, &password);
+  if (status != kExitOk) return status;
+  switch (app_.TryLogIn(user(), password.c_str())) {
+    case LogInResult::kLoggedIn:
+      return kExitOk;
+    case LogInResult::kSafeInUse:
+      return FailLocked();
+    case LogInResult::kRefused:
+      break;
+  }
+  SafeOpenResult why = DiagnoseSafe(user(), password.c_str());
+  return Fail(why.status, why.status == kExitWrongPassword ? wrong_password_message : why.message);
+}
+
+ExitStatus CliSession::CheckSaved() {
+  if (app_.LastSaveSucceeded()) return kExitOk;
+  return Fail(kExitFailure, "The safe could not be saved; the file keeps its previous contents");
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "cli/cli_arguments.h"
+#include "cli/cli_view.h"
+#include "cli/exit_status.h"
+#include "cli/secret_text.h"
+#include "cli/user_input.h"
+
+inline constexpr char kSafePasswordPrompt[] = "Password: ";
+
+// One run of quillbox-cli: the parsed command line, the application object
+// with the terminal's view attached, and the steps every command shares.
+// Each step returns kExitOk or the status to end with, its message printed.
+class CliSession {
+ public:
+  CliSession(const CliArguments& arguments, FILE* out, FILE* errors);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  const CliArguments& arguments() const { return arguments_; }
+  const char* user() const { return arguments_.user.c_str(); }
+  FILE* out() const { return out_; }
+  Quillbox& app() { return app_; }
+  CliView& view() { return view_; }
+  UserInput& input() { return input_; }
+
+  // Prints message (one line) and returns status.
+  ExitStatus Fail(ExitStatus status, const std::string& message);
+
+  // Points safe lookups at --dir, when given.
+  ExitStatus UseSafeFolder();
+  // The user-name rule of the dialogs, and that the name's safe exists.
+  ExitStatus CheckUserName();
+  ExitStatus CheckSafeExists();
+  ExitStatus CheckNotLocked();
+  ExitStatus FailLocked();
+  ExitStatus ReadSafePassword(const char* prompt, SecretText* password);
+  ExitStatus ReadEntryPassword(SecretText* password);
+  // The field rules of the entry dialog; an entry needs one non-empty field.
+  // A refusal's message starts with where (e.g. a file's line).
+  ExitStatus CheckEntry(const char* description, const char* account_user, const char* password,
+                        const std::string& where = "");
+  // An index as list shows it (from 1) into an entry index.
+  ExitStatus CheckIndex(size_t index, size_t entry_count);
+
+  // Loads the user's safe into entries without locking or changing it.
+  ExitStatus LoadForReading(cpStringArray& entries);
+  // Opens the user's safe in the application object for a change: the safe
+  // must exist, not be open elsewhere, and open with the password asked.
+  ExitStatus LogInForChange(const char* prompt = kSafePasswordPrompt,
+                            const char* wrong_password_message = kLogInFailedMessage);
+  // Whether every save of this run reached the file.
+  ExitStatus CheckSaved();
+
+ private:
+  const CliArguments& arguments_;
+  FILE* out_;
+  FILE* errors_;
+  std::string safe_folder_;  // --dir made absolute, ending in '/'
+  UserInput input_;
+  CliView view_;
+  Quillbox app_;
+};
+

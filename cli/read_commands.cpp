@@ -1,0 +1,60 @@
+#include "cli/read_commands.h"
+
+#include <string.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "cli/csv_table.h"
+#include "cli/entry_fields.h"
+
+namespace {
+
+// Fields are printed as they are stored: bytes, not C strings.
+void Print(FILE* out, std::initializer_list<std::string_view> pieces) {
+  for (std::string_view piece : pieces) fwrite(piece.data(), 1, piece.size(), out);
+}
+
+ExitStatus FinishOutput(CliSession& session) {
+  if (fflush(session.out()) == 0 && !ferror(session.out())) return kExitOk;
+  return session.Fail(kExitFailure, "standard output could not be written");
+}
+
+}  // namespace
+
+ExitStatus RunList(CliSession& session) {
+  cpStringArray entries;
+  ExitStatus status = session.LoadForReading(entries);
+  if (status != kExitOk) return status;
+  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
+    EntryFields fields = SplitEntryLine(entries.GetAt(i));
+    Print(session.out(), {std::to_string(i + 1), "\t", fields.description, "\t", fields.account_user, "\n"});
+  }
+  return FinishOutput(session);
+}
+
+ExitStatus RunShow(CliSession& session) {
+  cpStringArray entries;
+  ExitStatus status = session.LoadForReading(entries);
+  if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.GetCount());
+  if (status != kExitOk) return status;
+  EntryFields fields = SplitEntryLine(entries.GetAt(static_cast<uint32_t>(session.arguments().indexes[0] - 1)));
+  Print(session.out(), {"Description: ", fields.description, "\nUsername: ", fields.account_user,
+                        "\nPassword: ", fields.password, "\n"});
+  return FinishOutput(session);
+}
+
+ExitStatus RunExport(CliSession& session) {
+  cpStringArray entries;
+  ExitStatus status = session.LoadForReading(entries);
+  if (status != kExitOk) return status;
+  Print(session.out(), {kCsvHeader, "\r\n"});
+  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
+    EntryFields fields = SplitEntryLine(entries.GetAt(i));
+    std::string record;
+    AppendCsvRecord({fields.description, fields.account_user, fields.password}, &record);
+    Print(session.out(), {record});
+    explicit_bzero(record.data(), record.size());
+  }
+  return FinishOutput(session);
+}

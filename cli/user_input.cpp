@@ -1,0 +1,88 @@
+#include "cli/user_input.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include "app/quillbox_messages.h"
+#include "cli/line_reader.h"
+
+namespace {
+
+constexpr char kConfirmPrompt[] = "Confirm Password: ";
+
+bool ReportLineResult(LineResult result, bool from_stdin, std::string* error) {
+  switch (result) {
+    case LineResult::kOk:
+      return true;
+    case LineResult::kTooLong:
+      *error = "Passwords cannot be longer than 259 characters.";
+      return false;
+    case LineResult::kEndOfInput:
+      *error = from_stdin ? "standard input ended before a password was read" : "no password was typed";
+      return false;
+    case LineResult::kError:
+      break;
+  }
+  *error = from_stdin ? "the password could not be read from standard input"
+                      : "the password could not be read from the terminal";
+  return false;
+}
+
+}  // namespace
+
+UserInput::UserInput(bool passwords_from_stdin) : passwords_from_stdin_(passwords_from_stdin) {}
+
+UserInput::~UserInput() {
+  if (terminal_fd_ >= 0) close(terminal_fd_);
+}
+
+int UserInput::Terminal() {
+  if (!terminal_tried_) {
+    terminal_tried_ = true;
+    terminal_fd_ = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
+  return terminal_fd_;
+}
+
+bool UserInput::ReadPassword(const char* prompt, SecretText* password, std::string* error) {
+  if (passwords_from_stdin_) {
+    return ReportLineResult(ReadSecretLine(STDIN_FILENO, password), true, error);
+  }
+  int terminal = Terminal();
+  if (terminal < 0) {
+    *error = "there is no terminal to ask for the password on; use --password-stdin";
+    return false;
+  }
+  return ReportLineResult(ReadHiddenLine(terminal, prompt, password), false, error);
+}
+
+bool UserInput::ReadNewPassword(const char* prompt, SecretText* password, std::string* error) {
+  if (!ReadPassword(prompt, password, error)) return false;
+  if (password->empty()) {
+    *error = kEmptyPasswordMessage;
+    return false;
+  }
+  if (passwords_from_stdin_) return true;
+  SecretText confirmation;
+  if (!ReadPassword(kConfirmPrompt, &confirmation, error)) return false;
+  if (!password->Equals(confirmation)) {
+    password->Clear();
+    *error = kPasswordMismatchMessage;
+    return false;
+  }
+  return true;
+}
+
+bool UserInput::CanAsk() { return isatty(STDIN_FILENO) && Terminal() >= 0; }
+
+bool UserInput::AskYesNo(const char* question) {
+  int terminal = Terminal();
+  if (terminal < 0) return false;
+  std::string prompt = std::string(question) + " [y/N] ";
+  if (write(terminal, prompt.data(), prompt.size()) < 0) return false;
+  std::string answer;
+  char c;
+  while (read(terminal, &c, 1) == 1 && c != '\n') answer.push_back(c);
+  return strcasecmp(answer.c_str(), "y") == 0 || strcasecmp(answer.c_str(), "yes") == 0;
+}

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+
+namespace {
+
+// A folder of safes plus a private temp dir, driven through the real binary.
+class CliEndToEnd : public ::testing::Test {
+ protected:
+  CliResult Run(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), {"--dir", safes_.path(), "--password-stdin"});
+    return RunCliProcess(args, input, temp_.path());
+  }
+
+  // Runs a command that must succeed.
+  std::string Ok(const std::vector<std::string>& args, const std::string& input = "") {
+    CliResult result = Run(args, input);
+    EXPECT_EQ(result.status, 0) << args[0] << ": " << result.err;
+    EXPECT_EQ(result.err, "") << args[0];
+    return result.out;
+  }
+
+  std::string SafeBytes(const std::string& user) { return ReadFileBytes(safes_.File(user + ".SAFE")); }
+
+  ScratchDir safes_;
+  ScratchDir temp_;
+};
+
+TEST_F(CliEndToEnd, EntryLifecycle) {
+  Ok({"create", "alice"}, "pw\n");
+  struct stat info;
+  ASSERT_EQ(stat(safes_.File("alice.SAFE").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "");
+
+  Ok({"add", "alice", "Bank", "jdoe"}, "pw\ns3cr3t!\n");
+  Ok({"add", "alice", "Mail", "john@example.com"}, "pw\nmail pass\n");
+  Ok({"add", "alice", "Door", ""}, "pw\n1234\n");
+  EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tBank\tjdoe\n2\tMail\tjohn@example.com\n3\tDoor\t\n");
+  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Mail\nUsername: john@example.com\nPassword: mail pass\n");
+
+  Ok({"edit", "alice", "1", "--description", "Big Bank", "--password"}, "pw\nn3w\n");
+  Ok({"edit", "alice", "2", "--user="}, "pw\n");
+  EXPECT_EQ(Ok({"show", "alice", "1"}, "pw\n"), "Description: Big Bank\nUsername: jdoe\nPassword: n3w\n");
+  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Mail\nUsername: \nPassword: mail pass\n");
+
+  Ok({"rm", "alice", "3", "1", "--yes"}, "pw\n");
+  EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tMail\t\n");
+
+  Ok({"passwd", "alice"}, "pw\nother\n");
+  EXPECT_EQ(Run({"list", "alice"}, "pw\n").status, 4);
+  EXPECT_EQ(Ok({"list", "alice"}, "other\n"), "1\tMail\t\n");
+
+  Ok({"rm", "alice", "1", "--yes"}, "other\n");
+  EXPECT_EQ(Ok({"export", "alice"}, "other\n"), "Description,Username,Password\r\n");
+}
+
+TEST_F(CliEndToEnd, ExportImportRoundTrip) {
+  Ok({"create", "alice"}, "pw\n");
+  const std::vector<std::vector<std::string>> entries = {
+      {"Bank, main", "jdoe", "say \"hi\""},
+      {"Mail", "", "pa\xE4ss"},
+      {"", "", "only a password"},
+  };
+  for (const auto& entry : entries) Ok({"add", "alice", entry[0], entry[1]}, "pw\n" + entry[2] + "\n");
+  std::string csv = Ok({"export", "alice"}, "pw\n");
+  EXPECT_EQ(csv,
+            "Description,Username,Password\r\n"
+            "\"Bank, main\",jdoe,\"say \"\"hi\"\"\"\r\n"
+            "Mail,,pa\xE4ss\r\n"
+            ",,only a password\r\n");
+
+  WriteFileBytes(safes_.File("rows.csv"), csv);
+  Ok({"create", "bob"}, "bobpw\n");
+  Ok({"add", "bob", "Kept", "first"}, "bobpw\nx\n");
+  Ok({"import", "bob", safes_.File("rows.csv")}, "bobpw\n");
+  EXPECT_EQ(Ok({"export", "bob"}, "bobpw\n"), "Description,Username,Password\r\nKept,first,x\r\n" + csv.substr(31));
+
+  // Files from elsewhere may end lines with LF only and lack the last one.
+  WriteFileBytes(safes_.File("lf.csv"), "Description,Username,Password\n\"multi\",word,\"\"\nlast,u,p");
+  Ok({"import", "alice", safes_.File("lf.csv")}, "pw\n");
+  EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tBank, main\tjdoe\n2\tMail\t\n3\t\t\n4\tmulti\tword\n5\tlast\tu\n");
+}
+
+TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
+  std::string hex = ReadFileBytes(QUILLBOX_TEST_DATA_DIR "/safe/fixture.SAFE.hex");
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  ASSERT_EQ(bytes.size(), 76u);
+  WriteFileBytes(safes_.File("fixture.SAFE"), bytes);
+  EXPECT_EQ(Ok({"list", "fixture"}, "password\n"), "1\tBank\tjdoe\n2\tMail\tjohn.doe@example.com\n");
+  EXPECT_EQ(Ok({"show", "fixture", "1"}, "password\n"), "Description: Bank\nUsername: jdoe\nPassword: s3cr3t!\n");
+  EXPECT_EQ(Ok({"show", "fixture", "2"}, "password\n"),
+            "Description: Mail\nUsername: john.doe@example.com\nPassword: pa\xE4ss\n");
+  EXPECT_EQ(Run({"list", "fixture"}, "Password\n").status, 4);
+}
+
+}  // namespace
