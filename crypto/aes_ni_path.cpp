@@ -44,13 +44,16 @@ QUILLBOX_AESNI void CryptBlocks(const __m128i* keys, uint32_t rounds, const uint
     size_t i = 0;
     for (; i + kBlocksInFlight <= blockCount; i += kBlocksInFlight) {
         __m128i b[kBlocksInFlight];
+#pragma GCC unroll 8
         for (size_t j = 0; j < kBlocksInFlight; ++j)
             b[j] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (i + j))), keys[0]);
         for (uint32_t r = 1; r < rounds; ++r) {
             const __m128i key = keys[r];
-            for (size_t j = 0; j < kBlocksInFlight; ++j)
+#pragma GCC unroll 8
+        for (size_t j = 0; j < kBlocksInFlight; ++j)
                 b[j] = Round<Decrypt, false>(b[j], key);
         }
+#pragma GCC unroll 8
         for (size_t j = 0; j < kBlocksInFlight; ++j)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (i + j)), Round<Decrypt, true>(b[j], keys[rounds]));
     }
