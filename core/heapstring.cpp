@@ -1,9 +1,10 @@
 #include "core/heapstring.h"
 
-#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 
 #include "core/cpstringarray.h"
 
@@ -17,6 +18,16 @@ char* FormatString(const char* format, ...)
     return text;
 }
 
+// An attempt's buffer may hold the start of a password (entry lines are
+// formatted here), so it is wiped before release.
+static void ReleaseAttempt(char* buffer, size_t size)
+{
+    if (buffer == nullptr)
+        return;
+    explicit_bzero(buffer, size);
+    free(buffer);
+}
+
 int FormatStringV(char** out, size_t startSize, const char* format, va_list args)
 {
     if (out == nullptr)
@@ -24,11 +35,13 @@ int FormatStringV(char** out, size_t startSize, const char* format, va_list args
     *out = nullptr;
     size_t size = startSize > 0 ? startSize : 1;
     char* buffer = nullptr;
+    size_t bufferSize = 0;
     for (;;) {
-        free(buffer);
+        ReleaseAttempt(buffer, bufferSize);
         buffer = static_cast<char*>(malloc(size));
         if (buffer == nullptr)
             return -1;
+        bufferSize = size;
         va_list attempt;
         va_copy(attempt, args);
         const int written = vsnprintf(buffer, size, format, attempt);
@@ -36,16 +49,12 @@ int FormatStringV(char** out, size_t startSize, const char* format, va_list args
         buffer[size - 1] = '\0';
         // C99 formatters report the needed length when the text does not
         // fit; a negative count is a real formatting error, not a size hint.
-        if (written < 0) {
-            free(buffer);
-            return -1;
-        }
-        if (static_cast<size_t>(written) < size) {
+        if (written >= 0 && static_cast<size_t>(written) < size) {
             *out = buffer;
             return written;
         }
-        if (size > SIZE_MAX / 2) {
-            free(buffer);
+        if (written < 0 || size > SIZE_MAX / 2) {
+            ReleaseAttempt(buffer, bufferSize);
             return -1;
         }
         size *= 2;
@@ -151,6 +160,7 @@ void WipeAndFree(char* text)
 {
     if (text == nullptr)
         return;
-    explicit_bzero(text, strlen(text));
+    // The whole block: in-place edits and trims leave old bytes past the NUL.
+    explicit_bzero(text, malloc_usable_size(text));
     free(text);
 }

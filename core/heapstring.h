@@ -37,5 +37,5 @@ void TrimLeft(char* text);
 void TrimRight(char* text);
 
 void FreeString(char* text);
-// Overwrites the bytes up to the NUL before releasing: for passwords.
+// Overwrites the whole block before releasing it: for passwords.
 void WipeAndFree(char* text);
