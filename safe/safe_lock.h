@@ -18,8 +18,8 @@ class SafeLock {
 
   SafeLock();
   ~SafeLock();
-  SafeLock(const SafeLock&) = delete;
-  SafeLock& operator=(const SafeLock&) = delete;
+  SafeLock(SafeLock&&) noexcept;
+  SafeLock& operator=(SafeLock&&) noexcept;
 
   // Does not wait. Taking a different user's lock releases the current one first.
   Result Acquire(const char* userName);

@@ -1,0 +1,112 @@
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/heapstring.h"
+#include "crypto/aes.h"
+#include "crypto/crc32.h"
+#include "crypto/safe_key.h"
+#include "safe/safe_file_ops.h"
+#include "safe/safe_format.h"
+#include "safe/safe_store.h"
+
+namespace {
+
+// The safe text with its NUL: the joined lines, or the sentence for an empty
+// list. Owned (and wiped) by the save only when it was joined.
+struct SafeText {
+  const uint8_t* bytes = nullptr;
+  uint64_t length = 0;
+  char* joined = nullptr;
+
+  ~SafeText() { WipeAndFree(joined); }
+};
+
+bool BuildSafeText(const cpStringArray& entries, SafeText& text) {
+  if (entries.GetCount() == 0) {
+    text.bytes = reinterpret_cast<const uint8_t*>(kEmptySafeSentence);
+    text.length = kEmptySafeLength;
+    return true;
+  }
+  text.joined = entries.Join("\r\n");
+  if (text.joined == nullptr) return false;
+  text.bytes = reinterpret_cast<const uint8_t*>(text.joined);
+  text.length = std::strlen(text.joined) + 1;
+  // T = padded length + 12 must fit its 32-bit field.
+  return RoundUpToBlock(text.length) + kSafeHeaderSize + kSafeTrailerSize <= UINT32_MAX;
+}
+
+// Encrypts one chunk straight from the text into out; only a partial last
+// block goes through a padded copy. Returns the padded length.
+size_t EncryptChunk(const AesContext& aes, const uint8_t* plain, size_t length, uint8_t* out,
+                    uint32_t& crc) {
+  size_t whole = length & ~size_t{15};
+  crc = Crc32Update(crc, plain, whole);
+  AesEncryptBlocks(aes, plain, out, whole / kAesBlockSize);
+  if (whole == length) return length;
+  uint8_t last[kAesBlockSize] = {};
+  std::memcpy(last, plain + whole, length - whole);
+  crc = Crc32Update(crc, last, sizeof last);
+  AesEncryptBlock(aes, last, out + whole);
+  explicit_bzero(last, sizeof last);
+  return whole + kAesBlockSize;
+}
+
+bool WriteRecord(SafeFileOps& ops, int fd, const AesContext& aes, const SafeText& text) {
+  size_t bufferSize = static_cast<size_t>(std::min<uint64_t>(RoundUpToBlock(text.length), kSafeChunkSize));
+  auto* buffer = static_cast<uint8_t*>(std::malloc(bufferSize));
+  if (buffer == nullptr) return false;
+  uint8_t field[4];
+  StoreLe32(field, static_cast<uint32_t>(text.length));
+  bool ok = ops.Write(fd, field, sizeof field);
+  uint32_t crc = Crc32Update(0, nullptr, 0);
+  for (uint64_t offset = 0; ok && offset < text.length; offset += kSafeChunkSize) {
+    size_t length = static_cast<size_t>(std::min<uint64_t>(text.length - offset, kSafeChunkSize));
+    size_t padded = EncryptChunk(aes, text.bytes + offset, length, buffer, crc);
+    ok = ops.Write(fd, buffer, padded);
+  }
+  std::free(buffer);  // ciphertext only: nothing to wipe
+  StoreLe32(field, crc);
+  ok = ok && ops.Write(fd, field, sizeof field);
+  StoreLe32(field, static_cast<uint32_t>(RoundUpToBlock(text.length) + kSafeHeaderSize + kSafeTrailerSize));
+  return ok && ops.Write(fd, field, sizeof field);
+}
+
+bool WriteSafeFile(SafeFileOps& ops, const char* path, const char* password,
+                   const cpStringArray& entries) {
+  int fd = ops.OpenForWriting(path);
+  if (fd < 0) return false;
+  SafeText text;
+  bool ok = BuildSafeText(entries, text);
+  if (ok) {
+    uint8_t key[kSafeKeySize];
+    DeriveSafeKey(password, key);
+    AesContext aes;
+    AesSetKey(aes, key, 128, true);
+    explicit_bzero(key, sizeof key);
+    ok = WriteRecord(ops, fd, aes, text);
+    AesWipeContext(aes);
+  }
+  // A failed close can mean the data never reached the file.
+  return ops.Close(fd) && ok;
+}
+
+}  // namespace
+
+bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries) {
+  SafeFileOps& ops = GetSafeFileOps();
+  char directory[kSafePathCapacity];
+  char tempPath[kSafePathCapacity];
+  if (!ops.GetTempDir(directory, sizeof directory)) return false;
+  if (!ops.CreateTempFile(directory, kSafeTempPrefix, tempPath, sizeof tempPath)) return false;
+  bool ok = WriteSafeFile(ops, tempPath, password, entries);
+  if (ok) {
+    char safePath[kSafePathCapacity];
+    ok = BuildSafePath(userName, safePath) && ops.ReplaceWithCopy(tempPath, safePath);
+  }
+  unlink(tempPath);
+  return ok;
+}

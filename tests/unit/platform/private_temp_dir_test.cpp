@@ -1,0 +1,88 @@
+#include "platform/private_temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/unit/core/scratch_dir.h"
+
+namespace {
+
+class ScopedTmpDir {
+ public:
+  explicit ScopedTmpDir(const std::string& value) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    setenv("TMPDIR", value.c_str(), 1);
+  }
+  ~ScopedTmpDir() {
+    if (old_.empty()) {
+      unsetenv("TMPDIR");
+    } else {
+      setenv("TMPDIR", old_.c_str(), 1);
+    }
+  }
+
+ private:
+  std::string old_;
+};
+
+std::string PrivateName() {
+  return "quillbox-" + std::to_string(geteuid());
+}
+
+TEST(PrivateTempDir, CreatedPrivateWithTrailingSlash) {
+  ScratchDir scratch;
+  ScopedTmpDir tmp(scratch.Path("") + "/");
+  char buffer[260];
+  ASSERT_TRUE(GetPrivateTempDir(buffer, sizeof buffer));
+  EXPECT_EQ(std::string(buffer), scratch.Path(PrivateName()) + "/");
+  EXPECT_EQ(FileMode(scratch.Path(PrivateName())), 0700u);
+  // A second call finds the same folder.
+  ASSERT_TRUE(GetPrivateTempDir(buffer, sizeof buffer));
+  EXPECT_FALSE(GetPrivateTempDir(buffer, 10));
+}
+
+TEST(PrivateTempDir, RefusesFoldersOthersCouldReach) {
+  struct Case {
+    const char* name;
+    // False when this case cannot be set up here.
+    std::function<bool(const std::string& path)> plant;
+  };
+  const std::vector<Case> cases = {
+      {"symlink to a private folder",
+       [](const std::string& path) {
+         mkdir((path + "-real").c_str(), 0700);
+         return symlink((path + "-real").c_str(), path.c_str()) == 0;
+       }},
+      {"group readable",
+       [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0 && chmod(path.c_str(), 0750) == 0; }},
+      {"world writable",
+       [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0 && chmod(path.c_str(), 0703) == 0; }},
+      {"owned by someone else",  // only root can give a folder away
+       [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0 && chown(path.c_str(), 65534, 65534) == 0; }},
+      {"a plain file", [](const std::string& path) { return close(creat(path.c_str(), 0600)) == 0; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDir scratch;
+    ScopedTmpDir tmp(scratch.Path(""));
+    if (!c.plant(scratch.Path(PrivateName()))) continue;
+    char buffer[260];
+    EXPECT_FALSE(GetPrivateTempDir(buffer, sizeof buffer));
+  }
+}
+
+TEST(PrivateTempDir, DefaultsToTmp) {
+  ScopedTmpDir tmp("");
+  char buffer[260];
+  ASSERT_TRUE(GetPrivateTempDir(buffer, sizeof buffer));
+  EXPECT_EQ(std::string(buffer), "/tmp/" + PrivateName() + "/");
+}
+
+}  // namespace

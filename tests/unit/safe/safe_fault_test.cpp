@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "safe/safe_file_ops.h"
+#include "safe/safe_store.h"
+#include "tests/unit/safe/safe_test_dir.h"
+
+namespace {
+
+// Counts the operations of a save and fails the Nth: once, or from then on.
+class FailingFileOps : public SafeFileOps {
+ public:
+  FailingFileOps(int failAt, bool keepFailing) : failAt_(failAt), keepFailing_(keepFailing) {}
+
+  int Count() const { return count_; }
+
+  bool GetTempDir(char* buffer, size_t capacity) override {
+    return !Fails() && SafeFileOps::GetTempDir(buffer, capacity);
+  }
+  bool CreateTempFile(const char* directory, const char* prefix, char* path, size_t capacity) override {
+    return !Fails() && SafeFileOps::CreateTempFile(directory, prefix, path, capacity);
+  }
+  int OpenForWriting(const char* path) override {
+    return Fails() ? -1 : SafeFileOps::OpenForWriting(path);
+  }
+  bool Write(int fd, const void* data, size_t size) override {
+    if (!Fails()) return SafeFileOps::Write(fd, data, size);
+    // A short write: part of the data reaches the file.
+    SafeFileOps::Write(fd, data, size / 2);
+    return false;
+  }
+  bool Close(int fd) override {
+    bool failed = Fails();
+    return SafeFileOps::Close(fd) && !failed;
+  }
+  bool ReplaceWithCopy(const char* source, const char* destination) override {
+    return !Fails() && SafeFileOps::ReplaceWithCopy(source, destination);
+  }
+
+ private:
+  bool Fails() {
+    ++count_;
+    return count_ == failAt_ || (keepFailing_ && count_ > failAt_);
+  }
+
+  int failAt_;
+  bool keepFailing_;
+  int count_ = 0;
+};
+
+class ScopedFileOps {
+ public:
+  explicit ScopedFileOps(SafeFileOps& ops) { OverrideSafeFileOps(&ops); }
+  ~ScopedFileOps() { OverrideSafeFileOps(nullptr); }
+};
+
+TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
+  SafeTestDir dir;
+  cpStringArray oldEntries;
+  Fill(oldEntries, {"old\tone\t1", "old\ttwo\t2"});
+  cpStringArray newEntries;
+  Fill(newEntries, {"new\tone\t1", "new\ttwo\t2", "new\tthree\t3"});
+  // Three chunks, so a failure can land between chunk writes.
+  std::string big(200, 'b');
+  for (int i = 0; i < 15000; ++i) newEntries.Add(("bulk\t" + std::to_string(i) + "\t" + big).c_str());
+
+  ASSERT_TRUE(SaveSafe("user", "pw", newEntries));
+  const std::string newBytes = ReadTextFile(dir.SafePath("user"));
+  ASSERT_TRUE(SaveSafe("user", "pw", oldEntries));
+  const std::string oldBytes = ReadTextFile(dir.SafePath("user"));
+
+  FailingFileOps counter(0, false);
+  {
+    ScopedFileOps scoped(counter);
+    ASSERT_TRUE(SaveSafe("user", "pw", newEntries));
+  }
+  const int operations = counter.Count();
+  ASSERT_GE(operations, 9);  // dir, create, open, L, 3 chunks, CRC, T, close, copy
+
+  for (bool keepFailing : {false, true}) {
+    for (int n = 1; n <= operations; ++n) {
+      SCOPED_TRACE("operation " + std::to_string(n) + (keepFailing ? " and on" : " once"));
+      WriteTextFile(dir.SafePath("user"), oldBytes);
+      FailingFileOps failing(n, keepFailing);
+      bool saved;
+      {
+        ScopedFileOps scoped(failing);
+        saved = SaveSafe("user", "pw", newEntries);
+      }
+      EXPECT_FALSE(saved);
+      EXPECT_EQ(ReadTextFile(dir.SafePath("user")), oldBytes);
+      cpStringArray loaded;
+      EXPECT_TRUE(LoadSafe("user", "pw", loaded));
+      EXPECT_EQ(ToVector(loaded), ToVector(oldEntries));
+      EXPECT_TRUE(dir.TempFiles().empty());
+    }
+  }
+  EXPECT_NE(oldBytes, newBytes);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "safe/safe_lock.h"
+#include "tests/unit/safe/safe_test_dir.h"
+
+namespace {
+
+TEST(SafeLock, ExcludesOtherHoldersUntilReleased) {
+  SafeTestDir dir;
+  SafeLock mine;
+  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
+  ASSERT_EQ(mine.Acquire("alice"), SafeLock::Result::kAcquired);
+  EXPECT_TRUE(mine.IsHeldFor("alice"));
+  EXPECT_EQ(mine.Acquire("alice"), SafeLock::Result::kAcquired);  // again: still ours
+
+  SafeLock other;
+  EXPECT_EQ(other.Acquire("alice"), SafeLock::Result::kHeldElsewhere);
+  EXPECT_TRUE(IsSafeLockedElsewhere("alice"));
+  EXPECT_EQ(other.Acquire("bob"), SafeLock::Result::kAcquired);
+
+  // Taking another user's lock lets the first one go.
+  EXPECT_EQ(mine.Acquire("carol"), SafeLock::Result::kAcquired);
+  EXPECT_FALSE(mine.IsHeldFor("alice"));
+  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
+
+  mine.Release();
+  EXPECT_FALSE(IsSafeLockedElsewhere("carol"));
+}
+
+TEST(SafeLock, UnusableLockFileIsUnavailableNotBusy) {
+  SafeTestDir dir;
+  // Even root cannot open a directory for writing.
+  mkdir(dir.LockPath("alice").c_str(), 0700);
+  EXPECT_EQ(SafeLock().Acquire("alice"), SafeLock::Result::kUnavailable);
+  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
+  EXPECT_EQ(SafeLock().Acquire("../alice"), SafeLock::Result::kUnavailable);
+}
+
+}  // namespace

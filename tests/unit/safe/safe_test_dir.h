@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/cpstringarray.h"
+#include "tests/unit/core/scratch_dir.h"
+
+// A private folder for one test: the executable seems to live there (so
+// safes are made there) and TMPDIR points inside it. Removed afterwards.
+class SafeTestDir {
+ public:
+  SafeTestDir();
+  ~SafeTestDir();
+  SafeTestDir(const SafeTestDir&) = delete;
+  SafeTestDir& operator=(const SafeTestDir&) = delete;
+
+  std::string Path() const { return scratch_.Path(""); }
+  std::string SafePath(const std::string& userName) const { return scratch_.Path(userName + ".SAFE"); }
+  std::string LockPath(const std::string& userName) const { return SafePath(userName) + ".lock"; }
+  // Names of the files left in the private temporary directory.
+  std::vector<std::string> TempFiles() const;
+
+ private:
+  ScratchDir scratch_;
+  std::string oldTmpDir_;
+  bool hadTmpDir_ = false;
+};
+
+std::vector<std::string> ToVector(const cpStringArray& entries);
+void Fill(cpStringArray& entries, const std::vector<std::string>& lines);
