@@ -81,18 +81,46 @@ const uint8_t* SourceRow(const ResizeJob& job, uint32_t halfRow)
     return job.source + static_cast<size_t>(halfRow / 2) * job.sourceStride;
 }
 
+// (index x 2 x source) / destination for index 0, 1, 2, ... kept as a
+// quotient and remainder so that no pixel pays for a division.
+class HalfPixelWalk {
+public:
+    HalfPixelWalk(uint32_t sourceSize, uint32_t destinationSize)
+        : wholeStep_(2 * sourceSize / destinationSize),
+          remainderStep_(2 * sourceSize % destinationSize),
+          destinationSize_(destinationSize)
+    {
+    }
+    uint32_t Position() const { return position_; }
+    void Advance()
+    {
+        position_ += wholeStep_;
+        remainder_ += remainderStep_;
+        if (remainder_ >= destinationSize_) {
+            remainder_ -= destinationSize_;
+            ++position_;
+        }
+    }
+
+private:
+    uint32_t wholeStep_;
+    uint32_t remainderStep_;
+    uint32_t destinationSize_;
+    uint32_t position_ = 0;
+    uint32_t remainder_ = 0;
+};
+
 // Visits every destination pixel with the first source half-column and
-// half-row of its box, both kept as running sums.
+// half-row of its box.
 template <typename ResamplePixel>
 void ForEachDestinationPixel(const ResizeJob& job, ResamplePixel resample)
 {
-    uint32_t rowSum = 0;
-    for (uint32_t dy = 0; dy < job.destinationHeight; ++dy, rowSum += 2 * job.sourceHeight) {
-        const uint32_t sy = rowSum / job.destinationHeight;
+    HalfPixelWalk rows(job.sourceHeight, job.destinationHeight);
+    for (uint32_t dy = 0; dy < job.destinationHeight; ++dy, rows.Advance()) {
         uint8_t* out = job.destination + static_cast<size_t>(dy) * job.destinationStride;
-        uint32_t columnSum = 0;
-        for (uint32_t dx = 0; dx < job.destinationWidth; ++dx, columnSum += 2 * job.sourceWidth) {
-            resample(out, columnSum / job.destinationWidth, sy);
+        HalfPixelWalk columns(job.sourceWidth, job.destinationWidth);
+        for (uint32_t dx = 0; dx < job.destinationWidth; ++dx, columns.Advance()) {
+            resample(out, columns.Position(), rows.Position());
             out += job.destinationStep;
         }
     }
