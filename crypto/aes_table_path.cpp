@@ -31,6 +31,7 @@ struct Direction {
     }
 };
 
+// The unrolled state stays in registers, so no copy of a block is left on the stack.
 template <bool Inverse>
 void CryptBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out)
 {
