@@ -31,7 +31,8 @@ struct Direction {
     }
 };
 
-// The unrolled state stays in registers, so no copy of a block is left on the stack.
+// Round keys are read in place, never copied; the block state is what the
+// caller gets as output, so it is not wiped here.
 template <bool Inverse>
 void CryptBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out)
 {
