@@ -23,6 +23,9 @@ uint32_t CurrentCalendarTime32();
 // What the driver works with; the clock and the process exit are replaceable
 // so its decisions can be checked without waiting a week or ending the test.
 struct UpdateEnvironment {
+  UpdateEnvironment(WReg& settingsStore, UpdateView& updateView)
+      : settings(settingsStore), view(updateView) {}
+
   WReg& settings;
   UpdateView& view;
   std::function<uint32_t()> now = CurrentCalendarTime32;

@@ -1,0 +1,14 @@
+#include <QApplication>
+#include <QTest>
+
+#include "tests/gui/update/option_dialog_test.h"
+#include "tests/gui/update/wprogress_test.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  WProgressTest progress;
+  OptionDialogTest options;
+  int failures = QTest::qExec(&progress, argc, argv);
+  failures += QTest::qExec(&options, argc, argv);
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QObject>
+
+class WProgressTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsThePercentage_data();
+  void showsThePercentage();
+  void throttlesRedrawsAndDispatch();
+  void cancelStopsEverythingAndEnablesTheOwner();
+  void closeIsHarmlessTwiceAndOnDestruction();
+};
