@@ -1,0 +1,41 @@
+#include "platform/hive_location.h"
+
+#include <cstdlib>
+
+namespace {
+
+std::string AbsoluteEnv(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || value[0] != '/') return {};
+    return value;
+}
+
+std::string UserConfigDir()
+{
+    std::string dir = AbsoluteEnv("XDG_CONFIG_HOME");
+    if (!dir.empty()) return dir;
+    std::string home = AbsoluteEnv("HOME");
+    return home.empty() ? std::string() : home + "/.config";
+}
+
+std::string MachineConfigDir()
+{
+    std::string dirs = AbsoluteEnv("XDG_CONFIG_DIRS");
+    std::string first = dirs.substr(0, dirs.find(':'));
+    return first.empty() ? std::string("/etc/xdg") : first;
+}
+
+}  // namespace
+
+const char* HiveRootName(WHive hive)
+{
+    return hive == WHive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::string HiveFilePath(WHive hive)
+{
+    std::string dir = hive == WHive::LocalMachine ? MachineConfigDir() : UserConfigDir();
+    if (dir.empty()) return {};
+    return dir + "/tarnwell/" + HiveRootName(hive) + ".reg";
+}

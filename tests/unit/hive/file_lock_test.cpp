@@ -1,0 +1,84 @@
+#include "platform/file_lock.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/unit/hive/scratch_dir.h"
+
+namespace {
+
+TEST(FileLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo)
+{
+    ScratchDir dir;
+    WFileLock first(dir.File("a.lock"));
+    WFileLock second(dir.File("a.lock"));
+    ASSERT_TRUE(first.TryLock());
+    EXPECT_TRUE(first.Lock()) << "a holder locking again keeps its lock";
+    EXPECT_FALSE(second.TryLock());
+    EXPECT_FALSE(second.IsLocked());
+    first.Unlock();
+    EXPECT_TRUE(second.TryLock());
+}
+
+TEST(FileLockTest, DestructionReleasesTheLock)
+{
+    ScratchDir dir;
+    {
+        WFileLock held(dir.File("a.lock"));
+        ASSERT_TRUE(held.Lock());
+    }
+    WFileLock next(dir.File("a.lock"));
+    EXPECT_TRUE(next.TryLock());
+}
+
+TEST(FileLockTest, FailsWhenTheLockFileCannotBeCreated)
+{
+    ScratchDir dir;
+    WFileLock lock(dir.File("missing/a.lock"));
+    EXPECT_FALSE(lock.Lock());
+    EXPECT_FALSE(lock.TryLock());
+    WFileLock unnamed("");
+    EXPECT_FALSE(unnamed.Lock());
+}
+
+// The child takes the lock and appends to a log only after the parent has
+// released it; a blocking Lock in the child must wait for that.
+TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
+{
+    ScratchDir dir;
+    const std::string log = dir.File("log");
+    WFileLock parentLock(dir.File("a.lock"));
+    ASSERT_TRUE(parentLock.Lock());
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        WFileLock childLock(dir.File("a.lock"));
+        bool refused = !childLock.TryLock();
+        char byte = 1;
+        (void)!write(ready[1], &byte, 1);
+        bool locked = childLock.Lock();
+        FILE* out = fopen(log.c_str(), "a");
+        if (out) {
+            fputs("child\n", out);
+            fclose(out);
+        }
+        _exit(refused && locked ? 0 : 1);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    WriteText(log, "parent\n");
+    parentLock.Unlock();
+
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadText(log), "parent\nchild\n");
+}
+
+}  // namespace
