@@ -39,6 +39,8 @@ std::vector<std::vector<Bytes>> ReadHexVectors(const std::string& name)
             row.push_back(FromHex(field));
         rows.push_back(row);
     }
+    if (rows.empty())
+        throw std::runtime_error("no vectors in " + path);
     return rows;
 }
 
