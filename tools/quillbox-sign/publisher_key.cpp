@@ -54,21 +54,19 @@ bool WritePublicKeyFile(const char* path, EVP_PKEY* key) {
   return written;
 }
 
-EVP_PKEY* ReadPrivateKeyFile(const char* path) {
+using PemKeyReader = EVP_PKEY* (*)(FILE*, EVP_PKEY**, pem_password_cb*, void*);
+
+static EVP_PKEY* ReadPemKeyFile(const char* path, PemKeyReader read) {
   FILE* file = fopen(path, "rb");
   if (file == nullptr) return nullptr;
-  EVP_PKEY* key = PEM_read_PrivateKey(file, nullptr, nullptr, nullptr);
+  EVP_PKEY* key = read(file, nullptr, nullptr, nullptr);
   fclose(file);
   return key;
 }
 
-EVP_PKEY* ReadPublicKeyFile(const char* path) {
-  FILE* file = fopen(path, "rb");
-  if (file == nullptr) return nullptr;
-  EVP_PKEY* key = PEM_read_PUBKEY(file, nullptr, nullptr, nullptr);
-  fclose(file);
-  return key;
-}
+EVP_PKEY* ReadPrivateKeyFile(const char* path) { return ReadPemKeyFile(path, PEM_read_PrivateKey); }
+
+EVP_PKEY* ReadPublicKeyFile(const char* path) { return ReadPemKeyFile(path, PEM_read_PUBKEY); }
 
 static bool GetBigEndianParam(EVP_PKEY* key, const char* name, std::vector<unsigned char>& out) {
   BIGNUM* value = nullptr;
