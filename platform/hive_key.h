@@ -11,6 +11,7 @@ inline constexpr long kHiveFileNotFound = 2;  // also: no such value
 inline constexpr long kHivePathNotFound = 3;  // no hive folder can be named
 inline constexpr long kHiveAccessDenied = 5;
 inline constexpr long kHiveInvalidData = 13;  // the hive file is too large to load
+inline constexpr long kHiveInvalidParameter = 87;  // a value name that cannot be stored
 
 // A key of one hive file, opened with all access: the create-or-open,
 // query and set calls of the registry. Opening creates the key (and the

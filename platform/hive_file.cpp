@@ -1,0 +1,136 @@
+#include "platform/hive_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file_lock.h"
+#include "platform/hive_key.h"
+
+namespace {
+
+long StatusFromErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return kHiveFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return kHivePathNotFound;
+    default:
+        return kHiveAccessDenied;
+    }
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// mkdir -p with 0700 for every folder it creates.
+bool MakeFolders(const std::string& folder)
+{
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+    if (errno != ENOENT) return false;
+    std::string parent = FolderOf(folder);
+    if (parent != folder && !MakeFolders(parent)) return false;
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+long ReplaceAtomically(const std::string& path, const std::string& text)
+{
+    if (text.size() > kMaxHiveFileSize) return kHiveInvalidData;
+    struct stat old;
+    mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0600;
+    std::string folder = FolderOf(path);
+    std::string temp = folder + "/.hive-XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return StatusFromErrno(errno);
+    bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (!written || rename(temp.c_str(), path.c_str()) != 0) {
+        long status = StatusFromErrno(errno);
+        unlink(temp.c_str());
+        return status;
+    }
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return kHiveSuccess;
+}
+
+}  // namespace
+
+long LoadHiveFile(const std::string& path, WHiveDocument* document)
+{
+    document->Parse({});
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? kHiveSuccess : StatusFromErrno(errno);
+    struct stat info;
+    long status = kHiveSuccess;
+    std::string text;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        status = kHiveAccessDenied;
+    } else if (static_cast<unsigned long long>(info.st_size) > kMaxHiveFileSize) {
+        status = kHiveInvalidData;
+    } else {
+        // Read one byte past the cap so a file that grew meanwhile is caught.
+        text.resize(kMaxHiveFileSize + 1);
+        size_t used = 0;
+        while (used < text.size()) {
+            ssize_t n = read(fd, text.data() + used, text.size() - used);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) status = StatusFromErrno(errno);
+            if (n <= 0) break;
+            used += static_cast<size_t>(n);
+        }
+        if (used > kMaxHiveFileSize) status = kHiveInvalidData;
+        text.resize(used);
+    }
+    close(fd);
+    if (status == kHiveSuccess) document->Parse(text);
+    return status;
+}
+
+long PrepareHiveForWriting(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    if (path.empty() || !MakeFolders(folder)) return kHivePathNotFound;
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return StatusFromErrno(errno);
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? kHiveSuccess : StatusFromErrno(errno);
+    if (!S_ISREG(info.st_mode) || (info.st_mode & S_IWUSR) == 0) return kHiveAccessDenied;
+    return access(path.c_str(), W_OK) == 0 ? kHiveSuccess : StatusFromErrno(errno);
+}
+
+long UpdateHiveFile(const std::string& path, const std::function<bool(WHiveDocument&)>& edit)
+{
+    long status = PrepareHiveForWriting(path);
+    if (status != kHiveSuccess) return status;
+    WFileLock lock(path + ".lock");
+    if (!lock.Lock()) return kHiveAccessDenied;
+    WHiveDocument document;
+    status = LoadHiveFile(path, &document);
+    if (status != kHiveSuccess) return status;
+    if (!edit(document)) return kHiveSuccess;
+    return ReplaceAtomically(path, document.Format());
+}
