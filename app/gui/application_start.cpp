@@ -17,6 +17,7 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "desktop/winstall.h"
+#include "update/gui/qt_update_view.h"
 
 namespace {
 
@@ -71,7 +72,9 @@ int RunApplication(Quillbox& app) {
   QtPlacementWindow placement(*window);
   PlaceByDefault(*window);
   app.RestoreWindowPlacement(kWindowPlacementName, placement);
-  // The automatic update check runs here, once the list exists.
+  // The automatic update check, once the list exists: its questions and
+  // download come before the main window and the log-in.
+  RunUpdateCheckOver(window->ListView(), false, app, *window);
   QtColumnView columns(*window->ListView()->horizontalHeader());
   app.RestoreColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
 

@@ -4,6 +4,7 @@
 #include "app/gui/main_window.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
+#include "update/gui/qt_update_view.h"
 
 // The command table of the main window: every menu item and accelerator id
 // with what it does, one line each. Ids without a line do nothing.
@@ -23,6 +24,7 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdAddEntryKey, [](MainWindow& w) { w.RunCommand(kCmdAddEntry); }},
       {kCmdSelectAllKey, [](MainWindow& w) { w.SelectAllEntries(); }},
       {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
+      {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
   };
   return kCommands;
 }
