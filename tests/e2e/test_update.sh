@@ -40,7 +40,10 @@ offer=$(qb_wait_window "Install New Update?")
 qb_key "$offer" alt+y
 qb_wait_window "Downloading Software Update...." >/dev/null
 
-status=$(qb_wait_exit "$QB_PID")
+# Waited for here, not in a subshell, which could not collect its status.
+qb_wait_for qb_process_gone "$QB_PID" || qb_fail "quillbox did not end"
+status=0
+wait "$QB_PID" || status=$?
 [ "$status" = 0 ] || qb_fail "quillbox ended with status $status"
 
 QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$record" || qb_fail "the installer did not run"
