@@ -111,15 +111,21 @@ long LoadHiveFile(const std::string& path, WHiveDocument* document)
     return status;
 }
 
-long PrepareHiveForWriting(const std::string& path)
+long CheckHiveWritable(const std::string& path)
 {
+    if (path.empty()) return kHivePathNotFound;
     std::string folder = FolderOf(path);
-    if (path.empty() || !MakeFolders(folder)) return kHivePathNotFound;
     if (access(folder.c_str(), W_OK | X_OK) != 0) return StatusFromErrno(errno);
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? kHiveSuccess : StatusFromErrno(errno);
     if (!S_ISREG(info.st_mode) || (info.st_mode & S_IWUSR) == 0) return kHiveAccessDenied;
     return access(path.c_str(), W_OK) == 0 ? kHiveSuccess : StatusFromErrno(errno);
+}
+
+long PrepareHiveForWriting(const std::string& path)
+{
+    if (path.empty() || !MakeFolders(FolderOf(path))) return kHivePathNotFound;
+    return CheckHiveWritable(path);
 }
 
 long UpdateHiveFile(const std::string& path, const std::function<bool(WHiveDocument&)>& edit)

@@ -14,9 +14,12 @@ inline constexpr size_t kMaxHiveFileSize = 4u << 20;
 // Results are hive status numbers (platform/hive_key.h).
 long LoadHiveFile(const std::string& path, WHiveDocument* document);
 
-// Creates the hive's folder (0700) when missing; then kHiveSuccess when the
-// folder and the file (if it exists) can be written. A file without its
-// owner-write bit counts as read-only, also for root.
+// kHiveSuccess when the hive's folder exists and it and the file (if it
+// exists) can be written. A file without its owner-write bit counts as
+// read-only, also for root. Creates nothing.
+long CheckHiveWritable(const std::string& path);
+
+// Creates the hive's folder (0700) when missing, then CheckHiveWritable.
 long PrepareHiveForWriting(const std::string& path);
 
 // Locked read-modify-write: under flock on path + ".lock" the file is

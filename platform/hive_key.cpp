@@ -7,8 +7,7 @@ long WHiveKey::Open(WHive hive, const std::string& subKey)
 {
     std::string path = HiveFilePath(hive);
     if (path.empty()) return kHivePathNotFound;
-    std::string keyPath = HiveRootName(hive);
-    if (!subKey.empty()) keyPath += "\\" + subKey;
+    std::string keyPath = HiveKeyPath(hive, subKey);
 
     long status = PrepareHiveForWriting(path);
     if (status != kHiveSuccess) return status;

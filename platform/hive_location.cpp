@@ -39,3 +39,10 @@ std::string HiveFilePath(WHive hive)
     if (dir.empty()) return {};
     return dir + "/tarnwell/" + HiveRootName(hive) + ".reg";
 }
+
+std::string HiveKeyPath(WHive hive, const std::string& subKey)
+{
+    std::string path = HiveRootName(hive);
+    if (!subKey.empty()) path += "\\" + subKey;
+    return path;
+}

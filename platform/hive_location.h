@@ -18,3 +18,7 @@ const char* HiveRootName(WHive hive);
 // Relative or empty variables are ignored, as the XDG rules ask. Empty when
 // no absolute folder can be found.
 std::string HiveFilePath(WHive hive);
+
+// The full path of a key inside the hive's file: the root name, then
+// "\\" and subKey unless subKey is empty.
+std::string HiveKeyPath(WHive hive, const std::string& subKey);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "settings/setting_value.h"
+
 WReg::WReg()
 {
     SettingsKeyName[0] = '\0';
@@ -39,23 +41,14 @@ long WReg::CloseKey()
 void WReg::WriteString(WHive hive, const char* name, const char* text)
 {
     OpenKey(hive);
-    if (keyOpen_) {
-        std::string data = text ? text : "";
-        WHiveValue value{kRegSz, data.append(1, '\0')};
-        key_.Set(name, value);
-    }
+    if (keyOpen_) key_.Set(name, EncodeSettingString(text));
     CloseKey();
 }
 
 void WReg::WriteInt(WHive hive, const char* name, int value)
 {
     OpenKey(hive);
-    if (keyOpen_) {
-        WHiveValue stored{kRegNone, std::string(4, '\0')};
-        uint32_t bits = static_cast<uint32_t>(value);
-        for (int i = 0; i < 4; ++i) stored.data[i] = static_cast<char>(bits >> (8 * i));
-        key_.Set(name, stored);
-    }
+    if (keyOpen_) key_.Set(name, EncodeSettingInt(value));
     CloseKey();
 }
 
@@ -65,12 +58,7 @@ bool WReg::ReadString(WHive hive, const char* name, char* buffer, size_t capacit
     bool read = false;
     OpenKey(hive);
     WHiveValue value;
-    // Like the registry call, a value larger than the buffer is not read.
-    if (keyOpen_ && key_.Query(name, &value) == kHiveSuccess && value.data.size() <= capacity) {
-        std::memcpy(buffer, value.data.data(), value.data.size());
-        buffer[value.data.size()] = '\0';
-        read = true;
-    }
+    if (keyOpen_ && key_.Query(name, &value) == kHiveSuccess) read = DecodeSettingString(value, buffer, capacity);
     CloseKey();
     return read;
 }
@@ -80,16 +68,7 @@ bool WReg::ReadInt(WHive hive, const char* name, int* value)
     bool read = false;
     OpenKey(hive);
     WHiveValue stored;
-    if (keyOpen_ && key_.Query(name, &stored) == kHiveSuccess && stored.data.size() <= 4) {
-        // Shorter data counts as its little-endian number rather than
-        // leaving the caller's upper bytes as they were.
-        uint32_t bits = 0;
-        for (size_t i = 0; i < stored.data.size(); ++i) {
-            bits |= static_cast<uint32_t>(static_cast<unsigned char>(stored.data[i])) << (8 * i);
-        }
-        *value = static_cast<int>(bits);
-        read = true;
-    }
+    if (keyOpen_ && key_.Query(name, &stored) == kHiveSuccess) read = DecodeSettingInt(stored, value);
     CloseKey();
     return read;
 }

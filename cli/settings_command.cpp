@@ -1,0 +1,128 @@
+#include "cli/settings_command.h"
+
+#include <string>
+
+#include "platform/hive_file.h"
+#include "platform/hive_key.h"
+#include "platform/hive_location.h"
+#include "settings/setting_value.h"
+
+namespace {
+
+enum class Kind { Text, Number, Flag };
+
+struct Setting {
+    const char* name;
+    Kind kind;
+    int defaultNumber;   // numbers and flags
+    size_t capacity;     // text: bytes the application reads
+    const char* defaultShown;
+};
+
+// The names, kinds, capacities and defaults the application reads them with.
+constexpr size_t kUserNameCapacity = 29;
+constexpr size_t kServerCapacity = 259;
+const Setting kSettings[] = {
+    {"Last_Username", Kind::Text, 0, kUserNameCapacity, "\"\""},
+    {"Last_Sort", Kind::Number, 2, 0, nullptr},
+    {"Store_On_Taskbar_Only", Kind::Flag, 0, 0, nullptr},
+    {"Main_Window_Dim_x", Kind::Number, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_y", Kind::Number, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_dx", Kind::Number, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_dy", Kind::Number, 0, 0, "(window's own)"},
+    {"Main_Listview_Dim_col0", Kind::Number, 0, 0, "(column's own)"},
+    {"Main_Listview_Dim_col1", Kind::Number, 0, 0, "(column's own)"},
+    {"Main_Listview_Dim_col2", Kind::Number, 0, 0, "(column's own)"},
+    {"Update_Check_Option", Kind::Number, 0, 0, nullptr},
+    {"Last_Update_Check_Time", Kind::Number, 0, 0, nullptr},
+    {"qamode", Kind::Flag, 0, 0, nullptr},
+    {"Update_Server", Kind::Text, 0, kServerCapacity, "(built-in server)"},
+};
+
+struct Hive {
+    WHive hive;
+    const char* label;
+    std::string path;
+    bool used = false;  // the application opens its key with all access
+    WHiveDocument document;
+};
+
+void LoadHive(Hive* hive)
+{
+    hive->path = HiveFilePath(hive->hive);
+    hive->used = CheckHiveWritable(hive->path) == kHiveSuccess &&
+                 LoadHiveFile(hive->path, &hive->document) == kHiveSuccess;
+}
+
+// Stored text may hold anything; keep control bytes off the terminal.
+std::string Printable(const char* text)
+{
+    std::string shown = "\"";
+    for (const char* p = text; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7f || c == '"' || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown + "\"";
+}
+
+// The value as the application would read it from this hive, or false.
+bool Decode(const Setting& setting, const WHiveValue& value, std::string* shown)
+{
+    if (setting.kind == Kind::Text) {
+        std::string buffer(setting.capacity + 1, '\0');
+        if (!DecodeSettingString(value, buffer.data(), setting.capacity)) return false;
+        *shown = Printable(buffer.c_str());
+        return true;
+    }
+    int number = 0;
+    if (!DecodeSettingInt(value, &number)) return false;
+    *shown = std::to_string(number);
+    if (setting.kind == Kind::Flag) *shown += number != 0 ? " (on)" : " (off)";
+    return true;
+}
+
+std::string DefaultShown(const Setting& setting)
+{
+    if (setting.defaultShown != nullptr) return setting.defaultShown;
+    std::string shown = std::to_string(setting.defaultNumber);
+    if (setting.kind == Kind::Flag) shown += setting.defaultNumber != 0 ? " (on)" : " (off)";
+    return shown;
+}
+
+}  // namespace
+
+int RunSettingsCommand(const char* settingsKeyName, FILE* out)
+{
+    if (settingsKeyName == nullptr || settingsKeyName[0] == '\0') {
+        std::fprintf(out, "settings: the application's settings key is not known\n");
+        return 1;
+    }
+    Hive hives[] = {{WHive::LocalMachine, "machine", {}, false, {}}, {WHive::CurrentUser, "user", {}, false, {}}};
+    std::fprintf(out, "Settings key: %s\n", settingsKeyName);
+    for (Hive& hive : hives) {
+        LoadHive(&hive);
+        std::fprintf(out, "%-8s hive: %s%s\n", hive.label, hive.path.empty() ? "(none)" : hive.path.c_str(),
+                     hive.used ? "" : " (not writable here, so not used)");
+    }
+    std::fprintf(out, "\n%-24s %-24s %s\n", "NAME", "VALUE", "FROM");
+    for (const Setting& setting : kSettings) {
+        std::string shown = DefaultShown(setting);
+        const char* from = "default";
+        for (const Hive& hive : hives) {
+            WHiveValue value;
+            if (hive.used && hive.document.FindValue(HiveKeyPath(hive.hive, settingsKeyName), setting.name, &value) &&
+                Decode(setting, value, &shown)) {
+                from = hive.label;
+                break;
+            }
+        }
+        std::fprintf(out, "%-24s %-24s %s\n", setting.name, shown.c_str(), from);
+    }
+    return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
+}
