@@ -80,6 +80,13 @@ TEST_P(DownloadRefusalTest, RefusesAnInstallerThatIsNotTheSignedOne) {
   EXPECT_EQ(ReadBytes(sandbox_.PrivateDir() + "newupdate.exe"), page);
 }
 
+TEST_P(DownloadRefusalTest, TheTestChannelFetchesItsOwnInstaller) {
+  server_.Remove(kExePath);
+  server_.Put("downloads/update10qa.exe", installer_);
+  EXPECT_TRUE(DownloadUpdate(server_.Host().c_str(), 10, nullptr, true));
+  EXPECT_NE(server_.RequestLog().find("\"/downloads/update10qa.exe\""), std::string::npos);
+}
+
 TEST_P(DownloadRefusalTest, NeedsTheAcceptedSignatureFile) {
   const Bytes full = signer_.SignatureFileFor(installer_);
   struct Case {

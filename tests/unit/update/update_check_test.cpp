@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <optional>
 
 #include "tests/unit/update/fake_update_view.h"
@@ -187,6 +188,35 @@ TEST_F(UpdateCheckTest, AFailedDownloadIsShownAsAnError) {
   ASSERT_EQ(view_.boxes.size(), 2u);
   EXPECT_EQ(view_.boxes[1].text, "Signature file does not match installer");
   EXPECT_FALSE(exitStatus_.has_value());
+}
+
+// While a download dispatches events the menu stays usable; a second check
+// started from it must not run a second download over the first one's files.
+TEST_F(UpdateCheckTest, ACheckStartedDuringADownloadIsRefused) {
+  struct NestingView : FakeUpdateView {
+    std::function<void()> nested;
+    std::unique_ptr<UpdateProgress> MakeProgress() override {
+      struct NestingProgress : RecordingProgress {
+        std::function<void()>* nested;
+        bool SetProgress(uint32_t position, uint32_t range) override {
+          if (reports.empty()) (*nested)();
+          return RecordingProgress::SetProgress(position, range);
+        }
+      };
+      auto progress = std::make_unique<NestingProgress>();
+      progress->nested = &nested;
+      return progress;
+    }
+  };
+  Publish();
+  NestingView view;
+  view.yesNoAnswer = kIdYes;
+  UpdateEnvironment environment(settings_, view);
+  environment.exitProcess = [this](int status) { exitStatus_ = status; };
+  view.nested = [&] { RunUpdateCheck(true, nullptr, 10, environment); };
+  RunUpdateCheck(true, nullptr, 10, environment);
+  EXPECT_EQ(view.optionDialogOpenedWith.size(), 1u);
+  EXPECT_EQ(exitStatus_, 0);
 }
 
 TEST_F(UpdateCheckTest, AnInstallerThatCannotStartIsShownAsAnError) {
