@@ -18,6 +18,9 @@ constexpr char kTitle[] = "Downloading Software Update....";
 constexpr char kComponentText[] = "Component Completed:";
 constexpr char kStartText[] = "0.00%";
 constexpr char kCancelText[] = "Cancel";
+constexpr char kWidestText[] = "100.00%";
+// Wide enough for the window manager to show the whole title.
+constexpr int kMinimumWidth = 420;
 
 // Above the owner's window and centred on it, without being its child: a
 // child of a disabled window would be disabled with it.
@@ -56,12 +59,13 @@ bool WProgress::Create(OwnerWindow owner, uint32_t range) {
   lastRedraw_ = 0;
   if (owner_) owner_->setEnabled(false);
 
-  auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+  auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   dialog->setWindowTitle(QString::fromLatin1(kTitle));
   auto* caption = new QLabel(QString::fromLatin1(kComponentText), dialog);
   text_ = new QLabel(QString::fromLatin1(kStartText), dialog);
   text_->setObjectName("percentText");
+  text_->setMinimumWidth(text_->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestText)));
   bar_ = new QProgressBar(dialog);
   bar_->setObjectName("progressBar");
   bar_->setRange(0, 100);
@@ -86,6 +90,7 @@ bool WProgress::Create(OwnerWindow owner, uint32_t range) {
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   QObject::connect(dialog, &QDialog::rejected, dialog, [this] { OnCancel(); });
 
+  dialog->setMinimumWidth(kMinimumWidth);
   dialog_ = dialog;
   PlaceOver(*dialog, owner_);
   dialog->show();
