@@ -106,9 +106,11 @@ LineResult ReadHiddenLine(int terminal_fd, const char* prompt, SecretText* line)
     sigaction(kHandledSignals[i], nullptr, &g_previous_actions[i]);
     InstallHandler(kHandledSignals[i]);
   }
-  WriteAll(terminal_fd, prompt);
+  // Echo goes off (dropping type-ahead) before the prompt shows, so nothing
+  // typed in answer to the prompt is lost.
   bool hidden = tcsetattr(terminal_fd, TCSAFLUSH, &g_hidden_settings) == 0;
   sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+  WriteAll(terminal_fd, prompt);
 
   LineResult result = hidden ? ReadSecretLine(terminal_fd, line) : LineResult::kError;
 

@@ -1,0 +1,155 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+
+namespace {
+
+// quillbox-cli run with a pseudo-terminal as its controlling terminal and
+// its standard streams, the way a person at a terminal runs it.
+class TerminalRun {
+ public:
+  TerminalRun(const std::vector<std::string>& args, const std::string& temp_dir) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    std::string slave_name = ptsname(master_);
+    std::vector<std::string> argv_text = {QUILLBOX_CLI_PATH};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::string tmpdir = "TMPDIR=" + temp_dir;
+    pid_ = fork();
+    if (pid_ == 0) {
+      setsid();
+      // The first terminal a session leader opens becomes its controlling one.
+      int slave = open(slave_name.c_str(), O_RDWR);
+      for (int fd = 0; fd < 3; ++fd) dup2(slave, fd);
+      std::vector<char*> argv;
+      for (std::string& arg : argv_text) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      putenv(tmpdir.data());
+      execv(QUILLBOX_CLI_PATH, argv.data());
+      _exit(127);
+    }
+  }
+  ~TerminalRun() {
+    // Only after a failed expectation: the program may still wait for typing.
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) close(master_);
+  }
+
+  // Reads what the program shows until text appears (bounded wait).
+  bool WaitFor(const std::string& text) {
+    for (int i = 0; i < 100 && screen_.find(text, seen_) == std::string::npos; ++i) {
+      pollfd p{master_, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[512];
+      ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      screen_.append(buffer, static_cast<size_t>(n));
+    }
+    size_t at = screen_.find(text, seen_);
+    if (at == std::string::npos) return false;
+    seen_ = at + text.size();
+    return true;
+  }
+
+  void Type(const std::string& text) { EXPECT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+
+  int Finish() {
+    WaitFor("\x01never shown");  // drain the rest of the output
+    int status = 0;
+    pid_t pid = pid_;
+    pid_ = -1;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+  }
+
+  const std::string& screen() const { return screen_; }
+
+ private:
+  int master_ = -1;
+  pid_t pid_ = -1;
+  std::string screen_;
+  size_t seen_ = 0;
+};
+
+class CliAtATerminal : public ::testing::Test {
+ protected:
+  std::vector<std::string> Args(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--dir", safes_.path()});
+    return args;
+  }
+
+  ScratchDir safes_;
+  ScratchDir temp_;
+};
+
+TEST_F(CliAtATerminal, PasswordsAreAskedWithoutEcho) {
+  {
+    TerminalRun create(Args({"create", "alice"}), temp_.path());
+    ASSERT_TRUE(create.WaitFor("Password: "));
+    create.Type("zq9safe\n");
+    ASSERT_TRUE(create.WaitFor("Confirm Password: "));
+    create.Type("zq9safe\n");
+    EXPECT_EQ(create.Finish(), 0) << create.screen();
+  }
+  {
+    TerminalRun add(Args({"add", "alice", "Bank", "jdoe"}), temp_.path());
+    ASSERT_TRUE(add.WaitFor("Password: "));
+    add.Type("zq9safe\n");
+    ASSERT_TRUE(add.WaitFor("Password for account: "));
+    add.Type("xk7entry\n");
+    EXPECT_EQ(add.Finish(), 0) << add.screen();
+    EXPECT_EQ(add.screen().find("zq9"), std::string::npos) << add.screen();
+    EXPECT_EQ(add.screen().find("xk7"), std::string::npos) << add.screen();
+  }
+  TerminalRun show(Args({"show", "alice", "1"}), temp_.path());
+  ASSERT_TRUE(show.WaitFor("Password: "));
+  show.Type("zq9safe\n");
+  EXPECT_TRUE(show.WaitFor("Password: xk7entry"));
+  EXPECT_EQ(show.Finish(), 0);
+}
+
+TEST_F(CliAtATerminal, MismatchedConfirmationCreatesNothing) {
+  TerminalRun create(Args({"create", "bob"}), temp_.path());
+  ASSERT_TRUE(create.WaitFor("Password: "));
+  create.Type("one\n");
+  ASSERT_TRUE(create.WaitFor("Confirm Password: "));
+  create.Type("two\n");
+  EXPECT_TRUE(create.WaitFor("Passwords do not match"));
+  EXPECT_EQ(create.Finish(), 2);
+  EXPECT_NE(access(safes_.File("bob.SAFE").c_str(), F_OK), 0);
+}
+
+TEST_F(CliAtATerminal, DeletionIsConfirmedOnTheTerminal) {
+  CliResult created = RunCliProcess({"--dir", safes_.path(), "--password-stdin", "create", "carol"}, "pw\n", temp_.path());
+  ASSERT_EQ(created.status, 0) << created.err;
+  ASSERT_EQ(RunCliProcess({"--dir", safes_.path(), "--password-stdin", "add", "carol", "d", "u"}, "pw\np\n", temp_.path()).status, 0);
+  struct Case {
+    std::string answer;
+    int status;
+    std::string listed;
+  };
+  for (const Case& c : {Case{"\n", 1, "1\td\tu\n"}, Case{"no\n", 1, "1\td\tu\n"}, Case{"y\n", 0, ""}}) {
+    TerminalRun rm(Args({"rm", "carol", "1"}), temp_.path());
+    ASSERT_TRUE(rm.WaitFor("Password: "));
+    rm.Type("pw\n");
+    ASSERT_TRUE(rm.WaitFor("PERMANENT DELETE: Are you sure you want to delete the selected items? [y/N] "));
+    rm.Type(c.answer);
+    EXPECT_EQ(rm.Finish(), c.status) << rm.screen();
+    CliResult listed = RunCliProcess({"--dir", safes_.path(), "--password-stdin", "list", "carol"}, "pw\n", temp_.path());
+    EXPECT_EQ(listed.out, c.listed);
+  }
+}
+
+}  // namespace
