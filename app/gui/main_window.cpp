@@ -61,7 +61,8 @@ bool MainWindow::RefreshList() {
     return false;
   }
   SortList(kResortColumn);
-  UpdatePasswordMasks();
+  // A reset drops the selection without a selection signal.
+  OnSelectionChanged();
   return true;
 }
 

@@ -191,6 +191,29 @@ qb_resize() { xdotool windowsize --sync "$1" "$2" "$3"; }
 
 qb_screenshot() { import -window root "$1"; }
 
+QB_CLIPBOARD_EMPTY="<nothing copied>"
+
+qb_clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }
+
+qb_clipboard_copied() { [ "$(qb_clipboard)" != "$QB_CLIPBOARD_EMPTY" ]; }
+
+# Presses keys in window $1, then ctrl+c, and echoes what was copied (empty
+# when nothing was): qb_copy "$wid" ctrl+a reads a whole text field.
+qb_copy() {
+  local wid=$1
+  shift
+  printf '%s' "$QB_CLIPBOARD_EMPTY" | xclip -selection clipboard -i
+  qb_key "$wid" "$@" ctrl+c
+  if QB_WAIT_TIMEOUT=3 qb_wait_for qb_clipboard_copied; then
+    qb_clipboard
+  fi
+}
+
+# Whether window $1 is minimised (iconic) in the window manager's eyes.
+qb_is_minimized() {
+  xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_HIDDEN
+}
+
 # Integers in the user hive, in the hive file's own text format.
 qb_user_hive() { echo "$XDG_CONFIG_HOME/tarnwell/HKEY_CURRENT_USER.reg"; }
 

@@ -1,0 +1,329 @@
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/gui/create_user_dialog.h"
+#include "app/gui/entry_dialog.h"
+#include "app/gui/entry_field_buffers.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/login_dialog.h"
+#include "app/gui/main_window.h"
+#include "app/gui/run_entry_dialog.h"
+#include "app/gui/set_password_dialog.h"
+#include "app/quillbox_messages.h"
+#include "gui_test_support.h"
+
+namespace {
+
+QLineEdit* Edit(QDialog& dialog, const char* name) { return dialog.findChild<QLineEdit*>(name); }
+
+void Fill(QDialog& dialog, std::initializer_list<std::pair<const char*, QString>> fields) {
+  for (const auto& [name, text] : fields) {
+    Edit(dialog, name)->setText(text);
+  }
+}
+
+// The only message shown, as "caption|text"; empty when none was shown.
+QString OnlyMessage(const GuiTestWorld& world) {
+  if (world.Messages().empty()) {
+    return {};
+  }
+  if (world.Messages().size() > 1) {
+    return "more than one message";
+  }
+  const auto& message = world.Messages()[0];
+  return QString::fromStdString(message.caption + "|" + message.text);
+}
+
+QString Expected(const char* caption, const char* text) { return QString(caption) + "|" + text; }
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void LogInValidatesInOrder_data();
+  void LogInValidatesInOrder();
+  void LogInPrefillsTheLastUserAndFocusesThePassword();
+  void NewUserButtonClosesLogInWhenAUserIsCreated();
+  void CreateUserValidatesInOrder_data();
+  void CreateUserValidatesInOrder();
+  void SetPasswordValidatesInOrder_data();
+  void SetPasswordValidatesInOrder();
+  void SetPasswordNameFollowsTheOpenSafe();
+  void FieldLimits();
+  void EntryDialogRefusesSeparators_data();
+  void EntryDialogRefusesSeparators();
+  void BlankEntryIsRefusedAndTheDialogReopens();
+  void LongestFieldsSurviveAddSaveLoadAndEdit();
+};
+
+void DialogsTest::LogInValidatesInOrder_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("password");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("name with a space") << "al ice" << "pw" << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
+  QTest::newRow("non-ASCII letter") << QString::fromUtf8("al\xC3\xAF" "ce") << "pw"
+                                    << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
+  QTest::newRow("unknown user") << "bob" << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
+  QTest::newRow("empty name") << "" << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
+  QTest::newRow("wrong password") << "alice" << "PW" << Expected(kErrorCaption, kLogInFailedMessage);
+  QTest::newRow("right password") << "alice" << "pw" << QString();
+}
+
+void DialogsTest::LogInValidatesInOrder() {
+  QFETCH(QString, name);
+  QFETCH(QString, password);
+  QFETCH(QString, message);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  world.App().LogOut();
+
+  LoginDialog dialog(world.App(), &world.Window());
+  Fill(dialog, {{"nameEdit", name}, {"passwordEdit", password}});
+  dialog.accept();
+  QCOMPARE(OnlyMessage(world), message);
+  QCOMPARE(dialog.result() == QDialog::Accepted, message.isEmpty());
+  QCOMPARE(world.App().IsLoggedIn(), message.isEmpty());
+}
+
+void DialogsTest::LogInPrefillsTheLastUserAndFocusesThePassword() {
+  GuiTestWorld world;
+  {
+    LoginDialog first(world.App(), &world.Window());
+    first.show();
+    QVERIFY(QTest::qWaitForWindowActive(&first));
+    QCOMPARE(Edit(first, "nameEdit")->text(), QString());
+    QCOMPARE(QApplication::focusWidget(), Edit(first, "nameEdit"));
+  }
+  world.CreateUserWithEntries("alice", "pw", {});
+  world.App().LogOut();
+  LoginDialog again(world.App(), &world.Window());
+  again.show();
+  QVERIFY(QTest::qWaitForWindowActive(&again));
+  QCOMPARE(again.windowTitle(), QString("Enter Password"));
+  QCOMPARE(Edit(again, "nameEdit")->text(), QString("alice"));
+  QCOMPARE(QApplication::focusWidget(), Edit(again, "passwordEdit"));
+}
+
+void DialogsTest::NewUserButtonClosesLogInWhenAUserIsCreated() {
+  GuiTestWorld world;
+  OnNextModalDialog(world.Window(), [&world](QDialog& login) {
+    OnNextModalDialog(world.Window(), [](QDialog& create) {
+      QCOMPARE(create.windowTitle(), QString("Create new user"));
+      Fill(create, {{"nameEdit", "carol"}, {"passwordEdit", "secret"}, {"confirmEdit", "secret"}});
+      create.findChild<QPushButton*>("okButton")->click();
+    });
+    login.findChild<QPushButton*>("newUserButton")->click();
+  });
+  LoginDialog login(world.App(), &world.Window());
+  QCOMPARE(login.exec(), int(QDialog::Accepted));
+  QVERIFY(world.App().IsLoggedIn());
+  QCOMPARE(QString(world.App().GetUserName()), QString("carol"));
+}
+
+void DialogsTest::CreateUserValidatesInOrder_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("password");
+  QTest::addColumn<QString>("confirmation");
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<bool>("closes");
+  QTest::addColumn<bool>("loggedIn");
+  QTest::newRow("empty password") << "carol" << "" << "" << kIdYes << Expected(kErrorCaption, kEmptyPasswordMessage)
+                                  << false << false;
+  QTest::newRow("mismatch") << "carol" << "a" << "A" << kIdYes << Expected(kErrorCaption, kPasswordMismatchMessage)
+                            << false << false;
+  QTest::newRow("bad name closes anyway") << "car_ol" << "a" << "a" << kIdYes
+                                          << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage) << true << false;
+  QTest::newRow("existing user, No") << "alice" << "a" << "a" << kIdNo << Expected("alice", kDeleteUserQuestion)
+                                     << true << false;
+  QTest::newRow("existing user, Yes") << "alice" << "a" << "a" << kIdYes << Expected("alice", kDeleteUserQuestion)
+                                      << true << true;
+  QTest::newRow("new user") << "carol" << "a" << "a" << kIdYes << QString() << true << true;
+}
+
+void DialogsTest::CreateUserValidatesInOrder() {
+  QFETCH(QString, name);
+  QFETCH(QString, password);
+  QFETCH(QString, confirmation);
+  QFETCH(int, answer);
+  QFETCH(QString, message);
+  QFETCH(bool, closes);
+  QFETCH(bool, loggedIn);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"kept", "u", "p"}});
+  world.App().LogOut();
+  world.Answers().push_back(answer);
+
+  CreateUserDialog dialog(world.App(), &world.Window());
+  QCOMPARE(dialog.windowTitle(), QString("Create new user"));
+  Fill(dialog, {{"nameEdit", name}, {"passwordEdit", password}, {"confirmEdit", confirmation}});
+  dialog.accept();
+  QCOMPARE(OnlyMessage(world), message);
+  QCOMPARE(dialog.result() == QDialog::Accepted, closes);
+  QCOMPARE(world.App().IsLoggedIn(), loggedIn);
+  if (loggedIn) {
+    QCOMPARE(world.Window().GetRowCount(), 0);  // a replaced safe starts empty
+  }
+}
+
+void DialogsTest::SetPasswordValidatesInOrder_data() {
+  QTest::addColumn<QString>("oldPassword");
+  QTest::addColumn<QString>("password");
+  QTest::addColumn<QString>("confirmation");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("wrong old password") << "PW" << "" << "x" << Expected(kErrorCaption, kOldPasswordIncorrectMessage);
+  QTest::newRow("empty new password") << "pw" << "" << "" << Expected(kErrorCaption, kEmptyPasswordMessage);
+  QTest::newRow("mismatch") << "pw" << "new" << "New" << Expected(kErrorCaption, kPasswordMismatchMessage);
+  QTest::newRow("changed") << "pw" << "new" << "new" << QString();
+}
+
+void DialogsTest::SetPasswordValidatesInOrder() {
+  QFETCH(QString, oldPassword);
+  QFETCH(QString, password);
+  QFETCH(QString, confirmation);
+  QFETCH(QString, message);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"d", "u", "p"}});
+
+  SetPasswordDialog dialog(world.App(), &world.Window());
+  Fill(dialog, {{"oldPasswordEdit", oldPassword}, {"passwordEdit", password}, {"confirmEdit", confirmation}});
+  dialog.accept();
+  QCOMPARE(OnlyMessage(world), message);
+  QCOMPARE(dialog.result() == QDialog::Accepted, message.isEmpty());
+  QVERIFY(world.App().IsLoggedIn());
+  QCOMPARE(world.Window().GetRowCount(), 1);
+
+  world.App().LogOut();
+  const bool changed = message.isEmpty();
+  QCOMPARE(world.App().LogIn("alice", "pw"), !changed);
+  QCOMPARE(world.App().LogIn("alice", "new"), changed);
+}
+
+void DialogsTest::SetPasswordNameFollowsTheOpenSafe() {
+  GuiTestWorld world;
+  {
+    SetPasswordDialog dialog(world.App(), &world.Window());
+    QCOMPARE(dialog.windowTitle(), QString("Create new user"));
+    QVERIFY(Edit(dialog, "nameEdit")->isEnabled());
+    QCOMPARE(Edit(dialog, "nameEdit")->text(), QString());
+  }
+  world.CreateUserWithEntries("alice", "pw", {});
+  SetPasswordDialog dialog(world.App(), &world.Window());
+  QCOMPARE(dialog.windowTitle(), QString("Set New Password"));
+  QVERIFY(!Edit(dialog, "nameEdit")->isEnabled());
+  QCOMPARE(Edit(dialog, "nameEdit")->text(), QString("alice"));
+}
+
+void DialogsTest::FieldLimits() {
+  GuiTestWorld world;
+  LoginDialog login(world.App(), &world.Window());
+  CreateUserDialog create(world.App(), &world.Window());
+  SetPasswordDialog setPassword(world.App(), &world.Window());
+  EntryFieldBuffers fields;
+  EntryDialog entry(true, fields, &world.Window());
+  const std::pair<QDialog*, std::vector<std::pair<const char*, int>>> limits[] = {
+      {&login, {{"nameEdit", 29}, {"passwordEdit", 259}}},
+      {&create, {{"nameEdit", 29}, {"passwordEdit", 259}, {"confirmEdit", 259}}},
+      {&setPassword, {{"nameEdit", 29}, {"oldPasswordEdit", 259}, {"passwordEdit", 259}, {"confirmEdit", 259}}},
+      {&entry, {{"descriptionEdit", 259}, {"userNameEdit", 259}, {"passwordEdit", 259}}},
+  };
+  for (const auto& [dialog, edits] : limits) {
+    for (const auto& [name, limit] : edits) {
+      QVERIFY2(Edit(*dialog, name)->maxLength() == limit, name);
+    }
+  }
+  QCOMPARE(Edit(entry, "passwordEdit")->echoMode(), QLineEdit::Normal);
+  QCOMPARE(Edit(login, "passwordEdit")->echoMode(), QLineEdit::Password);
+  QVERIFY(login.findChild<QPushButton*>("okButton")->isDefault());
+  QVERIFY(entry.findChild<QPushButton*>("okButton")->isDefault());
+}
+
+void DialogsTest::EntryDialogRefusesSeparators_data() {
+  QTest::addColumn<QString>("edit");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("tab in description") << "descriptionEdit" << "a\tb";
+  QTest::newRow("carriage return in user name") << "userNameEdit" << "a\rb";
+  QTest::newRow("line feed in password") << "passwordEdit" << "a\nb";
+}
+
+void DialogsTest::EntryDialogRefusesSeparators() {
+  QFETCH(QString, edit);
+  QFETCH(QString, text);
+  GuiTestWorld world;
+  EntryFieldBuffers fields;
+  strcpy(fields.description, "old");
+  EntryDialog dialog(false, fields, &world.Window());
+  QCOMPARE(dialog.windowTitle(), QString("Edit this account and password in your safe"));
+  Edit(dialog, edit.toLatin1().constData())->setText(text);
+  dialog.accept();
+  QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kEntryFieldSeparatorMessage));
+  QCOMPARE(dialog.result(), int(QDialog::Rejected));
+  QCOMPARE(QString(fields.description), QString("old"));
+}
+
+void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"desc", "user", "pass"}});
+  world.Window().ListView()->selectRow(0);
+
+  QStringList seen;
+  OnNextModalDialog(world.Window(), [&seen, &world](QDialog& first) {
+    seen << Edit(first, "descriptionEdit")->text();
+    OnNextModalDialog(world.Window(), [&seen](QDialog& second) {
+      seen << Edit(second, "descriptionEdit")->text() + "/" + Edit(second, "passwordEdit")->text();
+      second.reject();
+    });
+    Fill(first, {{"descriptionEdit", ""}, {"userNameEdit", ""}, {"passwordEdit", ""}});
+    first.accept();
+  });
+  QVERIFY(!RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
+  QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kBlankEntryMessage));
+  QCOMPARE(seen, (QStringList{"desc", "desc/pass"}));
+  char description[kEntryFieldCapacity];
+  char userName[kEntryFieldCapacity];
+  char password[kEntryFieldCapacity];
+  QVERIFY(world.App().GetEntryFields(0, description, userName, password));
+  QCOMPARE(QString(password), QString("pass"));
+}
+
+void DialogsTest::LongestFieldsSurviveAddSaveLoadAndEdit() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  const QString longest(259, QChar('d'));
+  const QString longPassword = QString(258, QChar('p')) + "!";
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    Fill(dialog, {{"descriptionEdit", longest + "overflow"}, {"userNameEdit", "u"}, {"passwordEdit", longPassword}});
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), true));
+
+  world.App().LogOut();
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  world.Window().ListView()->selectRow(0);
+  QString shown;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    shown = Edit(dialog, "descriptionEdit")->text() + "|" + Edit(dialog, "passwordEdit")->text();
+    Edit(dialog, "userNameEdit")->setText("changed");
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
+  QCOMPARE(shown, longest + "|" + longPassword);
+
+  world.App().LogOut();
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  char description[kEntryFieldCapacity];
+  char userName[kEntryFieldCapacity];
+  char password[kEntryFieldCapacity];
+  QVERIFY(world.App().GetEntryFields(0, description, userName, password));
+  QCOMPARE(QString(description), longest);
+  QCOMPARE(QString(userName), QString("changed"));
+  QCOMPARE(QString(password), longPassword);
+}
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"

@@ -1,0 +1,157 @@
+#include <QItemSelectionModel>
+#include <QtTest>
+
+#include "app/command_ids.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/entry_sort.h"
+#include "app/gui/main_window.h"
+#include "gui_test_support.h"
+
+using Rows = std::vector<std::string>;
+
+class EntryListTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void CompareEntriesIsBytewiseWithoutSecondKey_data();
+  void CompareEntriesIsBytewiseWithoutSecondKey();
+  void ColumnClicksCycleTheOrder_data();
+  void ColumnClicksCycleTheOrder();
+  void EntryLineFieldsSplitAtTabs();
+  void ListStartsByUserNameAndFollowsColumnClicks();
+  void StoredOrderOutOfRangeIsClampedAtFirstSort();
+  void MasksFollowTheSelection();
+  void SelectAllRevealsEveryPassword();
+  void EntryChangeClearsSelectionAndMasksAll();
+  void EditAndDeleteFollowTheSelection();
+};
+
+void EntryListTest::CompareEntriesIsBytewiseWithoutSecondKey_data() {
+  QTest::addColumn<QByteArray>("a");
+  QTest::addColumn<QByteArray>("b");
+  QTest::addColumn<int>("order");
+  QTest::addColumn<int>("expected");
+  QTest::newRow("capital Z before small a") << QByteArray("Zebra") << QByteArray("apple") << 0 << -1;
+  QTest::newRow("prefix first") << QByteArray("Bank") << QByteArray("Banking") << 2 << -1;
+  QTest::newRow("equal") << QByteArray("same") << QByteArray("same") << 4 << 0;
+  QTest::newRow("descending negates") << QByteArray("Zebra") << QByteArray("apple") << 1 << 1;
+  QTest::newRow("bytes above 0x7F after ASCII") << QByteArray("\xE4x") << QByteArray("zz") << 0 << 1;
+  QTest::newRow("empty before text") << QByteArray("") << QByteArray("a") << 2 << -1;
+  QTest::newRow("order out of range") << QByteArray("a") << QByteArray("b") << 6 << 0;
+  QTest::newRow("only 259 characters count") << QByteArray(259, 'x') + "a" << QByteArray(259, 'x') + "b" << 0 << 0;
+}
+
+void EntryListTest::CompareEntriesIsBytewiseWithoutSecondKey() {
+  QFETCH(QByteArray, a);
+  QFETCH(QByteArray, b);
+  QFETCH(int, order);
+  QFETCH(int, expected);
+  QCOMPARE(CompareEntries(a.toStdString(), b.toStdString(), order), expected);
+}
+
+void EntryListTest::ColumnClicksCycleTheOrder_data() {
+  QTest::addColumn<int>("order");
+  QTest::addColumn<int>("column");
+  QTest::addColumn<int>("expected");
+  QTest::newRow("first click ascending") << 2 << 0 << 0;
+  QTest::newRow("second click descending") << 0 << 0 << 1;
+  QTest::newRow("third click ascending") << 1 << 0 << 0;
+  QTest::newRow("username reverses") << 2 << 1 << 3;
+  QTest::newRow("password starts ascending") << 3 << 2 << 4;
+  QTest::newRow("password reverses") << 4 << 2 << 5;
+  QTest::newRow("re-sort keeps") << 3 << kResortColumn << 3;
+  QTest::newRow("re-sort clamps high") << 9 << kResortColumn << 5;
+  QTest::newRow("re-sort clamps low") << -4 << kResortColumn << 0;
+  QTest::newRow("click from out of range") << 9 << 1 << 2;
+}
+
+void EntryListTest::ColumnClicksCycleTheOrder() {
+  QFETCH(int, order);
+  QFETCH(int, column);
+  QFETCH(int, expected);
+  QCOMPARE(NextSortOrder(order, column), expected);
+}
+
+void EntryListTest::EntryLineFieldsSplitAtTabs() {
+  QCOMPARE(EntryLineField("Bank\tjdoe\ts3cr3t!", 0), "Bank");
+  QCOMPARE(EntryLineField("Bank\tjdoe\ts3cr3t!", 2), "s3cr3t!");
+  QCOMPARE(EntryLineField("\t\tonly password", 1), "");
+  QCOMPARE(EntryLineField("two\tfields", 2), "");
+}
+
+void EntryListTest::ListStartsByUserNameAndFollowsColumnClicks() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(kDefaultSortOrder);
+  world.CreateUserWithEntries("alice", "pw", {{"b-desc", "zed", "1"}, {"a-desc", "Zed", "3"}, {"c-desc", "amy", "2"}});
+  QCOMPARE(ColumnTexts(world.Window(), 1), (Rows{"Zed", "amy", "zed"}));
+
+  world.Window().SortList(0);
+  QCOMPARE(world.App().GetSortOrder(), 0);
+  QCOMPARE(ColumnTexts(world.Window(), 0), (Rows{"a-desc", "b-desc", "c-desc"}));
+  world.Window().SortList(0);
+  QCOMPARE(ColumnTexts(world.Window(), 0), (Rows{"c-desc", "b-desc", "a-desc"}));
+
+  // An entry added while sorted shows at its sorted place.
+  QVERIFY(world.App().AddEntry("bb-desc", "x", "y"));
+  QCOMPARE(ColumnTexts(world.Window(), 0), (Rows{"c-desc", "bb-desc", "b-desc", "a-desc"}));
+}
+
+void EntryListTest::StoredOrderOutOfRangeIsClampedAtFirstSort() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(9);
+  world.CreateUserWithEntries("alice", "pw", {{"d1", "u1", "a"}, {"d2", "u2", "c"}, {"d3", "u3", "b"}});
+  QCOMPARE(world.App().GetSortOrder(), 5);
+  world.Window().SelectAllEntries();
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"c", "b", "a"}));
+}
+
+void EntryListTest::MasksFollowTheSelection() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "first"}, {"b", "u", "second"}});
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"******", "******"}));
+
+  EntryListView* list = world.Window().ListView();
+  list->selectRow(0);
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"first", "******"}));
+  list->selectRow(1);
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"******", "second"}));
+}
+
+void EntryListTest::SelectAllRevealsEveryPassword() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u1", "p1"}, {"b", "u2", "p2"}, {"c", "u3", "p3"}});
+  world.Window().show();
+  QVERIFY(QTest::qWaitForWindowExposed(&world.Window()));
+  world.Window().ListView()->setFocus();
+  QTest::keyClick(world.Window().ListView(), Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"p1", "p2", "p3"}));
+}
+
+void EntryListTest::EntryChangeClearsSelectionAndMasksAll() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p1"}, {"b", "u", "p2"}});
+  world.Window().SelectAllEntries();
+  QVERIFY(world.App().EditEntry(0, "a2", "u", "p1"));
+  QVERIFY(!world.Window().ListView()->selectionModel()->hasSelection());
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"******", "******"}));
+  QVERIFY(!world.Window().MenuAction(kCmdEditEntry)->isEnabled());
+}
+
+void EntryListTest::EditAndDeleteFollowTheSelection() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p1"}, {"b", "u", "p2"}});
+  MainWindow& window = world.Window();
+  QVERIFY(!window.MenuAction(kCmdEditEntry)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdDeleteEntries)->isEnabled());
+  window.ListView()->selectRow(1);
+  QVERIFY(window.MenuAction(kCmdEditEntry)->isEnabled());
+  QVERIFY(window.MenuAction(kCmdDeleteEntries)->isEnabled());
+  window.ListView()->clearSelection();
+  QVERIFY(!window.MenuAction(kCmdEditEntry)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdDeleteEntries)->isEnabled());
+}
+
+QTEST_MAIN(EntryListTest)
+#include "entry_list_test.moc"

@@ -1,0 +1,242 @@
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QtTest>
+
+#include "app/command_ids.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_placement_window.h"
+#include "app/quillbox_messages.h"
+#include "gui_test_support.h"
+
+using Rows = std::vector<std::string>;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void MenuItemsHaveTheirTextsAndStartingStates_data();
+  void MenuItemsHaveTheirTextsAndStartingStates();
+  void LogInStateSwitchesTheMenu();
+  void AcceleratorsWorkWhileTheirItemsAreGreyed();
+  void LogInCommandDoesNothingWhileASafeIsOpen();
+  void DoubleClickEditsTopSelectedRowOrAddsBelowRows();
+  void DeleteAsksAndRemovesExactlyTheSelectedEntries();
+  void DeleteWithoutSelectionAsksNothing();
+  void TickedItemsFollowOnlyTheirCommand();
+  void PlacementAndColumnWidthsRoundTrip();
+};
+
+void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
+  QTest::addColumn<int>("id");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("enabled");
+  QTest::newRow("log in") << kCmdLogIn << "Log In...\tCtrl+L" << true;
+  QTest::newRow("log out") << kCmdLogOut << "Log Out" << false;
+  QTest::newRow("set password") << kCmdSetPassword << "Set Password..." << false;
+  QTest::newRow("hide") << kCmdHide << "Hide\tCtrl+H" << true;
+  QTest::newRow("reside") << kCmdResideOnTaskbar << "Reside on Taskbar" << true;
+  QTest::newRow("startup") << kCmdRunAtStartup << "Run at Startup" << true;
+  QTest::newRow("exit") << kCmdExit << "E&xit" << true;
+  QTest::newRow("add") << kCmdAddEntry << "&Add Entry...\tCtrl+E" << false;
+  QTest::newRow("edit") << kCmdEditEntry << "&Edit Entry..." << false;
+  QTest::newRow("delete") << kCmdDeleteEntries << "&Delete Entry(s)...\tDel" << false;
+  QTest::newRow("help") << kCmdHelp << "Using Quillbox" << true;
+  QTest::newRow("about") << kCmdAbout << "&About Quillbox..." << true;
+  QTest::newRow("updates") << kCmdCheckForUpdates << "&Check for Updates..." << true;
+}
+
+void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates() {
+  QFETCH(int, id);
+  QFETCH(QString, text);
+  QFETCH(bool, enabled);
+  GuiTestWorld world;
+  QAction* action = world.Window().MenuAction(id);
+  QVERIFY(action != nullptr);
+  QCOMPARE(action->text(), text);
+  QCOMPARE(action->isEnabled(), enabled);
+  QCOMPARE(world.Window().windowTitle(), QString("Tarnwell Quillbox"));
+  QStringList menus;
+  for (QAction* menu : world.Window().menuBar()->actions()) {
+    menus << menu->text();
+  }
+  QCOMPARE(menus, (QStringList{"&File", "&Passwords", "&Help"}));
+}
+
+void MainWindowTest::LogInStateSwitchesTheMenu() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  world.CreateUserWithEntries("alice", "pw", {});
+  const int loggedInOn[] = {kCmdAddEntry, kCmdLogOut, kCmdSetPassword};
+  for (const int id : loggedInOn) {
+    QVERIFY(window.MenuAction(id)->isEnabled());
+  }
+  QVERIFY(!window.MenuAction(kCmdLogIn)->isEnabled());
+  window.RunCommand(kCmdLogOut);
+  for (const int id : loggedInOn) {
+    QVERIFY(!window.MenuAction(id)->isEnabled());
+  }
+  QVERIFY(window.MenuAction(kCmdLogIn)->isEnabled());
+}
+
+void MainWindowTest::AcceleratorsWorkWhileTheirItemsAreGreyed() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+  QString caption;
+  OnNextModalDialog(world.Window(), [&caption](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    dialog.reject();
+  });
+  QTest::keyClick(&window, Qt::Key_L, Qt::ControlModifier);
+  QCOMPARE(caption, QString("Enter Password"));
+
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p"}});
+  window.ListView()->selectRow(0);
+  window.SetMenuItemEnabled(kCmdDeleteEntries, false);
+  world.Answers().push_back(kIdNo);
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(window.ListView(), Qt::Key_Delete);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(world.Messages()[0].text, std::string(kDeleteEntriesQuestion));
+  QCOMPARE(world.Messages()[0].caption, std::string(kDeleteEntriesCaption));
+  QCOMPARE(world.Messages()[0].style, kMbYesNo | kMbIconWarning);
+}
+
+void MainWindowTest::LogInCommandDoesNothingWhileASafeIsOpen() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  bool dialogShown = false;
+  OnNextModalDialog(world.Window(), [&dialogShown](QDialog& dialog) {
+    dialogShown = true;
+    dialog.reject();
+  });
+  world.Window().RunCommand(kCmdLogInKey);
+  QTest::qWait(50);
+  QVERIFY(!dialogShown);
+}
+
+void MainWindowTest::DoubleClickEditsTopSelectedRowOrAddsBelowRows() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"a", "ua", "pa"}, {"b", "ub", "pb"}, {"c", "uc", "pc"}});
+  MainWindow& window = world.Window();
+  window.resize(500, 400);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  EntryListView* list = window.ListView();
+
+  QString caption;
+  QString description;
+  auto capture = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    description = dialog.findChild<QLineEdit*>("descriptionEdit")->text();
+    dialog.reject();
+  };
+  OnNextModalDialog(world.Window(), capture);
+  // A double-click is a click, then the second press.
+  const QRect rowB = list->visualRect(list->model()->index(1, 0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowB.center());
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowB.center());
+  QCOMPARE(caption, QString("Edit this account and password in your safe"));
+  QCOMPARE(description, QString("b"));
+
+  OnNextModalDialog(world.Window(), capture);
+  const QRect lastRow = list->visualRect(list->model()->index(2, 0));
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(lastRow.center().x(), lastRow.bottom() + 40));
+  QCOMPARE(caption, QString("Add a new account and password to the safe"));
+  QCOMPARE(description, QString());
+
+  // With several rows selected, editing takes the topmost in display order.
+  list->selectRow(2);
+  list->selectionModel()->select(list->model()->index(1, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  OnNextModalDialog(world.Window(), capture);
+  window.RunCommand(kCmdEditEntry);
+  QCOMPARE(description, QString("b"));
+}
+
+void MainWindowTest::DeleteAsksAndRemovesExactlyTheSelectedEntries() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw",
+                              {{"a", "u", "1"}, {"b", "u", "2"}, {"c", "u", "3"}, {"d", "u", "4"}, {"e", "u", "5"}});
+  MainWindow& window = world.Window();
+  auto selectRows = [&](std::initializer_list<int> rows) {
+    window.ListView()->clearSelection();
+    for (const int row : rows) {
+      window.ListView()->selectionModel()->select(window.ListView()->model()->index(row, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  };
+  selectRows({0, 2, 4});
+  world.Answers().push_back(kIdNo);
+  window.RunCommand(kCmdDeleteEntries);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"a", "b", "c", "d", "e"}));
+
+  selectRows({0, 2, 4});
+  window.RunCommand(kCmdDeleteEntries);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"b", "d"}));
+
+  // The safe file holds what the list shows.
+  window.RunCommand(kCmdLogOut);
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"b", "d"}));
+}
+
+void MainWindowTest::DeleteWithoutSelectionAsksNothing() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "1"}});
+  world.Window().RunCommand(kCmdDeleteKey);
+  QVERIFY(world.Messages().empty());
+  QCOMPARE(world.Window().GetRowCount(), 1);
+}
+
+void MainWindowTest::TickedItemsFollowOnlyTheirCommand() {
+  GuiTestWorld world;
+  QAction* reside = world.Window().MenuAction(kCmdResideOnTaskbar);
+  QVERIFY(reside->isCheckable());
+  world.Window().SetMenuItemChecked(kCmdResideOnTaskbar, true);
+  QVERIFY(reside->isChecked());
+  world.Window().SetMenuItemEnabled(kCmdResideOnTaskbar, false);
+  world.Window().SetMenuItemChecked(kCmdResideOnTaskbar, false);
+  QVERIFY(!reside->isChecked());
+  QVERIFY(reside->isEnabled());
+}
+
+void MainWindowTest::PlacementAndColumnWidthsRoundTrip() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  QtPlacementWindow placement(window);
+  placement.SetNormalRect(30, 40, 420, 300);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  WRect rect;
+  QVERIFY(placement.GetNormalRect(&rect));
+  QCOMPARE(rect, (WRect{30, 40, 450, 340}));
+
+  window.showMaximized();
+  QTRY_VERIFY(window.isMaximized());
+  QVERIFY(placement.GetNormalRect(&rect));
+  QCOMPARE(rect, (WRect{30, 40, 450, 340}));
+
+  std::vector<WRect> monitors;
+  QVERIFY(placement.GetMonitorRects(&monitors));
+  QVERIFY(!monitors.empty());
+
+  QtColumnView columns(*window.ListView()->horizontalHeader());
+  QCOMPARE(columns.GetColumnWidth(0), EntryListView::kInitialColumnWidth);
+  columns.SetColumnWidth(1, 37);
+  QCOMPARE(columns.GetColumnWidth(1), 37);
+  QCOMPARE(columns.GetColumnWidth(3), 0);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
