@@ -6,6 +6,7 @@
 #include "cli/cli_session.h"
 #include "cli/import_command.h"
 #include "cli/read_commands.h"
+#include "cli/settings_command.h"
 #include "cli/user_commands.h"
 
 namespace {
@@ -47,6 +48,12 @@ input, 3 missing safe, 4 wrong password, 5 damaged safe, 6 safe open in the
 application.
 )";
 
+ExitStatus RunSettings(CliSession& session) {
+  // Builds the settings key path from the application's identity.
+  session.app().SetInstance(nullptr);
+  return static_cast<ExitStatus>(RunSettingsCommand(session.app().SettingsKeyName, session.out()));
+}
+
 using CommandFunction = ExitStatus (*)(CliSession&);
 
 struct CommandEntry {
@@ -58,6 +65,7 @@ constexpr CommandEntry kCommandTable[] = {
     {CliCommand::kCreate, RunCreate}, {CliCommand::kList, RunList},     {CliCommand::kShow, RunShow},
     {CliCommand::kAdd, RunAdd},       {CliCommand::kEdit, RunEdit},     {CliCommand::kRemove, RunRemove},
     {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
+    {CliCommand::kSettings, RunSettings},
 };
 
 }  // namespace
@@ -79,5 +87,5 @@ int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors) {
   for (const CommandEntry& entry : kCommandTable) {
     if (entry.command == arguments.command) return entry.run(session);
   }
-  return session.Fail(kExitFailure, "the settings view is not available in this build");
+  return kExitBadArguments;
 }

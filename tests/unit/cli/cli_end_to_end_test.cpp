@@ -99,4 +99,11 @@ TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
   EXPECT_EQ(Run({"list", "fixture"}, "Password\n").status, 4);
 }
 
+TEST_F(CliEndToEnd, SettingsListsTheApplicationsSettings) {
+  std::string listing = Ok({"settings"});
+  for (const char* name : {"Last_Username", "Last_Sort", "Store_On_Taskbar_Only", "Update_Server"}) {
+    EXPECT_NE(listing.find(name), std::string::npos) << name;
+  }
+}
+
 }  // namespace
