@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/heapstring.h"
 #include "core/posixfile.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
@@ -110,12 +111,12 @@ bool ReadPass(const char* userName, const char* password, Plaintext* plain) {
 // over the limit is dropped. Counted in place, so no copies of secrets.
 enum class LineCheck { kKeep, kDrop, kMalformed };
 
-LineCheck CheckLine(const char* line) {
+LineCheck CheckLine(const char* line, size_t length) {
   int fields = 1;
   size_t fieldLength = 0;
   bool tooLong = false;
-  for (const char* c = line; *c != '\0'; ++c) {
-    if (*c == '\t') {
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] == '\t') {
       ++fields;
       fieldLength = 0;
     } else if (++fieldLength > kSafeMaxFieldLength) {
@@ -126,6 +127,8 @@ LineCheck CheckLine(const char* line) {
   return tooLong ? LineCheck::kDrop : LineCheck::kKeep;
 }
 
+// Splits the text (up to its NUL) at every "\r\n", checking each line as it
+// goes; k separators give k + 1 lines, empty ones included.
 bool TakeLines(const Plaintext& plain, cpStringArray& entries) {
   entries.SetWipeOnRelease(true);
   entries.RemoveAll();
@@ -133,20 +136,28 @@ bool TakeLines(const Plaintext& plain, cpStringArray& entries) {
       std::memcmp(plain.bytes, kEmptySafeSentence, kEmptySafeLength) == 0) {
     return true;
   }
-  if (!entries.Split(reinterpret_cast<const char*>(plain.bytes), "\r\n")) return false;
-  for (uint32_t i = 0; i < entries.GetCount();) {
-    LineCheck check = CheckLine(entries.GetAt(i));
+  const char* text = reinterpret_cast<const char*>(plain.bytes);
+  const char* end = text + std::strlen(text);
+  for (const char* line = text;;) {
+    const char* cut = line;
+    while (cut < end && !(cut[0] == '\r' && cut + 1 < end && cut[1] == '\n')) ++cut;
+    size_t length = static_cast<size_t>(cut - line);
+    LineCheck check = CheckLine(line, length);
     if (check == LineCheck::kMalformed) {
       entries.RemoveAll();
       return false;
     }
-    if (check == LineCheck::kDrop) {
-      entries.RemoveAt(i);  // the next line moves up into i
-    } else {
-      ++i;
+    if (check == LineCheck::kKeep) {
+      char* copy = DupBytes(line, length);
+      if (copy == nullptr || entries.AddOwned(copy) == nullptr) {
+        WipeAndFree(copy);
+        entries.RemoveAll();
+        return false;
+      }
     }
+    if (cut == end) return true;
+    line = cut + 2;
   }
-  return true;
 }
 
 }  // namespace

@@ -14,18 +14,18 @@
 namespace {
 
 void FillBulk(cpStringArray& entries, const std::string& tag, int count) {
-  std::string filler(180, tag[0]);
+  std::string filler(250, tag[0]);
   for (int i = 0; i < count; ++i) entries.Add((tag + "\t" + std::to_string(i) + "\t" + filler).c_str());
 }
 
-// A child saves the two lists in turn until it is killed; whenever that
-// happens, the safe must still load as one of them.
+// A child saves the two lists (each over two chunks) in turn until it is
+// killed; whenever that happens, the safe must still load as one of them.
 TEST(SafeCrash, KilledSaveLeavesTheOldOrTheNewSafe) {
   SafeTestDir dir;
   cpStringArray first;
-  FillBulk(first, "first", 12000);
+  FillBulk(first, "first", 10000);
   cpStringArray second;
-  FillBulk(second, "second", 14000);
+  FillBulk(second, "second", 9000);
   const auto firstLines = ToVector(first);
   const auto secondLines = ToVector(second);
 
@@ -45,8 +45,8 @@ TEST(SafeCrash, KilledSaveLeavesTheOldOrTheNewSafe) {
         SaveSafe("user", "pw", first);
       }
     }
-    // Spread the kills over two whole save cycles.
-    std::this_thread::sleep_for(saveTime * 4 * kill / kKills);
+    // Spread the kills over one cycle of both saves.
+    std::this_thread::sleep_for(saveTime * 2 * kill / kKills);
     ::kill(child, SIGKILL);
     int status;
     waitpid(child, &status, 0);

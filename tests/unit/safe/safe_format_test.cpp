@@ -101,7 +101,7 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
       {"empty file", "", false, untouched},
       {"wrong password", EncryptRecord("other", std::string("a\tb\tc", 6)), false, untouched},
       {"only the NUL is one field", EncryptRecord(kPassword, std::string(1, '\0')), false, {}},
-      {"a fourth field empties the list", EncryptRecord(kPassword, std::string("a\tb\tc\r\na\tb\tc\td", 16)),
+      {"a fourth field empties the list", EncryptRecord(kPassword, std::string("a\tb\tc\r\na\tb\tc\td", 15)),
        false, {}},
       {"260 characters are kept", EncryptRecord(kPassword, field260 + "\tb\tc" + std::string(1, '\0')), true,
        {field260 + "\tb\tc"}},
