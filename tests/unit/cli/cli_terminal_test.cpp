@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,7 @@ class TerminalRun {
   }
 
   const std::string& screen() const { return screen_; }
+  pid_t pid() const { return pid_; }
 
  private:
   int master_ = -1;
@@ -118,6 +121,23 @@ TEST_F(CliAtATerminal, PasswordsAreAskedWithoutEcho) {
   show.Type("zq9safe\n");
   EXPECT_TRUE(show.WaitFor("Password: xk7entry"));
   EXPECT_EQ(show.Finish(), 0);
+}
+
+TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
+  TerminalRun create(Args({"create", "alice"}), temp_.path());
+  ASSERT_TRUE(create.WaitFor("Password: "));
+  create.Type("typed\n");
+  ASSERT_TRUE(create.WaitFor("Confirm Password: "));
+  std::string limits = ReadFileBytes("/proc/" + std::to_string(create.pid()) + "/limits");
+  size_t line = limits.find("Max core file size");
+  ASSERT_NE(line, std::string::npos) << limits;
+  std::istringstream fields(limits.substr(line + std::strlen("Max core file size")));
+  std::string soft, hard;
+  fields >> soft >> hard;
+  EXPECT_EQ(soft, "0");
+  EXPECT_EQ(hard, "0");
+  create.Type("typed\n");
+  EXPECT_EQ(create.Finish(), 0);
 }
 
 TEST_F(CliAtATerminal, MismatchedConfirmationCreatesNothing) {
