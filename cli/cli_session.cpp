@@ -14,8 +14,6 @@
 namespace {
 
 constexpr char kEntryPasswordPrompt[] = "Password for account: ";
-constexpr char kLockedMessage[] =
-    "This safe is open in Quillbox; close it there first (list, show and export still work)";
 constexpr char kUserNameTooLongMessage[] = "User names cannot be longer than 29 characters.";
 
 }  // namespace
@@ -75,7 +73,7 @@ ExitStatus CliSession::CheckNotLocked() {
   return IsSafeLockedElsewhere(user()) ? FailLocked() : kExitOk;
 }
 
-ExitStatus CliSession::FailLocked() { return Fail(kExitLockedSafe, kLockedMessage); }
+ExitStatus CliSession::FailLocked() { return Fail(kExitLockedSafe, kSafeInUseMessage); }
 
 ExitStatus CliSession::ReadSafePassword(const char* prompt, SecretText* password) {
   std::string error;

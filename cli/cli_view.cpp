@@ -26,7 +26,6 @@ CliView::CliView(UserInput* input, bool assume_yes, FILE* errors)
 
 int CliView::ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) {
   if ((style & kMbButtonMask) != kMbYesNo) {
-    showed_message_ = true;
     PrintCliMessage(errors_, text);
     return kIdOk;
   }

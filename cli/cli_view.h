@@ -25,8 +25,7 @@ class CliView : public QuillboxView {
 
   // One flag per entry; rows and entries are the same here.
   void SelectEntries(std::vector<bool> selected);
-  // Whether a message was shown or a question answered No.
-  bool ShowedMessage() const { return showed_message_; }
+  // Whether a question was answered No.
   bool DeclinedQuestion() const { return declined_question_; }
 
  private:
@@ -34,7 +33,6 @@ class CliView : public QuillboxView {
   bool assume_yes_;
   FILE* errors_;
   std::vector<bool> selected_;
-  bool showed_message_ = false;
   bool declined_question_ = false;
 };
 

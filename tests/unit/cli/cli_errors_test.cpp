@@ -109,12 +109,12 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
       {{"rm", "garbled", "1", "--yes"}, "pw\n", 5, "The safe file is damaged"},
       {{"show", "truncated", "1"}, "pw\n", 5, "The safe file is damaged"},
       // Open in the desktop application: changes refused before a password is read.
-      {{"add", "alice", "d", "u"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
-      {{"edit", "alice", "1", "--password"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
-      {{"rm", "alice", "1", "--yes"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
-      {{"passwd", "alice"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
-      {{"import", "alice", "lf.csv"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
-      {{"create", "alice", "--force"}, "", 6, "This safe is open in Quillbox", Setup::kLocked},
+      {{"add", "alice", "d", "u"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      {{"edit", "alice", "1", "--password"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      {{"rm", "alice", "1", "--yes"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      {{"passwd", "alice"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      {{"import", "alice", "lf.csv"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      {{"create", "alice", "--force"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
       // Other failures.
       {{"create", "alice"}, "pw\n", 1, "a safe for alice already exists; --force replaces it with an empty one"},
       {{"rm", "alice", "1"}, "pw\n", 1, "nothing was deleted; --yes confirms the deletion"},
