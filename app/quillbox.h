@@ -89,7 +89,6 @@ class Quillbox : public WApp {
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);
   int Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style);
-  void WipeEntries();
 
   char userName_[kUserNameCapacity] = {};
   char password_[kPasswordCapacity] = {};

@@ -1,0 +1,60 @@
+#include "app/quillbox.h"
+
+#include "safe/safe_store.h"
+
+#include <string.h>
+
+Quillbox::Quillbox() {
+  entries_.SetWipeOnRelease(true);
+}
+
+Quillbox::~Quillbox() {
+  if (settingsRead_) WriteExitSettings();
+  explicit_bzero(password_, sizeof password_);
+}
+
+const char* Quillbox::GetProductName() const {
+  return "Tarnwell Quillbox";
+}
+
+const char* Quillbox::GetVersionText() const {
+  return "2.0";
+}
+
+const char* Quillbox::GetVersionKey() const {
+  return "2";
+}
+
+const char* Quillbox::GetDisplayName() const {
+  return "Tarnwell Quillbox";
+}
+
+void Quillbox::SetView(QuillboxView* view) {
+  view_ = view;
+}
+
+void Quillbox::ReadStartSettings() {
+  GetSettingString("Last_Username", userName_, kUserNameCapacity - 1, "");
+  GetSettingInt("Last_Sort", &sortOrder_, 2);
+  resideOnTaskbar_ = GetSettingBool("Store_On_Taskbar_Only", false);
+  settingsRead_ = true;
+}
+
+void Quillbox::WriteExitSettings() {
+  SetSettingString("Last_Username", userName_);
+  SetSettingInt("Last_Sort", sortOrder_);
+  SetSettingInt("Store_On_Taskbar_Only", resideOnTaskbar_ ? 1 : 0);
+}
+
+void Quillbox::RefreshView() {
+  if (view_ != nullptr) view_->RefreshList();
+}
+
+int Quillbox::Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style) {
+  return view_ != nullptr ? view_->ShowMessageBox(owner, text, caption, style) : kIdCancel;
+}
+
+bool Quillbox::SaveOpenSafe() {
+  lastSaveSucceeded_ = SaveSafe(userName_, password_, entries_);
+  return lastSaveSucceeded_;
+}

@@ -1,0 +1,65 @@
+#include <cstring>
+
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "safe/safe_store.h"
+
+namespace {
+
+constexpr unsigned kWarning = kMbOk | kMbIconWarning;
+
+}  // namespace
+
+bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* password) {
+  if (!IsValidUserName(owner, name)) return false;
+  if (!SafeExists(name)) {
+    Ask(owner, kUserNotFoundMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  switch (TryLogIn(name, password)) {
+    case LogInResult::kLoggedIn:
+      return true;
+    case LogInResult::kSafeInUse:
+      Ask(owner, kSafeInUseMessage, kErrorCaption, kWarning);
+      return false;
+    case LogInResult::kRefused:
+      break;
+  }
+  Ask(owner, kLogInFailedMessage, kErrorCaption, kWarning);
+  return false;
+}
+
+bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
+                                const char* confirmation) {
+  if (password[0] == '\0') {
+    Ask(owner, kEmptyPasswordMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  if (std::strcmp(password, confirmation) != 0) {
+    Ask(owner, kPasswordMismatchMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  // The dialog closes from here on, also after a refused name or a No.
+  if (IsValidUserName(owner, name)) CreateUser(owner, name, password);
+  return true;
+}
+
+bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword,
+                                 const char* newPassword, const char* confirmation) {
+  LogInResult oldTest = TryLogIn(name, oldPassword);
+  if (oldTest != LogInResult::kLoggedIn) {
+    bool inUse = oldTest == LogInResult::kSafeInUse;
+    Ask(owner, inUse ? kSafeInUseMessage : kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  if (newPassword[0] == '\0') {
+    Ask(owner, kEmptyPasswordMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  if (std::strcmp(newPassword, confirmation) != 0) {
+    Ask(owner, kPasswordMismatchMessage, kErrorCaption, kWarning);
+    return false;
+  }
+  if (IsValidUserName(owner, name)) ChangePassword(name, newPassword);
+  return true;
+}

@@ -1,0 +1,99 @@
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "core/heapstring.h"
+#include "safe/safe_store.h"
+
+namespace {
+
+constexpr size_t kMaxEntryFieldLength = kEntryFieldCapacity - 1;
+
+char* FormatEntryLine(const char* description, const char* userName, const char* password) {
+  return FormatString("%s\t%s\t%s", description, userName, password);
+}
+
+}  // namespace
+
+const char* Quillbox::CheckEntryFields(const char* description, const char* userName,
+                                       const char* password) {
+  for (const char* field : {description, userName, password}) {
+    if (field == nullptr) return kEntryFieldSeparatorMessage;
+    if (std::strpbrk(field, "\t\r\n") != nullptr) return kEntryFieldSeparatorMessage;
+    if (std::strlen(field) > kMaxEntryFieldLength) return kEntryFieldTooLongMessage;
+  }
+  return nullptr;
+}
+
+bool Quillbox::AddEntry(const char* description, const char* userName, const char* password) {
+  if (!loggedIn_ || CheckEntryFields(description, userName, password) != nullptr) return false;
+  char* line = FormatEntryLine(description, userName, password);
+  if (line == nullptr) return false;
+  if (entries_.AddOwned(line) == nullptr) {
+    WipeAndFree(line);
+    return false;
+  }
+  RefreshView();
+  SaveOpenSafe();
+  return true;
+}
+
+bool Quillbox::EditEntry(int index, const char* description, const char* userName,
+                         const char* password) {
+  if (index < 0 || static_cast<uint32_t>(index) >= entries_.GetCount()) return false;
+  if (CheckEntryFields(description, userName, password) != nullptr) return false;
+  char* line = FormatEntryLine(description, userName, password);
+  if (line == nullptr) return false;
+  WipeAndFree(entries_.SetAt(static_cast<uint32_t>(index), line));
+  RefreshView();
+  SaveOpenSafe();
+  return true;
+}
+
+void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
+  if (!loggedIn_ || view_ == nullptr) return;
+  int rows = view_->GetRowCount();
+  bool anySelected = false;
+  for (int row = 0; row < rows && !anySelected; ++row) anySelected = view_->IsRowSelected(row);
+  if (!anySelected) return;
+  if (Ask(owner, kDeleteEntriesQuestion, kDeleteEntriesCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+    return;
+  }
+  uint32_t count = entries_.GetCount();
+  std::unique_ptr<bool[]> marked(new (std::nothrow) bool[count + 1]());
+  if (marked == nullptr) return;
+  for (int row = 0; row < rows; ++row) {
+    if (!view_->IsRowSelected(row)) continue;
+    int index;
+    // A row that cannot be read, or names no entry, stops the whole deletion.
+    if (!view_->GetRowEntryIndex(row, index) || index < 0 || static_cast<uint32_t>(index) >= count) {
+      return;
+    }
+    marked[index] = true;
+  }
+  // From the top index down, so the lower indices stay valid.
+  for (uint32_t i = count; i-- > 0;) {
+    if (marked[i]) entries_.RemoveAt(i);
+  }
+  RefreshView();
+  SaveOpenSafe();
+}
+
+bool Quillbox::GetEntryFields(int index, char* description, char* userName, char* password) const {
+  if (index < 0) return false;
+  const char* line = entries_.GetAt(static_cast<uint32_t>(index));
+  if (line == nullptr) return false;
+  char* fields[] = {description, userName, password};
+  for (char* field : fields) field[0] = '\0';
+  for (char* field : fields) {
+    size_t length = std::strcspn(line, "\t");
+    size_t kept = length < kMaxEntryFieldLength ? length : kMaxEntryFieldLength;
+    std::memcpy(field, line, kept);
+    field[kept] = '\0';
+    if (line[length] == '\0') break;
+    line += length + 1;
+  }
+  return true;
+}

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "safe/safe_store.h"
+#include "tests/unit/app/fake_view.h"
+#include "tests/unit/safe/safe_test_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class QuillboxEntries : public ::testing::Test {
+ protected:
+  QuillboxEntries() { app.SetView(&view); }
+
+  void OpenSafeWith(const Lines& lines) {
+    cpStringArray entries;
+    Fill(entries, lines);
+    ASSERT_TRUE(SaveSafe("alice", "pw", entries));
+    ASSERT_TRUE(app.LogIn("alice", "pw"));
+  }
+
+  Lines SafeLines() {
+    cpStringArray entries;
+    EXPECT_TRUE(LoadSafe("alice", "pw", entries));
+    return ToVector(entries);
+  }
+
+  SafeTestDir dir;
+  FakeView view;
+  Quillbox app;
+};
+
+TEST_F(QuillboxEntries, AddAndEditSaveAtOnce) {
+  EXPECT_FALSE(app.AddEntry("d", "u", "p"));  // no safe open
+  OpenSafeWith({"a\tb\tc"});
+  int refreshes = view.refreshes;
+  std::string longest(259, 'x');
+  ASSERT_TRUE(app.AddEntry("Bank", "", longest.c_str()));
+  EXPECT_EQ(view.refreshes, refreshes + 1);
+  EXPECT_EQ(SafeLines(), (Lines{"a\tb\tc", "Bank\t\t" + longest}));
+  ASSERT_TRUE(app.EditEntry(0, "A", "B", "C"));
+  EXPECT_EQ(SafeLines(), (Lines{"A\tB\tC", "Bank\t\t" + longest}));
+  EXPECT_FALSE(app.EditEntry(2, "x", "y", "z"));
+  EXPECT_FALSE(app.EditEntry(-1, "x", "y", "z"));
+  EXPECT_TRUE(app.LastSaveSucceeded());
+}
+
+TEST_F(QuillboxEntries, FieldsThatWouldBreakTheSafeAreRefused) {
+  OpenSafeWith({"a\tb\tc"});
+  struct Case {
+    std::string description, userName, password;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"tab\there", "u", "p", kEntryFieldSeparatorMessage},
+      {"d", "line\r\nbreak", "p", kEntryFieldSeparatorMessage},
+      {"d", "u", "carriage\rreturn", kEntryFieldSeparatorMessage},
+      {"d", "u", "line\nfeed", kEntryFieldSeparatorMessage},
+      {std::string(260, 'x'), "u", "p", kEntryFieldTooLongMessage},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const char* d = c.description.c_str();
+    const char* u = c.userName.c_str();
+    const char* p = c.password.c_str();
+    EXPECT_STREQ(Quillbox::CheckEntryFields(d, u, p), c.message);
+    EXPECT_FALSE(app.AddEntry(d, u, p));
+    EXPECT_FALSE(app.EditEntry(0, d, u, p));
+  }
+  EXPECT_EQ(Quillbox::CheckEntryFields("", "", std::string(259, 'x').c_str()), nullptr);
+  EXPECT_EQ(SafeLines(), Lines{"a\tb\tc"});
+}
+
+TEST_F(QuillboxEntries, DeletesMarkedEntriesFromTheTopIndexDown) {
+  OpenSafeWith({"e0\tu\tp", "e1\tu\tp", "e2\tu\tp", "e3\tu\tp", "e4\tu\tp"});
+  // Rows in display order: entries 4, 0, 3, 1, 2; rows 0, 2 and 4 selected.
+  view.rows = {{4, true}, {0, false}, {3, true}, {1, false}, {2, true}};
+
+  view.answers = {kIdNo};
+  app.DeleteSelectedEntries(nullptr);
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].text, kDeleteEntriesQuestion);
+  EXPECT_EQ(view.boxes[0].caption, kDeleteEntriesCaption);
+  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(app.GetEntries().GetCount(), 5u);
+
+  view.answers = {kIdYes};
+  app.DeleteSelectedEntries(nullptr);
+  EXPECT_EQ(ToVector(app.GetEntries()), (Lines{"e0\tu\tp", "e1\tu\tp"}));
+  EXPECT_EQ(SafeLines(), (Lines{"e0\tu\tp", "e1\tu\tp"}));
+
+  // Deleting every entry stores the empty safe.
+  view.rows = {{0, true}, {1, true}};
+  view.answers = {kIdYes};
+  app.DeleteSelectedEntries(nullptr);
+  EXPECT_TRUE(SafeLines().empty());
+}
+
+TEST_F(QuillboxEntries, DeleteAsksNothingWithoutSelectionAndStopsOnABadRow) {
+  OpenSafeWith({"e0\tu\tp", "e1\tu\tp"});
+  view.rows = {{0, false}, {1, false}};
+  app.DeleteSelectedEntries(nullptr);
+  EXPECT_TRUE(view.boxes.empty());
+
+  for (int badIndex : {FakeView::kUnreadableRow, 2}) {
+    view.rows = {{0, true}, {badIndex, true}};
+    view.answers = {kIdYes};
+    app.DeleteSelectedEntries(nullptr);
+    EXPECT_EQ(SafeLines(), (Lines{"e0\tu\tp", "e1\tu\tp"}));
+  }
+}
+
+TEST_F(QuillboxEntries, GetEntryFieldsSplitsAndCuts) {
+  // The loader accepts 260 characters; the dialogs' buffers hold 259.
+  std::string long260(260, 'L');
+  std::string cut = long260.substr(0, 259);
+  OpenSafeWith({"d\tu\tp", "\t\t", "only\t\t", "a\t" + long260 + "\tc"});
+  struct Case {
+    int index;
+    bool found;
+    const char* description;
+    const char* userName;
+    const char* password;
+  };
+  const std::vector<Case> cases = {
+      {0, true, "d", "u", "p"},
+      {1, true, "", "", ""},
+      {2, true, "only", "", ""},
+      {3, true, "a", cut.c_str(), "c"},
+      {4, false, "", "", ""},
+      {-1, false, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.index);
+    char d[kEntryFieldCapacity] = "x";
+    char u[kEntryFieldCapacity] = "x";
+    char p[kEntryFieldCapacity] = "x";
+    ASSERT_EQ(app.GetEntryFields(c.index, d, u, p), c.found);
+    if (!c.found) continue;
+    EXPECT_STREQ(d, c.description);
+    EXPECT_STREQ(u, c.userName);
+    EXPECT_STREQ(p, c.password);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "safe/safe_lock.h"
+#include "safe/safe_store.h"
+#include "tests/unit/app/fake_view.h"
+#include "tests/unit/safe/safe_test_dir.h"
+
+namespace {
+
+using MenuCalls = std::vector<std::pair<int, bool>>;
+
+const MenuCalls kLoggedInMenu = {
+    {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true}};
+const MenuCalls kLoggedOutMenu = {
+    {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false}};
+
+class QuillboxLogIn : public ::testing::Test {
+ protected:
+  QuillboxLogIn() { app.SetView(&view); }
+
+  void MakeSafe(const char* name, const char* password, const std::vector<std::string>& lines) {
+    cpStringArray entries;
+    Fill(entries, lines);
+    ASSERT_TRUE(SaveSafe(name, password, entries));
+  }
+
+  std::vector<std::string> SafeLines(const char* name, const char* password) {
+    cpStringArray entries;
+    EXPECT_TRUE(LoadSafe(name, password, entries));
+    return ToVector(entries);
+  }
+
+  SafeTestDir dir;
+  FakeView view;
+  Quillbox app;
+};
+
+TEST_F(QuillboxLogIn, IdentityOfTheApplication) {
+  EXPECT_STREQ(app.GetProductName(), "Tarnwell Quillbox");
+  EXPECT_STREQ(app.GetDisplayName(), "Tarnwell Quillbox");
+  EXPECT_STREQ(app.GetVersionText(), "2.0");
+  EXPECT_STREQ(app.GetVersionKey(), "2");
+  EXPECT_STREQ(app.GetBuildCode(), "5481");
+  EXPECT_STREQ(app.GetCompanyUrl(), "https://www.tarnwell.com/quillbox");
+  EXPECT_EQ(WApp::GetApp(), &app);
+}
+
+TEST_F(QuillboxLogIn, LogInAndOutSwitchMenuListAndState) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  EXPECT_EQ(view.menuCalls, kLoggedInMenu);
+  EXPECT_EQ(view.refreshes, 1);
+  EXPECT_TRUE(app.IsLoggedIn());
+  EXPECT_STREQ(app.GetUserName(), "alice");
+  EXPECT_EQ(ToVector(app.GetEntries()), std::vector<std::string>{"a\tb\tc"});
+
+  view.menuCalls.clear();
+  app.LogOut();
+  EXPECT_EQ(view.menuCalls, kLoggedOutMenu);
+  EXPECT_EQ(view.refreshes, 2);
+  EXPECT_FALSE(app.IsLoggedIn());
+  EXPECT_STREQ(app.GetUserName(), "alice");  // offered at the next log-in
+  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
+  EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
+}
+
+TEST_F(QuillboxLogIn, FailedLogInLeavesTheOpenSafeAsItWas) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  MakeSafe("bob", "secret", {"x\ty\tz"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  view.menuCalls.clear();
+  const std::vector<std::pair<std::string, std::string>> failures = {
+      {"alice", "wrong"}, {"bob", "pw"}, {"nobody", "pw"}, {"carol-too-long-for-the-name-field", "pw"},
+      {"alice", std::string(260, 'p')}};
+  for (const auto& [name, password] : failures) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(app.LogIn(name.c_str(), password.c_str()));
+    EXPECT_TRUE(app.IsLoggedIn());
+    EXPECT_STREQ(app.GetUserName(), "alice");
+    EXPECT_EQ(ToVector(app.GetEntries()), std::vector<std::string>{"a\tb\tc"});
+  }
+  EXPECT_TRUE(view.menuCalls.empty());
+  // The password kept is still the right one: the next save opens with it.
+  ASSERT_TRUE(app.AddEntry("d", "e", "f"));
+  EXPECT_EQ(SafeLines("alice", "pw"), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
+}
+
+TEST_F(QuillboxLogIn, LogOutWithoutAnOpenSafeSavesNothing) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  app.LogOut();
+  app.LogOut();
+  EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
+}
+
+TEST_F(QuillboxLogIn, CreateUserReplacesAnExistingSafeOnlyAfterYes) {
+  MakeSafe("alice", "old", {"a\tb\tc"});
+  std::string before = ReadTextFile(dir.SafePath("alice"));
+
+  view.answers = {kIdNo};
+  app.CreateUser(nullptr, "alice", "new");
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].text, kDeleteUserQuestion);
+  EXPECT_EQ(view.boxes[0].caption, "alice");
+  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
+  EXPECT_FALSE(app.IsLoggedIn());
+  EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), before);
+
+  view.answers = {kIdYes};
+  app.CreateUser(nullptr, "alice", "new");
+  EXPECT_TRUE(app.IsLoggedIn());
+  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
+  cpStringArray entries;
+  EXPECT_FALSE(LoadSafe("alice", "old", entries));
+  EXPECT_TRUE(SafeLines("alice", "new").empty());
+}
+
+TEST_F(QuillboxLogIn, CreateUserLogsOutFirstAndMakesANewSafe) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  app.CreateUser(nullptr, "bob", "pw2");
+  EXPECT_TRUE(view.boxes.empty());
+  EXPECT_TRUE(app.IsLoggedIn());
+  EXPECT_STREQ(app.GetUserName(), "bob");
+  EXPECT_TRUE(SafeLines("bob", "pw2").empty());
+  EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
+}
+
+TEST_F(QuillboxLogIn, ChangePasswordReencryptsTheOpenSafe) {
+  MakeSafe("alice", "old", {"a\tb\tc", "d\te\tf"});
+  ASSERT_TRUE(app.LogIn("alice", "old"));
+  ASSERT_TRUE(app.ChangePassword("alice", "new"));
+  EXPECT_TRUE(app.IsLoggedIn());
+  cpStringArray entries;
+  EXPECT_FALSE(LoadSafe("alice", "old", entries));
+  EXPECT_EQ(SafeLines("alice", "new"), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
+  EXPECT_EQ(ToVector(app.GetEntries()), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
+  // The open entries never go into someone else's safe.
+  MakeSafe("bob", "pw", {"x\ty\tz"});
+  EXPECT_FALSE(app.ChangePassword("bob", "new"));
+  EXPECT_EQ(SafeLines("bob", "pw"), std::vector<std::string>{"x\ty\tz"});
+}
+
+TEST_F(QuillboxLogIn, OpenSafeIsLockedAgainstOtherWriters) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  EXPECT_TRUE(IsSafeLockedElsewhere("alice"));
+  // Reloading one's own open safe keeps working (the old-password test).
+  EXPECT_TRUE(app.LogIn("alice", "pw"));
+
+  {
+    SafeLock otherWriter;
+    app.LogOut();
+    ASSERT_EQ(otherWriter.Acquire("alice"), SafeLock::Result::kAcquired);
+    EXPECT_EQ(app.TryLogIn("alice", "pw"), LogInResult::kSafeInUse);
+    EXPECT_FALSE(app.IsLoggedIn());
+    view.answers = {kIdYes};
+    app.CreateUser(nullptr, "alice", "new");
+    EXPECT_EQ(view.boxes.back().text, kSafeInUseMessage);
+    EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
+  }
+  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
+  EXPECT_TRUE(app.LogIn("alice", "pw"));
+}
+
+}  // namespace
