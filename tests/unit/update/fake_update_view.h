@@ -16,21 +16,9 @@ class FakeUpdateView : public UpdateView {
     unsigned style;
   };
 
-  int ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) override {
-    boxes.push_back({text, caption, style});
-    return (style & kMbButtonMask) == kMbYesNo ? yesNoAnswer : kIdOk;
-  }
-  bool RunOptionDialog(OwnerWindow, int& choice) override {
-    optionDialogOpenedWith.push_back(choice);
-    if (!optionDialogAccepts) return false;
-    choice = optionDialogChoice;
-    return true;
-  }
-  std::unique_ptr<UpdateProgress> MakeProgress() override {
-    auto progress = std::make_unique<RecordingProgress>(cancelDownloadAtReport);
-    lastProgress = progress.get();
-    return progress;
-  }
+  int ShowMessageBox(OwnerWindow owner, const char* text, const char* caption, unsigned style) override;
+  bool RunOptionDialog(OwnerWindow owner, int& choice) override;
+  std::unique_ptr<UpdateProgress> MakeProgress() override;
   void PostQuit() override { ++quitsPosted; }
 
   // Answers.
@@ -42,6 +30,5 @@ class FakeUpdateView : public UpdateView {
   // Observations.
   std::vector<Box> boxes;
   std::vector<int> optionDialogOpenedWith;
-  RecordingProgress* lastProgress = nullptr;  // valid only inside the check
   int quitsPosted = 0;
 };

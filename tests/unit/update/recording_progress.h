@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -12,21 +13,10 @@ class RecordingProgress : public UpdateProgress {
   // Cancel at the given report (1-based); 0 never.
   explicit RecordingProgress(size_t cancelAtReport = 0) : cancelAtReport_(cancelAtReport) {}
 
-  bool Create(OwnerWindow, uint32_t) override {
-    created = true;
-    cancelled = false;
-    return false;
-  }
-  bool SetProgress(uint32_t position, uint32_t range) override {
-    reports.emplace_back(position, range);
-    if (cancelAtReport_ != 0 && reports.size() >= cancelAtReport_) cancelled = true;
-    return cancelled;
-  }
+  bool Create(OwnerWindow owner, uint32_t range) override;
+  bool SetProgress(uint32_t position, uint32_t range) override;
   bool PumpMessages() override { return cancelled; }
-  void Close() override {
-    closed = true;
-    cancelled = true;
-  }
+  void Close() override;
 
   std::vector<std::pair<uint32_t, uint32_t>> reports;
   bool created = false;
