@@ -85,6 +85,7 @@ class Quillbox : public WApp {
                                       const char* password);
 
  private:
+  bool CheckNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
   bool SaveOpenSafe();
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);

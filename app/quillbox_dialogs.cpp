@@ -29,8 +29,7 @@ bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* pass
   return false;
 }
 
-bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
-                                const char* confirmation) {
+bool Quillbox::CheckNewPassword(OwnerWindow owner, const char* password, const char* confirmation) {
   if (password[0] == '\0') {
     Ask(owner, kEmptyPasswordMessage, kErrorCaption, kWarning);
     return false;
@@ -39,6 +38,12 @@ bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char*
     Ask(owner, kPasswordMismatchMessage, kErrorCaption, kWarning);
     return false;
   }
+  return true;
+}
+
+bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
+                                const char* confirmation) {
+  if (!CheckNewPassword(owner, password, confirmation)) return false;
   // The dialog closes from here on, also after a refused name or a No.
   if (IsValidUserName(owner, name)) CreateUser(owner, name, password);
   return true;
@@ -52,14 +57,7 @@ bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char
     Ask(owner, inUse ? kSafeInUseMessage : kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
     return false;
   }
-  if (newPassword[0] == '\0') {
-    Ask(owner, kEmptyPasswordMessage, kErrorCaption, kWarning);
-    return false;
-  }
-  if (std::strcmp(newPassword, confirmation) != 0) {
-    Ask(owner, kPasswordMismatchMessage, kErrorCaption, kWarning);
-    return false;
-  }
+  if (!CheckNewPassword(owner, newPassword, confirmation)) return false;
   if (IsValidUserName(owner, name)) ChangePassword(name, newPassword);
   return true;
 }
