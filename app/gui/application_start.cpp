@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <memory>
@@ -14,8 +15,10 @@
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_placement_window.h"
 #include "app/gui/single_instance.h"
+#include "app/gui/tray_icon.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "desktop/gui/splash.h"
 #include "desktop/winstall.h"
 #include "update/gui/qt_update_view.h"
 
@@ -43,6 +46,7 @@ std::unique_ptr<MainWindow> CreateMainWindow(Quillbox& app) {
     return nullptr;
   }
   // The splash screen shows here, while the main window is made.
+  ShowSplash(kSplashBitmapId, kSplashSeconds);
   return std::make_unique<MainWindow>(app);
 }
 
@@ -50,6 +54,8 @@ std::unique_ptr<MainWindow> CreateMainWindow(Quillbox& app) {
 
 void InitApplication(Quillbox& app) {
   Q_INIT_RESOURCE(quillbox);
+  // Icon 107: the main window's class icon, and so every window's.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon_107.png")));
   app.SetInstance(QCoreApplication::instance());
   app.ReadStartSettings();
   app.SetRunAtStartup(StartupShortcutExists());
@@ -82,17 +88,21 @@ int RunApplication(Quillbox& app) {
   window->SetMenuItemChecked(kCmdRunAtStartup, app.GetRunAtStartup());
   QTimer::singleShot(0, window.get(), [&window] { window->RunCommand(kCmdLogIn); });
 
+  // Watching minimise from the first show: a start with both flags set is tray only.
+  auto* tray = new TrayIcon(*window);
   if (app.GetRunAtStartup()) {
     window->showMinimized();
   } else {
     window->show();
   }
   // The tray icon is added here, once the window is shown.
+  tray->SetTrayIcon(true);
 
   QApplication::exec();
 
   app.SaveWindowPlacement(kWindowPlacementName, placement);
   app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
   // The tray icon is removed here, with the main window.
+  tray->SetTrayIcon(false);
   return 0;
 }

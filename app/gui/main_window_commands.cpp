@@ -1,8 +1,10 @@
 #include <QCoreApplication>
 
 #include "app/command_ids.h"
+#include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
 #include "app/gui/run_entry_dialog.h"
+#include "app/gui/window_commands.h"
 #include "app/quillbox.h"
 #include "update/gui/qt_update_view.h"
 
@@ -10,6 +12,7 @@
 // with what it does, one line each. Ids without a line do nothing.
 std::span<const MainWindow::Command> MainWindow::CommandTable() {
   static const Command kCommands[] = {
+      {kCmdAbout, [](MainWindow& w) { ShowAboutBox(&w); }},
       {kCmdExit, [](MainWindow&) { QCoreApplication::exit(0); }},
       {kCmdSetPassword, [](MainWindow& w) { w.ShowSetPasswordDialog(); }},
       {kCmdLogIn, [](MainWindow& w) { w.ShowLogInDialog(); }},
@@ -19,10 +22,12 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdEditEntry, [](MainWindow& w) { RunEntryDialog(w.App(), w, &w, false); }},
       {kCmdDeleteKey, [](MainWindow& w) { w.RunCommand(kCmdDeleteEntries); }},
       {kCmdLogInKey, [](MainWindow& w) { w.RunCommand(kCmdLogIn); }},
+      {kCmdResideOnTaskbar, [](MainWindow& w) { ToggleResideOnTaskbar(w.App(), w); }},
       {kCmdHideKey, [](MainWindow& w) { w.RunCommand(kCmdHide); }},
       {kCmdHide, [](MainWindow& w) { w.MinimizeIfShown(); }},
       {kCmdAddEntryKey, [](MainWindow& w) { w.RunCommand(kCmdAddEntry); }},
       {kCmdSelectAllKey, [](MainWindow& w) { w.SelectAllEntries(); }},
+      {kCmdRunAtStartup, [](MainWindow& w) { ToggleRunAtStartup(w.App(), w); }},
       {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
       {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
   };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class MainWindow;
+
+// The notification-area icon of the main window and the window behaviour
+// around it: a double-click on the icon minimises a shown window and brings
+// back a minimised or hidden one; with "Reside on Taskbar" ticked,
+// minimising hides the window so that only the icon is left. Owned by the
+// main window, so the icon goes with it.
+class TrayIcon : public QObject {
+  Q_OBJECT
+
+ public:
+  // Watches the window's minimising from now on; the icon waits for SetTrayIcon.
+  explicit TrayIcon(MainWindow& window);
+  ~TrayIcon() override;
+
+  // Adds the icon once, or removes it when added; anything else does nothing.
+  void SetTrayIcon(bool add);
+  bool IsShown() const { return shown_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void OnActivated(QSystemTrayIcon::ActivationReason reason);
+  void ToggleWindow();
+  void WatchRightDoubleClicks();
+
+  MainWindow& window_;
+  QSystemTrayIcon icon_;
+  bool shown_ = false;
+};
