@@ -65,6 +65,13 @@ class TerminalRun {
     return true;
   }
 
+  // Waits for prompt, then types text.
+  bool Answer(const std::string& prompt, const std::string& text) {
+    if (!WaitFor(prompt)) return false;
+    Type(text);
+    return true;
+  }
+
   void Type(const std::string& text) { EXPECT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
 
   int Finish() {
@@ -93,6 +100,12 @@ class CliAtATerminal : public ::testing::Test {
     return args;
   }
 
+  // The same folder driven by a script instead of a person.
+  CliResult Script(std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), "--password-stdin");
+    return RunCliProcess(Args(args), input, temp_.path());
+  }
+
   ScratchDir safes_;
   ScratchDir temp_;
 };
@@ -100,33 +113,27 @@ class CliAtATerminal : public ::testing::Test {
 TEST_F(CliAtATerminal, PasswordsAreAskedWithoutEcho) {
   {
     TerminalRun create(Args({"create", "alice"}), temp_.path());
-    ASSERT_TRUE(create.WaitFor("Password: "));
-    create.Type("zq9safe\n");
-    ASSERT_TRUE(create.WaitFor("Confirm Password: "));
-    create.Type("zq9safe\n");
+    ASSERT_TRUE(create.Answer("Password: ", "zq9safe\n"));
+    ASSERT_TRUE(create.Answer("Confirm Password: ", "zq9safe\n"));
     EXPECT_EQ(create.Finish(), 0) << create.screen();
   }
   {
     TerminalRun add(Args({"add", "alice", "Bank", "jdoe"}), temp_.path());
-    ASSERT_TRUE(add.WaitFor("Password: "));
-    add.Type("zq9safe\n");
-    ASSERT_TRUE(add.WaitFor("Password for account: "));
-    add.Type("xk7entry\n");
+    ASSERT_TRUE(add.Answer("Password: ", "zq9safe\n"));
+    ASSERT_TRUE(add.Answer("Password for account: ", "xk7entry\n"));
     EXPECT_EQ(add.Finish(), 0) << add.screen();
     EXPECT_EQ(add.screen().find("zq9"), std::string::npos) << add.screen();
     EXPECT_EQ(add.screen().find("xk7"), std::string::npos) << add.screen();
   }
   TerminalRun show(Args({"show", "alice", "1"}), temp_.path());
-  ASSERT_TRUE(show.WaitFor("Password: "));
-  show.Type("zq9safe\n");
+  ASSERT_TRUE(show.Answer("Password: ", "zq9safe\n"));
   EXPECT_TRUE(show.WaitFor("Password: xk7entry"));
   EXPECT_EQ(show.Finish(), 0);
 }
 
 TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
   TerminalRun create(Args({"create", "alice"}), temp_.path());
-  ASSERT_TRUE(create.WaitFor("Password: "));
-  create.Type("typed\n");
+  ASSERT_TRUE(create.Answer("Password: ", "typed\n"));
   ASSERT_TRUE(create.WaitFor("Confirm Password: "));
   std::string limits = ReadFileBytes("/proc/" + std::to_string(create.pid()) + "/limits");
   size_t line = limits.find("Max core file size");
@@ -142,19 +149,16 @@ TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
 
 TEST_F(CliAtATerminal, MismatchedConfirmationCreatesNothing) {
   TerminalRun create(Args({"create", "bob"}), temp_.path());
-  ASSERT_TRUE(create.WaitFor("Password: "));
-  create.Type("one\n");
-  ASSERT_TRUE(create.WaitFor("Confirm Password: "));
-  create.Type("two\n");
+  ASSERT_TRUE(create.Answer("Password: ", "one\n"));
+  ASSERT_TRUE(create.Answer("Confirm Password: ", "two\n"));
   EXPECT_TRUE(create.WaitFor("Passwords do not match"));
   EXPECT_EQ(create.Finish(), 2);
   EXPECT_NE(access(safes_.File("bob.SAFE").c_str(), F_OK), 0);
 }
 
 TEST_F(CliAtATerminal, DeletionIsConfirmedOnTheTerminal) {
-  CliResult created = RunCliProcess({"--dir", safes_.path(), "--password-stdin", "create", "carol"}, "pw\n", temp_.path());
-  ASSERT_EQ(created.status, 0) << created.err;
-  ASSERT_EQ(RunCliProcess({"--dir", safes_.path(), "--password-stdin", "add", "carol", "d", "u"}, "pw\np\n", temp_.path()).status, 0);
+  ASSERT_EQ(Script({"create", "carol"}, "pw\n").status, 0);
+  ASSERT_EQ(Script({"add", "carol", "d", "u"}, "pw\np\n").status, 0);
   struct Case {
     std::string answer;
     int status;
@@ -162,13 +166,10 @@ TEST_F(CliAtATerminal, DeletionIsConfirmedOnTheTerminal) {
   };
   for (const Case& c : {Case{"\n", 1, "1\td\tu\n"}, Case{"no\n", 1, "1\td\tu\n"}, Case{"y\n", 0, ""}}) {
     TerminalRun rm(Args({"rm", "carol", "1"}), temp_.path());
-    ASSERT_TRUE(rm.WaitFor("Password: "));
-    rm.Type("pw\n");
-    ASSERT_TRUE(rm.WaitFor("PERMANENT DELETE: Are you sure you want to delete the selected items? [y/N] "));
-    rm.Type(c.answer);
+    ASSERT_TRUE(rm.Answer("Password: ", "pw\n"));
+    ASSERT_TRUE(rm.Answer("PERMANENT DELETE: Are you sure you want to delete the selected items? [y/N] ", c.answer));
     EXPECT_EQ(rm.Finish(), c.status) << rm.screen();
-    CliResult listed = RunCliProcess({"--dir", safes_.path(), "--password-stdin", "list", "carol"}, "pw\n", temp_.path());
-    EXPECT_EQ(listed.out, c.listed);
+    EXPECT_EQ(Script({"list", "carol"}, "pw\n").out, c.listed);
   }
 }
 
