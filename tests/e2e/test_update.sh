@@ -4,6 +4,7 @@
 # asks "Install New Update?", downloads it behind the progress dialog, starts
 # the installer with the designed arguments and ends with status 0.
 . "$(dirname "$0")/harness.sh"
+. "$QUILLBOX_SOURCE_DIR/tests/unit/update/update_server.sh"
 
 qb_init
 qb_install quillbox_testkey quillbox-sign
@@ -21,18 +22,10 @@ head -c 400000 /dev/zero >>"$installer"
 "$QB_INSTALL/quillbox-sign" sign "$installer" "$QUILLBOX_SOURCE_DIR/tests/data/update/test_private.pem" \
   >"$server_root/downloads/update10.sig" || qb_fail "cannot sign the test installer"
 
-# The server stops when its input, held open here, closes.
-mkfifo "$QB_ROOT/server.in"
-python3 "$QUILLBOX_SOURCE_DIR/tests/unit/update/update_server.py" "$server_root" \
-  <"$QB_ROOT/server.in" >"$QB_ROOT/server.port" 2>>"$QB_ROOT/server.log" &
-QB_PIDS+=($!)
-exec 8>"$QB_ROOT/server.in"
-QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$QB_ROOT/server.port" || qb_fail "update server did not start"
-port=$(tr -d '[:space:]' <"$QB_ROOT/server.port")
-
+qb_start_update_server "$server_root"
 eight_days_ago=$(( $(date +%s) - 8 * 86400 ))
 qb_set_setting_int Update_Check_Option 1 Last_Update_Check_Time "$eight_days_ago"
-printf '"Update_Server"="127.0.0.1:%s"\r\n' "$port" >>"$(qb_user_hive)"
+qb_point_at_update_server
 
 qb_start "$QB_INSTALL/quillbox_testkey"
 
