@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Splash, tray icon and window behaviour of the real program under icewm:
+# the splash is fitted to a 1024 x 768 desktop; a double-click on the tray
+# icon (either button) minimises and restores, a single click does nothing;
+# Ctrl+H minimises; with "Reside on Taskbar" a minimise leaves no taskbar
+# button and the tray brings the window back; the flag is stored at exit.
+. "$(dirname "$0")/harness.sh"
+. "$(dirname "$0")/desktop_helpers.sh"
+
+QB_SCREEN=1024x768x24
+qb_init
+qb_install
+qb_start
+
+# The splash comes first: 921 x 171 at (51, 199) on this desktop.
+splash_up() { splash=$(xdotool search --onlyvisible --class '^quillbox$' 2>/dev/null | head -n 1); [ -n "$splash" ]; }
+qb_wait_for splash_up || qb_fail "no splash"
+qb_assert_eq "$(qb_geometry "$splash")" "51 199 921 171" "splash geometry"
+qb_assert_eq "$(xdotool getwindowname "$splash")" "quillbox" "splash title (none of its own)"
+import -window root -crop 921x171+51+199 +repage "$(dt_screenshot_dir)/splash.png"
+qb_wait_for dt_window_gone "$splash" || qb_fail "splash still up"
+qb_log "splash shown and gone"
+
+dt_dismiss_log_in
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+tray=$(dt_wait_tray_icon)
+dt_has_taskbar_button "$main" || qb_fail "main window has no taskbar button"
+
+for button in 1 3; do
+  dt_click "$tray" "$button" 2
+  dt_wait_wm_state "$main" Iconic
+  dt_click "$tray" "$button" 2
+  dt_wait_wm_state "$main" Normal
+done
+qb_log "tray double-clicks toggle"
+
+# A single click does nothing, whatever the state.
+dt_click "$tray" 1
+sleep 1
+qb_assert_eq "$(dt_wm_state "$main")" Normal "after a single click"
+
+qb_key "$main" ctrl+h
+dt_wait_wm_state "$main" Iconic
+dt_click "$tray" 1
+sleep 1
+qb_assert_eq "$(dt_wm_state "$main")" Iconic "single click on a minimised window"
+dt_click "$tray" 1 2
+dt_wait_wm_state "$main" Normal
+
+qb_log "single clicks and Ctrl+H"
+
+# Reside on Taskbar: a minimise withdraws the window; only the tray icon is left.
+dt_file_menu "$main" 2
+qb_key "$main" ctrl+h
+dt_wait_wm_state "$main" ""
+no_button() { ! dt_has_taskbar_button "$main"; }
+qb_wait_for no_button || qb_fail "hidden window still has a taskbar button"
+[ -n "$(dt_find_tray_icon)" ] || qb_fail "tray icon gone with the window"
+dt_click "$tray" 1 2
+dt_wait_wm_state "$main" Normal
+dt_has_taskbar_button "$main" || qb_fail "restored window has no taskbar button"
+qb_assert_eq "$(xdotool getactivewindow)" "$main" "restored window in front"
+
+# The flag is written at exit.
+qb_key "$main" alt+f x
+dt_expect_clean_exit
+qb_assert_eq "$(qb_setting_int Store_On_Taskbar_Only)" 1 "Store_On_Taskbar_Only"
+
+echo "test_desktop_tray: passed"
