@@ -3,14 +3,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
-#include "core/heapstring.h"
 #include "core/posixfile.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/safe_key.h"
 #include "safe/safe_format.h"
+#include "safe/safe_line_collector.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -29,69 +28,33 @@ bool LocateRecord(int fd, uint64_t fileSize, uint32_t& length) {
   return RoundUpToBlock(length) + kSafeHeaderSize + kSafeTrailerSize <= total;
 }
 
-// Decrypts one chunk read into buffer. With a plaintext, whole blocks go
-// straight to it and the pad bytes of a partial last block are dropped.
-void DecryptChunk(const AesContext& aes, uint8_t* buffer, size_t length, uint8_t* plain,
-                  uint32_t& crc) {
-  size_t padded = static_cast<size_t>(RoundUpToBlock(length));
-  if (plain == nullptr) {
-    AesDecryptBlocks(aes, buffer, buffer, padded / kAesBlockSize);
-    crc = Crc32Update(crc, buffer, padded);
-    return;
-  }
-  size_t whole = length & ~size_t{15};
-  AesDecryptBlocks(aes, buffer, plain, whole / kAesBlockSize);
-  crc = Crc32Update(crc, plain, whole);
-  if (whole == length) return;
-  uint8_t last[kAesBlockSize];
-  AesDecryptBlock(aes, buffer + whole, last);
-  crc = Crc32Update(crc, last, sizeof last);
-  std::memcpy(plain + whole, last, length - whole);
-  explicit_bzero(last, sizeof last);
-}
-
-// The decrypted L bytes, plus a NUL of our own so that a text without one
-// still ends inside the buffer.
-struct Plaintext {
-  uint8_t* bytes = nullptr;
-  uint32_t length = 0;
-
-  ~Plaintext() {
-    if (bytes == nullptr) return;
-    explicit_bzero(bytes, size_t{length} + 1);
-    std::free(bytes);
-  }
-};
-
 // One pass over the file: true when it was read whole and its CRC matched.
-// plain is null for a verify-only pass.
-bool ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, Plaintext* plain) {
+// A full pass hands the decrypted text, pad bytes left out, to lines.
+bool ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, SafeLineCollector* lines) {
   uint32_t length;
   if (!LocateRecord(fd, fileSize, length)) return false;
   size_t bufferSize = static_cast<size_t>(std::min<uint64_t>(RoundUpToBlock(length), kSafeChunkSize));
   auto* buffer = static_cast<uint8_t*>(std::malloc(std::max<size_t>(bufferSize, 1)));
   if (buffer == nullptr) return false;
-  if (plain != nullptr) {
-    plain->bytes = static_cast<uint8_t*>(std::malloc(size_t{length} + 1));
-    plain->length = length;
-  }
-  bool ok = plain == nullptr || plain->bytes != nullptr;
+  if (lines != nullptr) lines->Start(length);
   uint32_t crc = Crc32Update(0, nullptr, 0);
+  bool ok = true;
   for (uint64_t offset = 0; ok && offset < length; offset += kSafeChunkSize) {
     size_t chunk = static_cast<size_t>(std::min<uint64_t>(length - offset, kSafeChunkSize));
-    ok = ReadFully(fd, buffer, static_cast<size_t>(RoundUpToBlock(chunk)));
-    if (ok) DecryptChunk(aes, buffer, chunk, plain != nullptr ? plain->bytes + offset : nullptr, crc);
+    size_t padded = static_cast<size_t>(RoundUpToBlock(chunk));
+    ok = ReadFully(fd, buffer, padded);
+    if (!ok) break;
+    AesDecryptBlocks(aes, buffer, buffer, padded / kAesBlockSize);
+    crc = Crc32Update(crc, buffer, padded);
+    if (lines != nullptr) lines->Feed(reinterpret_cast<const char*>(buffer), chunk);
   }
-  // A verify pass leaves plaintext in the buffer.
   explicit_bzero(buffer, bufferSize);
   std::free(buffer);
   uint8_t field[4];
-  ok = ok && ReadFully(fd, field, sizeof field) && LoadLe32(field) == crc;
-  if (ok && plain != nullptr) plain->bytes[length] = 0;
-  return ok;
+  return ok && ReadFully(fd, field, sizeof field) && LoadLe32(field) == crc;
 }
 
-bool ReadPass(const char* userName, const char* password, Plaintext* plain) {
+bool ReadPass(const char* userName, const char* password, SafeLineCollector* lines) {
   char path[kSafePathCapacity];
   if (!BuildSafePath(userName, path)) return false;
   uint8_t key[kSafeKeySize];
@@ -101,63 +64,10 @@ bool ReadPass(const char* userName, const char* password, Plaintext* plain) {
   explicit_bzero(key, sizeof key);
   uint64_t fileSize = 0;
   int fd = OpenRegularFileForReading(path, fileSize);
-  bool ok = fd >= 0 && ReadRecord(fd, fileSize, aes, plain);
+  bool ok = fd >= 0 && ReadRecord(fd, fileSize, aes, lines);
   if (fd >= 0) close(fd);
   AesWipeContext(aes);
   return ok;
-}
-
-// A line must have exactly three tab-separated fields; a line with a field
-// over the limit is dropped. Counted in place, so no copies of secrets.
-enum class LineCheck { kKeep, kDrop, kMalformed };
-
-LineCheck CheckLine(const char* line, size_t length) {
-  int fields = 1;
-  size_t fieldLength = 0;
-  bool tooLong = false;
-  for (size_t i = 0; i < length; ++i) {
-    if (line[i] == '\t') {
-      ++fields;
-      fieldLength = 0;
-    } else if (++fieldLength > kSafeMaxFieldLength) {
-      tooLong = true;
-    }
-  }
-  if (fields != 3) return LineCheck::kMalformed;
-  return tooLong ? LineCheck::kDrop : LineCheck::kKeep;
-}
-
-// Splits the text (up to its NUL) at every "\r\n", checking each line as it
-// goes; k separators give k + 1 lines, empty ones included.
-bool TakeLines(const Plaintext& plain, cpStringArray& entries) {
-  entries.SetWipeOnRelease(true);
-  entries.RemoveAll();
-  if (plain.length == kEmptySafeLength &&
-      std::memcmp(plain.bytes, kEmptySafeSentence, kEmptySafeLength) == 0) {
-    return true;
-  }
-  const char* text = reinterpret_cast<const char*>(plain.bytes);
-  const char* end = text + std::strlen(text);
-  for (const char* line = text;;) {
-    const char* cut = line;
-    while (cut < end && !(cut[0] == '\r' && cut + 1 < end && cut[1] == '\n')) ++cut;
-    size_t length = static_cast<size_t>(cut - line);
-    LineCheck check = CheckLine(line, length);
-    if (check == LineCheck::kMalformed) {
-      entries.RemoveAll();
-      return false;
-    }
-    if (check == LineCheck::kKeep) {
-      char* copy = DupBytes(line, length);
-      if (copy == nullptr || entries.AddOwned(copy) == nullptr) {
-        WipeAndFree(copy);
-        entries.RemoveAll();
-        return false;
-      }
-    }
-    if (cut == end) return true;
-    line = cut + 2;
-  }
 }
 
 }  // namespace
@@ -166,9 +76,15 @@ bool LoadSafe(const char* userName, const char* password, cpStringArray& entries
               const std::function<void()>& refreshList) {
   if (!ReadPass(userName, password, nullptr)) return false;
   if (verifyOnly) return true;
-  Plaintext plain;
-  if (!ReadPass(userName, password, &plain)) return false;
-  if (!TakeLines(plain, entries)) return false;
+  SafeLineCollector lines;
+  // The list changes only once the file has been read whole and its CRC matched.
+  if (!ReadPass(userName, password, &lines)) return false;
+  entries.SetWipeOnRelease(true);
+  if (!lines.Finish()) {
+    entries.RemoveAll();
+    return false;
+  }
+  entries.Swap(lines.Lines());  // the old entries go, wiped, with the collector
   if (refreshList) refreshList();
   return true;
 }

@@ -67,6 +67,44 @@ TEST(SafeFormat, EmptyListIsTheSentenceUnderTheKey) {
   EXPECT_EQ(ReadTextFile(dir.SafePath("empty")), expected);
 }
 
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i == 0 ? "" : "\r\n") + lines[i];
+  return text;
+}
+
+TEST(SafeFormat, LinesAcrossTheChunkBoundary) {
+  // Lines whose joined text ends just before the first chunk's last byte.
+  const auto head = LinesOfTextLength(0x100000);
+  auto lastHasCr = head;
+  lastHasCr.back() += "\rx";  // a lone CR as the chunk's last byte is text
+  auto spanning = head;
+  spanning.back() += "spans";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> lines;
+  };
+  auto withTail = [&](std::vector<std::string> lines) {
+    lines.push_back("tail\tt\tt");
+    return lines;
+  };
+  const std::vector<Case> cases = {
+      {"separator split between chunks", Join(withTail(head)), withTail(head)},
+      {"lone CR at the chunk's end", Join(withTail(lastHasCr)), withTail(lastHasCr)},
+      {"line spanning the chunks", Join(withTail(spanning)), withTail(spanning)},
+      {"NUL ends the text early", Join(head) + std::string(1, '\0') + std::string(300, 'z'), head},
+  };
+  SafeTestDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteTextFile(dir.SafePath("chunks"), EncryptRecord(kPassword, c.text + std::string(1, '\0')));
+    cpStringArray entries;
+    ASSERT_TRUE(LoadSafe("chunks", kPassword, entries));
+    EXPECT_EQ(ToVector(entries), c.lines);
+  }
+}
+
 struct LoadCase {
   const char* name;
   std::string file;
