@@ -8,6 +8,7 @@
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/safe_key.h"
+#include "safe/safe_file_check.h"
 #include "safe/safe_format.h"
 #include "safe/safe_line_collector.h"
 #include "safe/safe_store.h"
@@ -54,9 +55,7 @@ bool ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, SafeLineCollec
   return ok && ReadFully(fd, field, sizeof field) && LoadLe32(field) == crc;
 }
 
-bool ReadPass(const char* userName, const char* password, SafeLineCollector* lines) {
-  char path[kSafePathCapacity];
-  if (!BuildSafePath(userName, path)) return false;
+bool ReadSafeFile(const char* path, const char* password, SafeLineCollector* lines) {
   uint8_t key[kSafeKeySize];
   DeriveSafeKey(password, key);
   AesContext aes;
@@ -70,7 +69,16 @@ bool ReadPass(const char* userName, const char* password, SafeLineCollector* lin
   return ok;
 }
 
+bool ReadPass(const char* userName, const char* password, SafeLineCollector* lines) {
+  char path[kSafePathCapacity];
+  return BuildSafePath(userName, path) && ReadSafeFile(path, password, lines);
+}
+
 }  // namespace
+
+bool CheckSafeFile(const char* path, const char* password) {
+  return ReadSafeFile(path, password, nullptr);
+}
 
 bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
               const std::function<void()>& refreshList) {

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/safe_key.h"
+#include "safe/safe_file_check.h"
 #include "safe/safe_file_ops.h"
 #include "safe/safe_format.h"
 #include "safe/safe_store.h"
@@ -102,7 +104,8 @@ bool SaveSafe(const char* userName, const char* password, const cpStringArray& e
   char tempPath[kSafePathCapacity];
   if (!ops.GetTempDir(directory, sizeof directory)) return false;
   if (!ops.CreateTempFile(directory, kSafeTempPrefix, tempPath, sizeof tempPath)) return false;
-  bool ok = WriteSafeFile(ops, tempPath, password, entries);
+  // What was written must open before it replaces anything.
+  bool ok = WriteSafeFile(ops, tempPath, password, entries) && CheckSafeFile(tempPath, password);
   if (ok) {
     char safePath[kSafePathCapacity];
     ok = BuildSafePath(userName, safePath) && ops.ReplaceWithCopy(tempPath, safePath);

@@ -51,6 +51,23 @@ class FailingFileOps : public SafeFileOps {
   int count_ = 0;
 };
 
+// Flips one bit of the Nth write and reports success, as a failing disk might.
+class CorruptingFileOps : public SafeFileOps {
+ public:
+  explicit CorruptingFileOps(int corruptWrite) : corruptWrite_(corruptWrite) {}
+
+  bool Write(int fd, const void* data, size_t size) override {
+    if (++writes_ != corruptWrite_) return SafeFileOps::Write(fd, data, size);
+    std::string copy(static_cast<const char*>(data), size);
+    copy[size / 2] ^= 0x10;
+    return SafeFileOps::Write(fd, copy.data(), size);
+  }
+
+ private:
+  int corruptWrite_;
+  int writes_ = 0;
+};
+
 class ScopedFileOps {
  public:
   explicit ScopedFileOps(SafeFileOps& ops) { OverrideSafeFileOps(&ops); }
@@ -99,6 +116,29 @@ TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
     }
   }
   EXPECT_NE(oldBytes, newBytes);
+}
+
+TEST(SafeFaults, SaveChecksWhatItWroteBeforeReplacingTheSafe) {
+  SafeTestDir dir;
+  cpStringArray oldEntries;
+  Fill(oldEntries, {"old\tone\t1"});
+  cpStringArray newEntries;
+  Fill(newEntries, {"new\tone\t1", "new\ttwo\t2"});
+  ASSERT_TRUE(SaveSafe("user", "pw", oldEntries));
+  const std::string oldBytes = ReadTextFile(dir.SafePath("user"));
+  // Writes: L, the blocks, the CRC, T.
+  for (int write = 1; write <= 4; ++write) {
+    SCOPED_TRACE("write " + std::to_string(write));
+    CorruptingFileOps corrupting(write);
+    bool saved;
+    {
+      ScopedFileOps scoped(corrupting);
+      saved = SaveSafe("user", "pw", newEntries);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadTextFile(dir.SafePath("user")), oldBytes);
+    EXPECT_TRUE(dir.TempFiles().empty());
+  }
 }
 
 }  // namespace
