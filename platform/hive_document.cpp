@@ -1,5 +1,6 @@
 #include "platform/hive_document.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/hive_text.h"
@@ -44,29 +45,31 @@ void JoinContinuation(std::string* logical, std::string_view next)
 void WHiveDocument::Parse(std::string_view text)
 {
     lines_.clear();
-    newline_ = "\n";
+    lines_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    newline_ = text.substr(0, text.find('\n') + 1).ends_with("\r\n") ? "\r\n" : "\n";
     size_t pos = 0;
     while (pos < text.size()) {
-        Line line;
-        line.raw = NextPhysicalLine(text, &pos);
-        if (lines_.empty() && line.raw.size() >= 2 && line.raw.ends_with("\r\n")) newline_ = "\r\n";
-        std::string logical(Content(line.raw));
-        if (ParseHiveKeyLine(logical, &line.name)) {
+        Line& line = lines_.emplace_back();
+        std::string_view first = NextPhysicalLine(text, &pos);
+        line.raw = first;
+        if (ParseHiveKeyLine(Content(first), &line.name)) {
             line.kind = LineKind::Key;
-            lines_.push_back(std::move(line));
             continue;
         }
+        std::string joined;
+        std::string_view logical = Content(first);
         while (HiveLineContinues(logical) && pos < text.size()) {
             size_t nextPos = pos;
             std::string_view next = NextPhysicalLine(text, &nextPos);
             std::string ignored;
             if (IsBlankText(next) || ParseHiveKeyLine(Content(next), &ignored)) break;
-            JoinContinuation(&logical, Content(next));
+            if (joined.empty()) joined = logical;
+            JoinContinuation(&joined, Content(next));
+            logical = joined;
             line.raw.append(next);
             pos = nextPos;
         }
         if (ParseHiveValueLine(logical, &line.name, &line.value)) line.kind = LineKind::Value;
-        lines_.push_back(std::move(line));
     }
 }
 
@@ -80,6 +83,17 @@ std::string WHiveDocument::Format() const
 bool WHiveDocument::HasKey(std::string_view key) const
 {
     return FindLast(key, LineKind::Key, {}) >= 0;
+}
+
+bool WHiveDocument::TextHasKey(std::string_view text, std::string_view key)
+{
+    size_t pos = 0;
+    std::string name;
+    while (pos < text.size()) {
+        std::string_view line = Content(NextPhysicalLine(text, &pos));
+        if (ParseHiveKeyLine(line, &name) && HiveNamesEqual(name, key)) return true;
+    }
+    return false;
 }
 
 bool WHiveDocument::FindValue(std::string_view key, std::string_view name, WHiveValue* value) const
@@ -136,12 +150,15 @@ long WHiveDocument::FindLast(std::string_view key, LineKind kind, std::string_vi
     return found;
 }
 
-// The key line itself, or the last non-blank line before the next key.
+// The key line itself, or the last non-blank line before the next key that
+// does not end in a continuation mark: a line added after such a line would
+// be read as part of its value.
 long WHiveDocument::LastLineOfKey(long keyLine) const
 {
     long last = keyLine;
     for (size_t i = keyLine + 1; i < lines_.size() && lines_[i].kind != LineKind::Key; ++i) {
-        if (!IsBlankText(lines_[i].raw)) last = static_cast<long>(i);
+        const std::string& raw = lines_[i].raw;
+        if (!IsBlankText(raw) && !HiveLineContinues(Content(raw))) last = static_cast<long>(i);
     }
     return last;
 }

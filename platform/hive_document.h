@@ -18,6 +18,9 @@ public:
     std::string Format() const;
 
     bool HasKey(std::string_view key) const;
+    // HasKey without building a document: key lines are recognised line by
+    // line, since a continuation never swallows one.
+    static bool TextHasKey(std::string_view text, std::string_view key);
     // False when the value (or its key) is not there.
     bool FindValue(std::string_view key, std::string_view name, WHiveValue* value) const;
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/file_lock.h"
@@ -80,34 +81,44 @@ long ReplaceAtomically(const std::string& path, const std::string& text)
 
 }  // namespace
 
-long LoadHiveFile(const std::string& path, WHiveDocument* document)
+long ReadHiveText(const std::string& path, std::string* text)
 {
-    document->Parse({});
+    text->clear();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? kHiveSuccess : StatusFromErrno(errno);
     struct stat info;
     long status = kHiveSuccess;
-    std::string text;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         status = kHiveAccessDenied;
     } else if (static_cast<unsigned long long>(info.st_size) > kMaxHiveFileSize) {
         status = kHiveInvalidData;
     } else {
-        // Read one byte past the cap so a file that grew meanwhile is caught.
-        text.resize(kMaxHiveFileSize + 1);
+        // One byte more than the size shows a file that grew meanwhile; it
+        // is read on up to the cap.
+        text->resize(static_cast<size_t>(info.st_size) + 1);
         size_t used = 0;
-        while (used < text.size()) {
-            ssize_t n = read(fd, text.data() + used, text.size() - used);
+        while (used < text->size()) {
+            ssize_t n = read(fd, text->data() + used, text->size() - used);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) status = StatusFromErrno(errno);
             if (n <= 0) break;
             used += static_cast<size_t>(n);
+            if (used == text->size() && used <= kMaxHiveFileSize) {
+                text->resize(std::min(used * 2, kMaxHiveFileSize + 1));
+            }
         }
         if (used > kMaxHiveFileSize) status = kHiveInvalidData;
-        text.resize(used);
+        text->resize(status == kHiveSuccess ? used : 0);
     }
     close(fd);
-    if (status == kHiveSuccess) document->Parse(text);
+    return status;
+}
+
+long LoadHiveFile(const std::string& path, WHiveDocument* document)
+{
+    std::string text;
+    long status = ReadHiveText(path, &text);
+    document->Parse(text);
     return status;
 }
 

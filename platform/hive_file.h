@@ -10,6 +10,10 @@
 // change that would grow a hive past this is not written.
 inline constexpr size_t kMaxHiveFileSize = 4u << 20;
 
+// Reads the hive file's text (capped as above). A missing file is empty text.
+// Results are hive status numbers (platform/hive_key.h).
+long ReadHiveText(const std::string& path, std::string* text);
+
 // Loads the hive file into *document. A missing file is an empty document.
 // Results are hive status numbers (platform/hive_key.h).
 long LoadHiveFile(const std::string& path, WHiveDocument* document);

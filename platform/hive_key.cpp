@@ -11,10 +11,10 @@ long WHiveKey::Open(WHive hive, const std::string& subKey)
 
     long status = PrepareHiveForWriting(path);
     if (status != kHiveSuccess) return status;
-    WHiveDocument document;
-    status = LoadHiveFile(path, &document);
+    std::string text;
+    status = ReadHiveText(path, &text);
     if (status != kHiveSuccess) return status;
-    if (!document.HasKey(keyPath)) {
+    if (!WHiveDocument::TextHasKey(text, keyPath)) {
         status = UpdateHiveFile(path, [&](WHiveDocument& latest) { return latest.AddKey(keyPath); });
         if (status != kHiveSuccess) return status;
     }

@@ -60,21 +60,20 @@ bool ParseQuoted(std::string_view* text, std::string* out)
     if (rest.empty() || rest.front() != '"') return false;
     rest.remove_prefix(1);
     out->clear();
-    while (!rest.empty()) {
-        char c = rest.front();
-        rest.remove_prefix(1);
+    while (true) {
+        size_t stop = rest.find_first_of("\"\\");
+        if (stop == std::string_view::npos) return false;
+        out->append(rest.substr(0, stop));
+        char c = rest[stop];
+        rest.remove_prefix(stop + 1);
         if (c == '"') {
             *text = rest;
             return true;
         }
-        if (c == '\\') {
-            if (rest.empty() || (rest.front() != '\\' && rest.front() != '"')) return false;
-            c = rest.front();
-            rest.remove_prefix(1);
-        }
-        out->push_back(c);
+        if (rest.empty() || (rest.front() != '\\' && rest.front() != '"')) return false;
+        out->push_back(rest.front());
+        rest.remove_prefix(1);
     }
-    return false;
 }
 
 void AppendQuoted(std::string_view text, std::string* line)
@@ -239,6 +238,9 @@ bool FormatHiveValueLine(std::string_view name, const WHiveValue& value, std::st
 
 bool HiveLineContinues(std::string_view line)
 {
+    // Most lines end otherwise; skip splitting them.
+    line = TrimBlanks(line);
+    if (line.empty() || line.back() != '\\') return false;
     std::string name;
     std::string_view data;
     if (!SplitValueLine(line, &name, &data) || !ConsumePrefix(data, "hex")) return false;

@@ -50,6 +50,21 @@ void KeepCornerVisible(WPlacementWindow& window, int* x, int* y)
     if (*y > workArea.bottom - kVisibleMargin) *y = 0;
 }
 
+// Calls visit(column, current width, setting name) for each column up to the
+// first one the view does not have (width 0).
+template <typename Visit>
+void ForEachColumn(const char* baseName, WColumnView& view, int columnCount, Visit visit)
+{
+    if (!BaseNameFits(baseName, kMaxColumnBaseName)) return;
+    char name[kNameSize];
+    for (int column = 0; column < columnCount; ++column) {
+        int width = view.GetColumnWidth(column);
+        if (width == 0) return;
+        std::snprintf(name, sizeof name, "%s_col%d", baseName, column);
+        visit(column, width, name);
+    }
+}
+
 }  // namespace
 
 void WReg::RestoreWindowPlacement(const char* baseName, WPlacementWindow& window)
@@ -98,27 +113,16 @@ void WReg::SaveWindowPlacement(const char* baseName, WPlacementWindow& window)
 
 void WReg::RestoreColumnWidths(const char* baseName, WColumnView& view, int columnCount)
 {
-    if (!BaseNameFits(baseName, kMaxColumnBaseName)) return;
-    char name[kNameSize];
-    for (int column = 0; column < columnCount; ++column) {
-        int width = view.GetColumnWidth(column);
-        if (width == 0) return;
-        std::snprintf(name, sizeof name, "%s_col%d", baseName, column);
+    ForEachColumn(baseName, view, columnCount, [&](int column, int width, const char* name) {
         GetSettingInt(name, &width, width);
         if (width < kMinColumnWidth) width = kMinColumnWidth;
         if (width > kMaxColumnWidth) width = kMaxColumnWidth;
         view.SetColumnWidth(column, width);
-    }
+    });
 }
 
 void WReg::SaveColumnWidths(const char* baseName, WColumnView& view, int columnCount)
 {
-    if (!BaseNameFits(baseName, kMaxColumnBaseName)) return;
-    char name[kNameSize];
-    for (int column = 0; column < columnCount; ++column) {
-        int width = view.GetColumnWidth(column);
-        if (width == 0) return;
-        std::snprintf(name, sizeof name, "%s_col%d", baseName, column);
-        SetSettingInt(name, width);
-    }
+    ForEachColumn(baseName, view, columnCount,
+                  [&](int, int width, const char* name) { SetSettingInt(name, width); });
 }

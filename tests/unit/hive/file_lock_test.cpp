@@ -4,15 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 namespace {
 
 TEST(FileLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo)
 {
     ScratchDir dir;
-    WFileLock first(dir.File("a.lock"));
-    WFileLock second(dir.File("a.lock"));
+    WFileLock first(dir.Path("a.lock"));
+    WFileLock second(dir.Path("a.lock"));
     ASSERT_TRUE(first.TryLock());
     EXPECT_TRUE(first.Lock()) << "a holder locking again keeps its lock";
     EXPECT_FALSE(second.TryLock());
@@ -25,17 +25,17 @@ TEST(FileLockTest, DestructionReleasesTheLock)
 {
     ScratchDir dir;
     {
-        WFileLock held(dir.File("a.lock"));
+        WFileLock held(dir.Path("a.lock"));
         ASSERT_TRUE(held.Lock());
     }
-    WFileLock next(dir.File("a.lock"));
+    WFileLock next(dir.Path("a.lock"));
     EXPECT_TRUE(next.TryLock());
 }
 
 TEST(FileLockTest, FailsWhenTheLockFileCannotBeCreated)
 {
     ScratchDir dir;
-    WFileLock lock(dir.File("missing/a.lock"));
+    WFileLock lock(dir.Path("missing/a.lock"));
     EXPECT_FALSE(lock.Lock());
     EXPECT_FALSE(lock.TryLock());
     WFileLock unnamed("");
@@ -47,8 +47,8 @@ TEST(FileLockTest, FailsWhenTheLockFileCannotBeCreated)
 TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
 {
     ScratchDir dir;
-    const std::string log = dir.File("log");
-    WFileLock parentLock(dir.File("a.lock"));
+    const std::string log = dir.Path("log");
+    WFileLock parentLock(dir.Path("a.lock"));
     ASSERT_TRUE(parentLock.Lock());
 
     int ready[2];
@@ -56,7 +56,7 @@ TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        WFileLock childLock(dir.File("a.lock"));
+        WFileLock childLock(dir.Path("a.lock"));
         bool refused = !childLock.TryLock();
         char byte = 1;
         (void)!write(ready[1], &byte, 1);
@@ -70,7 +70,7 @@ TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
     }
     char byte;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    WriteText(log, "parent\n");
+    WriteTextFile(log, "parent\n");
     parentLock.Unlock();
 
     int status = 0;
@@ -78,7 +78,7 @@ TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
     close(ready[0]);
     close(ready[1]);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadText(log), "parent\nchild\n");
+    EXPECT_EQ(ReadTextFile(log), "parent\nchild\n");
 }
 
 }  // namespace

@@ -178,6 +178,14 @@ TEST(HiveDocumentTest, ValuesOutsideAnyKeyAndBrokenContinuationsAreIgnored)
     EXPECT_FALSE(document.FindValue("K", "next", &value));
     EXPECT_TRUE(document.HasKey("L")) << "a key line is never swallowed by a continuation";
     EXPECT_TRUE(document.FindValue("L", "after", &value));
+
+    // A value added to K must not land behind the dangling continuation.
+    const WHiveValue added{kRegSz, std::string("z\0", 2)};
+    ASSERT_TRUE(document.SetValue("K", "added", added));
+    WHiveDocument reread;
+    reread.Parse(document.Format());
+    ASSERT_TRUE(reread.FindValue("K", "added", &value));
+    EXPECT_EQ(value, added);
 }
 
 }  // namespace

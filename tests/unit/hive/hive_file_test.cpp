@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/hive_key.h"
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::vector<std::string> FolderEntries(const std::string& folder)
 TEST(HiveFileTest, UpdateCreatesFoldersAndLeavesOnlyTheHiveAndItsLock)
 {
     ScratchDir dir;
-    const std::string path = dir.File("a/b/tarnwell/HKEY_CURRENT_USER.reg");
+    const std::string path = dir.Path("a/b/tarnwell/HKEY_CURRENT_USER.reg");
     ASSERT_TRUE(SetText(path, "x", "1"));
     ASSERT_TRUE(SetText(path, "y", "2"));
 
@@ -41,11 +41,11 @@ TEST(HiveFileTest, UpdateCreatesFoldersAndLeavesOnlyTheHiveAndItsLock)
     WHiveValue value;
     EXPECT_TRUE(document.FindValue(kKey, "x", &value));
     EXPECT_TRUE(document.FindValue(kKey, "y", &value));
-    EXPECT_EQ(FolderEntries(dir.File("a/b/tarnwell")),
+    EXPECT_EQ(FolderEntries(dir.Path("a/b/tarnwell")),
               (std::vector<std::string>{"HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
 
     struct stat info;
-    ASSERT_EQ(stat(dir.File("a/b/tarnwell").c_str(), &info), 0);
+    ASSERT_EQ(stat(dir.Path("a/b/tarnwell").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -54,8 +54,8 @@ TEST(HiveFileTest, UpdateCreatesFoldersAndLeavesOnlyTheHiveAndItsLock)
 TEST(HiveFileTest, ReplacementKeepsTheFilesMode)
 {
     ScratchDir dir;
-    const std::string path = dir.File("HKEY_CURRENT_USER.reg");
-    WriteText(path, "");
+    const std::string path = dir.Path("HKEY_CURRENT_USER.reg");
+    WriteTextFile(path, "");
     chmod(path.c_str(), 0640);
     ASSERT_TRUE(SetText(path, "x", "1"));
     struct stat info;
@@ -66,77 +66,77 @@ TEST(HiveFileTest, ReplacementKeepsTheFilesMode)
 TEST(HiveFileTest, UnchangedDocumentIsNotRewritten)
 {
     ScratchDir dir;
-    const std::string path = dir.File("h.reg");
-    WriteText(path, "odd content\n");
+    const std::string path = dir.Path("h.reg");
+    WriteTextFile(path, "odd content\n");
     EXPECT_EQ(UpdateHiveFile(path, [](WHiveDocument&) { return false; }), kHiveSuccess);
-    EXPECT_EQ(ReadText(path), "odd content\n");
+    EXPECT_EQ(ReadTextFile(path), "odd content\n");
 }
 
 TEST(HiveFileTest, WritableOnlyWhereFileAndFolderCanBeWritten)
 {
     ScratchDir dir;
-    WriteText(dir.File("plain"), "");
-    WriteText(dir.File("readonly.reg"), "");
-    chmod(dir.File("readonly.reg").c_str(), 0444);
-    std::filesystem::create_directory(dir.File("folder.reg"));
+    WriteTextFile(dir.Path("plain"), "");
+    WriteTextFile(dir.Path("readonly.reg"), "");
+    chmod(dir.Path("readonly.reg").c_str(), 0444);
+    std::filesystem::create_directory(dir.Path("folder.reg"));
 
     struct Case {
         std::string path;
         long status;
     };
     const Case cases[] = {
-        {dir.File("new/deeper/h.reg"), kHiveSuccess},
-        {dir.File("plain/h.reg"), kHivePathNotFound},  // a file where a folder should be
-        {dir.File("readonly.reg"), kHiveAccessDenied}, // no owner-write bit, also for root
-        {dir.File("folder.reg"), kHiveAccessDenied},
+        {dir.Path("new/deeper/h.reg"), kHiveSuccess},
+        {dir.Path("plain/h.reg"), kHivePathNotFound},  // a file where a folder should be
+        {dir.Path("readonly.reg"), kHiveAccessDenied}, // no owner-write bit, also for root
+        {dir.Path("folder.reg"), kHiveAccessDenied},
         {"", kHivePathNotFound},
     };
     for (const Case& c : cases) EXPECT_EQ(PrepareHiveForWriting(c.path), c.status) << c.path;
-    EXPECT_EQ(ReadText(dir.File("readonly.reg")), "");
-    EXPECT_NE(UpdateHiveFile(dir.File("readonly.reg"), [](WHiveDocument&) { return true; }), kHiveSuccess);
+    EXPECT_EQ(ReadTextFile(dir.Path("readonly.reg")), "");
+    EXPECT_NE(UpdateHiveFile(dir.Path("readonly.reg"), [](WHiveDocument&) { return true; }), kHiveSuccess);
 }
 
 TEST(HiveFileTest, OversizedFileIsRefusedAndNeverRewritten)
 {
     ScratchDir dir;
-    const std::string path = dir.File("h.reg");
+    const std::string path = dir.Path("h.reg");
     std::string big = "[HKEY_CURRENT_USER\\K]\n\"x\"=\"" + std::string(kMaxHiveFileSize, 'a') + "\"\n";
-    WriteText(path, big);
+    WriteTextFile(path, big);
     WHiveDocument document;
     EXPECT_EQ(LoadHiveFile(path, &document), kHiveInvalidData);
     EXPECT_FALSE(SetText(path, "y", "1"));
-    EXPECT_EQ(ReadText(path).size(), big.size());
+    EXPECT_EQ(ReadTextFile(path).size(), big.size());
 }
 
 TEST(HiveFileTest, LargeValueWithinTheCapSurvivesOtherChanges)
 {
     ScratchDir dir;
-    const std::string path = dir.File("h.reg");
+    const std::string path = dir.Path("h.reg");
     const std::string huge(1 << 20, 'z');
     const std::string text = "[HKEY_CURRENT_USER\\K]\n\"Huge\"=\"" + huge + "\"\n\"Small\"=\"s\"";
-    WriteText(path, text);
+    WriteTextFile(path, text);
     ASSERT_TRUE(SetText(path, "Other", "o"));
-    EXPECT_EQ(ReadText(path), text + "\n\"Other\"=\"o\"\n");
+    EXPECT_EQ(ReadTextFile(path), text + "\n\"Other\"=\"o\"\n");
 }
 
 TEST(HiveFileTest, ChangeThatWouldPassTheCapIsNotWritten)
 {
     ScratchDir dir;
-    const std::string path = dir.File("h.reg");
+    const std::string path = dir.Path("h.reg");
     ASSERT_TRUE(SetText(path, "x", "1"));
-    const std::string before = ReadText(path);
+    const std::string before = ReadTextFile(path);
     EXPECT_FALSE(SetText(path, "y", std::string(kMaxHiveFileSize, 'b').c_str()));
-    EXPECT_EQ(ReadText(path), before);
+    EXPECT_EQ(ReadTextFile(path), before);
 }
 
 TEST(HiveKeyTest, OpenCreatesTheKeyOnceAndQueriesSeeLaterWrites)
 {
     ScratchDir dir;
-    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", dir.Path("").c_str(), 1);
     WHiveKey key;
     ASSERT_EQ(key.Open(WHive::CurrentUser, "Software\\t"), kHiveSuccess);
-    const std::string path = dir.File("tarnwell/HKEY_CURRENT_USER.reg");
-    EXPECT_EQ(ReadText(path), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\t]\n");
+    const std::string path = dir.Path("tarnwell/HKEY_CURRENT_USER.reg");
+    EXPECT_EQ(ReadTextFile(path), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\t]\n");
 
     WHiveValue value;
     EXPECT_EQ(key.Query("v", &value), kHiveFileNotFound);
@@ -146,7 +146,7 @@ TEST(HiveKeyTest, OpenCreatesTheKeyOnceAndQueriesSeeLaterWrites)
 
     WHiveKey again;
     ASSERT_EQ(again.Open(WHive::CurrentUser, "Software\\t"), kHiveSuccess);
-    EXPECT_EQ(ReadText(path), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\t]\n\"v\"=\"1\"\n");
+    EXPECT_EQ(ReadTextFile(path), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\t]\n\"v\"=\"1\"\n");
     key.Close();
     EXPECT_FALSE(key.IsOpen());
     EXPECT_EQ(key.Query("v", &value), kHiveAccessDenied);

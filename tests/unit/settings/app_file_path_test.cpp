@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/executable_path.h"
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 namespace {
 
@@ -47,11 +47,11 @@ TEST_F(AppFilePathTest, NamesFilesBesideTheExecutable)
 TEST_F(AppFilePathTest, MustExistNeedsAReadableFile)
 {
     ScratchDir dir;
-    WriteText(dir.File("current.sig"), "x");
-    OverrideExecutablePath(dir.File("quillbox").c_str());
+    WriteTextFile(dir.Path("current.sig"), "x");
+    OverrideExecutablePath(dir.Path("quillbox").c_str());
     char buffer[kAppFilePathSize];
     EXPECT_EQ(GetAppFilePath("current.sig", buffer, true), buffer);
-    EXPECT_EQ(std::string(buffer), dir.File("current.sig"));
+    EXPECT_EQ(std::string(buffer), dir.Path("current.sig"));
     EXPECT_EQ(GetAppFilePath("missing.sig", buffer, true), nullptr);
 }
 

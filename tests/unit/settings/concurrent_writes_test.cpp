@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/hive_file.h"
+#include "settings/setting_value.h"
 #include "tests/unit/settings/isolated_hives.h"
 #include "tests/unit/settings/test_app.h"
 
@@ -40,16 +42,21 @@ TEST(ConcurrentWritesTest, TwoProcessesLoseNoValue)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-    for (WHive hive : {WHive::LocalMachine, WHive::CurrentUser}) {
+    for (const std::string& path : {hives.MachineHivePath(), hives.UserHivePath()}) {
+        WHiveDocument document;
+        ASSERT_EQ(LoadHiveFile(path, &document), kHiveSuccess);
+        const std::string key = std::string(path == hives.UserHivePath() ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE") +
+                                "\\" + app.SettingsKeyName;
         int missing = 0;
         for (const char* prefix : {"child_", "parent_"}) {
             for (int i = 0; i < kWritesPerProcess; ++i) {
-                int value = -1;
-                std::string name = prefix + std::to_string(i);
-                if (!app.ReadInt(hive, name.c_str(), &value) || value != i) ++missing;
+                WHiveValue value;
+                if (!document.FindValue(key, prefix + std::to_string(i), &value) || value != EncodeSettingInt(i)) {
+                    ++missing;
+                }
             }
         }
-        EXPECT_EQ(missing, 0) << HiveRootName(hive);
+        EXPECT_EQ(missing, 0) << path;
     }
     // No temporary file of an interrupted replace is left behind.
     for (const std::string& hive : {hives.UserHivePath(), hives.MachineHivePath()}) {

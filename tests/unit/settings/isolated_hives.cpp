@@ -7,9 +7,9 @@
 
 IsolatedHives::IsolatedHives()
 {
-    Set("HOME", dir_.File("home"));
-    Set("XDG_CONFIG_HOME", dir_.File("user"));
-    Set("XDG_CONFIG_DIRS", dir_.File("machine") + ":" + dir_.File("other"));
+    Set("HOME", dir_.Path("home"));
+    Set("XDG_CONFIG_HOME", dir_.Path("user"));
+    Set("XDG_CONFIG_DIRS", dir_.Path("machine") + ":" + dir_.Path("other"));
 }
 
 IsolatedHives::~IsolatedHives()
@@ -25,18 +25,18 @@ IsolatedHives::~IsolatedHives()
 
 std::string IsolatedHives::UserHivePath() const
 {
-    return dir_.File("user/tarnwell/HKEY_CURRENT_USER.reg");
+    return dir_.Path("user/tarnwell/HKEY_CURRENT_USER.reg");
 }
 
 std::string IsolatedHives::MachineHivePath() const
 {
-    return dir_.File("machine/tarnwell/HKEY_LOCAL_MACHINE.reg");
+    return dir_.Path("machine/tarnwell/HKEY_LOCAL_MACHINE.reg");
 }
 
 void IsolatedHives::LockMachineHive() const
 {
-    std::filesystem::create_directories(dir_.File("machine/tarnwell"));
-    if (!std::filesystem::exists(MachineHivePath())) WriteText(MachineHivePath(), "");
+    std::filesystem::create_directories(dir_.Path("machine/tarnwell"));
+    if (!std::filesystem::exists(MachineHivePath())) WriteTextFile(MachineHivePath(), "");
     chmod(MachineHivePath().c_str(), 0444);
 }
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 // Points both hives (and HOME) into a scratch folder for the life of the
 // object, so no test reaches the real home or /etc; restores the old

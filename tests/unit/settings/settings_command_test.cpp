@@ -50,7 +50,7 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive)
     app.WriteInt(WHive::CurrentUser, "qamode", 0);
     app.WriteString(WHive::CurrentUser, "Update_Server", "127.0.0.1:8080");
     app.WriteString(WHive::LocalMachine, "Main_Window_Dim_x", "a string");
-    const std::string userBefore = ReadText(hives.UserHivePath());
+    const std::string userBefore = ReadTextFile(hives.UserHivePath());
 
     int status = -1;
     std::string output = RunCommand(app.SettingsKeyName, &status);
@@ -73,7 +73,7 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive)
     };
     for (const Expected& e : expected) EXPECT_EQ(Squeezed(LineOf(output, e.name)), e.line) << output;
     EXPECT_NE(output.find(hives.UserHivePath()), std::string::npos);
-    EXPECT_EQ(ReadText(hives.UserHivePath()), userBefore) << "the view writes nothing";
+    EXPECT_EQ(ReadTextFile(hives.UserHivePath()), userBefore) << "the view writes nothing";
 }
 
 TEST(SettingsCommandTest, UnwritableMachineHiveIsShownAsUnused)
@@ -82,7 +82,7 @@ TEST(SettingsCommandTest, UnwritableMachineHiveIsShownAsUnused)
     TestApp app;
     app.SetInstance(nullptr);
     std::filesystem::create_directories(std::filesystem::path(hives.MachineHivePath()).parent_path());
-    WriteText(hives.MachineHivePath(),
+    WriteTextFile(hives.MachineHivePath(),
               "[HKEY_LOCAL_MACHINE\\Software\\tarnwell\\Tarnwell Quillbox\\2.x]\n\"Last_Sort\"=dword:00000001\n");
     hives.LockMachineHive();
 

@@ -46,7 +46,7 @@ TEST(WAppTest, SetInstanceStoresTheHandleAndBuildsTheKeyPath)
     EXPECT_STREQ(app.SettingsKeyName, "Software\\tarnwell\\Tarnwell Quillbox\\2.x");
 
     app.SetSettingInt("Last_Sort", 1);
-    EXPECT_NE(ReadText(hives.UserHivePath()).find("[HKEY_CURRENT_USER\\Software\\tarnwell\\Tarnwell Quillbox\\2.x]\n"),
+    EXPECT_NE(ReadTextFile(hives.UserHivePath()).find("[HKEY_CURRENT_USER\\Software\\tarnwell\\Tarnwell Quillbox\\2.x]\n"),
               std::string::npos);
 }
 

@@ -23,7 +23,7 @@ void WriteHive(const std::string& path, const char* root, const std::optional<st
 {
     if (!body) return;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    WriteText(path, HiveText(root, *body));
+    WriteTextFile(path, HiveText(root, *body));
 }
 
 class WRegTest : public ::testing::Test {
@@ -73,8 +73,8 @@ TEST_F(WRegTest, StringReadsFollowHiveOrderCapacityAndDefault)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(hives_.Dir().Path());
-        std::filesystem::create_directories(hives_.Dir().Path());
+        std::filesystem::remove_all(hives_.Dir().Path(""));
+        std::filesystem::create_directories(hives_.Dir().Path(""));
         Hives(c.machine, c.user, c.machineLocked);
         std::string buffer(64, '#');
         app_.GetSettingString("S", buffer.data(), c.capacity, c.defaultText);
@@ -107,8 +107,8 @@ TEST_F(WRegTest, IntegerReadsFollowHiveOrderAndAcceptAnyType)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(hives_.Dir().Path());
-        std::filesystem::create_directories(hives_.Dir().Path());
+        std::filesystem::remove_all(hives_.Dir().Path(""));
+        std::filesystem::create_directories(hives_.Dir().Path(""));
         Hives(c.machine, c.user, c.machineLocked);
         int value = 12345;
         app_.GetSettingInt("N", &value, -1);
@@ -136,8 +136,8 @@ TEST_F(WRegTest, SetWritesBothHivesWithTheDesignedEncodings)
         "\"Neg\"=hex(0):fe,ff,ff,ff\n"
         "\"Last_Username\"=\"al\\\"ice\\\\\"\n"
         "\"Multi\"=hex(1):61,0a,62,00\n";
-    EXPECT_EQ(ReadText(hives_.MachineHivePath()), HiveText("HKEY_LOCAL_MACHINE", body));
-    EXPECT_EQ(ReadText(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", body));
+    EXPECT_EQ(ReadTextFile(hives_.MachineHivePath()), HiveText("HKEY_LOCAL_MACHINE", body));
+    EXPECT_EQ(ReadTextFile(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", body));
 
     char buffer[30];
     app_.GetSettingString("Multi", buffer, 29, nullptr);
@@ -151,11 +151,11 @@ TEST_F(WRegTest, SetWritesBothHivesWithTheDesignedEncodings)
 TEST_F(WRegTest, UnwritableMachineHiveSendsEveryWriteToTheUserHive)
 {
     Hives("\"Last_Sort\"=hex(0):07,00,00,00\n", std::nullopt, true);
-    const std::string machineBefore = ReadText(hives_.MachineHivePath());
+    const std::string machineBefore = ReadTextFile(hives_.MachineHivePath());
     app_.SetSettingInt("Last_Sort", 1);
     app_.SetSettingString("Last_Username", "bob");
-    EXPECT_EQ(ReadText(hives_.MachineHivePath()), machineBefore);
-    EXPECT_EQ(ReadText(hives_.UserHivePath()),
+    EXPECT_EQ(ReadTextFile(hives_.MachineHivePath()), machineBefore);
+    EXPECT_EQ(ReadTextFile(hives_.UserHivePath()),
               HiveText("HKEY_CURRENT_USER", "\"Last_Sort\"=hex(0):01,00,00,00\n\"Last_Username\"=\"bob\"\n"));
     int sort = 0;
     app_.GetSettingInt("Last_Sort", &sort, 0);
@@ -168,8 +168,8 @@ TEST_F(WRegTest, ReadingAnAbsentValueCreatesTheEmptyKey)
     int value = 0;
     app_.GetSettingInt("Nowhere", &value, 42);
     EXPECT_EQ(value, 42);
-    EXPECT_EQ(ReadText(hives_.MachineHivePath()), HiveText("HKEY_LOCAL_MACHINE", ""));
-    EXPECT_EQ(ReadText(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", ""));
+    EXPECT_EQ(ReadTextFile(hives_.MachineHivePath()), HiveText("HKEY_LOCAL_MACHINE", ""));
+    EXPECT_EQ(ReadTextFile(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", ""));
 }
 
 TEST_F(WRegTest, ReadingWithAnUnwritableMachineHiveCreatesOnlyTheUserKey)
@@ -178,8 +178,8 @@ TEST_F(WRegTest, ReadingWithAnUnwritableMachineHiveCreatesOnlyTheUserKey)
     char buffer[8];
     app_.GetSettingString("Nowhere", buffer, 7, "dflt");
     EXPECT_STREQ(buffer, "dflt");
-    EXPECT_EQ(ReadText(hives_.MachineHivePath()), "");
-    EXPECT_EQ(ReadText(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", ""));
+    EXPECT_EQ(ReadTextFile(hives_.MachineHivePath()), "");
+    EXPECT_EQ(ReadTextFile(hives_.UserHivePath()), HiveText("HKEY_CURRENT_USER", ""));
 }
 
 TEST_F(WRegTest, KeyOpensOnceAndClosesOnce)
@@ -201,7 +201,7 @@ TEST_F(WRegTest, DamagedHiveKeepsEveryLineItDoesNotChange)
     EXPECT_EQ(sort, 5);
     app_.SetSettingInt("Last_Sort", 1);
     app_.SetSettingString("Last_Username", "x");
-    EXPECT_EQ(ReadText(hives_.UserHivePath()),
+    EXPECT_EQ(ReadTextFile(hives_.UserHivePath()),
               HiveText("HKEY_CURRENT_USER",
                        "\x01garbage\n\"Bad\"=\"a\\qb\"\n\"Cut\"=hex(0):01,\n\"Last_Sort\"=hex(0):01,00,00,00\n; note\n"
                        "\"Last_Username\"=\"x\"\n"));
