@@ -21,7 +21,7 @@ struct Setting {
 
 // The names, kinds, capacities and defaults the application reads them with.
 constexpr size_t kUserNameCapacity = 29;
-constexpr size_t kServerCapacity = 259;
+constexpr size_t kServerCapacity = 255;
 const Setting kSettings[] = {
     {"Last_Username", Kind::Text, 0, kUserNameCapacity, "\"\""},
     {"Last_Sort", Kind::Number, 2, 0, nullptr},
