@@ -113,6 +113,7 @@ TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
       EXPECT_TRUE(LoadSafe("user", "pw", loaded));
       EXPECT_EQ(ToVector(loaded), ToVector(oldEntries));
       EXPECT_TRUE(dir.TempFiles().empty());
+      EXPECT_EQ(dir.Listing(), "tmp user.SAFE");
     }
   }
   EXPECT_NE(oldBytes, newBytes);

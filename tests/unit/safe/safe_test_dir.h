@@ -18,6 +18,8 @@ class SafeTestDir {
   std::string Path() const { return scratch_.Path(""); }
   std::string SafePath(const std::string& userName) const { return scratch_.Path(userName + ".SAFE"); }
   std::string LockPath(const std::string& userName) const { return SafePath(userName) + ".lock"; }
+  // Names in the folder itself, sorted; "tmp" is the temporary directory.
+  std::string Listing() const { return scratch_.Listing(); }
   // Names of the files left in the private temporary directory.
   std::vector<std::string> TempFiles() const;
 
