@@ -5,6 +5,16 @@
 
 #include "settings/setting_value.h"
 
+namespace {
+
+// As with the registry, no name means the key's default value.
+std::string ValueName(const char* name)
+{
+    return name ? name : "";
+}
+
+}  // namespace
+
 WReg::WReg()
 {
     SettingsKeyName[0] = '\0';
@@ -41,14 +51,14 @@ long WReg::CloseKey()
 void WReg::WriteString(WHive hive, const char* name, const char* text)
 {
     OpenKey(hive);
-    if (keyOpen_) key_.Set(name, EncodeSettingString(text));
+    if (keyOpen_) key_.Set(ValueName(name), EncodeSettingString(text));
     CloseKey();
 }
 
 void WReg::WriteInt(WHive hive, const char* name, int value)
 {
     OpenKey(hive);
-    if (keyOpen_) key_.Set(name, EncodeSettingInt(value));
+    if (keyOpen_) key_.Set(ValueName(name), EncodeSettingInt(value));
     CloseKey();
 }
 
@@ -58,7 +68,7 @@ bool WReg::ReadString(WHive hive, const char* name, char* buffer, size_t capacit
     bool read = false;
     OpenKey(hive);
     WHiveValue value;
-    if (keyOpen_ && key_.Query(name, &value) == kHiveSuccess) read = DecodeSettingString(value, buffer, capacity);
+    if (keyOpen_ && key_.Query(ValueName(name), &value) == kHiveSuccess) read = DecodeSettingString(value, buffer, capacity);
     CloseKey();
     return read;
 }
@@ -68,7 +78,7 @@ bool WReg::ReadInt(WHive hive, const char* name, int* value)
     bool read = false;
     OpenKey(hive);
     WHiveValue stored;
-    if (keyOpen_ && key_.Query(name, &stored) == kHiveSuccess) read = DecodeSettingInt(stored, value);
+    if (keyOpen_ && key_.Query(ValueName(name), &stored) == kHiveSuccess) read = DecodeSettingInt(stored, value);
     CloseKey();
     return read;
 }
