@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/wapp.h"
 #include "bench/ratio_reporter.h"
 #include "platform/hive_document.h"
 #include "settings/setting_value.h"
+#include "tests/unit/settings/test_app.h"
 
 namespace {
 
@@ -50,14 +50,6 @@ void BM_ZlibCrc32(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-class BenchApp : public WApp {
-public:
-    const char* GetProductName() const override { return "Tarnwell Quillbox"; }
-    const char* GetVersionText() const override { return "2.0"; }
-    const char* GetVersionKey() const override { return "2"; }
-    const char* GetDisplayName() const override { return "Tarnwell Quillbox"; }
-};
-
 // Both hives in a fresh folder with the application's usual handful of values.
 class ScratchHives {
 public:
@@ -79,7 +71,7 @@ public:
 
 private:
     std::string folder_;
-    BenchApp app_;
+    TestApp app_;
 };
 
 void BM_GetSettingInt(benchmark::State& state)
