@@ -1,5 +1,7 @@
 #include "cli/settings_command.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/hive_file.h"
@@ -47,11 +49,16 @@ struct Hive {
     WHiveDocument document;
 };
 
-void LoadHive(Hive* hive)
+// Loads the hive when the application would use it; returns the note shown
+// after its path.
+const char* LoadHive(Hive* hive)
 {
     hive->path = HiveFilePath(hive->hive);
+    if (hive->path.empty()) return " (no folder can be named)";
+    if (access(hive->path.c_str(), F_OK) != 0) return " (not created yet)";
     hive->used = CheckHiveWritable(hive->path) == kHiveSuccess &&
                  LoadHiveFile(hive->path, &hive->document) == kHiveSuccess;
+    return hive->used ? "" : " (not writable here, so not used)";
 }
 
 // Stored text may hold anything; keep control bytes off the terminal.
@@ -106,9 +113,8 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out)
     Hive hives[] = {{WHive::LocalMachine, "machine", {}, false, {}}, {WHive::CurrentUser, "user", {}, false, {}}};
     std::fprintf(out, "Settings key: %s\n", settingsKeyName);
     for (Hive& hive : hives) {
-        LoadHive(&hive);
-        std::fprintf(out, "%-8s hive: %s%s\n", hive.label, hive.path.empty() ? "(none)" : hive.path.c_str(),
-                     hive.used ? "" : " (not writable here, so not used)");
+        const char* note = LoadHive(&hive);
+        std::fprintf(out, "%-8s hive: %s%s\n", hive.label, hive.path.c_str(), note);
     }
     std::fprintf(out, "\n%-24s %-24s %s\n", "NAME", "VALUE", "FROM");
     for (const Setting& setting : kSettings) {

@@ -94,6 +94,16 @@ TEST(SettingsCommandTest, UnwritableMachineHiveIsShownAsUnused)
     EXPECT_FALSE(std::filesystem::exists(hives.UserHivePath())) << "no key or file is created";
 }
 
+TEST(SettingsCommandTest, HivesNotCreatedYetAreSaidSo)
+{
+    IsolatedHives hives;
+    int status = -1;
+    std::string output = RunCommand("Software\\tarnwell\\Tarnwell Quillbox\\2.x", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(output.find(hives.UserHivePath() + " (not created yet)"), std::string::npos) << output;
+    EXPECT_EQ(Squeezed(LineOf(output, "Last_Username")), "Last_Username \"\" default");
+}
+
 TEST(SettingsCommandTest, NeedsTheKeyPath)
 {
     int status = -1;
