@@ -1,7 +1,6 @@
 #pragma once
 
 #include <deque>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,38 +21,21 @@ class FakeView : public QuillboxView {
     bool selected;
   };
 
-  int ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) override {
-    boxes.push_back({text, caption, style});
-    if (answers.empty()) return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdOk;
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  bool RefreshList() override {
-    ++refreshes;
-    return true;
-  }
-  void SetMenuItemEnabled(int commandId, bool enabled) override {
-    menuCalls.emplace_back(commandId, enabled);
-    enabledItems[commandId] = enabled;
-  }
-  void SetMenuItemChecked(int commandId, bool checked) override {
-    checkedItems[commandId] = checked;
-  }
-  int GetRowCount() override { return static_cast<int>(rows.size()); }
-  bool IsRowSelected(int row) override { return rows.at(row).selected; }
-  bool GetRowEntryIndex(int row, int& entryIndex) override {
-    entryIndex = rows.at(row).entryIndex;
-    return entryIndex != kUnreadableRow;
-  }
+  int ShowMessageBox(OwnerWindow owner, const char* text, const char* caption, unsigned style) override;
+  bool RefreshList() override;
+  void SetMenuItemEnabled(int commandId, bool enabled) override;
+  // The model never ticks items; nothing to record.
+  void SetMenuItemChecked(int commandId, bool checked) override;
+  int GetRowCount() override;
+  bool IsRowSelected(int row) override;
+  // An entry index of kUnreadableRow makes the row unreadable.
+  bool GetRowEntryIndex(int row, int& entryIndex) override;
 
   static constexpr int kUnreadableRow = -100;
 
   std::deque<int> answers;
   std::vector<Box> boxes;
   std::vector<std::pair<int, bool>> menuCalls;
-  std::map<int, bool> enabledItems;
-  std::map<int, bool> checkedItems;
   std::vector<Row> rows;
   int refreshes = 0;
 };

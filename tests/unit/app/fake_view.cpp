@@ -1,0 +1,34 @@
+#include "tests/unit/app/fake_view.h"
+
+// Unscripted boxes answer as if closed: No for a question, OK otherwise.
+int FakeView::ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) {
+  boxes.push_back({text, caption, style});
+  if (answers.empty()) return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdOk;
+  int answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+bool FakeView::RefreshList() {
+  ++refreshes;
+  return true;
+}
+
+void FakeView::SetMenuItemEnabled(int commandId, bool enabled) {
+  menuCalls.emplace_back(commandId, enabled);
+}
+
+void FakeView::SetMenuItemChecked(int, bool) {}
+
+int FakeView::GetRowCount() {
+  return static_cast<int>(rows.size());
+}
+
+bool FakeView::IsRowSelected(int row) {
+  return rows.at(row).selected;
+}
+
+bool FakeView::GetRowEntryIndex(int row, int& entryIndex) {
+  entryIndex = rows.at(row).entryIndex;
+  return entryIndex != kUnreadableRow;
+}
