@@ -1,11 +1,13 @@
 #include "platform/hive_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/file_lock.h"
 #include "platform/hive_key.h"
@@ -55,13 +57,38 @@ bool WriteAll(int fd, const std::string& text)
     return true;
 }
 
+// Replacements are written to "<folder>/.<hive name>-XXXXXX", and only by
+// the holder of the hive's lock.
+std::string TempPrefix(const std::string& path)
+{
+    return "." + path.substr(path.rfind('/') + 1) + "-";
+}
+
+// Under the lock no other writer of this hive is at work, so a file with
+// its temporary name is what a crashed writer left behind.
+void RemoveLeftovers(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    std::string prefix = TempPrefix(path);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix)) {
+            unlink((folder + "/").append(name).c_str());
+        }
+    }
+    closedir(dir);
+}
+
 long ReplaceAtomically(const std::string& path, const std::string& text)
 {
     if (text.size() > kMaxHiveFileSize) return kHiveInvalidData;
     struct stat old;
     mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0600;
     std::string folder = FolderOf(path);
-    std::string temp = folder + "/.hive-XXXXXX";
+    RemoveLeftovers(path);
+    std::string temp = folder + "/" + TempPrefix(path) + "XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return StatusFromErrno(errno);
     bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "platform/hive_key.h"
 #include "tests/unit/core/scratch_dir.h"
@@ -49,6 +51,19 @@ TEST(HiveFileTest, UpdateCreatesFoldersAndLeavesOnlyTheHiveAndItsLock)
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(HiveFileTest, NextWriterRemovesWhatACrashedWriterLeft)
+{
+    ScratchDir dir;
+    const std::string path = dir.Path("HKEY_CURRENT_USER.reg");
+    WriteTextFile(dir.Path(".HKEY_CURRENT_USER.reg-a1b2c3"), "half a hi");
+    WriteTextFile(dir.Path(".HKEY_LOCAL_MACHINE.reg-a1b2c3"), "the other hive's writer");
+    WriteTextFile(dir.Path(".HKEY_CURRENT_USER.reg-notmine"), "kept");
+    ASSERT_TRUE(SetText(path, "x", "1"));
+    EXPECT_EQ(FolderEntries(dir.Path("")),
+              (std::vector<std::string>{".HKEY_CURRENT_USER.reg-notmine", ".HKEY_LOCAL_MACHINE.reg-a1b2c3",
+                                        "HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER.reg.lock"}));
 }
 
 TEST(HiveFileTest, ReplacementKeepsTheFilesMode)
