@@ -2,10 +2,12 @@
 
 #include <QDesktopServices>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QUrl>
 
 #include "app/wapp.h"
@@ -29,6 +31,7 @@ constexpr const char* kWebSiteId = "1085";
 constexpr const char* kMailId = "1062";
 
 const QColor kLinkColour(0, 0, 255);
+constexpr int kCaptionButtonsWidth = 100;
 
 QLabel* AddLabel(QDialog* dialog, const QString& text, const char* id = nullptr) {
   auto* label = new QLabel(text, dialog);
@@ -70,10 +73,15 @@ AboutBox::AboutBox(QWidget* owner, const char* buildCode, const char* companyUrl
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
+  auto* buildLine = new QHBoxLayout;
+  buildLine->setSpacing(0);
+  buildLine->addWidget(AddLabel(this, QString::fromLatin1(kBuildCodeText)));
+  buildLine->addWidget(AddLabel(this, QString::fromLatin1(buildCode), kBuildCodeId));
+  buildLine->addStretch();
+
   auto* grid = new QGridLayout(this);
   grid->setSizeConstraint(QLayout::SetFixedSize);
-  grid->addWidget(AddLabel(this, QString::fromLatin1(kBuildCodeText)), 0, 0);
-  grid->addWidget(AddLabel(this, QString::fromLatin1(buildCode), kBuildCodeId), 0, 1);
+  grid->addLayout(buildLine, 0, 0, 1, 2);
   grid->addWidget(AddLabel(this, QString::fromLatin1(kThanksText)), 1, 0, 1, 2);
   grid->addWidget(banner, 2, 0, 1, 2);
   grid->addWidget(AddLabel(this, QString::fromLatin1(kNoticeText)), 3, 0);
@@ -82,6 +90,9 @@ AboutBox::AboutBox(QWidget* owner, const char* buildCode, const char* companyUrl
   grid->addWidget(AddLabel(this, QString::fromLatin1(kTelephoneText)), 5, 0);
   grid->addWidget(mailLabel_, 6, 0, Qt::AlignLeft);
   grid->addWidget(ok, 6, 1, Qt::AlignRight);
+  // Wide enough that the window manager need not cut the caption short.
+  const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + kCaptionButtonsWidth;
+  grid->addItem(new QSpacerItem(captionWidth, 0), 7, 0, 1, 2);
 }
 
 void AboutBox::mouseReleaseEvent(QMouseEvent* event) {
