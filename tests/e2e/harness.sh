@@ -30,9 +30,12 @@ qb_fail() {
     local shot="${QB_ARTIFACT_DIR:-${TMPDIR:-/tmp}}/e2e-failure-$$.png"
     import -window root "$shot" 2>/dev/null && qb_log "screen at failure: $shot" || true
   fi
-  if [ -f "${QB_ROOT:-/nonexistent}/quillbox.log" ]; then
-    qb_log "quillbox output:"; cat "$QB_ROOT/quillbox.log" >&2 || true
-  fi
+  local log
+  for log in quillbox icewm xvfb; do
+    if [ -s "${QB_ROOT:-/nonexistent}/$log.log" ]; then
+      qb_log "$log output:"; tail -n 40 "$QB_ROOT/$log.log" >&2 || true
+    fi
+  done
   exit 1
 }
 
@@ -60,7 +63,7 @@ qb_wait_for() {
   done
 }
 
-# Starts Xvfb on a free display (chosen by Xvfb itself) and icewm, and gives
+# Starts Xvfb on a free display and icewm, and gives
 # the test its own HOME, config hives, temporary and runtime folders.
 qb_init() {
   QB_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/quillbox-e2e.XXXXXX")
@@ -70,27 +73,65 @@ qb_init() {
 
   export HOME="$QB_ROOT/home"
   export XDG_CONFIG_HOME="$HOME/.config"
-  export XDG_CONFIG_DIRS="$QB_ROOT/xdg"
+  # Like a desktop user's, the machine hive cannot be written: its folder
+  # would lie under a plain file (root could write anywhere else).
+  : >"$QB_ROOT/no-machine-hive"
+  export XDG_CONFIG_DIRS="$QB_ROOT/no-machine-hive/xdg"
   export XDG_DATA_HOME="$HOME/.local/share"
   export XDG_RUNTIME_DIR="$QB_ROOT/run"
   export TMPDIR="$QB_ROOT/tmp"
-  mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS" "$XDG_DATA_HOME" "$TMPDIR"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$TMPDIR"
   mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
   unset QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
 
-  local display_file="$QB_ROOT/display"
-  : >"$display_file"
-  Xvfb -displayfd 9 -screen 0 "${QB_SCREEN:-1280x1024x24}" -nolisten tcp \
-    9>"$display_file" >>"$QB_ROOT/xvfb.log" 2>&1 &
-  QB_PIDS+=($!)
-  QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$display_file" || qb_fail "Xvfb did not start"
-  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
-  QB_WAIT_TIMEOUT=10 qb_wait_for xdpyinfo >/dev/null 2>&1 || qb_fail "display $DISPLAY not ready"
-
-  icewm >>"$QB_ROOT/icewm.log" 2>&1 &
-  QB_PIDS+=($!)
-  QB_WAIT_TIMEOUT=15 qb_wait_for qb_wm_running || qb_fail "icewm did not start"
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if qb_start_display; then
+      break
+    fi
+    [ "$attempt" -lt 5 ] || qb_fail "no X display with a window manager"
+    qb_log "display attempt $attempt failed; trying again"
+    tail -n 5 "$QB_ROOT/xvfb.log" "$QB_ROOT/icewm.log" >&2 2>/dev/null || true
+  done
   qb_log "display $DISPLAY ready in $QB_ROOT"
+}
+
+# Xvfb on a free display number, then icewm. False (with both stopped)
+# when either does not come up. Numbers are drawn at random from a high
+# range so that tests running at the same time do not reach for the same one.
+qb_start_display() {
+  local number
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    number=$((100 + RANDOM % 800))
+    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] || break
+  done
+  export DISPLAY=":$number"
+  Xvfb "$DISPLAY" -screen 0 "${QB_SCREEN:-1280x1024x24}" -nolisten tcp >>"$QB_ROOT/xvfb.log" 2>&1 &
+  QB_XVFB_PID=$!
+  QB_PIDS+=("$QB_XVFB_PID")
+  qb_display_up() { kill -0 "$QB_XVFB_PID" 2>/dev/null && xdpyinfo >/dev/null 2>&1; }
+  # A server that lost the race for the number exits; ours must still run.
+  if ! QB_WAIT_TIMEOUT=10 qb_wait_for qb_display_up || ! kill -0 "$QB_XVFB_PID" 2>/dev/null; then
+    qb_stop_display
+    return 1
+  fi
+  icewm >>"$QB_ROOT/icewm.log" 2>&1 &
+  QB_ICEWM_PID=$!
+  QB_PIDS+=("$QB_ICEWM_PID")
+  if ! QB_WAIT_TIMEOUT=15 qb_wait_for qb_wm_running; then
+    qb_stop_display
+    return 1
+  fi
+}
+
+qb_stop_display() {
+  local pid
+  for pid in ${QB_ICEWM_PID:-} ${QB_XVFB_PID:-}; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  QB_ICEWM_PID=
+  QB_XVFB_PID=
 }
 
 qb_wm_running() {
@@ -121,13 +162,13 @@ qb_start() {
 
 qb_process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# Waits for a process to end and echoes its exit status.
+# Waits for a process started here to end; QB_STATUS is its exit status.
+# (Not in a $(...) subshell: only this shell can collect the status.)
 qb_wait_exit() {
   local pid=$1
   qb_wait_for qb_process_gone "$pid" || qb_fail "process $pid did not end"
-  local status=0
-  wait "$pid" 2>/dev/null || status=$?
-  echo "$status"
+  QB_STATUS=0
+  wait "$pid" 2>/dev/null || QB_STATUS=$?
 }
 
 QB_REGEX_SPECIALS='s/[][\.*^$+?(){}|/]/\\&/g'
@@ -202,7 +243,8 @@ qb_clipboard_copied() { [ "$(qb_clipboard)" != "$QB_CLIPBOARD_EMPTY" ]; }
 qb_copy() {
   local wid=$1
   shift
-  printf '%s' "$QB_CLIPBOARD_EMPTY" | xclip -selection clipboard -i
+  # xclip stays behind to serve the text; it must not hold our output open.
+  printf '%s' "$QB_CLIPBOARD_EMPTY" | xclip -selection clipboard -i >/dev/null 2>&1
   qb_key "$wid" "$@" ctrl+c
   if QB_WAIT_TIMEOUT=3 qb_wait_for qb_clipboard_copied; then
     qb_clipboard
@@ -214,33 +256,44 @@ qb_is_minimized() {
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_HIDDEN
 }
 
-# Integers in the user hive, in the hive file's own text format.
+# Settings live in the user hive alone (see qb_init), in its text format.
 qb_user_hive() { echo "$XDG_CONFIG_HOME/tarnwell/HKEY_CURRENT_USER.reg"; }
 
 # Writes integer settings before a start: qb_set_setting_int Name value ...
+# Lines end as the settings store writes them (LF).
+# Each replaces any value of that name in the application's key.
 qb_set_setting_int() {
-  local hive
+  local hive lines=""
   hive=$(qb_user_hive)
   mkdir -p "$(dirname "$hive")"
   if [ ! -s "$hive" ]; then
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n' "$QB_HIVE_KEY" >"$hive"
+    printf 'Windows Registry Editor Version 5.00\n\n[%s]\n' "$QB_HIVE_KEY" >"$hive"
   fi
+  grep -qF "[$QB_HIVE_KEY]" "$hive" || printf '\n[%s]\n' "$QB_HIVE_KEY" >>"$hive"
   while [ $# -ge 2 ]; do
     local value=$(( $2 & 0xffffffff ))
-    printf '"%s"=hex(0):%02x,%02x,%02x,%02x\r\n' "$1" \
-      $((value & 255)) $(((value >> 8) & 255)) $(((value >> 16) & 255)) $(((value >> 24) & 255)) >>"$hive"
+    lines+=$(printf '"%s"=hex(0):%02x,%02x,%02x,%02x' "$1" \
+      $((value & 255)) $(((value >> 8) & 255)) $(((value >> 16) & 255)) $(((value >> 24) & 255)))$'\n'
     shift 2
   done
+  QB_KEY_LINE="[$QB_HIVE_KEY]" QB_LINES="$lines" awk '
+    BEGIN { key = ENVIRON["QB_KEY_LINE"]; n = split(ENVIRON["QB_LINES"], add, "\n"); for (i = 1; i <= n; i++) if (add[i] != "") { split(add[i], kv, "="); drop[kv[1]] = 1 } }
+    { plain = $0; sub(/\r$/, "", plain); split(plain, kv, "=") }
+    (kv[1] in drop) && inkey { next }
+    { print }
+    plain ~ /^\[/ { inkey = (plain == key); if (inkey) for (i = 1; i <= n; i++) if (add[i] != "") printf "%s\n", add[i] }
+  ' "$hive" >"$hive.new" && mv "$hive.new" "$hive"
 }
 
 # Echoes a signed integer setting from the user hive (empty when absent).
 qb_setting_int() {
   [ -f "$(qb_user_hive)" ] || return 0
-  awk -v name="\"$1\"" '
+  QB_KEY_LINE="[$QB_HIVE_KEY]" awk -v name="\"$1\"" '
     function hex(t) { return index("0123456789abcdef", tolower(t)) - 1 }
     function byte(t) { return hex(substr(t, 1, 1)) * 16 + hex(substr(t, 2, 1)) }
     { sub(/\r$/, "") }
-    index($0, name "=") == 1 { line = substr($0, length(name) + 2) }
+    /^\[/ { inkey = ($0 == ENVIRON["QB_KEY_LINE"]) }
+    inkey && index($0, name "=") == 1 { line = substr($0, length(name) + 2) }
     END {
       if (line ~ /^dword:/) {
         v = 0; t = substr(line, 7)
@@ -257,9 +310,10 @@ qb_setting_int() {
 # Echoes a string setting from the user hive (empty when absent).
 qb_setting_string() {
   [ -f "$(qb_user_hive)" ] || return 0
-  awk -v name="\"$1\"" '
+  QB_KEY_LINE="[$QB_HIVE_KEY]" awk -v name="\"$1\"" '
     { sub(/\r$/, "") }
-    index($0, name "=\"") == 1 { line = substr($0, length(name) + 3); sub(/"$/, "", line) }
+    /^\[/ { inkey = ($0 == ENVIRON["QB_KEY_LINE"]) }
+    inkey && index($0, name "=\"") == 1 { line = substr($0, length(name) + 3); sub(/"$/, "", line) }
     END { gsub(/\\\\/, "\\", line); gsub(/\\"/, "\"", line); if (line != "") print line }' "$(qb_user_hive)"
 }
 

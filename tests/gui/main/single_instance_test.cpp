@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,7 +37,8 @@ void SingleInstanceTest::LeftoverSocketAndLockDoNotBlockAStart() {
   socket.close();
   QFile lock(name + ".lock");
   QVERIFY(lock.open(QIODevice::WriteOnly));
-  lock.write("999999999\nquillbox\nlocalhost\n");
+  lock.write("999999999\nquillbox\n" + QSysInfo::machineHostName().toUtf8() + "\n" + QSysInfo::machineUniqueId() +
+             "\n");
   lock.close();
 
   SingleInstance instance(name);

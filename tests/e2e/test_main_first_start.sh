@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# First start, a new user with two entries, and a second start that offers
+# the user's name and lists both entries masked.
+. "$(dirname "$0")/harness.sh"
+qb_init
+qb_install
+
+qb_start
+login=$(qb_wait_window "Enter Password")
+qb_assert_eq "$(qb_copy "$login" ctrl+a)" "" "name offered at first start"
+
+qb_key "$login" Tab space                       # "I am a new user"
+create=$(qb_wait_window "Create new user")
+qb_type "$create" "alice"
+qb_key "$create" Tab
+qb_type "$create" "correct horse"
+qb_key "$create" Tab
+qb_type "$create" "correct horse"
+qb_key "$create" Return
+qb_wait_no_window "Create new user"
+qb_wait_no_window "Enter Password"
+
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+add_entry() {
+  qb_key "$main" ctrl+e
+  local dialog
+  dialog=$(qb_wait_window "Add a new account and password to the safe")
+  qb_type "$dialog" "$1"
+  qb_key "$dialog" Tab
+  qb_type "$dialog" "$2"
+  qb_key "$dialog" Tab
+  qb_type "$dialog" "$3"
+  qb_key "$dialog" Return
+  qb_wait_no_window "Add a new account and password to the safe"
+}
+add_entry "Bank" "jdoe" "s3cr3t"
+add_entry "Mail" "alice@example.com" "pa55word"
+[ -f "$QB_INSTALL/alice.SAFE" ] || qb_fail "no safe beside the executable"
+
+qb_key "$main" alt+f x                          # "E&xit"
+qb_wait_exit "$QB_PID"
+qb_assert_eq "$QB_STATUS" 0 "exit status"
+qb_assert_eq "$(qb_setting_string Last_Username)" "alice" "Last_Username"
+qb_assert_eq "$(qb_setting_int Last_Sort)" 2 "Last_Sort"
+
+qb_start
+login=$(qb_wait_window "Enter Password")
+qb_type "$login" "correct horse"                # the focus is on the password
+qb_key "$login" Return
+qb_wait_no_window "Enter Password"
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+
+# Sorted by user name: Mail (alice@...) above Bank (jdoe). ctrl+arrows move
+# the current cell without selecting, so both passwords stay masked.
+qb_assert_eq "$(qb_copy "$main" ctrl+Home)" "Mail" "first row"
+qb_assert_eq "$(qb_copy "$main" ctrl+Right ctrl+Right)" "******" "first password"
+qb_assert_eq "$(qb_copy "$main" ctrl+Down)" "******" "second password"
+qb_assert_eq "$(qb_copy "$main" ctrl+Left ctrl+Left)" "Bank" "second row"
+# Selecting a row shows its password.
+qb_assert_eq "$(qb_copy "$main" ctrl+space ctrl+Right ctrl+Right)" "s3cr3t" "selected password"
+
+qb_screenshot "$QB_ROOT/main.png"
+qb_key "$main" alt+f x
+qb_wait_exit "$QB_PID"
+qb_assert_eq "$QB_STATUS" 0 "exit status"
+qb_log "PASS"
