@@ -6,9 +6,15 @@
 #   qb_start                      # start the installed quillbox in the background
 #   wid=$(qb_wait_window "Enter Password")
 #   qb_type "$wid" "alice"; qb_key "$wid" Return
+#   text=$(qb_copy "$wid" ctrl+a) # what ctrl+c copies after those keys
+#   qb_wait_exit "$QB_PID"; qb_assert_eq "$QB_STATUS" 0 "exit status"
+#   qb_set_setting_int Name 5     # settings before a start; qb_setting_int to read
 #
 # Every process started here is killed and every file removed on exit.
 # Waits poll for a state with a deadline; nothing relies on fixed sleeps.
+# Functions that fail call qb_fail, which ends the test; inside $(...) that
+# only ends the subshell, so keep `set -e` and plain assignments (not `local
+# x=$(...)`) around such calls.
 
 set -euo pipefail
 
