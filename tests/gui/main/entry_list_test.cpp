@@ -1,3 +1,4 @@
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QtTest>
 
@@ -85,7 +86,12 @@ void EntryListTest::ListStartsByUserNameAndFollowsColumnClicks() {
   world.CreateUserWithEntries("alice", "pw", {{"b-desc", "zed", "1"}, {"a-desc", "Zed", "3"}, {"c-desc", "amy", "2"}});
   QCOMPARE(ColumnTexts(world.Window(), 1), (Rows{"Zed", "amy", "zed"}));
 
-  world.Window().SortList(0);
+  // A click on the "Description" heading.
+  QHeaderView* header = world.Window().ListView()->horizontalHeader();
+  world.Window().show();
+  QVERIFY(QTest::qWaitForWindowExposed(&world.Window()));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
   QCOMPARE(world.App().GetSortOrder(), 0);
   QCOMPARE(ColumnTexts(world.Window(), 0), (Rows{"a-desc", "b-desc", "c-desc"}));
   world.Window().SortList(0);
