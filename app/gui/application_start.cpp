@@ -13,6 +13,7 @@
 #include "app/gui/entry_list_view.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_message_box.h"
+#include "app/gui/qt_column_view.h"
 #include "app/gui/qt_placement_window.h"
 #include "app/gui/single_instance.h"
 #include "app/gui/tray_icon.h"

@@ -1,7 +1,6 @@
 #include "app/gui/qt_placement_window.h"
 
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QScreen>
 #include <QWidget>
 
@@ -50,9 +49,3 @@ bool QtPlacementWindow::GetWorkArea(WRect* workArea) {
   *workArea = ToWRect(screen->availableGeometry());
   return true;
 }
-
-int QtColumnView::GetColumnWidth(int column) {
-  return column >= 0 && column < header_.count() ? header_.sectionSize(column) : 0;
-}
-
-void QtColumnView::SetColumnWidth(int column, int width) { header_.resizeSection(column, width); }

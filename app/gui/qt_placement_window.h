@@ -1,9 +1,7 @@
 #pragma once
 
-#include "settings/column_view.h"
 #include "settings/placement_window.h"
 
-class QHeaderView;
 class QWidget;
 
 // Window placement over a Qt top-level window. The normal rectangle is the
@@ -20,16 +18,4 @@ class QtPlacementWindow : public WPlacementWindow {
 
  private:
   QWidget& window_;
-};
-
-// Column widths over a header view.
-class QtColumnView : public WColumnView {
- public:
-  explicit QtColumnView(QHeaderView& header) : header_(header) {}
-
-  int GetColumnWidth(int column) override;
-  void SetColumnWidth(int column, int width) override;
-
- private:
-  QHeaderView& header_;
 };

@@ -9,6 +9,7 @@
 #include "app/command_ids.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/main_window.h"
+#include "app/gui/qt_column_view.h"
 #include "app/gui/qt_placement_window.h"
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
