@@ -238,6 +238,36 @@ qb_resize() { xdotool windowsize --sync "$1" "$2" "$3"; }
 
 qb_screenshot() { import -window root "$1"; }
 
+# From the log-in dialog $1 (focus on its empty name field): "I am a new
+# user", then name $2 and password $3. Both dialogs close and the new safe is open.
+qb_create_user() {
+  qb_key "$1" Tab space
+  local create
+  create=$(qb_wait_window "Create new user")
+  qb_type "$create" "$2"
+  qb_key "$create" Tab
+  qb_type "$create" "$3"
+  qb_key "$create" Tab
+  qb_type "$create" "$3"
+  qb_key "$create" Return
+  qb_wait_no_window "Create new user"
+  qb_wait_no_window "Enter Password"
+}
+
+# Adds an entry through Ctrl+E in main window $1: description, user, password.
+qb_add_entry() {
+  local dialog title="Add a new account and password to the safe"
+  qb_key "$1" ctrl+e
+  dialog=$(qb_wait_window "$title")
+  qb_type "$dialog" "$2"
+  qb_key "$dialog" Tab
+  qb_type "$dialog" "$3"
+  qb_key "$dialog" Tab
+  qb_type "$dialog" "$4"
+  qb_key "$dialog" Return
+  qb_wait_no_window "$title"
+}
+
 QB_CLIPBOARD_EMPTY="<nothing copied>"
 
 qb_clipboard() { xclip -selection clipboard -o 2>/dev/null || true; }

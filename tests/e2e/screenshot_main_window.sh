@@ -11,27 +11,11 @@ qb_set_setting_int Main_Window_Dim_x 40 Main_Window_Dim_y 40 Main_Window_Dim_dx 
 
 qb_start
 login=$(qb_wait_window "Enter Password")
-qb_key "$login" Tab space
-create=$(qb_wait_window "Create new user")
-qb_type "$create" "alice"
-qb_key "$create" Tab
-qb_type "$create" "correct horse"
-qb_key "$create" Tab
-qb_type "$create" "correct horse"
-qb_key "$create" Return
-qb_wait_no_window "Enter Password"
+qb_create_user "$login" "alice" "correct horse"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
 
 while IFS='|' read -r description user password; do
-  qb_key "$main" ctrl+e
-  dialog=$(qb_wait_window "Add a new account and password to the safe")
-  qb_type "$dialog" "$description"
-  qb_key "$dialog" Tab
-  qb_type "$dialog" "$user"
-  qb_key "$dialog" Tab
-  qb_type "$dialog" "$password"
-  qb_key "$dialog" Return
-  qb_wait_no_window "Add a new account and password to the safe"
+  qb_add_entry "$main" "$description" "$user" "$password"
 done <<'ENTRIES'
 Bank of Tarnwell|alice.m|Rk7#pq2Lw
 Electricity supplier|alice@example.com|gr33n-Lamp-41

@@ -9,32 +9,10 @@ qb_start
 login=$(qb_wait_window "Enter Password")
 qb_assert_eq "$(qb_copy "$login" ctrl+a)" "" "name offered at first start"
 
-qb_key "$login" Tab space                       # "I am a new user"
-create=$(qb_wait_window "Create new user")
-qb_type "$create" "alice"
-qb_key "$create" Tab
-qb_type "$create" "correct horse"
-qb_key "$create" Tab
-qb_type "$create" "correct horse"
-qb_key "$create" Return
-qb_wait_no_window "Create new user"
-qb_wait_no_window "Enter Password"
-
+qb_create_user "$login" "alice" "correct horse"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-add_entry() {
-  qb_key "$main" ctrl+e
-  local dialog
-  dialog=$(qb_wait_window "Add a new account and password to the safe")
-  qb_type "$dialog" "$1"
-  qb_key "$dialog" Tab
-  qb_type "$dialog" "$2"
-  qb_key "$dialog" Tab
-  qb_type "$dialog" "$3"
-  qb_key "$dialog" Return
-  qb_wait_no_window "Add a new account and password to the safe"
-}
-add_entry "Bank" "jdoe" "s3cr3t"
-add_entry "Mail" "alice@example.com" "pa55word"
+qb_add_entry "$main" "Bank" "jdoe" "s3cr3t"
+qb_add_entry "$main" "Mail" "alice@example.com" "pa55word"
 [ -f "$QB_INSTALL/alice.SAFE" ] || qb_fail "no safe beside the executable"
 
 qb_key "$main" alt+f x                          # "E&xit"
