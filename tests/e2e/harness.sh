@@ -206,8 +206,11 @@ qb_wait_no_window() {
 
 qb_count_windows() { qb_find_windows "$1" | grep -c . || true; }
 
+# xdotool's --sync waits without a deadline; these give it one.
+qb_xdotool() { timeout 10 xdotool "$@"; }
+
 qb_activate() {
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+  qb_xdotool windowactivate --sync "$1" >/dev/null 2>&1 || qb_xdotool windowfocus --sync "$1" || true
   qb_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
   qb_wait_for qb_focused "$1" || qb_fail "window $1 did not take the focus"
 }
@@ -233,8 +236,9 @@ qb_geometry() {
   echo "$X $Y $WIDTH $HEIGHT"
 }
 
-qb_move() { xdotool windowmove --sync "$1" "$2" "$3"; }
-qb_resize() { xdotool windowsize --sync "$1" "$2" "$3"; }
+qb_move() { qb_xdotool windowmove --sync "$1" "$2" "$3"; }
+qb_resize() { qb_xdotool windowsize --sync "$1" "$2" "$3"; }
+qb_minimize() { qb_xdotool windowminimize --sync "$1"; }
 
 qb_screenshot() { import -window root "$1"; }
 
@@ -282,7 +286,7 @@ qb_copy() {
   # xclip stays behind to serve the text; it must not hold our output open.
   printf '%s' "$QB_CLIPBOARD_EMPTY" | xclip -selection clipboard -i >/dev/null 2>&1
   qb_key "$wid" "$@" ctrl+c
-  if QB_WAIT_TIMEOUT=3 qb_wait_for qb_clipboard_copied; then
+  if QB_WAIT_TIMEOUT=5 qb_wait_for qb_clipboard_copied; then
     qb_clipboard
   fi
 }

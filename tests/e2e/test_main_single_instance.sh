@@ -14,7 +14,7 @@ for reside in 0 1; do
   qb_wait_no_window "Enter Password"
   main=$(qb_wait_window "$QB_TITLE_MAIN")
 
-  xdotool windowminimize --sync "$main"
+  qb_minimize "$main"
   qb_wait_no_window "$QB_TITLE_MAIN"
   if [ "$reside" = 1 ]; then
     # Hidden, not iconic: the window manager withdrew it (no WM_STATE Iconic).
