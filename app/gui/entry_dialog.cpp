@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <QLineEdit>
 #include <algorithm>
 
 #include "app/gui/entry_field_buffers.h"
@@ -15,6 +16,13 @@ namespace {
 
 constexpr char kAddCaption[] = "Add a new account and password to the safe";
 constexpr char kEditCaption[] = "Edit this account and password in your safe";
+
+// A field left as shown keeps its stored bytes, also when they are not
+// UTF-8 and so would come back in another form.
+QByteArray FieldBytes(const QLineEdit& edit, const char* stored) {
+  const QString text = edit.text();
+  return text == TextFromBytes(stored) ? QByteArray(stored) : BytesFromText(text);
+}
 
 void CopyField(char* buffer, const QByteArray& text) {
   const size_t length = std::min(static_cast<size_t>(text.size()), static_cast<size_t>(kEntryFieldCapacity - 1));
@@ -38,9 +46,9 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
 EntryDialog::~EntryDialog() { ui_->passwordEdit->clear(); }
 
 void EntryDialog::accept() {
-  const QByteArray description = BytesFromText(ui_->descriptionEdit->text());
-  const QByteArray userName = BytesFromText(ui_->userNameEdit->text());
-  QByteArray password = BytesFromText(ui_->passwordEdit->text());
+  const QByteArray description = FieldBytes(*ui_->descriptionEdit, fields_.description);
+  const QByteArray userName = FieldBytes(*ui_->userNameEdit, fields_.userName);
+  QByteArray password = FieldBytes(*ui_->passwordEdit, fields_.password);
   const char* refusal = Quillbox::CheckEntryFields(description.constData(), userName.constData(), password.constData());
   if (refusal != nullptr) {
     WipeBytes(password);

@@ -57,6 +57,7 @@ class DialogsTest : public QObject {
   void FieldLimits();
   void EntryDialogRefusesSeparators_data();
   void EntryDialogRefusesSeparators();
+  void UnchangedFieldsKeepTheirBytes();
   void BlankEntryIsRefusedAndTheDialogReopens();
   void LongestFieldsSurviveAddSaveLoadAndEdit();
 };
@@ -264,6 +265,21 @@ void DialogsTest::EntryDialogRefusesSeparators() {
   QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kEntryFieldSeparatorMessage));
   QCOMPARE(dialog.result(), int(QDialog::Rejected));
   QCOMPARE(QString(fields.description), QString("old"));
+}
+
+void DialogsTest::UnchangedFieldsKeepTheirBytes() {
+  GuiTestWorld world;
+  EntryFieldBuffers fields;
+  strcpy(fields.description, "Mail");
+  strcpy(fields.password, "pa\xE4ss");  // one Latin-1 byte, not UTF-8
+  EntryDialog dialog(false, fields, &world.Window());
+  QCOMPARE(Edit(dialog, "passwordEdit")->text(), QString::fromUtf8("pa\xC3\xA4ss"));
+  Edit(dialog, "userNameEdit")->setText(QString::fromUtf8("j\xC3\xB6rg"));
+  dialog.accept();
+  QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  QCOMPARE(QByteArray(fields.password), QByteArray("pa\xE4ss"));
+  QCOMPARE(QByteArray(fields.userName), QByteArray("j\xC3\xB6rg"));
+  QCOMPARE(QByteArray(fields.description), QByteArray("Mail"));
 }
 
 void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
