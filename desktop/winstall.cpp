@@ -1,7 +1,6 @@
 #include "desktop/winstall.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,64 +9,21 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "desktop/desktop_entry.h"
 #include "core/cpassert.h"
+#include "core/posixfile.h"
 #include "platform/executable_path.h"
+#include "platform/user_folders.h"
 
 namespace {
-
-bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-// $HOME, or the password database's home when HOME is unset or relative.
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (IsAbsolute(home)) return home;
-  std::vector<char> scratch(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, scratch.data(), scratch.size(), &found) == 0 &&
-      found != nullptr && IsAbsolute(found->pw_dir)) {
-    return found->pw_dir;
-  }
-  return {};
-}
-
-// ${XDG_CONFIG_HOME:-$HOME/.config}; a relative XDG_CONFIG_HOME is ignored.
-std::string ConfigFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (IsAbsolute(config)) return config;
-  std::string home = HomeFolder();
-  return home.empty() ? std::string() : home + "/.config";
-}
-
-// mkdir -p with 0700 for the folders it creates.
-bool MakeFolders(const std::string& folder) {
-  for (size_t slash = folder.find('/', 1); ; slash = folder.find('/', slash + 1)) {
-    std::string part = folder.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // Replaces path's contents at once, so the session never reads half an entry.
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
   std::string temp = path + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, text) && fchmod(fd, 0644) == 0;
+  bool ok = WriteFully(fd, text.data(), text.size()) && fchmod(fd, 0644) == 0;
   ok = (close(fd) == 0) && ok;
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temp.c_str());
@@ -78,7 +34,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
 
 int GetSpecialFolderPath(int folder, char* buffer) {
   if (folder != kCsidlStartup) return 1;
-  std::string config = ConfigFolder();
+  std::string config = UserConfigFolder();
   if (config.empty()) return 1;
   if (config.back() == '/') config.pop_back();
   std::string path = config + "/autostart";

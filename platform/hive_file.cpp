@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <string_view>
 
+#include "core/posixfile.h"
 #include "platform/file_lock.h"
 #include "platform/hive_key.h"
+#include "platform/user_folders.h"
 
 namespace {
 
@@ -32,29 +34,6 @@ std::string FolderOf(const std::string& path)
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// mkdir -p with 0700 for every folder it creates.
-bool MakeFolders(const std::string& folder)
-{
-    struct stat info;
-    if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-    if (errno != ENOENT) return false;
-    std::string parent = FolderOf(folder);
-    if (parent != folder && !MakeFolders(parent)) return false;
-    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // Replacements are written to "<folder>/.<hive name>-XXXXXX", and only by
@@ -91,7 +70,7 @@ long ReplaceAtomically(const std::string& path, const std::string& text)
     std::string temp = folder + "/" + TempPrefix(path) + "XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return StatusFromErrno(errno);
-    bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    bool written = fchmod(fd, mode) == 0 && WriteFully(fd, text.data(), text.size()) && fsync(fd) == 0;
     written = close(fd) == 0 && written;
     if (!written || rename(temp.c_str(), path.c_str()) != 0) {
         long status = StatusFromErrno(errno);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/user_folders.h"
+
 namespace {
 
 std::string AbsoluteEnv(const char* name)
@@ -9,14 +11,6 @@ std::string AbsoluteEnv(const char* name)
     const char* value = std::getenv(name);
     if (value == nullptr || value[0] != '/') return {};
     return value;
-}
-
-std::string UserConfigDir()
-{
-    std::string dir = AbsoluteEnv("XDG_CONFIG_HOME");
-    if (!dir.empty()) return dir;
-    std::string home = AbsoluteEnv("HOME");
-    return home.empty() ? std::string() : home + "/.config";
 }
 
 std::string MachineConfigDir()
@@ -35,7 +29,7 @@ const char* HiveRootName(WHive hive)
 
 std::string HiveFilePath(WHive hive)
 {
-    std::string dir = hive == WHive::LocalMachine ? MachineConfigDir() : UserConfigDir();
+    std::string dir = hive == WHive::LocalMachine ? MachineConfigDir() : UserConfigFolder();
     if (dir.empty()) return {};
     return dir + "/tarnwell/" + HiveRootName(hive) + ".reg";
 }

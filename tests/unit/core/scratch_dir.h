@@ -12,6 +12,7 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
+    const std::string& Root() const { return path_; }
     std::string Path(const std::string& name) const;
     // Names of the directory's entries, sorted.
     std::string Listing() const;

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "tests/unit/desktop/wait_for_file.h"
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 extern char** environ;
 
@@ -58,20 +58,20 @@ TEST(DesktopEntryTest, RealLauncherStartsProgramsWithAwkwardPaths) {
                            "it's", "tick`s", "(paren) & pipe|;"};
   for (const char* folder : folders) {
     ScratchDir scratch;
-    const std::string report = scratch.File("started");
-    const std::string dir = scratch.File(folder);
+    const std::string report = scratch.Path("started");
+    const std::string dir = scratch.Path(folder);
     ASSERT_EQ(mkdir(dir.c_str(), 0700), 0) << folder;
     const std::string program = dir + "/quillbox";
     // Written aside and renamed, so the report is never read half-written.
-    WriteText(program, "#!/bin/sh\nprintf '%s' \"$0\" > '" + report + ".new' && mv '" + report +
+    WriteTextFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > '" + report + ".new' && mv '" + report +
                            ".new' '" + report + "'\n");
     ASSERT_EQ(chmod(program.c_str(), 0700), 0);
-    const std::string entry = scratch.File("Quillbox.desktop");
-    WriteText(entry, BuildAutostartEntry(program));
+    const std::string entry = scratch.Path("Quillbox.desktop");
+    WriteTextFile(entry, BuildAutostartEntry(program));
 
     const char* launch[] = {"gio", "launch", entry.c_str(), nullptr};
     ASSERT_TRUE(RunToEnd(launch)) << folder << ": gio (libglib2.0-bin) could not launch\n"
-                                  << ReadText(entry);
+                                  << ReadTextFile(entry);
     EXPECT_EQ(WaitForFileText(report), program) << folder;
   }
 }

@@ -10,7 +10,7 @@
 #include "desktop/detached_process.h"
 #include "tests/unit/desktop/scoped_env.h"
 #include "tests/unit/desktop/wait_for_file.h"
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 namespace {
 
@@ -18,18 +18,18 @@ namespace {
 class MailProgramTest : public testing::Test {
  protected:
   void AddProgram(const std::string& name, const std::string& body) {
-    const std::string path = scratch_.File(name);
-    WriteText(path, "#!/bin/sh\nPATH=/usr/bin:/bin\n" + body);
+    const std::string path = scratch_.Path(name);
+    WriteTextFile(path, "#!/bin/sh\nPATH=/usr/bin:/bin\n" + body);
     ASSERT_EQ(chmod(path.c_str(), 0700), 0);
   }
-  std::string Report() const { return scratch_.File("report"); }
+  std::string Report() const { return scratch_.Path("report"); }
   // Reports through a file renamed into place, so it is never read half-written.
   std::string WriteReport(const std::string& what) const {
     return what + " > '" + Report() + ".new' && mv '" + Report() + ".new' '" + Report() + "'\n";
   }
 
   ScratchDir scratch_;
-  ScopedEnv path_{"PATH", scratch_.Path().c_str()};
+  ScopedEnv path_{"PATH", scratch_.Root().c_str()};
 };
 
 TEST_F(MailProgramTest, HandsAnAddressedTitledMessageToTheMailProgram) {
@@ -49,13 +49,13 @@ TEST_F(MailProgramTest, WithoutAMailProgramNothingHappens) {
 // The mail program waits until the caller has got control back; a caller
 // that waited for it would see "late" instead.
 TEST_F(MailProgramTest, ReturnsAtOnceAndLeavesNoChildBehind) {
-  const std::string go = scratch_.File("go");
+  const std::string go = scratch_.Path("go");
   AddProgram("xdg-email", "i=0\n"
                           "while [ ! -e '" + go + "' ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done\n"
                           "if [ -e '" + go + "' ]; then state=go; else state=late; fi\n" +
                           WriteReport("echo $state"));
   ASSERT_TRUE(SendSalesInquiryMail());
-  WriteText(go, "");
+  WriteTextFile(go, "");
   EXPECT_EQ(WaitForFileText(Report()), "go\n");
   // The mail program was detached: it is not our child, so nothing to reap.
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
@@ -63,10 +63,10 @@ TEST_F(MailProgramTest, ReturnsAtOnceAndLeavesNoChildBehind) {
 }
 
 TEST_F(MailProgramTest, ProgramsThatCannotStartAreReportedAsSuch) {
-  const std::string notExecutable = scratch_.File("plain-file");
-  WriteText(notExecutable, "#!/bin/sh\n");
+  const std::string notExecutable = scratch_.Path("plain-file");
+  WriteTextFile(notExecutable, "#!/bin/sh\n");
   AddProgram("bad-interpreter", "");
-  WriteText(scratch_.File("bad-interpreter"), "#!/nonexistent/shell\n");
+  WriteTextFile(scratch_.Path("bad-interpreter"), "#!/nonexistent/shell\n");
 
   EXPECT_FALSE(StartDetachedProcess("no-such-program", {}));
   EXPECT_FALSE(StartDetachedProcess(notExecutable, {}));

@@ -9,7 +9,7 @@
 
 #include "platform/executable_path.h"
 #include "tests/unit/desktop/scoped_env.h"
-#include "tests/unit/hive/scratch_dir.h"
+#include "tests/unit/core/scratch_dir.h"
 
 namespace {
 
@@ -92,10 +92,10 @@ class RunAtStartupTest : public testing::Test {
  protected:
   void TearDown() override { OverrideExecutablePath(nullptr); }
 
-  std::string EntryPath() const { return scratch_.File("config/autostart/Quillbox.desktop"); }
+  std::string EntryPath() const { return scratch_.Path("config/autostart/Quillbox.desktop"); }
 
   ScratchDir scratch_;
-  ScopedEnv xdg_{"XDG_CONFIG_HOME", scratch_.File("config").c_str()};
+  ScopedEnv xdg_{"XDG_CONFIG_HOME", scratch_.Path("config").c_str()};
 };
 
 TEST_F(RunAtStartupTest, TogglingCreatesRemovesAndRecreatesTheEntry) {
@@ -104,9 +104,9 @@ TEST_F(RunAtStartupTest, TogglingCreatesRemovesAndRecreatesTheEntry) {
 
   ApplyRunAtStartup(true);  // creates the missing config and autostart folders
   EXPECT_TRUE(StartupShortcutExists());
-  EXPECT_NE(ReadText(EntryPath()).find("\nExec=\"/opt/Quill Box/quillbox\"\n"), std::string::npos);
+  EXPECT_NE(ReadTextFile(EntryPath()).find("\nExec=\"/opt/Quill Box/quillbox\"\n"), std::string::npos);
   // Written aside and renamed: nothing else is left in the folder.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch_.File("config/autostart")),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch_.Path("config/autostart")),
                           std::filesystem::directory_iterator()),
             1);
 
@@ -124,7 +124,7 @@ TEST_F(RunAtStartupTest, ReplacesAnOldEntryWithTheCurrentExecutable) {
   ApplyRunAtStartup(true);
   OverrideExecutablePath("/new/quillbox");
   ApplyRunAtStartup(true);
-  EXPECT_NE(ReadText(EntryPath()).find("\nExec=/new/quillbox\n"), std::string::npos);
+  EXPECT_NE(ReadTextFile(EntryPath()).find("\nExec=/new/quillbox\n"), std::string::npos);
 }
 
 TEST_F(RunAtStartupTest, NoEntryWhenTheExecutableCannotBeNamed) {
@@ -144,8 +144,8 @@ TEST_F(RunAtStartupTest, UnreadableEntryCountsAsAbsent) {
 TEST_F(RunAtStartupTest, UnwritableFolderLeavesNoEntryAndNoCrash) {
   OverrideExecutablePath("/usr/bin/quillbox");
   // A file where the autostart folder should be.
-  std::filesystem::create_directories(scratch_.File("config"));
-  WriteText(scratch_.File("config/autostart"), "not a folder");
+  std::filesystem::create_directories(scratch_.Path("config"));
+  WriteTextFile(scratch_.Path("config/autostart"), "not a folder");
   ApplyRunAtStartup(true);
   EXPECT_FALSE(StartupShortcutExists());
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// ${XDG_CONFIG_HOME:-$HOME/.config}, read from the environment as it is now.
+// Relative values are ignored, as the XDG rules ask; without a usable HOME
+// the password database names the home folder. Empty when nothing does.
+std::string UserConfigFolder();
+
+// mkdir -p; every folder it creates is private (0700). True when the whole
+// path exists as folders afterwards.
+bool MakeFolders(const std::string& folder);
