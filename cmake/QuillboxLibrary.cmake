@@ -11,3 +11,11 @@ function(quillbox_library name)
     target_link_libraries(${name} INTERFACE quillbox_build_settings ${ARGN})
   endif()
 endfunction()
+
+# Qt's code generators for the folder that calls it and its subfolders only,
+# so the plain C++ targets build without them.
+macro(quillbox_qt_folder)
+  set(CMAKE_AUTOMOC ON)
+  set(CMAKE_AUTOUIC ON)
+  set(CMAKE_AUTORCC ON)
+endmacro()
