@@ -40,7 +40,10 @@ std::string FolderOf(const std::string& path)
 // the holder of the hive's lock.
 std::string TempPrefix(const std::string& path)
 {
-    return "." + path.substr(path.rfind('/') + 1) + "-";
+    std::string prefix = ".";
+    prefix.append(path, path.rfind('/') + 1);
+    prefix += '-';
+    return prefix;
 }
 
 // Under the lock no other writer of this hive is at work, so a file with
