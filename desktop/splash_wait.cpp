@@ -3,13 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/tick_count.h"
+
 SplashClock SystemSplashClock() {
   return {
-      [] {
-        auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return static_cast<uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-      },
+      [] { return TickCount(); },
       [](uint32_t milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
       },

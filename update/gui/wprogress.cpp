@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <ctime>
 
 namespace {
 
@@ -42,13 +41,6 @@ void PlaceOver(QDialog& dialog, QWidget* owner) {
 WProgress::WProgress(TickSource ticks) : ticks_(std::move(ticks)) {}
 
 WProgress::~WProgress() { Close(); }
-
-uint32_t WProgress::MonotonicTicks() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000 +
-                               static_cast<uint64_t>(now.tv_nsec) / 1000000);
-}
 
 bool WProgress::Create(OwnerWindow owner, uint32_t range) {
   Close();

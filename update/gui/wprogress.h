@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/tick_count.h"
 #include "update/update_progress.h"
 
 class QLabel;
@@ -21,7 +22,7 @@ class WProgress : public UpdateProgress {
   using TickSource = std::function<uint32_t()>;
 
   // ticks: milliseconds of a monotonic clock, low 32 bits.
-  explicit WProgress(TickSource ticks = MonotonicTicks);
+  explicit WProgress(TickSource ticks = TickCount);
   ~WProgress() override;
   WProgress(const WProgress&) = delete;
   WProgress& operator=(const WProgress&) = delete;
@@ -34,8 +35,6 @@ class WProgress : public UpdateProgress {
   void Redraw();
 
   QDialog* Dialog() const { return dialog_; }
-
-  static uint32_t MonotonicTicks();
 
  private:
   void OnCancel();
