@@ -12,8 +12,8 @@ namespace {
 class CliEndToEnd : public ::testing::Test {
  protected:
   CliResult Run(std::vector<std::string> args, const std::string& input = "") {
-    args.insert(args.begin(), {"--dir", safes_.path(), "--password-stdin"});
-    return RunCliProcess(args, input, temp_.path());
+    args.insert(args.begin(), {"--dir", safes_.Root(), "--password-stdin"});
+    return RunCliProcess(args, input, temp_.Root());
   }
 
   // Runs a command that must succeed.
@@ -24,7 +24,7 @@ class CliEndToEnd : public ::testing::Test {
     return result.out;
   }
 
-  std::string SafeBytes(const std::string& user) { return ReadFileBytes(safes_.File(user + ".SAFE")); }
+  std::string SafeBytes(const std::string& user) { return ReadTextFile(safes_.Path(user + ".SAFE")); }
 
   ScratchDir safes_;
   ScratchDir temp_;
@@ -33,7 +33,7 @@ class CliEndToEnd : public ::testing::Test {
 TEST_F(CliEndToEnd, EntryLifecycle) {
   Ok({"create", "alice"}, "pw\n");
   struct stat info;
-  ASSERT_EQ(stat(safes_.File("alice.SAFE").c_str(), &info), 0);
+  ASSERT_EQ(stat(safes_.Path("alice.SAFE").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "");
 
@@ -74,24 +74,24 @@ TEST_F(CliEndToEnd, ExportImportRoundTrip) {
             "Mail,,pa\xE4ss\r\n"
             ",,only a password\r\n");
 
-  WriteFileBytes(safes_.File("rows.csv"), csv);
+  WriteTextFile(safes_.Path("rows.csv"), csv);
   Ok({"create", "bob"}, "bobpw\n");
   Ok({"add", "bob", "Kept", "first"}, "bobpw\nx\n");
-  Ok({"import", "bob", safes_.File("rows.csv")}, "bobpw\n");
+  Ok({"import", "bob", safes_.Path("rows.csv")}, "bobpw\n");
   EXPECT_EQ(Ok({"export", "bob"}, "bobpw\n"), "Description,Username,Password\r\nKept,first,x\r\n" + csv.substr(31));
 
   // Files from elsewhere may end lines with LF only and lack the last one.
-  WriteFileBytes(safes_.File("lf.csv"), "Description,Username,Password\n\"multi\",word,\"\"\nlast,u,p");
-  Ok({"import", "alice", safes_.File("lf.csv")}, "pw\n");
+  WriteTextFile(safes_.Path("lf.csv"), "Description,Username,Password\n\"multi\",word,\"\"\nlast,u,p");
+  Ok({"import", "alice", safes_.Path("lf.csv")}, "pw\n");
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tBank, main\tjdoe\n2\tMail\t\n3\t\t\n4\tmulti\tword\n5\tlast\tu\n");
 }
 
 TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
-  std::string hex = ReadFileBytes(QUILLBOX_TEST_DATA_DIR "/safe/fixture.SAFE.hex");
+  std::string hex = ReadTextFile(QUILLBOX_TEST_DATA_DIR "/safe/fixture.SAFE.hex");
   std::string bytes;
   for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
   ASSERT_EQ(bytes.size(), 76u);
-  WriteFileBytes(safes_.File("fixture.SAFE"), bytes);
+  WriteTextFile(safes_.Path("fixture.SAFE"), bytes);
   EXPECT_EQ(Ok({"list", "fixture"}, "password\n"), "1\tBank\tjdoe\n2\tMail\tjohn.doe@example.com\n");
   EXPECT_EQ(Ok({"show", "fixture", "1"}, "password\n"), "Description: Bank\nUsername: jdoe\nPassword: s3cr3t!\n");
   EXPECT_EQ(Ok({"show", "fixture", "2"}, "password\n"),

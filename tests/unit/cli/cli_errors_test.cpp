@@ -23,8 +23,8 @@ class CliErrors : public ::testing::Test {
  protected:
   void SetUp() override {
     // Safes made in this process go where the binary will look.
-    OverrideExecutablePath(safes_.File("quillbox-cli").c_str());
-    setenv("TMPDIR", temp_.path().c_str(), 1);
+    OverrideExecutablePath(safes_.Path("quillbox-cli").c_str());
+    setenv("TMPDIR", temp_.Root().c_str(), 1);
     cpStringArray entries;
     entries.Add("Bank\tjdoe\ts3cr3t!");
     ASSERT_TRUE(SaveSafe("alice", "pw", entries));
@@ -32,14 +32,14 @@ class CliErrors : public ::testing::Test {
     malformed.Add("four\tfields\tin\tline");
     ASSERT_TRUE(SaveSafe("garbled", "pw", malformed));
     ASSERT_TRUE(SaveSafe("truncated", "pw", entries));
-    std::string bytes = ReadFileBytes(safes_.File("truncated.SAFE"));
-    WriteFileBytes(safes_.File("truncated.SAFE"), bytes.substr(0, bytes.size() - 7));
-    WriteFileBytes(safes_.File("bad-row.csv"), "Description,Username,Password\r\nok,u,p\r\n\"tab\there\",u,p\r\n");
-    WriteFileBytes(safes_.File("crlf-row.csv"), "Description,Username,Password\r\n\"two\r\nlines\",u,p\r\n");
-    WriteFileBytes(safes_.File("blank-row.csv"), "Description,Username,Password\r\n,,\r\n");
-    WriteFileBytes(safes_.File("short-row.csv"), "Description,Username,Password\r\na,b\r\n");
-    WriteFileBytes(safes_.File("no-header.csv"), "Bank,jdoe,pw\r\n");
-    WriteFileBytes(safes_.File("open-quote.csv"), "Description,Username,Password\r\n\"a,b,c\r\n");
+    std::string bytes = ReadTextFile(safes_.Path("truncated.SAFE"));
+    WriteTextFile(safes_.Path("truncated.SAFE"), bytes.substr(0, bytes.size() - 7));
+    WriteTextFile(safes_.Path("bad-row.csv"), "Description,Username,Password\r\nok,u,p\r\n\"tab\there\",u,p\r\n");
+    WriteTextFile(safes_.Path("crlf-row.csv"), "Description,Username,Password\r\n\"two\r\nlines\",u,p\r\n");
+    WriteTextFile(safes_.Path("blank-row.csv"), "Description,Username,Password\r\n,,\r\n");
+    WriteTextFile(safes_.Path("short-row.csv"), "Description,Username,Password\r\na,b\r\n");
+    WriteTextFile(safes_.Path("no-header.csv"), "Bank,jdoe,pw\r\n");
+    WriteTextFile(safes_.Path("open-quote.csv"), "Description,Username,Password\r\n\"a,b,c\r\n");
   }
   void TearDown() override {
     OverrideExecutablePath(nullptr);
@@ -48,10 +48,10 @@ class CliErrors : public ::testing::Test {
 
   std::vector<std::pair<std::string, std::string>> FolderSnapshot() {
     std::vector<std::pair<std::string, std::string>> files;
-    for (const auto& entry : std::filesystem::directory_iterator(safes_.path())) {
+    for (const auto& entry : std::filesystem::directory_iterator(safes_.Root())) {
       // Lock files stay once made; they are not part of any safe.
       if (entry.path().extension() == ".lock") continue;
-      files.emplace_back(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
+      files.emplace_back(entry.path().filename().string(), ReadTextFile(entry.path().string()));
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -122,23 +122,23 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
       {{"passwd", "alice"}, "pw\nnew\n", 1, "The new password could not be saved", Setup::kReadOnlySafe},
       {{"import", "alice", "lf.csv"}, "pw\n", 1, "The safe could not be saved", Setup::kReadOnlySafe},
   };
-  WriteFileBytes(safes_.File("lf.csv"), "Description,Username,Password\nd,u,p\n");
+  WriteTextFile(safes_.Path("lf.csv"), "Description,Username,Password\nd,u,p\n");
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "") + ": " + c.message);
     SafeLock lock;
     if (c.setup == Setup::kLocked) {
       ASSERT_EQ(lock.Acquire("alice"), SafeLock::Result::kAcquired);
     }
-    if (c.setup == Setup::kReadOnlySafe) chmod(safes_.File("alice.SAFE").c_str(), 0400);
+    if (c.setup == Setup::kReadOnlySafe) chmod(safes_.Path("alice.SAFE").c_str(), 0400);
     auto before = FolderSnapshot();
 
-    std::vector<std::string> args = {"--dir", safes_.path()};
+    std::vector<std::string> args = {"--dir", safes_.Root()};
     if (c.setup != Setup::kNoPasswordStdin) args.push_back("--password-stdin");
     for (const std::string& arg : c.args) {
       // Relative CSV names are resolved in the safe folder for the test.
-      args.push_back(arg.ends_with(".csv") ? safes_.File(arg) : arg);
+      args.push_back(arg.ends_with(".csv") ? safes_.Path(arg) : arg);
     }
-    CliResult result = RunCliProcess(args, c.input, temp_.path());
+    CliResult result = RunCliProcess(args, c.input, temp_.Root());
 
     EXPECT_EQ(result.status, c.status) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
@@ -146,17 +146,17 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
     EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line: " << result.err;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(FolderSnapshot(), before);
-    chmod(safes_.File("alice.SAFE").c_str(), 0600);
+    chmod(safes_.Path("alice.SAFE").c_str(), 0600);
   }
 }
 
 TEST_F(CliErrors, ReadingStillWorksWhileTheSafeIsOpenElsewhere) {
   SafeLock lock;
   ASSERT_EQ(lock.Acquire("alice"), SafeLock::Result::kAcquired);
-  std::vector<std::string> dir = {"--dir", safes_.path(), "--password-stdin"};
+  std::vector<std::string> dir = {"--dir", safes_.Root(), "--password-stdin"};
   auto run = [&](std::vector<std::string> args) {
     args.insert(args.begin(), dir.begin(), dir.end());
-    return RunCliProcess(args, "pw\n", temp_.path());
+    return RunCliProcess(args, "pw\n", temp_.Root());
   };
   EXPECT_EQ(run({"list", "alice"}).out, "1\tBank\tjdoe\n");
   EXPECT_EQ(run({"show", "alice", "1"}).out, "Description: Bank\nUsername: jdoe\nPassword: s3cr3t!\n");
@@ -164,8 +164,8 @@ TEST_F(CliErrors, ReadingStillWorksWhileTheSafeIsOpenElsewhere) {
 }
 
 TEST_F(CliErrors, ForcedCreateReplacesTheSafeWithAnEmptyOne) {
-  std::vector<std::string> args = {"--dir", safes_.path(), "--password-stdin", "create", "alice", "--force"};
-  CliResult created = RunCliProcess(args, "fresh\n", temp_.path());
+  std::vector<std::string> args = {"--dir", safes_.Root(), "--password-stdin", "create", "alice", "--force"};
+  CliResult created = RunCliProcess(args, "fresh\n", temp_.Root());
   EXPECT_EQ(created.status, 0) << created.err;
   cpStringArray entries;
   EXPECT_FALSE(LoadSafe("alice", "pw", entries));

@@ -96,14 +96,14 @@ class TerminalRun {
 class CliAtATerminal : public ::testing::Test {
  protected:
   std::vector<std::string> Args(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--dir", safes_.path()});
+    args.insert(args.begin(), {"--dir", safes_.Root()});
     return args;
   }
 
   // The same folder driven by a script instead of a person.
   CliResult Script(std::vector<std::string> args, const std::string& input) {
     args.insert(args.begin(), "--password-stdin");
-    return RunCliProcess(Args(args), input, temp_.path());
+    return RunCliProcess(Args(args), input, temp_.Root());
   }
 
   ScratchDir safes_;
@@ -112,30 +112,30 @@ class CliAtATerminal : public ::testing::Test {
 
 TEST_F(CliAtATerminal, PasswordsAreAskedWithoutEcho) {
   {
-    TerminalRun create(Args({"create", "alice"}), temp_.path());
+    TerminalRun create(Args({"create", "alice"}), temp_.Root());
     ASSERT_TRUE(create.Answer("Password: ", "zq9safe\n"));
     ASSERT_TRUE(create.Answer("Confirm Password: ", "zq9safe\n"));
     EXPECT_EQ(create.Finish(), 0) << create.screen();
   }
   {
-    TerminalRun add(Args({"add", "alice", "Bank", "jdoe"}), temp_.path());
+    TerminalRun add(Args({"add", "alice", "Bank", "jdoe"}), temp_.Root());
     ASSERT_TRUE(add.Answer("Password: ", "zq9safe\n"));
     ASSERT_TRUE(add.Answer("Password for account: ", "xk7entry\n"));
     EXPECT_EQ(add.Finish(), 0) << add.screen();
     EXPECT_EQ(add.screen().find("zq9"), std::string::npos) << add.screen();
     EXPECT_EQ(add.screen().find("xk7"), std::string::npos) << add.screen();
   }
-  TerminalRun show(Args({"show", "alice", "1"}), temp_.path());
+  TerminalRun show(Args({"show", "alice", "1"}), temp_.Root());
   ASSERT_TRUE(show.Answer("Password: ", "zq9safe\n"));
   EXPECT_TRUE(show.WaitFor("Password: xk7entry"));
   EXPECT_EQ(show.Finish(), 0);
 }
 
 TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
-  TerminalRun create(Args({"create", "alice"}), temp_.path());
+  TerminalRun create(Args({"create", "alice"}), temp_.Root());
   ASSERT_TRUE(create.Answer("Password: ", "typed\n"));
   ASSERT_TRUE(create.WaitFor("Confirm Password: "));
-  std::string limits = ReadFileBytes("/proc/" + std::to_string(create.pid()) + "/limits");
+  std::string limits = ReadTextFile("/proc/" + std::to_string(create.pid()) + "/limits");
   size_t line = limits.find("Max core file size");
   ASSERT_NE(line, std::string::npos) << limits;
   std::istringstream fields(limits.substr(line + std::strlen("Max core file size")));
@@ -148,12 +148,12 @@ TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
 }
 
 TEST_F(CliAtATerminal, MismatchedConfirmationCreatesNothing) {
-  TerminalRun create(Args({"create", "bob"}), temp_.path());
+  TerminalRun create(Args({"create", "bob"}), temp_.Root());
   ASSERT_TRUE(create.Answer("Password: ", "one\n"));
   ASSERT_TRUE(create.Answer("Confirm Password: ", "two\n"));
   EXPECT_TRUE(create.WaitFor("Passwords do not match"));
   EXPECT_EQ(create.Finish(), 2);
-  EXPECT_NE(access(safes_.File("bob.SAFE").c_str(), F_OK), 0);
+  EXPECT_NE(access(safes_.Path("bob.SAFE").c_str(), F_OK), 0);
 }
 
 TEST_F(CliAtATerminal, DeletionIsConfirmedOnTheTerminal) {
@@ -165,7 +165,7 @@ TEST_F(CliAtATerminal, DeletionIsConfirmedOnTheTerminal) {
     std::string listed;
   };
   for (const Case& c : {Case{"\n", 1, "1\td\tu\n"}, Case{"no\n", 1, "1\td\tu\n"}, Case{"y\n", 0, ""}}) {
-    TerminalRun rm(Args({"rm", "carol", "1"}), temp_.path());
+    TerminalRun rm(Args({"rm", "carol", "1"}), temp_.Root());
     ASSERT_TRUE(rm.Answer("Password: ", "pw\n"));
     ASSERT_TRUE(rm.Answer("PERMANENT DELETE: Are you sure you want to delete the selected items? [y/N] ", c.answer));
     EXPECT_EQ(rm.Finish(), c.status) << rm.screen();

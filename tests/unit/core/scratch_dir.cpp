@@ -18,8 +18,11 @@ ScratchDir::ScratchDir()
 ScratchDir::~ScratchDir()
 {
     std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
+    if (path_.empty())
+        return;
+    // A test may leave the folder read-only; it goes all the same.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string ScratchDir::Path(const std::string& name) const
