@@ -2,5 +2,5 @@
 find_package(OpenSSL REQUIRED)
 find_package(ZLIB REQUIRED)
 
-add_executable(crypto_bench ${CMAKE_CURRENT_LIST_DIR}/crypto_bench.cpp)
+add_executable(crypto_bench ${CMAKE_CURRENT_LIST_DIR}/crypto_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/ratio_reporter.cpp)
 target_link_libraries(crypto_bench PRIVATE quillbox_crypto benchmark::benchmark OpenSSL::Crypto ZLIB::ZLIB quillbox_build_settings)

@@ -6,11 +6,12 @@
 #include "crypto/md5.h"
 
 #include <benchmark/benchmark.h>
+
+#include "ratio_reporter.h"
 #include <openssl/evp.h>
 #include <zlib.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -149,34 +150,15 @@ constexpr Comparison kComparisons[] = {
     {"CRC-32, slice-by-8 path", "BM_Crc32Ours/1", "BM_Crc32Zlib", "portable, for reference"},
 };
 
-// Keeps each benchmark's throughput so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        // With --benchmark_repetitions the median stands for the benchmark.
-        for (const Run& run : runs) {
-            const auto found = run.counters.find("bytes_per_second");
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (found != run.counters.end() && (run.run_type == Run::RT_Iteration || median))
-                throughput_[run.run_name.str()] = found->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const Comparison& comparison) const
-    {
-        const auto a = throughput_.find(comparison.ours);
-        const auto b = throughput_.find(comparison.theirs);
-        if (a == throughput_.end() || b == throughput_.end() || b->second <= 0)
-            return;
-        std::printf("%-34s %7.2f GB/s vs %7.2f GB/s  ratio %5.2f  (%s)\n", comparison.label,
-                    a->second / 1e9, b->second / 1e9, a->second / b->second, comparison.note);
-    }
-
-private:
-    std::map<std::string, double> throughput_;
-};
+void PrintComparison(const RatioReporter& reporter, const Comparison& comparison)
+{
+    const double ours = reporter.Rate(comparison.ours);
+    const double theirs = reporter.Rate(comparison.theirs);
+    if (ours <= 0 || theirs <= 0)
+        return;
+    std::printf("%-34s %7.2f GB/s vs %7.2f GB/s  ratio %5.2f  (%s)\n", comparison.label, ours / 1e9,
+                theirs / 1e9, ours / theirs, comparison.note);
+}
 
 } // namespace
 
@@ -185,14 +167,14 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    RatioReporter reporter("bytes_per_second");
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nAES-NI path: %s, carry-less multiply path: %s\n", AesNiAvailable() ? "yes" : "no",
                 CarrylessMultiplyAvailable() ? "yes" : "no");
     std::printf("Ratios, ours / theirs (throughput):\n");
     for (const Comparison& comparison : kComparisons)
-        reporter.PrintRatio(comparison);
+        PrintComparison(reporter, comparison);
     benchmark::Shutdown();
     return 0;
 }

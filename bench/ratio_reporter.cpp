@@ -9,17 +9,24 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
 {
     for (const Run& run : runs) {
         const auto found = run.counters.find(counter_);
-        if (run.run_type == Run::RT_Iteration && found != run.counters.end())
-            rate_[run.benchmark_name()] = found->second.value;
+        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (found != run.counters.end() && (run.run_type == Run::RT_Iteration || median))
+            rate_[run.run_name.str()] = found->second.value;
     }
     ConsoleReporter::ReportRuns(runs);
 }
 
+double RatioReporter::Rate(const std::string& run) const
+{
+    const auto found = rate_.find(run);
+    return found == rate_.end() ? 0 : found->second;
+}
+
 void RatioReporter::PrintRatio(const char* label, const std::string& first, const std::string& second) const
 {
-    const auto a = rate_.find(first);
-    const auto b = rate_.find(second);
-    if (a == rate_.end() || b == rate_.end() || b->second <= 0)
+    const double a = Rate(first);
+    const double b = Rate(second);
+    if (a <= 0 || b <= 0)
         return;
-    std::printf("%-44s ratio %5.2f\n", label, a->second / b->second);
+    std::printf("%-44s ratio %5.2f\n", label, a / b);
 }
