@@ -9,6 +9,8 @@ enum OptionFlag : unsigned {
   kForceFlag = 1,
   kYesFlag = 2,
   kEditFlags = 4,
+  kFormatFlag = 8,
+  kImportFlags = 16,
 };
 
 struct CommandShape {
@@ -31,8 +33,9 @@ constexpr CommandShape kCommands[] = {
     {"edit", CliCommand::kEdit, 2, 2, kEditFlags, "edit USER INDEX [--description D] [--user U] [--password]"},
     {"rm", CliCommand::kRemove, 2, kMany, kYesFlag, "rm USER INDEX..."},
     {"passwd", CliCommand::kPasswd, 1, 1, 0, "passwd USER"},
-    {"export", CliCommand::kExport, 1, 1, 0, "export USER"},
-    {"import", CliCommand::kImport, 2, 2, 0, "import USER FILE"},
+    {"export", CliCommand::kExport, 1, 2, kFormatFlag | kForceFlag, "export [--format NAME] [--force] USER [FILE]"},
+    {"import", CliCommand::kImport, 2, 2, kFormatFlag | kImportFlags,
+     "import [--format NAME] [--skip-invalid] [--dry-run] USER FILE"},
     {"settings", CliCommand::kSettings, 0, 0, 0, "settings"},
 };
 
@@ -97,7 +100,7 @@ class ArgumentParser {
   bool ParseOption(std::string_view option) {
     bool has_value = false;
     std::string_view value = SplitValue(&option, &has_value);
-    bool takes_value = option == "--dir" || option == "--description" || option == "--user";
+    bool takes_value = option == "--dir" || option == "--description" || option == "--user" || option == "--format";
     if (has_value && !takes_value) return Fail("option " + std::string(option) + " takes no value");
     if (option == "--help" || option == "-h") {
       help_requested_ = true;
@@ -119,6 +122,15 @@ class ArgumentParser {
       arguments_->edit_account_user = true;
       used_options_ |= kEditFlags;
       return TakeValue(option, has_value, value, &arguments_->account_user);
+    } else if (option == "--format") {
+      used_options_ |= kFormatFlag;
+      return TakeValue(option, has_value, value, &arguments_->format);
+    } else if (option == "--skip-invalid") {
+      arguments_->skip_invalid = true;
+      used_options_ |= kImportFlags;
+    } else if (option == "--dry-run") {
+      arguments_->dry_run = true;
+      used_options_ |= kImportFlags;
     } else if (option == "--password") {
       arguments_->edit_password = true;
       used_options_ |= kEditFlags;
@@ -148,7 +160,8 @@ class ArgumentParser {
         arguments_->account_user = operands_[3];
         return true;
       case CliCommand::kImport:
-        arguments_->file = operands_[2];
+      case CliCommand::kExport:
+        if (count == 2) arguments_->file = operands_[2];
         return true;
       case CliCommand::kShow:
       case CliCommand::kEdit:

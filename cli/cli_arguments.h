@@ -12,7 +12,7 @@ struct CliArguments {
   CliCommand command = CliCommand::kHelp;
   std::string dir;                  // --dir; empty: beside the executable
   bool password_stdin = false;      // --password-stdin
-  bool force = false;               // --force (create over an existing safe)
+  bool force = false;               // --force (create or export over an existing file)
   bool yes = false;                 // --yes (answer questions with Yes)
   std::string user;
   std::vector<size_t> indexes;      // 1-based, as list prints them
@@ -21,7 +21,10 @@ struct CliArguments {
   bool edit_description = false;
   bool edit_account_user = false;
   bool edit_password = false;       // edit --password
-  std::string file;                 // import
+  std::string file;                 // import; export (empty: standard output)
+  std::string format;               // import, export: --format NAME
+  bool skip_invalid = false;        // import --skip-invalid
+  bool dry_run = false;             // import --dry-run
 };
 
 // False with a one-line reason in error when the command line is malformed.

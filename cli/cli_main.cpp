@@ -4,6 +4,7 @@
 
 #include "cli/change_commands.h"
 #include "cli/cli_session.h"
+#include "cli/export_command.h"
 #include "cli/import_command.h"
 #include "cli/read_commands.h"
 #include "cli/settings_command.h"
@@ -23,8 +24,16 @@ Commands (INDEX counts from 1, as list shows it):
                               change an entry; --password asks for the new one
   rm USER INDEX... [--yes]    delete entries; --yes confirms without asking
   passwd USER                 change the safe's password
-  export USER                 write the entries as CSV to standard output
-  import USER FILE            append the rows of such a CSV file ("-": standard input)
+  export [--format NAME] [--force] USER [FILE]
+                              write the entries in a format other programs
+                              import (default quillbox-csv) to a new 0600 FILE,
+                              or standard output; --force replaces FILE
+  import [--format NAME] [--skip-invalid] [--dry-run] USER FILE
+                              add the entries of an export ("-": standard
+                              input), its format recognised unless --format
+                              names it; --skip-invalid imports the entries
+                              that can be stored, --dry-run only tells what
+                              would be imported
   settings                    show the settings the application uses
 
 Options:
@@ -37,6 +46,9 @@ Options:
                      asked only when standard input is a terminal, else the
                      answer is No and nothing is changed
   --help, -h         show this text
+
+Formats: quillbox-csv, keepassxc-csv, keepass-xml, bitwarden-csv and
+bitwarden-json are read and written; chrome-csv and firefox-csv are read.
 
 Passwords are otherwise asked on the terminal without echo. User names use
 only a-z, A-Z and 0-9 (at most 29); fields hold at most 259 characters and no

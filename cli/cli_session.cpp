@@ -38,6 +38,8 @@ ExitStatus CliSession::Fail(ExitStatus status, const std::string& message) {
   return status;
 }
 
+void CliSession::Warn(const std::string& message) { PrintCliMessage(errors_, message.c_str()); }
+
 ExitStatus CliSession::UseSafeFolder() {
   if (arguments_.dir.empty()) return kExitOk;
   char folder[PATH_MAX];

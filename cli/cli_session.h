@@ -32,6 +32,8 @@ class CliSession {
 
   // Prints message (one line) and returns status.
   ExitStatus Fail(ExitStatus status, const std::string& message);
+  // Prints message (one line) on standard error; the command goes on.
+  void Warn(const std::string& message);
 
   // Points safe lookups at --dir, when given.
   ExitStatus UseSafeFolder();

@@ -1,80 +1,35 @@
 #include "cli/import_command.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "cli/csv_table.h"
-#include "cli/read_commands.h"
 #include "cli/safe_diagnosis.h"
 #include "core/heapstring.h"
+#include "interchange/import_file.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
 
 namespace {
 
-// Far beyond any real safe; a bound so a wrong file cannot exhaust memory.
-constexpr size_t kMaxImportBytes = size_t{256} << 20;
-
-// The file's bytes (may hold passwords): wiped when done.
-struct ImportText {
-  std::string bytes;
-  ~ImportText() { explicit_bzero(bytes.data(), bytes.size()); }
-};
-
-bool ReadImportFile(const std::string& name, ImportText* text, std::string* error) {
-  bool from_stdin = name == "-";
-  int fd = from_stdin ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = name + ": " + strerror(errno);
-    return false;
+// All or nothing: every entry that cannot be stored is listed, and unless
+// --skip-invalid is given nothing is imported.
+ExitStatus ReportProblems(CliSession& session, const ImportPlan& plan) {
+  const CliArguments& arguments = session.arguments();
+  const std::vector<std::string>& problems = plan.Problems();
+  if (problems.empty()) return kExitOk;
+  if (arguments.skip_invalid) {
+    for (const std::string& problem : problems) session.Warn(arguments.file + ": " + problem + " (skipped)");
+    return kExitOk;
   }
-  struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    text->bytes.reserve(static_cast<size_t>(info.st_size) + 1);
+  constexpr char kNothingImported[] = "nothing was imported; --skip-invalid imports the other entries";
+  if (problems.size() == 1) {
+    return session.Fail(kExitBadArguments, arguments.file + ": " + problems[0] + " (" + kNothingImported + ")");
   }
-  char chunk[65536];
-  ssize_t n;
-  while ((n = read(fd, chunk, sizeof chunk)) != 0) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || text->bytes.size() + static_cast<size_t>(n) > kMaxImportBytes) break;
-    text->bytes.append(chunk, static_cast<size_t>(n));
-  }
-  int read_errno = errno;
-  explicit_bzero(chunk, sizeof chunk);
-  if (!from_stdin) close(fd);
-  if (n == 0) return true;
-  *error = n < 0 ? name + ": " + strerror(read_errno) : name + ": the file is too large to import";
-  return false;
+  for (const std::string& problem : problems) session.Warn(arguments.file + ": " + problem);
+  return session.Fail(kExitBadArguments, arguments.file + ": " + std::to_string(problems.size()) +
+                                             " entries cannot be stored; " + kNothingImported);
 }
 
-// Every row must be an entry the safe can hold; the first names the columns.
-ExitStatus CheckRows(CliSession& session, const CsvTable& table) {
-  const std::string& name = session.arguments().file;
-  auto at_line = [&](size_t record) { return name + ": line " + std::to_string(table.RecordLine(record)) + ": "; };
-  if (table.RecordCount() == 0 || table.FieldCount(0) != 3 ||
-      table.Field(0, 0) != "Description" || table.Field(0, 1) != "Username" || table.Field(0, 2) != "Password") {
-    return session.Fail(kExitBadArguments, name + ": the first line must be " + kCsvHeader);
-  }
-  for (size_t r = 1; r < table.RecordCount(); ++r) {
-    if (table.FieldCount(r) != 3) return session.Fail(kExitBadArguments, at_line(r) + "a row needs 3 fields");
-    std::string fields[3];
-    for (size_t f = 0; f < 3; ++f) fields[f] = table.Field(r, f);
-    ExitStatus status = session.CheckEntry(fields[0].c_str(), fields[1].c_str(), fields[2].c_str(), at_line(r));
-    for (std::string& field : fields) explicit_bzero(field.data(), field.size());
-    if (status != kExitOk) return status;
-  }
-  return kExitOk;
-}
-
-bool AppendRows(const CsvTable& table, cpStringArray& entries) {
-  for (size_t r = 1; r < table.RecordCount(); ++r) {
-    std::string_view d = table.Field(r, 0), u = table.Field(r, 1), p = table.Field(r, 2);
-    char* line = FormatString("%.*s\t%.*s\t%.*s", static_cast<int>(d.size()), d.data(),
-                              static_cast<int>(u.size()), u.data(), static_cast<int>(p.size()), p.data());
-    if (line == nullptr) return false;
+bool AppendLines(cpStringArray& lines, cpStringArray& entries) {
+  while (lines.GetCount() > 0) {
+    char* line = lines.Detach(0);
     if (entries.AddOwned(line) == nullptr) {
       WipeAndFree(line);
       return false;
@@ -92,33 +47,41 @@ ExitStatus RunImport(CliSession& session) {
   }
   ExitStatus status = session.CheckUserName();
   if (status != kExitOk) return status;
+  // The file is read and checked before the password is asked.
   ImportText text;
+  ImportPlan plan;
   std::string error;
-  if (!ReadImportFile(arguments.file, &text, &error)) return session.Fail(kExitBadArguments, error);
-  CsvTable table;
-  CsvTable::Error csv_error;
-  if (!table.Parse(text.bytes, &csv_error)) {
-    return session.Fail(kExitBadArguments,
-                        arguments.file + ": line " + std::to_string(csv_error.line) + ": " + csv_error.message);
+  if (!ReadImportText(arguments.file, &text, &error)) return session.Fail(kExitBadArguments, error);
+  if (!PlanImportText(text.bytes, arguments.format, &plan, &error)) {
+    return session.Fail(kExitBadArguments, arguments.file + ": " + error);
   }
-  status = CheckRows(session, table);
+  status = ReportProblems(session, plan);
   if (status == kExitOk) status = session.CheckSafeExists();
   if (status != kExitOk) return status;
   // Held from before the load until after the save, so no change made
   // elsewhere in between is lost.
   SafeLock lock;
-  if (lock.Acquire(session.user()) == SafeLock::Result::kHeldElsewhere) return session.FailLocked();
+  if (!arguments.dry_run && lock.Acquire(session.user()) == SafeLock::Result::kHeldElsewhere) {
+    return session.FailLocked();
+  }
   SecretText password;
   status = session.ReadSafePassword(kSafePasswordPrompt, &password);
   cpStringArray entries;
+  entries.SetWipeOnRelease(true);
   if (status == kExitOk) {
     SafeOpenResult loaded = LoadSafeForCli(session.user(), password.c_str(), entries);
     if (loaded.status != kExitOk) status = session.Fail(loaded.status, loaded.message);
   }
   if (status != kExitOk) return status;
-  if (!AppendRows(table, entries)) return session.Fail(kExitFailure, "out of memory; nothing was imported");
-  if (!SaveSafe(session.user(), password.c_str(), entries)) {
-    return session.Fail(kExitFailure, "The safe could not be saved; the file keeps its previous contents");
+  plan.SkipExisting(entries);
+  ImportStage stage = arguments.dry_run ? ImportStage::kPreview : ImportStage::kDone;
+  if (!arguments.dry_run && plan.Lines().GetCount() > 0) {
+    if (!AppendLines(plan.Lines(), entries)) return session.Fail(kExitFailure, "out of memory; nothing was imported");
+    if (!SaveSafe(session.user(), password.c_str(), entries)) {
+      return session.Fail(kExitFailure, "The safe could not be saved; the file keeps its previous contents");
+    }
   }
-  return kExitOk;
+  std::string summary = FormatImportSummary(plan.Summary(), stage);
+  fputs(summary.c_str(), session.out());
+  return fflush(session.out()) == 0 ? kExitOk : kExitFailure;
 }

@@ -2,7 +2,8 @@
 
 #include "cli/cli_session.h"
 
-// Appends the rows of a CSV file (as export writes it) to the user's safe.
-// The whole file is checked first and the safe is written once, so a bad row
-// leaves the safe as it was.
+// Adds the entries of another program's export (or the safe's own CSV) to
+// the user's safe. The whole file is checked first and the safe is written
+// once, so a bad entry leaves the safe as it was; entries the safe already
+// holds are skipped.
 ExitStatus RunImport(CliSession& session);

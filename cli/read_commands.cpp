@@ -5,8 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "cli/csv_table.h"
-#include "cli/entry_fields.h"
+#include "interchange/entry_fields.h"
 
 namespace {
 
@@ -41,20 +40,5 @@ ExitStatus RunShow(CliSession& session) {
   EntryFields fields = SplitEntryLine(entries.GetAt(static_cast<uint32_t>(session.arguments().indexes[0] - 1)));
   Print(session.out(), {"Description: ", fields.description, "\nUsername: ", fields.account_user,
                         "\nPassword: ", fields.password, "\n"});
-  return FinishOutput(session);
-}
-
-ExitStatus RunExport(CliSession& session) {
-  cpStringArray entries;
-  ExitStatus status = session.LoadForReading(entries);
-  if (status != kExitOk) return status;
-  Print(session.out(), {kCsvHeader, "\r\n"});
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    EntryFields fields = SplitEntryLine(entries.GetAt(i));
-    std::string record;
-    AppendCsvRecord({fields.description, fields.account_user, fields.password}, &record);
-    Print(session.out(), {record});
-    explicit_bzero(record.data(), record.size());
-  }
   return FinishOutput(session);
 }

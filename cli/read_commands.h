@@ -6,6 +6,3 @@
 // they work while the safe is open in the desktop application.
 ExitStatus RunList(CliSession& session);
 ExitStatus RunShow(CliSession& session);
-ExitStatus RunExport(CliSession& session);
-
-inline constexpr char kCsvHeader[] = "Description,Username,Password";

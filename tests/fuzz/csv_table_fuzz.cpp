@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/csv_table.h"
+#include "interchange/csv_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/csv_table.h"
+#include "interchange/csv_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "cli/entry_fields.h"
+#include "interchange/entry_fields.h"
 
 EntryFields SplitEntryLine(std::string_view line) {
   std::string_view parts[3];

@@ -1,0 +1,195 @@
+#include <map>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "interchange/bitwarden_json.h"
+#include "interchange/utf8_text.h"
+#include "interchange/wiping_allocator.h"
+
+namespace {
+
+// The lexer keeps each string it reads in a string_t: with this type those
+// buffers are wiped when freed.
+using Json = nlohmann::basic_json<std::map, std::vector, WipingString>;
+
+// What a JSON container is in a Bitwarden export.
+enum class Node { kOther, kRoot, kItems, kItem, kLogin, kUris, kUri, kFields };
+
+constexpr int kLoginType = 1;
+// A real export nests five deep; far deeper is a wrong or hostile file.
+constexpr size_t kMaxDepth = 64;
+
+class BitwardenJsonReader : public nlohmann::json_sax<Json> {
+ public:
+  explicit BitwardenJsonReader(ForeignFile* file) : file_(file) {}
+
+  // Null when the whole text was read as an unencrypted export.
+  const char* Failure() const {
+    if (failure_ != nullptr) return failure_;
+    if (!seen_items_) return "the file is not a Bitwarden JSON export (no items list)";
+    if (encrypted_) return "the file is an encrypted Bitwarden export; export again as unencrypted JSON";
+    return nullptr;
+  }
+
+  bool null() override { return true; }
+  bool boolean(bool value) override {
+    if (Here() == Node::kRoot && key_ == "encrypted") encrypted_ = value;
+    return true;
+  }
+  bool number_integer(number_integer_t value) override { return Number(value); }
+  bool number_unsigned(number_unsigned_t value) override { return Number(static_cast<int64_t>(value)); }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+
+  bool string(string_t& value) override {
+    std::string_view text(value.data(), value.size());
+    switch (Here()) {
+      case Node::kItem:
+        if (key_ == "name") entry_->title = text;
+        if (key_ == "notes" && !text.empty()) ++entry_->notes;
+        if (key_ == "folderId") entry_->group = text;
+        break;
+      case Node::kLogin:
+        if (key_ == "username") entry_->user_name = text;
+        if (key_ == "password") entry_->password = text;
+        if (key_ == "totp" && !text.empty()) ++entry_->totp_secrets;
+        break;
+      case Node::kUri:
+        if (key_ == "uri" && !text.empty()) {
+          if (entry_->urls++ == 0) entry_->url = text;
+        }
+        break;
+      default:
+        break;
+    }
+    return true;
+  }
+
+  bool key(string_t& value) override {
+    key_ = value;
+    return true;
+  }
+
+  bool start_object(std::size_t) override {
+    Node parent = Here();
+    Node node = Node::kOther;
+    if (nodes_.empty()) {
+      node = Node::kRoot;
+    } else if (parent == Node::kItems) {
+      node = Node::kItem;
+      item_type_ = 0;
+      entry_ = &file_->Add(++items_);
+    } else if (parent == Node::kItem && key_ == "login") {
+      node = Node::kLogin;
+    } else if (parent == Node::kUris) {
+      node = Node::kUri;
+    } else if (parent == Node::kFields) {
+      ++entry_->custom_fields;
+    }
+    return Push(node);
+  }
+
+  bool end_object() override {
+    if (Here() == Node::kItem && item_type_ != kLoginType) {
+      file_->entries.pop_back();
+      ++file_->other_items;
+    }
+    nodes_.pop_back();
+    return true;
+  }
+
+  bool start_array(std::size_t) override {
+    Node parent = Here();
+    Node node = Node::kOther;
+    if (parent == Node::kRoot && key_ == "items") {
+      node = Node::kItems;
+      seen_items_ = true;
+    } else if (parent == Node::kItem && key_ == "fields") {
+      node = Node::kFields;
+    } else if (parent == Node::kLogin && key_ == "uris") {
+      node = Node::kUris;
+    }
+    return Push(node);
+  }
+
+  bool end_array() override {
+    nodes_.pop_back();
+    return true;
+  }
+
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override {
+    // The library's message quotes the text it stopped at, which may be a
+    // password: only the place is kept.
+    error_position_ = position;
+    positioned_ = true;
+    if (failure_ == nullptr) failure_ = "the text is not valid JSON";
+    return false;
+  }
+
+  // Where the text stopped being JSON, when that is what failed.
+  bool Positioned() const { return positioned_; }
+  size_t ErrorPosition() const { return error_position_; }
+
+ private:
+  Node Here() const { return nodes_.empty() ? Node::kOther : nodes_.back(); }
+
+  bool Push(Node node) {
+    if (nodes_.size() >= kMaxDepth) {
+      failure_ = "the JSON is nested too deeply for a Bitwarden export";
+      return false;
+    }
+    if (nodes_.empty() && node != Node::kRoot) {
+      failure_ = "the file is not a Bitwarden JSON export (not an object)";
+      return false;
+    }
+    nodes_.push_back(node);
+    return true;
+  }
+
+  bool Number(int64_t value) {
+    if (Here() == Node::kItem && key_ == "type") item_type_ = value;
+    return true;
+  }
+
+  ForeignFile* file_;
+  std::vector<Node> nodes_;
+  string_t key_;
+  ForeignEntry* entry_ = nullptr;
+  int64_t item_type_ = 0;
+  size_t items_ = 0;
+  bool seen_items_ = false;
+  bool encrypted_ = false;
+  const char* failure_ = nullptr;
+  size_t error_position_ = 0;
+  bool positioned_ = false;
+};
+
+size_t LineAt(std::string_view text, size_t offset) {
+  size_t line = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) line += text[i] == '\n';
+  return line;
+}
+
+}  // namespace
+
+bool ReadBitwardenJson(std::string_view text, ForeignFile* file, std::string* error) {
+  file->position_name = "item";
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  size_t bad = FindInvalidUtf8(text);
+  if (bad < text.size()) {
+    *error = "line " + std::to_string(LineAt(text, bad)) + ": the text is not UTF-8";
+    return false;
+  }
+  BitwardenJsonReader reader(file);
+  // The JSON parser itself: Json::sax_parse would also build the readers of
+  // the binary formats, which do not take a string type of our own.
+  auto input = nlohmann::detail::input_adapter(text.begin(), text.end());
+  nlohmann::detail::parser<Json, decltype(input)> parser(std::move(input), nullptr, false, false);
+  bool parsed = parser.sax_parse(&reader, true);
+  const char* failure = reader.Failure();
+  if (parsed && failure == nullptr) return true;
+  *error = failure == nullptr ? "the text is not valid JSON" : failure;
+  if (reader.Positioned()) *error = "line " + std::to_string(LineAt(text, reader.ErrorPosition())) + ": " + *error;
+  file->entries.clear();
+  return false;
+}

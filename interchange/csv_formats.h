@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/cpstringarray.h"
+#include "interchange/foreign_entry.h"
+
+// The comma-separated formats differ only in their columns; each has a
+// reader and (where the other program imports it) a writer here.
+bool ReadQuillboxCsv(std::string_view text, ForeignFile* file, std::string* error);
+bool ReadKeepassxcCsv(std::string_view text, ForeignFile* file, std::string* error);
+bool ReadBitwardenCsv(std::string_view text, ForeignFile* file, std::string* error);
+bool ReadChromeCsv(std::string_view text, ForeignFile* file, std::string* error);
+bool ReadFirefoxCsv(std::string_view text, ForeignFile* file, std::string* error);
+
+bool WriteQuillboxCsv(const cpStringArray& entries, std::string* out, std::string* error);
+bool WriteKeepassxcCsv(const cpStringArray& entries, std::string* out, std::string* error);
+bool WriteBitwardenCsv(const cpStringArray& entries, std::string* out, std::string* error);
+
+// Which CSV format a header line names; null when none.
+const char* CsvFormatOfHeader(std::string_view first_line);
+
+inline constexpr char kQuillboxCsvHeader[] = "Description,Username,Password";

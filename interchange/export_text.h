@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/cpstringarray.h"
+
+// Helpers the writers share. An export holds every password, so each writer
+// reserves its output once (ReserveForExport) and growth never leaves a copy.
+
+// Reserves room for the entries written with per_entry bytes of markup
+// each, every field possibly six times longer once converted and escaped.
+void ReserveForExport(const cpStringArray& entries, size_t per_entry, std::string* out);
+size_t LongestEntryLine(const cpStringArray& entries);
+
+// XML character data with &, <, > and " escaped. False when the text holds
+// a control character XML 1.0 cannot carry at all.
+bool AppendXmlEscaped(std::string_view utf8, std::string* out);
+// A JSON string literal, quotes included.
+void AppendJsonString(std::string_view utf8, std::string* out);

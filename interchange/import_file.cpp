@@ -1,0 +1,93 @@
+#include "interchange/import_file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "interchange/csv_formats.h"
+
+namespace {
+
+// Far beyond any real export; a bound so a wrong file cannot exhaust memory.
+constexpr size_t kMaxImportBytes = size_t{256} << 20;
+
+}  // namespace
+
+ImportText::~ImportText() { WipeString(&bytes); }
+
+bool ReadImportText(const std::string& name, ImportText* text, std::string* error) {
+  bool from_stdin = name == "-";
+  int fd = from_stdin ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    *error = name + ": " + strerror(errno);
+    return false;
+  }
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (!from_stdin) close(fd);
+    *error = name + ": is a folder, not a file";
+    return false;
+  }
+  if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= kMaxImportBytes) {
+    text->bytes.reserve(static_cast<size_t>(info.st_size) + 1);
+  }
+  char chunk[65536];
+  ssize_t n;
+  while ((n = read(fd, chunk, sizeof chunk)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || text->bytes.size() + static_cast<size_t>(n) > kMaxImportBytes) break;
+    AppendSecret(&text->bytes, std::string_view(chunk, static_cast<size_t>(n)));
+  }
+  int read_errno = errno;
+  explicit_bzero(chunk, sizeof chunk);
+  if (!from_stdin) close(fd);
+  if (n != 0) {
+    *error = n < 0 ? name + ": " + strerror(read_errno) : name + ": the file is too large to import";
+    return false;
+  }
+  if (text->bytes.empty()) {
+    *error = name + ": the file is empty";
+    return false;
+  }
+  return true;
+}
+
+bool PlanImportText(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
+  const InterchangeFormat* format = nullptr;
+  if (!format_name.empty()) {
+    format = FindInterchangeFormat(format_name);
+    if (format == nullptr) {
+      *error = "unknown format " + format_name + "; the formats are " + InterchangeFormatNames(false);
+      return false;
+    }
+  } else {
+    format = DetectInterchangeFormat(text);
+    if (format == nullptr) {
+      *error = std::string("the format is not recognised: the first line must be ") + kQuillboxCsvHeader +
+               " or the header of another program's export (--format names one of " +
+               InterchangeFormatNames(false) + ")";
+      return false;
+    }
+  }
+  ForeignFile file;
+  if (!format->read(text, &file, error)) return false;
+  if (!plan->Build(file, format->name)) {
+    *error = "out of memory";
+    return false;
+  }
+  return true;
+}
+
+const InterchangeFormat* ExportFormatNamed(const std::string& name, std::string* error) {
+  const InterchangeFormat* format = FindInterchangeFormat(name.empty() ? "quillbox-csv" : name);
+  if (format == nullptr) {
+    *error = "unknown format " + name + "; export writes " + InterchangeFormatNames(true);
+  } else if (format->write == nullptr) {
+    *error = name + " can only be imported; export writes " + InterchangeFormatNames(true);
+    format = nullptr;
+  }
+  return format;
+}

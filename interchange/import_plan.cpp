@@ -1,0 +1,120 @@
+#include "interchange/import_plan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string_view>
+#include <unordered_set>
+
+#include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "core/heapstring.h"
+#include "interchange/url_host.h"
+
+namespace {
+
+std::string_view DescriptionOf(const ForeignEntry& entry, bool titles_are_descriptions) {
+  if (titles_are_descriptions || !entry.title.empty()) return entry.title;
+  std::string_view host = HostOfUrl(entry.url);
+  return host.empty() ? std::string_view(kUntitledDescription) : host;
+}
+
+// Null when the three fields make an entry the safe can hold.
+const char* CheckFields(std::string_view description, const ForeignEntry& entry) {
+  for (std::string_view field : {description, std::string_view(entry.user_name), std::string_view(entry.password)}) {
+    if (field.find('\0') != std::string_view::npos) return "Fields cannot contain NUL bytes.";
+  }
+  std::string text(description);  // NUL-terminated for the dialog's rule
+  const char* reason = Quillbox::CheckEntryFields(text.c_str(), entry.user_name.c_str(), entry.password.c_str());
+  if (reason == nullptr && description.empty() && entry.user_name.empty() && entry.password.empty()) {
+    reason = kBlankEntryMessage;
+  }
+  return reason;
+}
+
+void AddLeftBehind(const ForeignEntry& entry, ImportSummary* summary) {
+  summary->urls += entry.urls;
+  summary->notes += entry.notes;
+  summary->totp_secrets += entry.totp_secrets;
+  summary->custom_fields += entry.custom_fields;
+  summary->attachments += entry.attachments;
+}
+
+std::string Count(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+ImportPlan::ImportPlan() { lines_.SetWipeOnRelease(true); }
+
+bool ImportPlan::Build(const ForeignFile& file, const char* format_name) {
+  summary_ = ImportSummary();
+  summary_.format_name = format_name;
+  summary_.read = file.entries.size() + file.problems.size();
+  summary_.other_items = file.other_items;
+  summary_.recycled_items = file.recycled_items;
+  std::vector<std::pair<size_t, std::string>> problems;
+  for (const ForeignProblem& problem : file.problems) problems.emplace_back(problem.position, problem.reason);
+  std::set<std::string_view> groups;
+  for (const ForeignEntry& entry : file.entries) {
+    std::string_view description = DescriptionOf(entry, file.titles_are_descriptions);
+    if (const char* reason = CheckFields(description, entry)) {
+      problems.emplace_back(entry.position, reason);
+      continue;
+    }
+    char* line = FormatString("%.*s\t%s\t%s", static_cast<int>(description.size()), description.data(),
+                              entry.user_name.c_str(), entry.password.c_str());
+    if (line == nullptr) return false;
+    if (lines_.AddOwned(line) == nullptr) {
+      WipeAndFree(line);
+      return false;
+    }
+    if (!entry.group.empty()) groups.insert(entry.group);
+    AddLeftBehind(entry, &summary_);
+  }
+  std::stable_sort(problems.begin(), problems.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [position, reason] : problems) {
+    problems_.push_back(std::string(file.position_name) + " " + std::to_string(position) + ": " + reason);
+  }
+  summary_.invalid = problems_.size();
+  summary_.group_paths = groups.size();
+  summary_.imported = lines_.GetCount();
+  return true;
+}
+
+void ImportPlan::SkipExisting(const cpStringArray& safe_entries) {
+  std::unordered_set<std::string_view> existing;
+  for (uint32_t i = 0; i < safe_entries.GetCount(); ++i) existing.insert(safe_entries.GetAt(i));
+  for (uint32_t i = lines_.GetCount(); i-- > 0;) {
+    if (existing.count(lines_.GetAt(i)) != 0) {
+      lines_.RemoveAt(i);
+      ++summary_.already_in_safe;
+    }
+  }
+  summary_.imported = lines_.GetCount();
+}
+
+std::string FormatImportSummary(const ImportSummary& s, ImportStage stage) {
+  std::string text = Count(s.read, "entry", "entries") + " read as " + s.format_name + ".\n";
+  text += Count(s.imported, "new entry", "new entries") + (stage == ImportStage::kDone ? " imported.\n" : " to import.\n");
+  if (s.already_in_safe > 0) text += Count(s.already_in_safe, "entry is", "entries are") + " already in the safe, skipped.\n";
+  if (s.invalid > 0) text += Count(s.invalid, "entry cannot", "entries cannot") + " be stored, skipped.\n";
+  if (s.other_items > 0) {
+    text += Count(s.other_items, "item is", "items are") + " not a login (card, secure note, identity), skipped.\n";
+  }
+  if (s.recycled_items > 0) text += Count(s.recycled_items, "entry", "entries") + " in the recycle bin, skipped.\n";
+  std::string left;
+  auto add = [&](size_t count, const char* one, const char* many) {
+    if (count > 0) left += (left.empty() ? "" : ", ") + Count(count, one, many);
+  };
+  add(s.group_paths, "group path", "group paths");
+  add(s.urls, "URL", "URLs");
+  add(s.notes, "note", "notes");
+  add(s.totp_secrets, "TOTP secret", "TOTP secrets");
+  add(s.custom_fields, "custom field", "custom fields");
+  add(s.attachments, "attachment", "attachments");
+  if (!left.empty()) text += "Left behind (the safe has no place for them): " + left + ".\n";
+  return text;
+}

@@ -1,0 +1,54 @@
+#include "interchange/interchange_format.h"
+
+#include "interchange/bitwarden_json.h"
+#include "interchange/csv_formats.h"
+#include "interchange/keepass_xml.h"
+
+namespace {
+
+constexpr InterchangeFormat kFormats[] = {
+    {"quillbox-csv", "Quillbox CSV", "csv", ReadQuillboxCsv, WriteQuillboxCsv},
+    {"keepassxc-csv", "KeePassXC CSV", "csv", ReadKeepassxcCsv, WriteKeepassxcCsv},
+    {"keepass-xml", "KeePass XML", "xml", ReadKeepassXml, WriteKeepassXml},
+    {"bitwarden-csv", "Bitwarden CSV", "csv", ReadBitwardenCsv, WriteBitwardenCsv},
+    {"bitwarden-json", "Bitwarden JSON", "json", ReadBitwardenJson, WriteBitwardenJson},
+    {"chrome-csv", "Chrome CSV", "csv", ReadChromeCsv, nullptr},
+    {"firefox-csv", "Firefox CSV", "csv", ReadFirefoxCsv, nullptr},
+};
+
+std::string_view SkipByteOrderMarkAndSpace(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  size_t start = text.find_first_not_of(" \t\r\n");
+  return start == std::string_view::npos ? std::string_view() : text.substr(start);
+}
+
+}  // namespace
+
+std::span<const InterchangeFormat> InterchangeFormats() { return kFormats; }
+
+const InterchangeFormat* FindInterchangeFormat(std::string_view name) {
+  for (const InterchangeFormat& format : kFormats) {
+    if (name == format.name) return &format;
+  }
+  return nullptr;
+}
+
+const InterchangeFormat* DetectInterchangeFormat(std::string_view text) {
+  std::string_view start = SkipByteOrderMarkAndSpace(text);
+  if (start.starts_with('<')) return FindInterchangeFormat("keepass-xml");
+  if (start.starts_with('{')) return FindInterchangeFormat("bitwarden-json");
+  // A header names no field that holds a line break, so its first line is it.
+  std::string_view first_line = text.substr(0, text.find('\n'));
+  if (first_line.ends_with('\r')) first_line.remove_suffix(1);
+  const char* name = CsvFormatOfHeader(first_line);
+  return name == nullptr ? nullptr : FindInterchangeFormat(name);
+}
+
+std::string InterchangeFormatNames(bool writable_only) {
+  std::string names;
+  for (const InterchangeFormat& format : kFormats) {
+    if (writable_only && format.write == nullptr) continue;
+    names += (names.empty() ? "" : ", ") + std::string(format.name);
+  }
+  return names;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/cpstringarray.h"
+#include "interchange/foreign_entry.h"
+
+// Reads a whole file's text into records. False with a one-line reason
+// (led by the line where it applies) when the file cannot be read at all;
+// records that alone are faulty go into ForeignFile::problems instead.
+using InterchangeReader = bool (*)(std::string_view text, ForeignFile* file, std::string* error);
+
+// Writes the safe's entry lines ("description\tuser\tpassword") into out,
+// which the writer reserves once so the passwords are never copied by
+// growth. False with a reason when an entry cannot be written.
+using InterchangeWriter = bool (*)(const cpStringArray& entries, std::string* out, std::string* error);
+
+// One format another password manager reads or writes.
+struct InterchangeFormat {
+  const char* name;       // as --format takes it
+  const char* title;      // for file dialogs and summaries
+  const char* extension;  // without the dot
+  InterchangeReader read;
+  InterchangeWriter write;  // null: import only
+};
+
+// Every format, the safe's own CSV first.
+std::span<const InterchangeFormat> InterchangeFormats();
+// Null when no format has that name.
+const InterchangeFormat* FindInterchangeFormat(std::string_view name);
+// The format a file is in, from its first line (CSV header), its root
+// element (XML) or its shape (JSON); null when none fits.
+const InterchangeFormat* DetectInterchangeFormat(std::string_view text);
+// "quillbox-csv, keepassxc-csv, ..." for messages.
+std::string InterchangeFormatNames(bool writable_only);

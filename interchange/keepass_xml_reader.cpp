@@ -1,0 +1,266 @@
+#include <expat.h>
+#include <malloc.h>
+#include <string.h>
+
+#include <vector>
+
+#include "interchange/keepass_xml.h"
+
+namespace {
+
+// Expat's buffers hold the file's text, passwords included: every block is
+// wiped before it goes back to the heap.
+void* WipingRealloc(void* old_block, size_t size) {
+  if (old_block == nullptr) return malloc(size);
+  void* block = malloc(size);
+  if (block == nullptr) return nullptr;
+  size_t old_size = malloc_usable_size(old_block);
+  memcpy(block, old_block, old_size < size ? old_size : size);
+  explicit_bzero(old_block, old_size);
+  free(old_block);
+  return block;
+}
+
+void WipingFree(void* block) {
+  if (block == nullptr) return;
+  explicit_bzero(block, malloc_usable_size(block));
+  free(block);
+}
+
+const XML_Memory_Handling_Suite kWipingMemory = {malloc, WipingRealloc, WipingFree};
+
+// Where in the document the element being read sits.
+enum class Element {
+  kOther, kKeePassFile, kMeta, kRecycleBinUuid, kRoot, kGroup, kGroupName, kGroupUuid,
+  kEntry, kString, kKey, kValue, kBinary, kHistory,
+};
+
+struct GroupState {
+  std::string name;
+  bool recycled = false;
+};
+
+class KeepassXmlReader {
+ public:
+  explicit KeepassXmlReader(ForeignFile* file) : file_(file) {}
+  ~KeepassXmlReader() {
+    WipeString(&text_);
+    WipeString(&key_);
+    WipeString(&value_);
+  }
+
+  bool Read(std::string_view text, std::string* error) {
+    XML_Parser parser = XML_ParserCreate_MM("UTF-8", &kWipingMemory, nullptr);
+    if (parser == nullptr) {
+      *error = "out of memory";
+      return false;
+    }
+    parser_ = parser;
+    XML_SetUserData(parser, this);
+    XML_SetElementHandler(parser, StartElement, EndElement);
+    XML_SetCharacterDataHandler(parser, CharacterData);
+    // KeePass files declare no document type; refusing one keeps every
+    // entity (and so any entity expansion) out.
+    XML_SetStartDoctypeDeclHandler(parser, StartDoctype);
+    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    bool ok = true;
+    do {
+      size_t piece = text.size() < kMaxPiece ? text.size() : kMaxPiece;
+      bool last = piece == text.size();
+      ok = XML_Parse(parser, text.data(), static_cast<int>(piece), last) == XML_STATUS_OK;
+      text.remove_prefix(piece);
+    } while (ok && !text.empty());
+    if (ok && !seen_root_) {
+      failure_ = "the file is not a KeePass XML export (no KeePassFile/Root)";
+      ok = false;
+    }
+    if (!ok) {
+      size_t line = XML_GetCurrentLineNumber(parser);
+      *error = "line " + std::to_string(line) + ": " +
+               (failure_ != nullptr ? failure_ : XML_ErrorString(XML_GetErrorCode(parser)));
+    }
+    XML_ParserFree(parser);
+    return ok;
+  }
+
+ private:
+  static void StartDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    static_cast<KeepassXmlReader*>(self)->Stop("the file declares a document type, which KeePass XML never has");
+  }
+  static void StartElement(void* self, const XML_Char* name, const XML_Char**) {
+    static_cast<KeepassXmlReader*>(self)->Start(name);
+  }
+  static void EndElement(void* self, const XML_Char*) { static_cast<KeepassXmlReader*>(self)->End(); }
+  static void CharacterData(void* self, const XML_Char* data, int length) {
+    auto* reader = static_cast<KeepassXmlReader*>(self);
+    if (reader->collecting_) AppendSecret(&reader->text_, std::string_view(data, static_cast<size_t>(length)));
+  }
+
+  void Stop(const char* reason) {
+    failure_ = reason;
+    XML_StopParser(parser_, XML_FALSE);
+  }
+
+  Element Parent() const { return stack_.empty() ? Element::kOther : stack_.back(); }
+
+  Element Classify(std::string_view name) const {
+    Element parent = Parent();
+    if (stack_.empty()) return name == "KeePassFile" ? Element::kKeePassFile : Element::kOther;
+    switch (parent) {
+      case Element::kKeePassFile:
+        if (name == "Meta") return Element::kMeta;
+        if (name == "Root") return Element::kRoot;
+        break;
+      case Element::kMeta:
+        if (name == "RecycleBinUUID") return Element::kRecycleBinUuid;
+        break;
+      case Element::kRoot:
+        if (name == "Group") return Element::kGroup;
+        break;
+      case Element::kGroup:
+        if (name == "Group") return Element::kGroup;
+        if (name == "Name") return Element::kGroupName;
+        if (name == "UUID") return Element::kGroupUuid;
+        if (name == "Entry") return Element::kEntry;
+        break;
+      case Element::kEntry:
+        if (name == "String") return Element::kString;
+        if (name == "Binary") return Element::kBinary;
+        if (name == "History") return Element::kHistory;
+        break;
+      case Element::kString:
+        if (name == "Key") return Element::kKey;
+        if (name == "Value") return Element::kValue;
+        break;
+      default:
+        break;
+    }
+    return Element::kOther;
+  }
+
+  void Start(const XML_Char* name) {
+    Element element = Classify(name);
+    stack_.push_back(element);
+    // Expat may still report the end of this element after a stop.
+    if (stack_.size() > kMaxDepth) return Stop("elements are nested too deeply");
+    switch (element) {
+      case Element::kRoot:
+        seen_root_ = true;
+        break;
+      case Element::kGroup:
+        groups_.emplace_back();
+        groups_.back().recycled = groups_.size() > 1 && groups_[groups_.size() - 2].recycled;
+        break;
+      case Element::kEntry:
+        entry_ = groups_.back().recycled ? nullptr : &file_->Add(XML_GetCurrentLineNumber(parser_));
+        if (entry_ == nullptr) ++file_->recycled_items;
+        break;
+      case Element::kString:
+        WipeString(&key_);
+        WipeString(&value_);
+        break;
+      case Element::kBinary:
+        if (entry_ != nullptr) ++entry_->attachments;
+        break;
+      case Element::kRecycleBinUuid:
+      case Element::kGroupName:
+      case Element::kGroupUuid:
+      case Element::kKey:
+      case Element::kValue:
+        collecting_ = true;
+        WipeString(&text_);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void End() {
+    if (stack_.empty()) return;
+    Element element = stack_.back();
+    stack_.pop_back();
+    collecting_ = false;
+    switch (element) {
+      case Element::kRecycleBinUuid:
+        recycle_bin_uuid_ = text_;
+        break;
+      case Element::kGroupName:
+        groups_.back().name = text_;
+        break;
+      case Element::kGroupUuid:
+        if (!text_.empty() && text_ == recycle_bin_uuid_ && text_ != kNoUuid) groups_.back().recycled = true;
+        break;
+      case Element::kGroup:
+        groups_.pop_back();
+        break;
+      case Element::kEntry:
+        if (entry_ != nullptr) entry_->group = GroupPath();
+        entry_ = nullptr;
+        break;
+      case Element::kKey:
+        key_.swap(text_);
+        break;
+      case Element::kValue:
+        value_.swap(text_);
+        break;
+      case Element::kString:
+        if (entry_ != nullptr) TakeString();
+        break;
+      default:
+        break;
+    }
+    WipeString(&text_);
+  }
+
+  // The path below the top group, which is the database itself.
+  std::string GroupPath() const {
+    std::string path;
+    for (size_t i = 1; i < groups_.size(); ++i) path += (i > 1 ? "/" : "") + groups_[i].name;
+    return path;
+  }
+
+  void TakeString() {
+    if (key_ == "Title") {
+      entry_->title.swap(value_);
+    } else if (key_ == "UserName") {
+      entry_->user_name.swap(value_);
+    } else if (key_ == "Password") {
+      entry_->password.swap(value_);
+    } else if (value_.empty()) {
+      // Empty standard and custom fields lose nothing.
+    } else if (key_ == "URL") {
+      entry_->url = value_;
+      ++entry_->urls;
+    } else if (key_ == "Notes") {
+      ++entry_->notes;
+    } else if (key_ == "otp" || key_ == "TOTP Seed") {
+      ++entry_->totp_secrets;
+    } else if (key_ != "TOTP Settings") {
+      ++entry_->custom_fields;
+    }
+  }
+
+  static constexpr size_t kMaxDepth = 256;
+  static constexpr size_t kMaxPiece = size_t{1} << 30;  // XML_Parse takes an int length
+  static constexpr char kNoUuid[] = "AAAAAAAAAAAAAAAAAAAAAA==";
+
+  ForeignFile* file_;
+  XML_Parser parser_ = nullptr;
+  const char* failure_ = nullptr;
+  std::vector<Element> stack_;
+  std::vector<GroupState> groups_;
+  ForeignEntry* entry_ = nullptr;
+  std::string recycle_bin_uuid_;
+  bool seen_root_ = false;
+  bool collecting_ = false;
+  std::string text_;
+  std::string key_;
+  std::string value_;
+};
+
+}  // namespace
+
+bool ReadKeepassXml(std::string_view text, ForeignFile* file, std::string* error) {
+  file->position_name = "line";
+  return KeepassXmlReader(file).Read(text, error);
+}
