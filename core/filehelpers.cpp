@@ -70,21 +70,25 @@ static bool IsReadOnly(const struct stat& info)
     return (info.st_mode & S_IWUSR) == 0;
 }
 
+// Opened the way reads open: a FIFO never blocks, a link is never followed,
+// and only a regular file that is not read-only is truncated and written.
 static bool WriteWholeFile(const char* path, const void* data, size_t length)
 {
-    struct stat info;
-    if (stat(path, &info) == 0 && IsReadOnly(info))
-        return false;
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd;
+    do {
+        fd = open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
-    const bool isRegular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool written = WriteFully(fd, data, length);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) {
+        close(fd);
+        return false;
+    }
+    const bool written = ftruncate(fd, 0) == 0 && WriteFully(fd, data, length);
     if (CloseChecked(fd) && written)
         return true;
-    // Never remove a device or pipe that merely refused the bytes.
-    if (isRegular)
-        unlink(path);
+    unlink(path);
     return false;
 }
 

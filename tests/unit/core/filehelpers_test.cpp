@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/heapstring.h"
 #include "scratch_dir.h"
@@ -144,6 +147,42 @@ TEST_F(FileHelpersTest, FailedReplacementIsReported)
     EXPECT_FALSE(WriteBytesToFile(nullptr, "x", 1, false));
     EXPECT_FALSE(WriteBytesToFile("", "x", 1, false));
     EXPECT_EQ(dir_.Listing(), "folder");
+}
+
+// Writing opens like reading does: a FIFO without a reader must not hang the
+// caller, nothing is ever written into a pipe or device, and a planted link
+// is not followed, neither at the path nor at its ".tmp" file.
+TEST_F(FileHelpersTest, WritesOnlyRegularFilesAndFollowsNoLink)
+{
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(Path("sig.tmp").c_str(), 0600), 0);
+    // In a child, so a hang ends with the alarm instead of the test run.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(20);
+        const bool written = WriteBytesToFile(Path("fifo").c_str(), "x", 1, false)
+                             || WriteBytesToFile(Path("sig").c_str(), "x", 1, true);
+        _exit(written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    // With a reader the open itself would succeed; the bytes must not go in.
+    const int reader = open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(WriteBytesToFile(Path("fifo").c_str(), "x", 1, false));
+    char byte;
+    EXPECT_LE(read(reader, &byte, 1), 0);
+    close(reader);
+
+    WriteTextFile(Path("target"), "kept");
+    ASSERT_EQ(symlink(Path("target").c_str(), Path("link").c_str()), 0);
+    ASSERT_EQ(symlink(Path("target").c_str(), Path("other.tmp").c_str()), 0);
+    EXPECT_FALSE(WriteBytesToFile(Path("link").c_str(), "new", 3, false));
+    EXPECT_FALSE(WriteBytesToFile(Path("other").c_str(), "new", 3, true));
+    EXPECT_EQ(ReadTextFile(Path("target")), "kept");
 }
 
 TEST_F(FileHelpersTest, CopyOverFileMovesSourceOntoDestination)
