@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +68,29 @@ TEST_F(AtomicCopyTest, FailureLeavesDestinationAndDirectoryAsTheyWere)
     }
     EXPECT_FALSE(AtomicCopyFile(nullptr, Path("destination").c_str()));
     EXPECT_FALSE(AtomicCopyFile(Path("source").c_str(), nullptr));
+}
+
+// A save killed between making its copy and the rename leaves the copy, a
+// whole safe that may open under an old password. The next save into that
+// folder removes it, but never the copy a running save still holds.
+TEST_F(AtomicCopyTest, LeftoverCopiesGoButRunningOnesStay)
+{
+    WriteTextFile(Path("source"), "new");
+    WriteTextFile(Path(".quillbox-copy-Ab12Cd"), "old safe");
+    WriteTextFile(Path(".quillbox-copy-Held01"), "being written");
+    WriteTextFile(Path(".quillbox-copy-notes.txt"), "not ours");
+    ASSERT_EQ(mkdir(Path(".quillbox-copy-Folder").c_str(), 0700), 0);
+    const int running = open(Path(".quillbox-copy-Held01").c_str(), O_RDONLY);
+    ASSERT_GE(running, 0);
+    ASSERT_EQ(flock(running, LOCK_EX), 0);
+
+    ASSERT_TRUE(AtomicCopyFile(Path("source").c_str(), Path("destination").c_str()));
+    EXPECT_EQ(dir_.Listing(), ".quillbox-copy-Folder .quillbox-copy-Held01 .quillbox-copy-notes.txt "
+                              "destination source");
+
+    close(running);
+    RemoveLeftoverCopiesBeside(Path("destination").c_str());
+    EXPECT_EQ(dir_.Listing(), ".quillbox-copy-Folder .quillbox-copy-notes.txt destination source");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -15,6 +16,14 @@
 #include <unistd.h>
 
 namespace {
+
+std::string Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+  std::string listing;
+  for (const auto& name : names) listing += (listing.empty() ? "" : " ") + name;
+  return listing;
+}
 
 TEST(TempFile, UniquePrivateFilesWithThePrefix) {
   ScratchDir scratch;
@@ -56,6 +65,52 @@ TEST(ReplaceFile, ReplacesOrCreatesButNeverAReadOnlyFile) {
 
   EXPECT_FALSE(ReplaceFileWithCopy(scratch.Path("missing").c_str(), scratch.Path("other").c_str()));
   EXPECT_EQ(FileMode(scratch.Path("other")), 0u);
+}
+
+// A safe kept elsewhere through a link: the link stays and its target gets
+// the new contents, replaced atomically in the target's own folder.
+TEST(ReplaceFile, ReplacesTheTargetOfALinkAndKeepsTheLink) {
+  ScratchDir scratch;
+  ASSERT_EQ(mkdir(scratch.Path("here").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir(scratch.Path("elsewhere").c_str(), 0700), 0);
+  std::string source = scratch.Path("source");
+  WriteTextFile(source, "new contents");
+  WriteTextFile(scratch.Path("elsewhere/real"), "old contents");
+  ASSERT_EQ(symlink("../elsewhere/real", scratch.Path("here/hop").c_str()), 0);
+  std::string link = scratch.Path("here/user.SAFE");
+  ASSERT_EQ(symlink("hop", link.c_str()), 0);
+
+  ASSERT_TRUE(ReplaceFileWithCopy(source.c_str(), link.c_str()));
+  struct stat info;
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(ReadTextFile(scratch.Path("elsewhere/real")), "new contents");
+  EXPECT_EQ(ReadTextFile(link), "new contents");
+  EXPECT_EQ(scratch.Listing(), "elsewhere here source");
+  EXPECT_EQ(Names(scratch.Path("elsewhere")), "real");
+  EXPECT_EQ(Names(scratch.Path("here")), "hop user.SAFE");
+
+  // A read-only target is refused through the link as well.
+  chmod(scratch.Path("elsewhere/real").c_str(), 0444);
+  WriteTextFile(source, "newer contents");
+  EXPECT_FALSE(ReplaceFileWithCopy(source.c_str(), link.c_str()));
+  EXPECT_EQ(ReadTextFile(link), "new contents");
+}
+
+TEST(ReplaceFile, DanglingOrLoopingLinkFailsAndStays) {
+  ScratchDir scratch;
+  std::string source = scratch.Path("source");
+  WriteTextFile(source, "new contents");
+  ASSERT_EQ(symlink("gone", scratch.Path("dangling").c_str()), 0);
+  ASSERT_EQ(symlink("loop", scratch.Path("loop").c_str()), 0);
+  for (const char* name : {"dangling", "loop"}) {
+    std::string link = scratch.Path(name);
+    EXPECT_FALSE(ReplaceFileWithCopy(source.c_str(), link.c_str())) << name;
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0) << name;
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << name;
+  }
+  EXPECT_EQ(scratch.Listing(), "dangling loop source");
 }
 
 TEST(CoreDumps, OffAfterTheCall) {

@@ -128,4 +128,30 @@ TEST(SafeStore, BuildSafePathPlacesSafesBesideTheExecutable) {
   OverrideExecutablePath(nullptr);
 }
 
+// A user who keeps the safe elsewhere through a link keeps one safe: saves
+// go to the link's target. A link to nothing makes the save fail.
+TEST(SafeStore, SavesThroughALinkedSafe) {
+  SafeTestDir dir;
+  ASSERT_EQ(mkdir((dir.Path() + "synced").c_str(), 0700), 0);
+  cpStringArray entries;
+  entries.Add("a\tb\tc");
+  ASSERT_EQ(symlink("synced/alice.SAFE", dir.SafePath("alice").c_str()), 0);
+  ASSERT_EQ(symlink("synced/nobody.SAFE", dir.SafePath("bob").c_str()), 0);
+  WriteTextFile(dir.Path() + "synced/alice.SAFE", "an older safe");
+  ASSERT_TRUE(SaveSafe("alice", "pw", entries));
+  entries.Add("d\te\tf");
+  ASSERT_TRUE(SaveSafe("alice", "pw", entries));
+
+  struct stat info;
+  ASSERT_EQ(lstat(dir.SafePath("alice").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  cpStringArray loaded;
+  ASSERT_TRUE(LoadSafe("alice", "pw", loaded));
+  EXPECT_EQ(ToVector(loaded), ToVector(entries));
+
+  EXPECT_FALSE(SaveSafe("bob", "pw", entries));
+  ASSERT_EQ(lstat(dir.SafePath("bob").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
 }  // namespace
