@@ -1,5 +1,7 @@
 #include "platform/executable_path.h"
 
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,6 +9,17 @@
 #include <string>
 
 namespace {
+
+// What the kernel appends to the link once the running binary is removed
+// or replaced on disk (as an update does).
+constexpr char kDeletedSuffix[] = " (deleted)";
+
+bool IsReplaced(const char* link, size_t length) {
+  constexpr size_t suffix = sizeof kDeletedSuffix - 1;
+  struct stat running;
+  return length > suffix && std::memcmp(link + length - suffix, kDeletedSuffix, suffix) == 0 &&
+         stat("/proc/self/exe", &running) == 0 && running.st_nlink == 0;
+}
 
 std::optional<std::string>& Override() {
   static std::optional<std::string> path;
@@ -22,10 +35,15 @@ bool GetExecutablePath(char* buffer, size_t capacity) {
     std::memcpy(buffer, path->c_str(), path->size() + 1);
     return true;
   }
-  ssize_t n = readlink("/proc/self/exe", buffer, capacity);
+  char link[PATH_MAX + sizeof kDeletedSuffix];
+  ssize_t n = readlink("/proc/self/exe", link, sizeof link);
   // readlink does not terminate; a result filling the buffer may be cut short.
-  if (n <= 0 || static_cast<size_t>(n) >= capacity) return false;
-  buffer[n] = '\0';
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return false;
+  size_t length = static_cast<size_t>(n);
+  if (IsReplaced(link, length)) length -= sizeof kDeletedSuffix - 1;
+  if (length >= capacity) return false;
+  std::memcpy(buffer, link, length);
+  buffer[length] = '\0';
   return true;
 }
 
