@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "platform/file_lock.h"
 #include "safe/safe_store.h"
 
@@ -27,11 +29,18 @@ bool CanOpenLockFile(const std::string& lockPath) {
 
 SafeLock::SafeLock() = default;
 
-SafeLock::~SafeLock() = default;
+SafeLock::~SafeLock() { Release(); }
 
 SafeLock::SafeLock(SafeLock&&) noexcept = default;
 
-SafeLock& SafeLock::operator=(SafeLock&&) noexcept = default;
+SafeLock& SafeLock::operator=(SafeLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    lock_ = std::move(other.lock_);
+    userName_ = std::move(other.userName_);
+  }
+  return *this;
+}
 
 SafeLock::Result SafeLock::Acquire(const char* userName) {
   if (IsHeldFor(userName)) return Result::kAcquired;
@@ -48,6 +57,9 @@ SafeLock::Result SafeLock::Acquire(const char* userName) {
 }
 
 void SafeLock::Release() {
+  // A lock file beside no safe (an attempt for a user who has none) would
+  // only pile up. Removed while still held, so no other holder can race it.
+  if (lock_ != nullptr && !SafeExists(userName_.c_str())) lock_->RemoveAndUnlock();
   lock_.reset();
   userName_.clear();
 }

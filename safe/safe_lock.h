@@ -7,7 +7,8 @@ class WFileLock;
 
 // An advisory lock on one user's safe ("<safe path>.lock" beside it, flock),
 // held while the safe is open for changes, so that a second writer cannot
-// silently drop the first one's changes. Released on destruction.
+// silently drop the first one's changes. Released on destruction; the lock
+// file goes with the release when no safe exists beside it.
 class SafeLock {
  public:
   enum class Result {

@@ -1,8 +1,12 @@
 #include "platform/file_lock.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <thread>
 
 #include "tests/unit/core/scratch_dir.h"
 
@@ -79,6 +83,45 @@ TEST(FileLockTest, BlockingLockWaitsForTheOtherProcess)
     close(ready[1]);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(ReadTextFile(log), "parent\nchild\n");
+}
+
+// Whether some process waits in flock for the file's lock (a "->" line of
+// /proc/locks names the waiter and the file's inode).
+bool SomeoneWaitsFor(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    std::ifstream locks("/proc/locks");
+    const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find("->") != std::string::npos && line.find(inode) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// A holder that removes the lock file as it lets go must not leave a waiter
+// holding the removed file while a newcomer locks a fresh one at the path.
+TEST(FileLockTest, RemovedLockFileIsNeverHeldTwice)
+{
+    ScratchDir dir;
+    const std::string path = dir.Path("a.lock");
+    WFileLock holder(path);
+    ASSERT_TRUE(holder.Lock());
+    WFileLock waiter(path);
+    std::thread waiting([&waiter] { waiter.Lock(); });
+    while (!SomeoneWaitsFor(path))
+        std::this_thread::yield();
+
+    holder.RemoveAndUnlock();
+    waiting.join();
+    ASSERT_TRUE(waiter.IsLocked());
+    WFileLock newcomer(path);
+    EXPECT_FALSE(newcomer.TryLock());
+    waiter.RemoveAndUnlock();
+    EXPECT_EQ(dir.Listing(), "");
+    EXPECT_TRUE(newcomer.TryLock());
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "safe/safe_store.h"
 
 #include "safe/safe_lock.h"
 #include "tests/unit/safe/safe_test_dir.h"
@@ -35,6 +38,30 @@ TEST(SafeLock, UnusableLockFileIsUnavailableNotBusy) {
   EXPECT_EQ(SafeLock().Acquire("alice"), SafeLock::Result::kUnavailable);
   EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
   EXPECT_EQ(SafeLock().Acquire("../alice"), SafeLock::Result::kUnavailable);
+}
+
+// A lock file beside no safe (a log-in attempt for a user who has none, a
+// probe) goes with its release; beside a safe it stays.
+TEST(SafeLock, LockFileOfAMissingSafeGoesOnRelease) {
+  SafeTestDir dir;
+  {
+    SafeLock ghost;
+    ASSERT_EQ(ghost.Acquire("ghost"), SafeLock::Result::kAcquired);
+    EXPECT_TRUE(IsSafeLockedElsewhere("ghost"));
+    EXPECT_EQ(access(dir.LockPath("ghost").c_str(), F_OK), 0);
+  }
+  EXPECT_FALSE(IsSafeLockedElsewhere("ghost"));
+  SafeLock moved;
+  ASSERT_EQ(moved.Acquire("ghost"), SafeLock::Result::kAcquired);
+  moved = SafeLock();
+  EXPECT_EQ(dir.Listing(), "tmp");
+
+  cpStringArray entries;
+  ASSERT_TRUE(SaveSafe("alice", "pw", entries));
+  SafeLock alice;
+  ASSERT_EQ(alice.Acquire("alice"), SafeLock::Result::kAcquired);
+  alice.Release();
+  EXPECT_EQ(dir.Listing(), "alice.SAFE alice.SAFE.lock tmp");
 }
 
 }  // namespace
