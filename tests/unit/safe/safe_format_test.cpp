@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "safe/safe_format.h"
 #include "safe/safe_store.h"
 #include "tests/unit/safe/safe_test_dir.h"
 #include "tests/unit/safe/safe_test_records.h"
@@ -150,6 +151,11 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
        EncryptRecord(kPassword, "a\t" + field261 + "\tc\r\n" + field261 + "\tb\tc\r\nk\tl\tm" + std::string(1, '\0')),
        true, {"k\tl\tm"}},
       {"a text without NUL ends at L", EncryptRecord(kPassword, "a\tb\tc", 5), true, {"a\tb\tc"}},
+      // Pad bytes mean nothing but are under the CRC as they were written.
+      {"pad bytes that are not zero", EncryptRecord(kPassword, std::string("a\tb\tc", 6), 6, '\xA5'), true,
+       {"a\tb\tc"}},
+      {"empty safe with such pad bytes", EncryptRecord(kPassword, std::string(kEmptySafeSentence, 76), 76, '\xA5'),
+       true, {}},
       {"L of zero", EncryptRecord(kPassword, "", 0), false, {}},
   };
   SafeTestDir dir;

@@ -14,9 +14,9 @@ void SetLe32(std::string& bytes, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<char>(value >> (8 * i));
 }
 
-std::string EncryptRecord(const std::string& password, const std::string& plaintext, size_t length) {
+std::string EncryptRecord(const std::string& password, const std::string& plaintext, size_t length, char pad) {
   std::string padded = plaintext.substr(0, length);
-  padded.resize((length + 15) / 16 * 16, '\0');
+  padded.resize((length + 15) / 16 * 16, pad);
   uint8_t key[16];
   DeriveSafeKey(password.c_str(), key);
   AesContext aes;

@@ -7,9 +7,10 @@
 uint32_t Le32(const std::string& bytes, size_t offset);
 void SetLe32(std::string& bytes, size_t offset, uint32_t value);
 
-// A safe record built directly from the cipher primitives, with zero pad
-// bytes: the first length bytes of plaintext, however they look.
-std::string EncryptRecord(const std::string& password, const std::string& plaintext, size_t length);
+// A safe record built directly from the cipher primitives: the first length
+// bytes of plaintext, however they look, padded with pad bytes.
+std::string EncryptRecord(const std::string& password, const std::string& plaintext, size_t length,
+                          char pad = '\0');
 inline std::string EncryptRecord(const std::string& password, const std::string& plaintext) {
   return EncryptRecord(password, plaintext, plaintext.size());
 }
