@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/message_box_view.h"
 #include "app/quillbox_view.h"
 #include "app/wapp.h"
 #include "core/cpstringarray.h"
+#include "platform/message_box_view.h"
 #include "safe/safe_lock.h"
 
 // Capacities of the log-in state and entry-field buffers, terminator included.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 
 // What the application object needs from the window system: the main
 // window's menu, its entry list view and message boxes. The Qt main window

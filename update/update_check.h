@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 #include "settings/wreg.h"
 #include "update/update_view.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 
 // The progress dialog as the download sees it. The Qt dialog implements it;
 // tests drive the download without a display through fakes.

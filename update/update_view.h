@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 #include "update/update_progress.h"
 
 // What the update driver needs from the window system besides message boxes.

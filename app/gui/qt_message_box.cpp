@@ -3,7 +3,7 @@
 #include <QMessageBox>
 
 #include "app/gui/qt_text.h"
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "app/gui/qt_message_box.h"
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 #include "gui_test_support.h"
 
 class MessageBoxTest : public QObject {
