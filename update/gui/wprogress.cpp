@@ -65,6 +65,9 @@ bool WProgress::Create(OwnerWindow owner, uint32_t range) {
   bar_->setTextVisible(false);
   auto* cancel = new QPushButton(QString::fromLatin1(kCancelText), dialog);
   cancel->setObjectName("cancelButton");
+  // Enter must not cancel a download, even with the focus on Cancel: only a
+  // click, Space on the button, Escape and the close box do.
+  cancel->setAutoDefault(false);
 
   auto* textRow = new QHBoxLayout;
   textRow->addWidget(caption);

@@ -124,6 +124,42 @@ void WProgressTest::cancelStopsEverythingAndEnablesTheOwner() {
   progress.Close();
 }
 
+void WProgressTest::onlyTheCancelWaysCancel_data() {
+  QTest::addColumn<QString>("action");
+  QTest::addColumn<bool>("cancels");
+  QTest::newRow("Enter on the focused Cancel") << "return" << false;
+  QTest::newRow("keypad Enter on the focused Cancel") << "enter" << false;
+  QTest::newRow("Space on Cancel") << "space" << true;
+  QTest::newRow("Escape") << "escape" << true;
+  QTest::newRow("click on Cancel") << "click" << true;
+  QTest::newRow("close box") << "close" << true;
+}
+
+void WProgressTest::onlyTheCancelWaysCancel() {
+  QFETCH(QString, action);
+  QWidget owner;
+  owner.show();
+  WProgress progress;
+  QVERIFY(!progress.Create(&owner, 100));
+  QDialog* dialog = progress.Dialog();
+  auto* cancel = dialog->findChild<QPushButton*>("cancelButton");
+  dialog->activateWindow();
+  cancel->setFocus();
+  QVERIFY(cancel->hasFocus());
+
+  if (action == "return") QTest::keyClick(cancel, Qt::Key_Return);
+  if (action == "enter") QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
+  if (action == "space") QTest::keyClick(cancel, Qt::Key_Space);
+  if (action == "escape") QTest::keyClick(cancel, Qt::Key_Escape);
+  if (action == "click") QTest::mouseClick(cancel, Qt::LeftButton);
+  if (action == "close") dialog->close();
+
+  QTEST(progress.PumpMessages(), "cancels");
+  QCOMPARE(progress.Dialog() == nullptr, progress.PumpMessages());
+  QCOMPARE(owner.isEnabled(), progress.PumpMessages());
+  progress.Close();
+}
+
 void WProgressTest::closeIsHarmlessTwiceAndOnDestruction() {
   QWidget owner;
   {

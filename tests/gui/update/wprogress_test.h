@@ -10,5 +10,7 @@ class WProgressTest : public QObject {
   void showsThePercentage();
   void throttlesRedrawsAndDispatch();
   void cancelStopsEverythingAndEnablesTheOwner();
+  void onlyTheCancelWaysCancel_data();
+  void onlyTheCancelWaysCancel();
   void closeIsHarmlessTwiceAndOnDestruction();
 };
