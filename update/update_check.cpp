@@ -18,6 +18,10 @@ constexpr const char* kOfferCaption = "Install New Update?";
 constexpr const char* kErrorCaption = "ERROR";
 constexpr const char* kDownloadFailed = "Downloading automatic update failed";
 constexpr const char* kInstallerFailed = "Error running automatic update";
+constexpr const char* kPackagedUpdateText =
+    "A new update is available. Please install it with your package manager, which installed "
+    "Quillbox.";
+constexpr const char* kPackagedUpdateCaption = "New Update Available";
 
 constexpr int kChooseCheckOnce = 0;
 constexpr int kChooseAutomatic = 1;
@@ -96,6 +100,14 @@ void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product,
 
 }  // namespace
 
+bool InstallerHandOffBuiltIn() {
+#ifdef QUILLBOX_PACKAGED
+  return false;
+#else
+  return true;
+#endif
+}
+
 uint32_t CurrentCalendarTime32() {
   return static_cast<uint32_t>(std::time(nullptr));
 }
@@ -119,7 +131,12 @@ void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironme
   std::unique_ptr<UpdateProgress> progress = environment.view.MakeProgress();
   const std::string host = UpdateServer(settings);
   if (CheckUpdateAvailable(host.c_str(), product, qa)) {
-    OfferUpdate(environment, owner, product, qa, host, *progress);
+    if (environment.installerHandOff) {
+      OfferUpdate(environment, owner, product, qa, host, *progress);
+    } else {
+      environment.view.ShowMessageBox(owner, kPackagedUpdateText, kPackagedUpdateCaption,
+                                      kMbOk | kMbIconInformation);
+    }
   } else if (manual) {
     environment.view.ShowMessageBox(owner, kNoUpdateText, kNoUpdateCaption, kMbOk);
   }

@@ -20,6 +20,10 @@ inline constexpr const char* kUpdateServerSetting = "Update_Server";
 // Calendar time in seconds since 1970, low 32 bits.
 uint32_t CurrentCalendarTime32();
 
+// False in a packaged build (QUILLBOX_PACKAGED): the package manager owns the
+// installed files, so a found update is announced, never downloaded.
+bool InstallerHandOffBuiltIn();
+
 // What the driver works with; the clock and the process exit are replaceable
 // so its decisions can be checked without waiting a week or ending the test.
 struct UpdateEnvironment {
@@ -30,11 +34,13 @@ struct UpdateEnvironment {
   UpdateView& view;
   std::function<uint32_t()> now = CurrentCalendarTime32;
   std::function<void(int)> exitProcess;  // empty: std::exit
+  bool installerHandOff = InstallerHandOffBuiltIn();
 };
 
 // The automatic (manual false, at start) or requested update check: decides
 // whether a check is due, asks how updates are handled, offers a published
 // update, downloads it behind a progress dialog and starts its installer, in
-// which case the process ends with status 0. A call made while another one is
+// which case the process ends with status 0. Without the installer hand-off
+// the offer becomes a note that the package manager installs the update. A call made while another one is
 // still running (from a menu during a download) returns at once.
 void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironment& environment);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <functional>
 #include <optional>
 
@@ -39,6 +40,7 @@ class UpdateCheckTest : public ::testing::Test {
     UpdateEnvironment environment(settings_, view_);
     environment.now = [now] { return now; };
     environment.exitProcess = [this](int status) { exitStatus_ = status; };
+    environment.installerHandOff = handOff_;
     RunUpdateCheck(manual, nullptr, 10, environment);
   }
   bool ServerWasAsked() const { return server_.RequestLog().find(kSigPath) != std::string::npos; }
@@ -59,6 +61,7 @@ class UpdateCheckTest : public ::testing::Test {
   FakeUpdateView view_;
   std::optional<int> exitStatus_;
   std::string record_;
+  bool handOff_ = true;
 };
 
 TEST_F(UpdateCheckTest, FollowsTheWeeklySchedule) {
@@ -169,6 +172,53 @@ TEST_F(UpdateCheckTest, YesDownloadsStartsTheInstallerAndEnds) {
   EXPECT_EQ(exitStatus_, 0);
   EXPECT_EQ(view_.quitsPosted, 1);
   EXPECT_EQ(WaitForRecord(record_).size(), 3u);
+}
+
+// A packaged install belongs to the package manager: a found update is only
+// announced, whichever way the check started; the portable build offers it,
+// downloads it on Yes and hands over to its installer.
+TEST_F(UpdateCheckTest, APackagedBuildOnlyAnnouncesAnUpdate) {
+  struct Case {
+    const char* name;
+    bool handOff, manual;
+  };
+  const Case cases[] = {
+      {"portable, on request", true, true},
+      {"portable, weekly", true, false},
+      {"packaged, on request", false, true},
+      {"packaged, weekly", false, false},
+  };
+  Publish();
+  view_.yesNoAnswer = kIdYes;
+  for (const Case& c : cases) {
+    Store(1, static_cast<int>(kNow) - kWeek);
+    view_.boxes.clear();
+    exitStatus_.reset();
+    const int quitsBefore = view_.quitsPosted;
+    const size_t requestsBefore = server_.RequestLog().size();
+    handOff_ = c.handOff;
+    Run(c.manual);
+
+    ASSERT_EQ(view_.boxes.size(), 1u) << c.name;
+    const bool fetched = server_.RequestLog().find(kExePath, requestsBefore) != std::string::npos;
+    if (c.handOff) {
+      EXPECT_EQ(view_.boxes[0].caption, "Install New Update?") << c.name;
+      EXPECT_TRUE(fetched) << c.name;
+      EXPECT_EQ(exitStatus_, 0) << c.name;
+      EXPECT_EQ(WaitForRecord(record_).size(), 3u) << c.name;
+      std::remove(record_.c_str());
+    } else {
+      EXPECT_EQ(view_.boxes[0].text,
+                "A new update is available. Please install it with your package manager, "
+                "which installed Quillbox.")
+          << c.name;
+      EXPECT_EQ(view_.boxes[0].caption, "New Update Available") << c.name;
+      EXPECT_EQ(view_.boxes[0].style, kMbOk | kMbIconInformation) << c.name;
+      EXPECT_FALSE(fetched) << c.name;
+      EXPECT_FALSE(exitStatus_.has_value()) << c.name;
+      EXPECT_EQ(view_.quitsPosted, quitsBefore) << c.name;
+    }
+  }
 }
 
 TEST_F(UpdateCheckTest, AFailedDownloadIsShownAsAnError) {
