@@ -57,6 +57,8 @@ void InitApplication(Quillbox& app) {
   Q_INIT_RESOURCE(quillbox);
   // Icon 107: the main window's class icon, and so every window's.
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icon_107.png")));
+  // Wayland compositors match the window to the installed desktop entry by it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("com.tarnwell.Quillbox"));
   app.SetInstance(QCoreApplication::instance());
   app.ReadStartSettings();
   app.SetRunAtStartup(StartupShortcutExists());

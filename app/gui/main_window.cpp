@@ -114,10 +114,12 @@ void MainWindow::MinimizeIfShown() {
   }
 }
 
-// The help page is installed beside the executable, which is where a
-// desktop launcher's working directory is not.
+// The help page is installed in QUILLBOX_HELP_DIR, relative to the executable
+// (beside it, except in a packaged install), which is where a desktop
+// launcher's working directory is not.
 void MainWindow::OpenHelp() {
-  const QString page = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpFile));
+  const QString page = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" QUILLBOX_HELP_DIR "/") +
+                                       QString::fromLatin1(kHelpFile));
   QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 
