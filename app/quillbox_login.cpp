@@ -6,6 +6,7 @@
 #include "app/command_ids.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "platform/replace_file.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -15,6 +16,13 @@ namespace {
 bool FitsLogInState(const char* name, const char* password) {
   return name != nullptr && password != nullptr && std::strlen(name) < kUserNameCapacity &&
          std::strlen(password) < kPasswordCapacity;
+}
+
+// A save killed before its rename leaves a whole copy of the safe beside
+// it, which may still open under an old password.
+void RemoveLeftoverSafeCopies(const char* name) {
+  char path[kSafePathCapacity];
+  if (BuildSafePath(name, path)) RemoveLeftoverCopiesOf(path);
 }
 
 }  // namespace
@@ -39,6 +47,7 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   if (!lock_.IsHeldFor(name) && candidate.Acquire(name) == SafeLock::Result::kHeldElsewhere) {
     return LogInResult::kSafeInUse;
   }
+  RemoveLeftoverSafeCopies(name);
   if (!LoadSafe(name, password, entries_, false, [this] { RefreshView(); })) {
     return LogInResult::kRefused;
   }
