@@ -80,12 +80,13 @@ class Quillbox : public WApp {
 
   // Null when the three fields can be stored, else the message to show:
   // a tab or line break would break the safe's line structure, and a field
-  // over 259 characters would be dropped when the safe is loaded.
+  // over 259 bytes would be dropped when the safe is loaded.
   static const char* CheckEntryFields(const char* description, const char* userName,
                                       const char* password);
 
  private:
-  bool CheckNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
+  // CheckNewPassword, with its refusal shown on owner.
+  bool AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
   bool SaveOpenSafe();
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);

@@ -1,5 +1,4 @@
-#include <cstring>
-
+#include "app/new_password.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/safe_store.h"
@@ -29,21 +28,15 @@ bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* pass
   return false;
 }
 
-bool Quillbox::CheckNewPassword(OwnerWindow owner, const char* password, const char* confirmation) {
-  if (password[0] == '\0') {
-    Ask(owner, kEmptyPasswordMessage, kErrorCaption, kWarning);
-    return false;
-  }
-  if (std::strcmp(password, confirmation) != 0) {
-    Ask(owner, kPasswordMismatchMessage, kErrorCaption, kWarning);
-    return false;
-  }
-  return true;
+bool Quillbox::AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation) {
+  const char* refusal = CheckNewPassword(password, confirmation);
+  if (refusal != nullptr) Ask(owner, refusal, kErrorCaption, kWarning);
+  return refusal == nullptr;
 }
 
 bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
                                 const char* confirmation) {
-  if (!CheckNewPassword(owner, password, confirmation)) return false;
+  if (!AcceptNewPassword(owner, password, confirmation)) return false;
   // The dialog closes from here on, also after a refused name or a No.
   if (IsValidUserName(owner, name)) CreateUser(owner, name, password);
   return true;
@@ -57,7 +50,7 @@ bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char
     Ask(owner, inUse ? kSafeInUseMessage : kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
     return false;
   }
-  if (!CheckNewPassword(owner, newPassword, confirmation)) return false;
+  if (!AcceptNewPassword(owner, newPassword, confirmation)) return false;
   if (IsValidUserName(owner, name)) ChangePassword(name, newPassword);
   return true;
 }

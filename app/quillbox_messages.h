@@ -13,10 +13,15 @@ inline constexpr char kSafeInUseMessage[] =
 inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
 inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
+// Safes count bytes; the edit fields count characters, and a character
+// beyond plain ASCII takes two to four bytes in UTF-8.
+inline constexpr char kPasswordTooLongMessage[] =
+    "Passwords cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kOldPasswordIncorrectMessage[] = "Old password incorrect. Please re-rcheck password";
 inline constexpr char kBlankEntryMessage[] = "All fields cannot be blank.";
 inline constexpr char kEntryFieldSeparatorMessage[] =
     "Fields cannot contain tabs or line breaks.";
-inline constexpr char kEntryFieldTooLongMessage[] = "Fields cannot be longer than 259 characters.";
+inline constexpr char kEntryFieldTooLongMessage[] =
+    "Fields cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kDeleteEntriesQuestion[] = "Are you sure you want to delete the selected items?";
 inline constexpr char kDeleteEntriesCaption[] = "PERMANENT DELETE";

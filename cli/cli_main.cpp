@@ -51,8 +51,8 @@ Formats: quillbox-csv, keepassxc-csv, keepass-xml, bitwarden-csv and
 bitwarden-json are read and written; chrome-csv and firefox-csv are read.
 
 Passwords are otherwise asked on the terminal without echo. User names use
-only a-z, A-Z and 0-9 (at most 29); fields hold at most 259 characters and no
-tab, CR or LF. While the desktop application has a safe open, commands that
+only a-z, A-Z and 0-9 (at most 29); fields hold at most 259 bytes of UTF-8 and
+no tab, CR or LF. While the desktop application has a safe open, commands that
 change it are refused; list, show and export still work.
 
 Exit status: 0 done, 1 other failure (nothing changed), 2 bad arguments or

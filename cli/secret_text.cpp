@@ -21,12 +21,3 @@ void SecretText::Clear() {
   explicit_bzero(buffer_, sizeof(buffer_));
   length_ = 0;
 }
-
-bool SecretText::Equals(const SecretText& other) const {
-  // Constant-time over the buffer so a comparison leaks no prefix length.
-  unsigned char difference = length_ == other.length_ ? 0 : 1;
-  for (size_t i = 0; i < sizeof(buffer_); ++i) {
-    difference |= static_cast<unsigned char>(buffer_[i] ^ other.buffer_[i]);
-  }
-  return difference == 0;
-}

@@ -20,7 +20,6 @@ class SecretText {
   void TrimLast();
   // Wipes the whole buffer and empties the text.
   void Clear();
-  bool Equals(const SecretText& other) const;
 
   const char* c_str() const { return buffer_; }
   size_t size() const { return length_; }

@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "app/new_password.h"
 #include "app/quillbox_messages.h"
 #include "cli/line_reader.h"
 
@@ -16,7 +17,7 @@ bool ReportLineResult(LineResult result, bool from_stdin, std::string* error) {
     case LineResult::kOk:
       return true;
     case LineResult::kTooLong:
-      *error = "Passwords cannot be longer than 259 characters.";
+      *error = kPasswordTooLongMessage;
       return false;
     case LineResult::kEndOfInput:
       *error = from_stdin ? "standard input ended before a password was read" : "no password was typed";
@@ -59,19 +60,17 @@ bool UserInput::ReadPassword(const char* prompt, SecretText* password, std::stri
 
 bool UserInput::ReadNewPassword(const char* prompt, SecretText* password, std::string* error) {
   if (!ReadPassword(prompt, password, error)) return false;
-  if (password->empty()) {
-    *error = kEmptyPasswordMessage;
-    return false;
-  }
-  if (passwords_from_stdin_) return true;
+  // Checked as its own confirmation first, so an empty one is not asked twice.
+  const char* refusal = CheckNewPassword(password->c_str(), password->c_str());
   SecretText confirmation;
-  if (!ReadPassword(kConfirmPrompt, &confirmation, error)) return false;
-  if (!password->Equals(confirmation)) {
-    password->Clear();
-    *error = kPasswordMismatchMessage;
-    return false;
+  if (refusal == nullptr && !passwords_from_stdin_) {
+    if (!ReadPassword(kConfirmPrompt, &confirmation, error)) return false;
+    refusal = CheckNewPassword(password->c_str(), confirmation.c_str());
   }
-  return true;
+  if (refusal == nullptr) return true;
+  password->Clear();
+  *error = refusal;
+  return false;
 }
 
 bool UserInput::CanAsk() { return isatty(STDIN_FILENO) && Terminal() >= 0; }

@@ -10,7 +10,7 @@ class EntryDialog;
 
 // The add/edit dialog of one entry. It shows the buffers' fields and writes
 // them back only when it ends with OK; OK is refused, with a message, while
-// a field could not be stored (a tab or line break, or over 259 characters).
+// a field could not be stored (a tab or line break, or over 259 bytes).
 class EntryDialog : public QDialog {
   Q_OBJECT
 

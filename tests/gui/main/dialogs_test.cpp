@@ -138,6 +138,9 @@ void DialogsTest::CreateUserValidatesInOrder_data() {
                                   << false << false;
   QTest::newRow("mismatch") << "carol" << "a" << "A" << kIdYes << Expected(kErrorCaption, kPasswordMismatchMessage)
                             << false << false;
+  // 130 characters fit the field; their 260 bytes do not fit a safe.
+  QTest::newRow("too long in UTF-8") << "carol" << QString(130, QChar(0xE9)) << QString(130, QChar(0xE9)) << kIdYes
+                                     << Expected(kErrorCaption, kPasswordTooLongMessage) << false << false;
   QTest::newRow("bad name closes anyway") << "car_ol" << "a" << "a" << kIdYes
                                           << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage) << true << false;
   QTest::newRow("existing user, No") << "alice" << "a" << "a" << kIdNo << Expected("alice", kDeleteUserQuestion)
@@ -180,6 +183,8 @@ void DialogsTest::SetPasswordValidatesInOrder_data() {
   QTest::newRow("wrong old password") << "PW" << "" << "x" << Expected(kErrorCaption, kOldPasswordIncorrectMessage);
   QTest::newRow("empty new password") << "pw" << "" << "" << Expected(kErrorCaption, kEmptyPasswordMessage);
   QTest::newRow("mismatch") << "pw" << "new" << "New" << Expected(kErrorCaption, kPasswordMismatchMessage);
+  QTest::newRow("too long in UTF-8") << "pw" << QString(130, QChar(0xE9)) << QString(130, QChar(0xE9))
+                                     << Expected(kErrorCaption, kPasswordTooLongMessage);
   QTest::newRow("changed") << "pw" << "new" << "new" << QString();
 }
 

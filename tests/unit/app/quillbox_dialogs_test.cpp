@@ -11,6 +11,16 @@
 
 namespace {
 
+// A password that fits the edit field (130 characters) but not a safe (260
+// bytes in UTF-8), and one that just fits (259 bytes).
+std::string Accented(int count, const std::string& tail = "") {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "\xC3\xA9";
+  return text + tail;
+}
+const std::string kTooLong = Accented(130);
+const std::string kLongest = Accented(129, "x");
+
 class QuillboxDialogs : public ::testing::Test {
  protected:
   QuillboxDialogs() {
@@ -92,6 +102,7 @@ TEST_F(QuillboxDialogs, CreateUserDialogValidatesInOrder) {
   const std::vector<Case> cases = {
       {"bob", "", "", false, {kEmptyPasswordMessage}, false},
       {"bob", "pw", "pW", false, {kPasswordMismatchMessage}, false},
+      {"bob", kTooLong.c_str(), kTooLong.c_str(), false, {kPasswordTooLongMessage}, false},
       {"bo b", "pw", "pw", true, {kInvalidUserNameMessage}, false},
       {"alice", "pw2", "pw2", true, {kDeleteUserQuestion}, false},  // answered No
       {"bob", "pw", "pw", true, {}, true},
@@ -105,6 +116,12 @@ TEST_F(QuillboxDialogs, CreateUserDialogValidatesInOrder) {
   }
   cpStringArray entries;
   EXPECT_TRUE(LoadSafe("alice", "pw", entries));
+
+  view.boxes.clear();
+  EXPECT_TRUE(app.SubmitCreateUser(nullptr, "carol", kLongest.c_str(), kLongest.c_str()));
+  EXPECT_TRUE(view.boxes.empty());
+  EXPECT_TRUE(app.IsLoggedIn());
+  EXPECT_TRUE(LoadSafe("carol", kLongest.c_str(), entries));
 }
 
 TEST_F(QuillboxDialogs, SetPasswordDialogTestsTheOldPasswordFirst) {
@@ -120,6 +137,7 @@ TEST_F(QuillboxDialogs, SetPasswordDialogTestsTheOldPasswordFirst) {
       {"wrong", "", "x", false, kOldPasswordIncorrectMessage},
       {"pw", "", "", false, kEmptyPasswordMessage},
       {"pw", "new", "New", false, kPasswordMismatchMessage},
+      {"pw", kTooLong.c_str(), kTooLong.c_str(), false, kPasswordTooLongMessage},
       {"pw", "new", "new", true, nullptr},
   };
   for (const auto& c : cases) {

@@ -11,6 +11,13 @@
 
 namespace {
 
+// 130 characters, 260 bytes in UTF-8.
+const std::string kTooLongInUtf8 = [] {
+  std::string text;
+  for (int i = 0; i < 130; ++i) text += "\xC3\xA9";
+  return text;
+}();
+
 using Lines = std::vector<std::string>;
 
 class QuillboxEntries : public ::testing::Test {
@@ -62,6 +69,7 @@ TEST_F(QuillboxEntries, FieldsThatWouldBreakTheSafeAreRefused) {
       {"d", "u", "carriage\rreturn", kEntryFieldSeparatorMessage},
       {"d", "u", "line\nfeed", kEntryFieldSeparatorMessage},
       {std::string(260, 'x'), "u", "p", kEntryFieldTooLongMessage},
+      {"d", "u", kTooLongInUtf8, kEntryFieldTooLongMessage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -73,6 +81,8 @@ TEST_F(QuillboxEntries, FieldsThatWouldBreakTheSafeAreRefused) {
     EXPECT_FALSE(app.EditEntry(0, d, u, p));
   }
   EXPECT_EQ(Quillbox::CheckEntryFields("", "", std::string(259, 'x').c_str()), nullptr);
+  // 130 characters are refused, so the message must not promise 259 characters.
+  EXPECT_NE(std::string(kEntryFieldTooLongMessage).find("259 bytes"), std::string::npos);
   EXPECT_EQ(SafeLines(), Lines{"a\tb\tc"});
 }
 

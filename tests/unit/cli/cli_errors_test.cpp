@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/quillbox_messages.h"
 #include "cli_process.h"
 #include "core/cpstringarray.h"
 #include "platform/executable_path.h"
@@ -82,13 +83,13 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
       {{"rm", "alice", "1", "7", "--yes"}, "pw\n", 2, "there is no entry 7"},
       {{"add", "alice", "tab\there", "u"}, "pw\np\n", 2, "Fields cannot contain tabs or line breaks."},
       {{"add", "alice", "d", "u"}, "pw\nline\rbreak\n", 2, "Fields cannot contain tabs or line breaks."},
-      {{"add", "alice", kLongField, "u"}, "pw\np\n", 2, "Fields cannot be longer than 259 characters."},
-      {{"edit", "alice", "1", "--user", kLongField}, "pw\n", 2, "Fields cannot be longer than 259 characters."},
+      {{"add", "alice", kLongField, "u"}, "pw\np\n", 2, kEntryFieldTooLongMessage},
+      {{"edit", "alice", "1", "--user", kLongField}, "pw\n", 2, kEntryFieldTooLongMessage},
       {{"add", "alice", "", ""}, "pw\n\n", 2, "All fields cannot be blank."},
       {{"edit", "alice", "1", "--description=", "--user=", "--password"}, "pw\n\n", 2, "All fields cannot be blank."},
       {{"list", "alice"}, "", 2, "standard input ended before a password was read"},
       {{"list", "alice"}, "", 2, "no terminal to ask for the password on; use --password-stdin", Setup::kNoPasswordStdin},
-      {{"list", "alice"}, std::string(300, 'p') + "\n", 2, "Passwords cannot be longer than 259 characters."},
+      {{"list", "alice"}, std::string(300, 'p') + "\n", 2, kPasswordTooLongMessage},
       {{"create", "carol"}, "\n", 2, "You must enter a password"},
       {{"import", "alice", "bad-row.csv"}, "pw\n", 2, "bad-row.csv: line 3: Fields cannot contain tabs or line breaks."},
       {{"import", "alice", "crlf-row.csv"}, "pw\n", 2, "crlf-row.csv: line 2: Fields cannot contain tabs or line breaks."},
