@@ -45,7 +45,7 @@ int GetSpecialFolderPath(int folder, char* buffer) {
 
 int GetStartupFolderPath(char* buffer) {
   int result = GetSpecialFolderPath(kCsidlStartup, buffer);
-  if (result != 0) std::strcpy(buffer, kFallbackStartupFolder);
+  if (result != 0) buffer[0] = '\0';
   return result;
 }
 
@@ -55,7 +55,7 @@ void StripTrailingBackslash(char* text) {
 }
 
 bool GetStartupShortcutPath(char* buffer) {
-  GetStartupFolderPath(buffer);  // the fallback folder serves as well
+  if (GetStartupFolderPath(buffer) != 0) return false;
   StripTrailingBackslash(buffer);
   size_t needed = std::strlen(buffer) + 1 + std::strlen(kStartupShortcutName) + 1;
   if (needed > kStartupPathCapacity) return false;

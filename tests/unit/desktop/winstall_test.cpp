@@ -47,7 +47,9 @@ TEST(WInstallTest, WithoutHomeTheAccountsHomeIsUsed) {
   EXPECT_TRUE(path.ends_with("/.config/autostart")) << path;
 }
 
-TEST(WInstallTest, UnnameableFolderFailsAndStartupFallsBack) {
+// Without a user config folder there is no user autostart entry: the
+// system-wide folder is never read as this user's setting, nor written.
+TEST(WInstallTest, UnnameableFolderNamesNoEntry) {
   const std::string tooLong = "/" + std::string(kStartupPathCapacity, 'x');
   ScopedEnv xdg("XDG_CONFIG_HOME", tooLong.c_str());
   char buffer[kStartupPathCapacity];
@@ -55,9 +57,18 @@ TEST(WInstallTest, UnnameableFolderFailsAndStartupFallsBack) {
   EXPECT_EQ(GetSpecialFolderPath(kCsidlStartup + 1, buffer), 1);  // only the startup folder is known
 
   EXPECT_EQ(GetStartupFolderPath(buffer), 1);
-  EXPECT_STREQ(buffer, kFallbackStartupFolder);
-  ASSERT_TRUE(GetStartupShortcutPath(buffer));
-  EXPECT_EQ(std::string(buffer), std::string(kFallbackStartupFolder) + "/Quillbox.desktop");
+  EXPECT_STREQ(buffer, "");
+  // Stop before toggling if a folder is still named: as root it would be written.
+  ASSERT_FALSE(GetStartupShortcutPath(buffer));
+  ASSERT_FALSE(StartupShortcutExists());
+  const std::string systemEntry = "/etc/xdg/autostart/Quillbox.desktop";
+  const bool systemEntryExisted = std::filesystem::exists(systemEntry);
+  OverrideExecutablePath("/usr/bin/quillbox");
+  for (bool on : {!systemEntryExisted, systemEntryExisted}) {
+    ApplyRunAtStartup(on);
+    EXPECT_EQ(std::filesystem::exists(systemEntry), systemEntryExisted);
+  }
+  OverrideExecutablePath(nullptr);
 }
 
 TEST(WInstallTest, StripTrailingBackslashRemovesOneSeparator) {
