@@ -76,7 +76,6 @@ int RunApplication(Quillbox& app) {
     ShowQtMessageBox(nullptr, kCannotInitialize, kErrorCaption, kMbOk | kMbIconError);
     return 0;
   }
-  instance.SetActivationHandler([&window] { window->RestoreAndRaise(); });
 
   QtPlacementWindow placement(*window);
   PlaceByDefault(*window);
@@ -100,6 +99,12 @@ int RunApplication(Quillbox& app) {
   }
   // The tray icon is added here, once the window is shown.
   tray->SetTrayIcon(true);
+  // Later starts are answered once the window is up, also those that came
+  // during the splash or the update check (kept until now), so a window
+  // started minimised comes forward. From the loop, after the first show.
+  QTimer::singleShot(0, window.get(), [&instance, &window] {
+    instance.SetActivationHandler([&window] { window->RestoreAndRaise(); });
+  });
 
   QApplication::exec();
 

@@ -58,6 +58,14 @@ bool SingleInstance::ClaimOrActivate() {
   return true;
 }
 
+void SingleInstance::SetActivationHandler(std::function<void()> handler) {
+  handler_ = std::move(handler);
+  if (pending_ && handler_) {
+    pending_ = false;
+    handler_();
+  }
+}
+
 bool SingleInstance::AskRunningInstance() {
   for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
     QLocalSocket socket;
@@ -77,8 +85,13 @@ void SingleInstance::OnNewConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (socket->readAll().contains('\n') && handler_) {
+      if (!socket->readAll().contains('\n')) {
+        return;
+      }
+      if (handler_) {
         handler_();
+      } else {
+        pending_ = true;
       }
     });
   }

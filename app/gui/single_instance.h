@@ -21,8 +21,11 @@ class SingleInstance : public QObject {
   // another instance runs, which has then been asked to come forward.
   bool ClaimOrActivate();
 
-  // Called in the first instance each time a later start asks.
-  void SetActivationHandler(std::function<void()> handler) { handler_ = std::move(handler); }
+  // Called in the first instance each time a later start asks. A request
+  // that came before any handler (during the splash, say) is kept, and the
+  // handler is called for it at once when it is set.
+  void SetActivationHandler(std::function<void()> handler);
+  bool HasPendingActivation() const { return pending_; }
 
   static QString DefaultName();
 
@@ -34,4 +37,5 @@ class SingleInstance : public QObject {
   QLockFile lock_;
   QLocalServer* server_ = nullptr;
   std::function<void()> handler_;
+  bool pending_ = false;
 };

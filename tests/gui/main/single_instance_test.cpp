@@ -12,6 +12,7 @@ class SingleInstanceTest : public QObject {
  private slots:
   void LaterStartAsksTheFirstToComeForward();
   void LeftoverSocketAndLockDoNotBlockAStart();
+  void RequestDuringTheSplashIsKeptForTheWindow();
 };
 
 void SingleInstanceTest::LaterStartAsksTheFirstToComeForward() {
@@ -45,6 +46,25 @@ void SingleInstanceTest::LeftoverSocketAndLockDoNotBlockAStart() {
   QVERIFY(instance.ClaimOrActivate());
   SingleInstance later(name);
   QVERIFY(!later.ClaimOrActivate());
+}
+
+// The first instance listens before its splash, but its window (and so the
+// handler) exists only after it: a later start meanwhile must not be lost.
+void SingleInstanceTest::RequestDuringTheSplashIsKeptForTheWindow() {
+  QTemporaryDir dir;
+  const QString name = QDir(dir.path()).filePath("instance");
+  SingleInstance first(name);
+  QVERIFY(first.ClaimOrActivate());
+  SingleInstance second(name);
+  QVERIFY(!second.ClaimOrActivate());
+  QTRY_VERIFY(first.HasPendingActivation());
+
+  int activations = 0;
+  first.SetActivationHandler([&activations] { ++activations; });
+  QCOMPARE(activations, 1);
+  QVERIFY(!first.HasPendingActivation());
+  first.SetActivationHandler([&activations] { ++activations; });
+  QCOMPARE(activations, 1);
 }
 
 QTEST_MAIN(SingleInstanceTest)
