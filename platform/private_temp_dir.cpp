@@ -1,5 +1,6 @@
 #include "platform/private_temp_dir.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,22 +18,45 @@ std::string TempRoot() {
   return path;
 }
 
-// lstat, not stat: a symlink planted by another user must never be followed.
-bool IsPrivateDirectory(const std::string& path) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0) return false;
+bool IsPrivate(const struct stat& info) {
   return S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
          (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-}  // namespace
+// lstat, not stat: a symlink planted by another user must never be followed.
+bool IsPrivateDirectory(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && IsPrivate(info);
+}
 
-bool GetPrivateTempDir(char* buffer, size_t capacity) {
-  if (buffer == nullptr || capacity == 0) return false;
+// The directory's path, created 0700 when it is missing; empty on failure.
+std::string MakePrivateTempDir() {
   std::string path = TempRoot();
   if (path != "/") path += '/';
   path += "quillbox-" + std::to_string(geteuid());
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  return path;
+}
+
+}  // namespace
+
+int OpenPrivateTempDir() {
+  const std::string path = MakePrivateTempDir();
+  if (path.empty()) return -1;
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !IsPrivate(info)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool GetPrivateTempDir(char* buffer, size_t capacity) {
+  if (buffer == nullptr || capacity == 0) return false;
+  std::string path = MakePrivateTempDir();
+  if (path.empty()) return false;
   if (!IsPrivateDirectory(path)) return false;
   path += '/';
   if (path.size() >= capacity) return false;

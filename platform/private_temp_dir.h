@@ -9,3 +9,8 @@
 // it cannot be created, does not fit, or is not private to this user: a
 // symlink, not a directory, owned by someone else, or open to group/other.
 bool GetPrivateTempDir(char* buffer, size_t capacity);
+
+// The same directory, created if need be, as an open descriptor (O_CLOEXEC)
+// checked as above through the descriptor itself, so what was checked is what
+// later openat calls reach. -1 on failure; the caller closes it.
+int OpenPrivateTempDir();

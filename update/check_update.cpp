@@ -3,6 +3,7 @@
 #include "settings/app_file_path.h"
 #include "update/update_error.h"
 #include "update/update_files.h"
+#include "update/update_folder.h"
 #include "update/update_signature.h"
 
 namespace {
@@ -34,7 +35,7 @@ bool CheckUpdateAvailable(const char* host, int product, bool qa) {
     error = kNotVerified;
     return false;
   }
-  if (!MakeLocalPath(localPath, kNewSignatureName) || !published.SaveToFile(localPath, true)) {
+  if (!UpdateFolder().WriteFile(kNewSignatureName, published)) {
     error = kNotSaved;
     return false;
   }

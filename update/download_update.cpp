@@ -1,10 +1,14 @@
 #include "update/download_update.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
-#include "crypto/cpmd5.h"
+#include "crypto/md5.h"
 #include "update/update_error.h"
 #include "update/update_files.h"
+#include "update/update_folder.h"
 #include "update/update_signature.h"
 
 namespace {
@@ -12,39 +16,63 @@ constexpr const char* kNotSaved = "Could not save update installer to file";
 constexpr const char* kSignatureUnreadable = "Could not read signature file";
 constexpr const char* kSignatureTooShort = "Invalid signature file; too short";
 constexpr const char* kDigestMismatch = "Signature file does not match installer";
+
+constexpr size_t kReadBlock = 64 * 1024;
+
+// The MD5 digest of everything fd holds, read from its start.
+bool HashFile(int fd, uint8_t digest[kMd5DigestSize]) {
+  Md5Context context;
+  Md5Init(context);
+  unsigned char block[kReadBlock];
+  for (;;) {
+    const ssize_t got = read(fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    Md5Update(context, block, static_cast<size_t>(got));
+  }
+  Md5Final(context);
+  Md5StoreDigest(context, digest);
+  return true;
+}
+
 }  // namespace
 
-bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa) {
+bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa,
+                    CheckedInstaller& installer, const FetchLimits& limits) {
   cpString& error = UpdateErrorText();
   error.clear();
+  installer.Adopt(-1);
 
-  cpBuffer installer;
+  cpBuffer downloaded;
   uint32_t errorCode = 0;
   const std::string path = BuildServerPath(product, qa, kInstallerExtension);
-  if (!HttpFetch(installer, host, path.c_str(), errorCode, progress, kInstallerFetchLimits)) {
+  if (!HttpFetch(downloaded, host, path.c_str(), errorCode, progress, limits)) {
     return false;
   }
 
-  char localPath[kUpdatePathSize];
-  if (!MakeLocalPath(localPath, kNewInstallerName) || !installer.SaveToFile(localPath, true)) {
+  // The digest is taken from the file as it lies on disk, through the
+  // descriptor that will start it.
+  const UpdateFolder folder;
+  const int fd = folder.WriteFile(kNewInstallerName, downloaded) ? folder.OpenForReading(kNewInstallerName) : -1;
+  uint8_t digest[kMd5DigestSize];
+  if (fd < 0 || !HashFile(fd, digest)) {
+    if (fd >= 0) close(fd);
     error = kNotSaved;
     return false;
   }
-  cpMd5 digest;
-  digest.Hash(installer);
+  installer.Adopt(fd);
 
   cpBuffer signature;
-  if (!MakeLocalPath(localPath, kNewSignatureName) || !signature.LoadFromFile(localPath)) {
+  if (!folder.ReadFile(kNewSignatureName, signature)) {
     error = kSignatureUnreadable;
-    return false;
-  }
-  if (signature.GetSize() < kSignatureDigestSize) {
+  } else if (signature.GetSize() < kSignatureDigestSize) {
     error = kSignatureTooShort;
-    return false;
-  }
-  if (std::memcmp(signature.GetData(), digest.GetData(), kSignatureDigestSize) != 0) {
+  } else if (std::memcmp(signature.GetData(), digest, kSignatureDigestSize) != 0) {
     error = kDigestMismatch;
-    return false;
+  } else {
+    return true;
   }
-  return true;
+  installer.Adopt(-1);
+  return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/checked_installer.h"
 #include "update/http_fetch.h"
 #include "update/update_progress.h"
 
@@ -7,8 +8,10 @@
 inline constexpr FetchLimits kInstallerFetchLimits{15, 30, 1024, 512ull * 1024 * 1024};
 
 // Fetches the installer from host behind the shown progress dialog, saves it
-// as "newupdate.exe" in the private temporary directory and compares its MD5
-// digest with the first 16 bytes of the accepted "newupdate.sig". On false
-// the update error text holds the reason, or is empty when the fetch failed
-// or was cancelled.
-bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa);
+// as "newupdate.exe" in the private temporary directory and compares the MD5
+// digest of the saved file, read back through the descriptor that installer
+// then holds, with the first 16 bytes of the accepted "newupdate.sig". On
+// false the update error text holds the reason, or is empty when the fetch
+// failed or was cancelled.
+bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa,
+                    CheckedInstaller& installer, const FetchLimits& limits = kInstallerFetchLimits);

@@ -80,13 +80,14 @@ void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product,
   if (view.ShowMessageBox(owner, kOfferText, kOfferCaption, kMbYesNo) != kIdYes) return;
 
   progress.Create(owner, kProgressRange);
-  const bool downloaded = DownloadUpdate(host.c_str(), product, &progress, qa);
+  CheckedInstaller installer;
+  const bool downloaded = DownloadUpdate(host.c_str(), product, &progress, qa, installer);
   progress.Close();
   if (!downloaded) {
     ShowError(view, owner, kDownloadFailed);
     return;
   }
-  if (!RunUpdateInstaller([&view] { view.PostQuit(); })) {
+  if (!RunUpdateInstaller(installer, [&view] { view.PostQuit(); })) {
     ShowError(view, owner, kInstallerFailed);
     return;
   }

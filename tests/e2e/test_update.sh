@@ -41,7 +41,8 @@ wait "$QB_PID" || status=$?
 
 QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$record" || qb_fail "the installer did not run"
 private_dir="$TMPDIR/quillbox-$(id -u)"
-expected=$(printf '%s\n' "$private_dir/newupdate.exe" "/silent" "/sigfile=$private_dir/newupdate.sig")
+# Started from the checked file's open descriptor, the script is /dev/fd/3 to its interpreter.
+expected=$(printf '%s\n' "/dev/fd/3" "/silent" "/sigfile=$private_dir/newupdate.sig")
 [ "$(cat "$record")" = "$expected" ] || qb_fail "installer arguments: $(cat "$record")"
 cmp -s "$installer" "$private_dir/newupdate.exe" || qb_fail "installer saved wrongly"
 grep -q '"user_agent": "QuillAutoUpdateFetch"' "$server_root/requests.log" || qb_fail "designed request not seen"

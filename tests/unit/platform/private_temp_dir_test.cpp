@@ -46,6 +46,15 @@ TEST(PrivateTempDir, CreatedPrivateWithTrailingSlash) {
   // A second call finds the same folder.
   ASSERT_TRUE(GetPrivateTempDir(buffer, sizeof buffer));
   EXPECT_FALSE(GetPrivateTempDir(buffer, 10));
+
+  // The descriptor reaches that folder.
+  const int fd = OpenPrivateTempDir();
+  ASSERT_GE(fd, 0);
+  struct stat opened, named;
+  ASSERT_EQ(fstat(fd, &opened), 0);
+  ASSERT_EQ(stat(buffer, &named), 0);
+  EXPECT_EQ(opened.st_ino, named.st_ino);
+  close(fd);
 }
 
 TEST(PrivateTempDir, RefusesFoldersOthersCouldReach) {
@@ -75,6 +84,7 @@ TEST(PrivateTempDir, RefusesFoldersOthersCouldReach) {
     if (!c.plant(scratch.Path(PrivateName()))) continue;
     char buffer[260];
     EXPECT_FALSE(GetPrivateTempDir(buffer, sizeof buffer));
+    EXPECT_EQ(OpenPrivateTempDir(), -1);
   }
 }
 
