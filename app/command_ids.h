@@ -19,3 +19,4 @@ inline constexpr int kCmdSelectAllKey = 40016;
 inline constexpr int kCmdRunAtStartup = 40017;
 inline constexpr int kCmdHelp = 40018;
 inline constexpr int kCmdCheckForUpdates = 40019;
+inline constexpr int kCmdSafeFolder = 40040;

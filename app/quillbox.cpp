@@ -1,8 +1,17 @@
 #include "app/quillbox.h"
 
+#include "safe/safe_folder.h"
 #include "safe/safe_store.h"
 
 #include <string.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char kSafeFolderSetting[] = "Safe_Folder";
+
+}  // namespace
 
 Quillbox::Quillbox() {
   entries_.SetWipeOnRelease(true);
@@ -38,6 +47,20 @@ void Quillbox::ReadStartSettings() {
   GetSettingInt("Last_Sort", &sortOrder_, 2);
   resideOnTaskbar_ = GetSettingBool("Store_On_Taskbar_Only", false);
   settingsRead_ = true;
+  UseSafeFolderSetting();
+}
+
+void Quillbox::UseSafeFolderSetting() {
+  char folder[kSafePathCapacity];
+  GetSettingString(kSafeFolderSetting, folder, sizeof folder - 1, "");
+  SetSafeFolder(folder);
+}
+
+bool Quillbox::ChooseSafeFolder(const char* folder) {
+  if (loggedIn_ || folder == nullptr || std::strlen(folder) >= kSafePathCapacity) return false;
+  SetSettingString(kSafeFolderSetting, folder);
+  SetSafeFolder(folder);
+  return true;
 }
 
 void Quillbox::WriteExitSettings() {
@@ -52,9 +75,4 @@ void Quillbox::RefreshView() {
 
 int Quillbox::Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style) {
   return view_ != nullptr ? view_->ShowMessageBox(owner, text, caption, style) : kIdCancel;
-}
-
-bool Quillbox::SaveOpenSafe() {
-  lastSaveSucceeded_ = SaveSafe(userName_, password_, entries_);
-  return lastSaveSucceeded_;
 }

@@ -2,9 +2,14 @@
 
 #include "app/quillbox_view.h"
 #include "app/wapp.h"
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "core/cpstringarray.h"
 #include "platform/message_box_view.h"
-#include "safe/safe_lock.h"
+#include "safe/entry_merge.h"
+#include "safe/safe_fingerprint.h"
 
 // Capacities of the log-in state and entry-field buffers, terminator included.
 inline constexpr int kUserNameCapacity = 30;
@@ -13,8 +18,23 @@ inline constexpr int kEntryFieldCapacity = 260;
 
 enum class LogInResult {
   kLoggedIn,
-  kSafeInUse,  // another process holds the safe's lock
-  kRefused,    // missing or damaged safe, or wrong password
+  kRefused,  // missing or damaged safe, or wrong password
+};
+
+// What a look at the open safe's file found (PickUpDiskChange).
+enum class DiskPickUp {
+  kUnchanged,
+  kReloaded,       // the newer file is the list now
+  kRetrySoon,      // missing, half-written or being replaced: look again shortly
+  kNoLongerOpens,  // a steady file the password does not open: lock and ask for it
+};
+
+// What merging a sync program's conflict copies did (MergeConflictCopies).
+struct ConflictMerge {
+  size_t entries = 0;               // entries that came in
+  size_t copies = 0;                // copies merged and removed
+  std::vector<std::string> refused; // file names of copies that did not open, left alone
+  bool saved = true;                // false: nothing was removed, try again later
 };
 
 // The application object: settings store and framework (through WApp), the
@@ -41,6 +61,12 @@ class Quillbox : public WApp {
   void ReadStartSettings();
   void WriteExitSettings();
 
+  // "Safe_Folder": where the safes live; empty keeps the designed rule
+  // (safe/safe_folder.h). Reading it points the safe store there; choosing
+  // one stores it and is refused while a safe is open.
+  void UseSafeFolderSetting();
+  bool ChooseSafeFolder(const char* folder);
+
   const char* GetUserName() const { return userName_; }
   bool IsLoggedIn() const { return loggedIn_; }
   const cpStringArray& GetEntries() const { return entries_; }
@@ -50,14 +76,20 @@ class Quillbox : public WApp {
   void SetResideOnTaskbar(bool on) { resideOnTaskbar_ = on; }
   bool GetRunAtStartup() const { return runAtStartup_; }
   void SetRunAtStartup(bool on) { runAtStartup_ = on; }
-  // Whether the latest save of the open safe reached the file.
+  // Whether the latest save of the open safe reached the file, and whether
+  // it failed because another save held the safe's lock past the wait.
   bool LastSaveSucceeded() const { return lastSaveSucceeded_; }
+  bool LastSaveWasBlocked() const { return lastSaveBlocked_; }
 
-  // Log-in operations. While a safe is open its lock is held, so another
-  // process cannot change it underneath.
+  // Log-in operations. No lock is held while a safe is open: each save takes
+  // it for its read-check-write, and a file changed by someone else is
+  // merged rather than overwritten.
   bool LogIn(const char* name, const char* password);
   LogInResult TryLogIn(const char* name, const char* password);
   void LogOut();
+  // Closes the open safe without saving, for a file that no longer opens with
+  // the password; unsaved changes wait for the next log-in as the same user.
+  void CloseSafeUnsaved();
   void CreateUser(OwnerWindow owner, const char* name, const char* password);
   bool ChangePassword(const char* name, const char* newPassword);
   bool IsValidUserName(OwnerWindow owner, const char* name);
@@ -75,6 +107,13 @@ class Quillbox : public WApp {
   bool AddEntry(const char* description, const char* userName, const char* password);
   bool EditEntry(int index, const char* description, const char* userName, const char* password);
   void DeleteSelectedEntries(OwnerWindow owner);
+  // Changes on disk. PickUpDiskChange reloads a file that someone else
+  // changed, keeping the selection of entries still there; the window calls
+  // it when its watcher sees the file or folder move. MergeConflictCopies
+  // folds the sync programs' conflict copies of the open safe into it.
+  DiskPickUp PickUpDiskChange();
+  ConflictMerge MergeConflictCopies();
+
   // Each buffer holds kEntryFieldCapacity bytes.
   bool GetEntryFields(int index, char* description, char* userName, char* password) const;
 
@@ -87,7 +126,18 @@ class Quillbox : public WApp {
  private:
   // CheckNewPassword, with its refusal shown on owner.
   bool AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
-  bool SaveOpenSafe();
+  enum class CommitResult { kSaved, kLockBusy, kDoesNotOpen, kSaveFailed };
+  // Applies the change to the open list at once, then commits it.
+  bool MakeChange(std::unique_ptr<EntryChange> change);
+  // Under the safe's lock: a file that someone else changed is loaded and
+  // every unsaved change applied to it, then the list is saved (under
+  // newPassword when given).
+  CommitResult CommitPending(const char* newPassword = nullptr);
+  // A newer list in place of the open one, with the unsaved changes on it.
+  void TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint);
+  void SelectedLines(cpStringArray& lines);
+  void ReselectLines(const cpStringArray& lines);
+  void ShowStatus(const char* text);
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);
   int Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style);
@@ -101,6 +151,11 @@ class Quillbox : public WApp {
   bool loggedIn_ = false;
   bool settingsRead_ = false;
   bool lastSaveSucceeded_ = true;
-  SafeLock lock_;
+  bool lastSaveBlocked_ = false;
+  SafeFingerprint known_;  // the file as last read or written here
+  std::vector<std::unique_ptr<EntryChange>> pending_;  // applied to the list, not yet saved
+  std::string pendingUser_;
+  int unopenableLooks_ = 0;
+  std::vector<std::string> reportedCopies_;
   QuillboxView* view_ = nullptr;
 };

@@ -15,17 +15,13 @@ bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* pass
     Ask(owner, kUserNotFoundMessage, kErrorCaption, kWarning);
     return false;
   }
-  switch (TryLogIn(name, password)) {
-    case LogInResult::kLoggedIn:
-      return true;
-    case LogInResult::kSafeInUse:
-      Ask(owner, kSafeInUseMessage, kErrorCaption, kWarning);
-      return false;
-    case LogInResult::kRefused:
-      break;
+  if (!LogIn(name, password)) {
+    Ask(owner, kLogInFailedMessage, kErrorCaption, kWarning);
+    return false;
   }
-  Ask(owner, kLogInFailedMessage, kErrorCaption, kWarning);
-  return false;
+  // Versions that a sync program kept apart come together at log-in.
+  MergeConflictCopies();
+  return true;
 }
 
 bool Quillbox::AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation) {
@@ -44,10 +40,8 @@ bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char*
 
 bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword,
                                  const char* newPassword, const char* confirmation) {
-  LogInResult oldTest = TryLogIn(name, oldPassword);
-  if (oldTest != LogInResult::kLoggedIn) {
-    bool inUse = oldTest == LogInResult::kSafeInUse;
-    Ask(owner, inUse ? kSafeInUseMessage : kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
+  if (!LogIn(name, oldPassword)) {
+    Ask(owner, kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
     return false;
   }
   if (!AcceptNewPassword(owner, newPassword, confirmation)) return false;

@@ -31,13 +31,10 @@ bool Quillbox::AddEntry(const char* description, const char* userName, const cha
   if (!loggedIn_ || CheckEntryFields(description, userName, password) != nullptr) return false;
   char* line = FormatEntryLine(description, userName, password);
   if (line == nullptr) return false;
-  if (entries_.AddOwned(line) == nullptr) {
-    WipeAndFree(line);
-    return false;
-  }
-  RefreshView();
-  SaveOpenSafe();
-  return true;
+  auto change = std::make_unique<EntryChange>();
+  bool built = change->Add(line);
+  WipeAndFree(line);
+  return built && MakeChange(std::move(change));
 }
 
 bool Quillbox::EditEntry(int index, const char* description, const char* userName,
@@ -46,10 +43,12 @@ bool Quillbox::EditEntry(int index, const char* description, const char* userNam
   if (CheckEntryFields(description, userName, password) != nullptr) return false;
   char* line = FormatEntryLine(description, userName, password);
   if (line == nullptr) return false;
-  WipeAndFree(entries_.SetAt(static_cast<uint32_t>(index), line));
-  RefreshView();
-  SaveOpenSafe();
-  return true;
+  auto change = std::make_unique<EntryChange>();
+  change->isEdit = true;
+  bool built = change->Remove(static_cast<uint32_t>(index), entries_.GetAt(static_cast<uint32_t>(index))) &&
+               change->Add(line);
+  WipeAndFree(line);
+  return built && MakeChange(std::move(change));
 }
 
 void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
@@ -73,12 +72,11 @@ void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
     }
     marked[index] = true;
   }
-  // From the top index down, so the lower indices stay valid.
-  for (uint32_t i = count; i-- > 0;) {
-    if (marked[i]) entries_.RemoveAt(i);
+  auto change = std::make_unique<EntryChange>();
+  for (uint32_t i = 0; i < count; ++i) {
+    if (marked[i] && !change->Remove(i, entries_.GetAt(i))) return;
   }
-  RefreshView();
-  SaveOpenSafe();
+  MakeChange(std::move(change));
 }
 
 bool Quillbox::GetEntryFields(int index, char* description, char* userName, char* password) const {

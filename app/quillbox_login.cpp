@@ -7,6 +7,7 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "platform/replace_file.h"
+#include "safe/safe_lock.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -33,6 +34,7 @@ void Quillbox::SetLoggedInMenu(bool loggedIn) {
   view_->SetMenuItemEnabled(kCmdLogIn, !loggedIn);
   view_->SetMenuItemEnabled(kCmdLogOut, loggedIn);
   view_->SetMenuItemEnabled(kCmdSetPassword, loggedIn);
+  view_->SetMenuItemEnabled(kCmdSafeFolder, !loggedIn);
 }
 
 bool Quillbox::LogIn(const char* name, const char* password) {
@@ -41,53 +43,58 @@ bool Quillbox::LogIn(const char* name, const char* password) {
 
 LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   if (!FitsLogInState(name, password)) return LogInResult::kRefused;
-  // A safe this object already has open keeps its lock; any other is taken
-  // first, so a safe being changed elsewhere is never loaded for changing.
-  SafeLock candidate;
-  if (!lock_.IsHeldFor(name) && candidate.Acquire(name) == SafeLock::Result::kHeldElsewhere) {
-    return LogInResult::kSafeInUse;
-  }
   RemoveLeftoverSafeCopies(name);
-  if (!LoadSafe(name, password, entries_, false, [this] { RefreshView(); })) {
+  cpStringArray loaded;
+  SafeFingerprint fingerprint;
+  if (LoadSafeSnapshotSettled(name, password, loaded, fingerprint) != SafeSnapshotResult::kLoaded) {
     return LogInResult::kRefused;
   }
-  if (!lock_.IsHeldFor(name)) lock_ = std::move(candidate);
+  // Changes that could not be saved belong to their user's safe only.
+  if (pendingUser_ != name) pending_.clear();
   std::snprintf(userName_, sizeof userName_, "%s", name);
   explicit_bzero(password_, sizeof password_);
   std::snprintf(password_, sizeof password_, "%s", password);
+  unopenableLooks_ = 0;
+  if (pending_.empty()) {
+    entries_.Swap(loaded);
+    known_ = fingerprint;
+    RefreshView();
+  } else {
+    TakeNewerList(loaded, fingerprint);
+  }
   SetLoggedInMenu(true);
   loggedIn_ = true;
+  if (!pending_.empty()) CommitPending();
   return LogInResult::kLoggedIn;
 }
 
 void Quillbox::LogOut() {
-  SetLoggedInMenu(false);
-  // Without an open safe there is nothing to save, and saving the empty list
-  // would overwrite the last user's safe.
-  if (loggedIn_) SaveOpenSafe();
-  entries_.RemoveAll();
-  RefreshView();
-  explicit_bzero(password_, sizeof password_);
-  loggedIn_ = false;
-  lock_.Release();
+  // Every change was saved when it was made; only one that could not be
+  // is tried again, and if it still cannot, at the user's next log-in.
+  // Without an open safe there is nothing to save.
+  if (loggedIn_ && !pending_.empty()) CommitPending();
+  CloseSafeUnsaved();
 }
 
 void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* password) {
   if (loggedIn_) LogOut();
   if (!FitsLogInState(name, password)) return;
-  SafeLock candidate;
-  if (candidate.Acquire(name) == SafeLock::Result::kHeldElsewhere) {
-    Ask(owner, kSafeInUseMessage, kErrorCaption, kMbOk | kMbIconWarning);
-    return;
+  {
+    SafeLock lock;
+    if (lock.AcquireWaiting(name) == SafeLock::Result::kHeldElsewhere) {
+      Ask(owner, kSafeInUseMessage, kErrorCaption, kMbOk | kMbIconWarning);
+      return;
+    }
+    if (SafeExists(name)) {
+      if (Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
+      DeleteSafe(name);
+    }
+    cpStringArray noEntries;
+    SaveSafe(name, password, noEntries);
   }
-  if (SafeExists(name)) {
-    if (Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
-    DeleteSafe(name);
-  }
-  cpStringArray noEntries;
-  SaveSafe(name, password, noEntries);
-  lock_ = std::move(candidate);
-  if (!LogIn(name, password)) lock_.Release();
+  // Unsaved changes of a replaced safe go with it.
+  pending_.clear();
+  LogIn(name, password);
 }
 
 bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
@@ -96,17 +103,15 @@ bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
     // The open entries belong to the current user; never write them into
     // another user's safe.
     if (std::strcmp(name, userName_) != 0) return false;
-    lastSaveSucceeded_ = SaveSafe(name, newPassword, entries_);
+    // A newer file is merged first, then everything goes under the new
+    // password. When that fails the file keeps the old one and the log-in
+    // below fails, as designed.
+    CommitPending(newPassword);
     explicit_bzero(password_, sizeof password_);
     std::snprintf(password_, sizeof password_, "%s", newPassword);
-    // Keep the lock across the log-out and log-in, so no one slips in between.
-    SafeLock kept = std::move(lock_);
     LogOut();
-    lock_ = std::move(kept);
   }
-  if (LogIn(name, newPassword)) return true;
-  lock_.Release();
-  return false;
+  return LogIn(name, newPassword);
 }
 
 bool Quillbox::IsValidUserName(OwnerWindow owner, const char* name) {

@@ -9,7 +9,7 @@ inline constexpr char kUserNotFoundMessage[] =
     "User name could not be found.\r\nPlease re-check user name or create a new user.";
 inline constexpr char kLogInFailedMessage[] = "User could not be logged on.\r\nPlease re-check password";
 inline constexpr char kSafeInUseMessage[] =
-    "This safe is open in another Quillbox.\r\nClose it there first.";
+    "This safe is being saved by another program.\r\nPlease try again.";
 inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
 inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
@@ -25,3 +25,13 @@ inline constexpr char kEntryFieldTooLongMessage[] =
     "Fields cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kDeleteEntriesQuestion[] = "Are you sure you want to delete the selected items?";
 inline constexpr char kDeleteEntriesCaption[] = "PERMANENT DELETE";
+
+// Notes on changes made elsewhere: another program, or another computer
+// through a sync program.
+inline constexpr char kSafeReloadedNote[] = "The safe was changed on disk; the list shows the new version.";
+inline constexpr char kChangeMergedNote[] =
+    "The safe had been changed on disk; your change was saved into the new version.";
+inline constexpr char kEditAddedAsNewNote[] =
+    "The entry you edited had been changed or deleted elsewhere; your edit was added as a new entry.";
+inline constexpr char kSafeNoLongerOpensNote[] =
+    "The safe was changed on disk and no longer opens with your password; please log in again.";

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/message_box_view.h"
 
 // What the application object needs from the window system: the main
@@ -21,4 +24,10 @@ class QuillboxView : public MessageBoxView {
   virtual int GetRowCount() = 0;
   virtual bool IsRowSelected(int row) = 0;
   virtual bool GetRowEntryIndex(int row, int& entryIndex) = 0;
+
+  // Selects the rows of these entries (after a reload); views without a
+  // selection of their own ignore it.
+  virtual void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) { (void)entryIndexes; }
+  // A short note that needs no answer (the status bar).
+  virtual void ShowStatus(const char* text) { (void)text; }
 };

@@ -37,6 +37,7 @@ constexpr CommandShape kCommands[] = {
     {"import", CliCommand::kImport, 2, 2, kFormatFlag | kImportFlags,
      "import [--format NAME] [--skip-invalid] [--dry-run] USER FILE"},
     {"settings", CliCommand::kSettings, 0, 0, 0, "settings"},
+    {"merge", CliCommand::kMerge, 1, 1, 0, "merge USER"},
 };
 
 bool ParseIndex(std::string_view text, size_t* index) {

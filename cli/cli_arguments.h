@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings };
+enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings, kMerge };
 
 // The command line, checked for shape only: the user-name and field rules are
 // the model's and are applied when the command runs.

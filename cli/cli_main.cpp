@@ -1,11 +1,13 @@
 #include "cli/cli_main.h"
 
+#include <cstdio>
 #include <string>
 
 #include "cli/change_commands.h"
 #include "cli/cli_session.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"
+#include "cli/merge_command.h"
 #include "cli/read_commands.h"
 #include "cli/settings_command.h"
 #include "cli/user_commands.h"
@@ -34,10 +36,11 @@ Commands (INDEX counts from 1, as list shows it):
                               names it; --skip-invalid imports the entries
                               that can be stored, --dry-run only tells what
                               would be imported
-  settings                    show the settings the application uses
+  settings                    show the settings the application uses and the safe folder
+  merge USER                  fold sync programs' conflict copies of the safe into it
 
 Options:
-  --dir DIR          use the safes in DIR instead of those beside the program
+  --dir DIR          use the safes in DIR instead of the usual safe folder
   --password-stdin   read passwords from standard input, one per line, in the
                      order they would be asked: the safe's password first, then
                      (add, edit --password) the entry's, or (passwd, create)
@@ -52,18 +55,19 @@ bitwarden-json are read and written; chrome-csv and firefox-csv are read.
 
 Passwords are otherwise asked on the terminal without echo. User names use
 only a-z, A-Z and 0-9 (at most 29); fields hold at most 259 bytes of UTF-8 and
-no tab, CR or LF. While the desktop application has a safe open, commands that
-change it are refused; list, show and export still work.
+no tab, CR or LF. A safe open in the desktop application can be changed here
+too: each save merges what changed on disk since the safe was read.
 
 Exit status: 0 done, 1 other failure (nothing changed), 2 bad arguments or
-input, 3 missing safe, 4 wrong password, 5 damaged safe, 6 safe open in the
-application.
+input, 3 missing safe, 4 wrong password, 5 damaged safe, 6 another save held
+the safe's lock past a short wait.
 )";
 
 ExitStatus RunSettings(CliSession& session) {
-  // Builds the settings key path from the application's identity.
-  session.app().SetInstance(nullptr);
-  return static_cast<ExitStatus>(RunSettingsCommand(session.app().SettingsKeyName, session.out()));
+  int status = RunSettingsCommand(session.app().SettingsKeyName, session.out());
+  if (status != kExitOk) return static_cast<ExitStatus>(status);
+  std::fprintf(session.out(), "\nSafe folder: %s\n", session.DescribeSafeFolder().c_str());
+  return std::fflush(session.out()) == 0 ? kExitOk : kExitFailure;
 }
 
 using CommandFunction = ExitStatus (*)(CliSession&);
@@ -77,7 +81,7 @@ constexpr CommandEntry kCommandTable[] = {
     {CliCommand::kCreate, RunCreate}, {CliCommand::kList, RunList},     {CliCommand::kShow, RunShow},
     {CliCommand::kAdd, RunAdd},       {CliCommand::kEdit, RunEdit},     {CliCommand::kRemove, RunRemove},
     {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
-    {CliCommand::kSettings, RunSettings},
+    {CliCommand::kSettings, RunSettings}, {CliCommand::kMerge, RunMerge},
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "app/quillbox_messages.h"
 #include "cli/safe_diagnosis.h"
-#include "platform/executable_path.h"
+#include "safe/safe_folder.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
 
@@ -30,7 +30,7 @@ CliSession::CliSession(const CliArguments& arguments, FILE* out, FILE* errors)
 
 CliSession::~CliSession() {
   app_.SetView(nullptr);
-  OverrideExecutablePath(nullptr);
+  SetSafeFolder("");
 }
 
 ExitStatus CliSession::Fail(ExitStatus status, const std::string& message) {
@@ -41,17 +41,30 @@ ExitStatus CliSession::Fail(ExitStatus status, const std::string& message) {
 void CliSession::Warn(const std::string& message) { PrintCliMessage(errors_, message.c_str()); }
 
 ExitStatus CliSession::UseSafeFolder() {
-  if (arguments_.dir.empty()) return kExitOk;
+  // The settings key path, for the "Safe_Folder" setting and the settings command.
+  app_.SetInstance(nullptr);
+  if (arguments_.dir.empty()) {
+    app_.UseSafeFolderSetting();
+    return kExitOk;
+  }
   char folder[PATH_MAX];
   struct stat info;
   if (realpath(arguments_.dir.c_str(), folder) == nullptr || stat(folder, &info) != 0 ||
       !S_ISDIR(info.st_mode)) {
     return Fail(kExitBadArguments, "no such folder: " + arguments_.dir);
   }
-  // Safes are looked up beside the executable; pretend it lives in the folder.
-  safe_folder_ = std::string(folder) + (strcmp(folder, "/") == 0 ? "" : "/");
-  OverrideExecutablePath((safe_folder_ + "quillbox-cli").c_str());
+  SetSafeFolder(folder);
+  safe_folder_ = GetSafeFolder().path;
   return kExitOk;
+}
+
+std::string CliSession::DescribeSafeFolder() const {
+  SafeFolder folder = GetSafeFolder();
+  const char* why = DescribeSafeFolderReason(folder.reason);
+  if (folder.reason == SafeFolderReason::kChosen) {
+    why = safe_folder_.empty() ? "the Safe_Folder setting" : "--dir";
+  }
+  return (folder.path.empty() ? std::string("(none can be named)") : folder.path) + " (" + why + ")";
 }
 
 ExitStatus CliSession::CheckUserName() {
@@ -72,7 +85,8 @@ ExitStatus CliSession::CheckSafeExists() {
 }
 
 ExitStatus CliSession::CheckNotLocked() {
-  return IsSafeLockedElsewhere(user()) ? FailLocked() : kExitOk;
+  SafeLock probe;
+  return probe.AcquireWaiting(user()) == SafeLock::Result::kHeldElsewhere ? FailLocked() : kExitOk;
 }
 
 ExitStatus CliSession::FailLocked() { return Fail(kExitLockedSafe, kSafeInUseMessage); }
@@ -117,24 +131,17 @@ ExitStatus CliSession::LoadForReading(cpStringArray& entries) {
 ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message) {
   ExitStatus status = CheckUserName();
   if (status == kExitOk) status = CheckSafeExists();
-  if (status == kExitOk) status = CheckNotLocked();
   if (status != kExitOk) return status;
   SecretText password;
   status = ReadSafePassword(prompt, &password);
   if (status != kExitOk) return status;
-  switch (app_.TryLogIn(user(), password.c_str())) {
-    case LogInResult::kLoggedIn:
-      return kExitOk;
-    case LogInResult::kSafeInUse:
-      return FailLocked();
-    case LogInResult::kRefused:
-      break;
-  }
+  if (app_.LogIn(user(), password.c_str())) return kExitOk;
   SafeOpenResult why = DiagnoseSafe(user(), password.c_str());
   return Fail(why.status, why.status == kExitWrongPassword ? wrong_password_message : why.message);
 }
 
 ExitStatus CliSession::CheckSaved() {
   if (app_.LastSaveSucceeded()) return kExitOk;
+  if (app_.LastSaveWasBlocked()) return FailLocked();
   return Fail(kExitFailure, "The safe could not be saved; the file keeps its previous contents");
 }

@@ -35,11 +35,15 @@ class CliSession {
   // Prints message (one line) on standard error; the command goes on.
   void Warn(const std::string& message);
 
-  // Points safe lookups at --dir, when given.
+  // Points safe lookups at --dir, when given, else at the "Safe_Folder"
+  // setting or the default rule.
   ExitStatus UseSafeFolder();
+  // The folder in use and why, for people.
+  std::string DescribeSafeFolder() const;
   // The user-name rule of the dialogs, and that the name's safe exists.
   ExitStatus CheckUserName();
   ExitStatus CheckSafeExists();
+  // Whether another save holds the safe's lock past the short wait.
   ExitStatus CheckNotLocked();
   ExitStatus FailLocked();
   ExitStatus ReadSafePassword(const char* prompt, SecretText* password);
@@ -54,7 +58,8 @@ class CliSession {
   // Loads the user's safe into entries without locking or changing it.
   ExitStatus LoadForReading(cpStringArray& entries);
   // Opens the user's safe in the application object for a change: the safe
-  // must exist, not be open elsewhere, and open with the password asked.
+  // must exist and open with the password asked. No lock is held: each save
+  // takes it and merges a file changed meanwhile.
   ExitStatus LogInForChange(const char* prompt = kSafePasswordPrompt,
                             const char* wrong_password_message = kLogInFailedMessage);
   // Whether every save of this run reached the file.

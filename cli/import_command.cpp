@@ -58,14 +58,15 @@ ExitStatus RunImport(CliSession& session) {
   status = ReportProblems(session, plan);
   if (status == kExitOk) status = session.CheckSafeExists();
   if (status != kExitOk) return status;
-  // Held from before the load until after the save, so no change made
-  // elsewhere in between is lost.
-  SafeLock lock;
-  if (!arguments.dry_run && lock.Acquire(session.user()) == SafeLock::Result::kHeldElsewhere) {
-    return session.FailLocked();
-  }
   SecretText password;
   status = session.ReadSafePassword(kSafePasswordPrompt, &password);
+  if (status != kExitOk) return status;
+  // Held from the load until after the save, so no change made elsewhere in
+  // between is lost; not while the password is typed.
+  SafeLock lock;
+  if (!arguments.dry_run && lock.AcquireWaiting(session.user()) == SafeLock::Result::kHeldElsewhere) {
+    return session.FailLocked();
+  }
   cpStringArray entries;
   entries.SetWipeOnRelease(true);
   if (status == kExitOk) {

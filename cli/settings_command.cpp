@@ -24,6 +24,7 @@ struct Setting {
 // The names, kinds, capacities and defaults the application reads them with.
 constexpr size_t kUserNameCapacity = 29;
 constexpr size_t kServerCapacity = 255;
+constexpr size_t kFolderCapacity = 259;
 const Setting kSettings[] = {
     {"Last_Username", Kind::Text, 0, kUserNameCapacity, "\"\""},
     {"Last_Sort", Kind::Number, 2, 0, nullptr},
@@ -39,6 +40,7 @@ const Setting kSettings[] = {
     {"Last_Update_Check_Time", Kind::Number, 0, 0, nullptr},
     {"qamode", Kind::Flag, 0, 0, nullptr},
     {"Update_Server", Kind::Text, 0, kServerCapacity, "(built-in server)"},
+    {"Safe_Folder", Kind::Text, 0, kFolderCapacity, "\"\""},
 };
 
 struct Hive {

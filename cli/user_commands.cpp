@@ -39,6 +39,7 @@ ExitStatus RunPasswd(CliSession& session) {
   if (status == kExitOk) status = ReadNewPassword(session, kNewPasswordPrompt, &new_password);
   if (status != kExitOk) return status;
   if (!session.app().ChangePassword(session.user(), new_password.c_str()) || !session.app().LastSaveSucceeded()) {
+    if (session.app().LastSaveWasBlocked()) return session.FailLocked();
     return session.Fail(kExitFailure, "The new password could not be saved; the safe keeps the old one");
   }
   return kExitOk;

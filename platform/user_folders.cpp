@@ -43,6 +43,14 @@ std::string UserConfigFolder()
     return home.empty() ? std::string() : home + "/.config";
 }
 
+std::string UserDataFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (IsAbsolute(data)) return data;
+    std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.local/share";
+}
+
 bool MakeFolders(const std::string& folder)
 {
     struct stat info;

@@ -7,6 +7,9 @@
 // the password database names the home folder. Empty when nothing does.
 std::string UserConfigFolder();
 
+// ${XDG_DATA_HOME:-$HOME/.local/share}, by the same rules.
+std::string UserDataFolder();
+
 // mkdir -p; every folder it creates is private (0700). True when the whole
 // path exists as folders afterwards.
 bool MakeFolders(const std::string& folder);

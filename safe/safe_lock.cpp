@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "platform/file_lock.h"
@@ -54,6 +56,17 @@ SafeLock::Result SafeLock::Acquire(const char* userName) {
   lock_ = std::move(lock);
   userName_ = userName;
   return Result::kAcquired;
+}
+
+SafeLock::Result SafeLock::AcquireWaiting(const char* userName) {
+  constexpr auto kPause = std::chrono::milliseconds(20);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSafeLockWaitMs);
+  Result result = Acquire(userName);
+  while (result == Result::kHeldElsewhere && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kPause);
+    result = Acquire(userName);
+  }
+  return result;
 }
 
 void SafeLock::Release() {

@@ -5,10 +5,14 @@
 
 class WFileLock;
 
+// How long a save waits for another save of the same safe to finish: each
+// holds the lock for one read-check-write, well under this.
+inline constexpr int kSafeLockWaitMs = 2000;
+
 // An advisory lock on one user's safe ("<safe path>.lock" beside it, flock),
-// held while the safe is open for changes, so that a second writer cannot
-// silently drop the first one's changes. Released on destruction; the lock
-// file goes with the release when no safe exists beside it.
+// held by each save for its read-check-write only, so that a second writer
+// cannot silently drop the first one's changes. Released on destruction; the
+// lock file goes with the release when no safe exists beside it.
 class SafeLock {
  public:
   enum class Result {
@@ -24,6 +28,8 @@ class SafeLock {
 
   // Does not wait. Taking a different user's lock releases the current one first.
   Result Acquire(const char* userName);
+  // Waits up to kSafeLockWaitMs while another save holds the lock.
+  Result AcquireWaiting(const char* userName);
   void Release();
   bool IsHeldFor(const char* userName) const;
 

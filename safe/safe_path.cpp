@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/filehelpers.h"
-#include "platform/executable_path.h"
+#include "safe/safe_folder.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -15,20 +15,18 @@ constexpr char kSafeExtension[] = ".SAFE";
 
 bool BuildSafePath(const char* userName, char* path) {
   path[0] = '\0';
-  // A '/' would put the safe outside the executable's folder.
+  // A '/' would put the safe outside the safe folder.
   if (userName == nullptr || std::strchr(userName, '/') != nullptr) return false;
-  char exe[kSafePathCapacity];
-  if (!GetExecutablePath(exe, sizeof exe)) std::snprintf(exe, sizeof exe, "/");
-  // Only '/' separates directories here; ':' and '\\' are ordinary name bytes.
-  size_t directoryLength = static_cast<size_t>(std::strrchr(exe, '/') - exe) + 1;
+  SafeFolder folder = GetSafeFolder();
+  if (folder.path.empty()) return false;
   size_t nameLength = std::strlen(userName);
-  int written;
-  if (directoryLength + nameLength + sizeof kSafeExtension >= kSafePathCapacity) {
-    written = std::snprintf(path, kSafePathCapacity, "/%s%s", userName, kSafeExtension);
-  } else {
-    written = std::snprintf(path, kSafePathCapacity, "%.*s%s%s", static_cast<int>(directoryLength),
-                            exe, userName, kSafeExtension);
+  const char* directory = folder.path.c_str();
+  if (folder.path.size() + nameLength + sizeof kSafeExtension >= kSafePathCapacity) {
+    // The designed fallback; a folder the user chose, or the data folder, means that folder.
+    if (folder.reason != SafeFolderReason::kBesideExecutable) return false;
+    directory = "/";
   }
+  int written = std::snprintf(path, kSafePathCapacity, "%s%s%s", directory, userName, kSafeExtension);
   // A cut-off path would name some other file.
   if (written < 0 || static_cast<size_t>(written) >= kSafePathCapacity) {
     path[0] = '\0';

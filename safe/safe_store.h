@@ -5,15 +5,16 @@
 
 #include "core/cpstringarray.h"
 
-// The safe store: one encrypted ".SAFE" file per user beside the executable.
+// The safe store: one encrypted ".SAFE" file per user in the safe folder.
 // Nothing is kept between calls and nothing is shown; results say what happened.
 
 inline constexpr size_t kSafePathCapacity = 260;
 
-// The user's safe path, "<executable's directory><userName>.SAFE", into a
-// buffer of kSafePathCapacity bytes. Falls back to "/<userName>.SAFE" when
-// the executable's path is unknown or the result would be too long. False,
-// with an empty path, for a name holding '/' or too long even for "/".
+// The user's safe path, "<safe folder><userName>.SAFE" (safe/safe_folder.h),
+// into a buffer of kSafePathCapacity bytes. Beside the executable it falls
+// back to "/<userName>.SAFE" when the executable's path is unknown or the
+// result would be too long. False, with an empty path, for a name holding
+// '/', a path too long for a chosen folder, or too long even for "/".
 bool BuildSafePath(const char* userName, char* path);
 
 // Whether the user's safe can be opened for reading.

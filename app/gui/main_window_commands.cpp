@@ -4,6 +4,7 @@
 #include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
 #include "app/gui/run_entry_dialog.h"
+#include "app/gui/safe_folder_command.h"
 #include "app/gui/window_commands.h"
 #include "app/quillbox.h"
 #include "update/gui/qt_update_view.h"
@@ -29,6 +30,7 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdSelectAllKey, [](MainWindow& w) { w.SelectAllEntries(); }},
       {kCmdRunAtStartup, [](MainWindow& w) { ToggleRunAtStartup(w.App(), w); }},
       {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
+      {kCmdSafeFolder, [](MainWindow& w) { ChooseSafeFolderWithDialog(w.App(), &w); }},
       {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
   };
   return kCommands;

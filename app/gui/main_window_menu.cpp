@@ -27,6 +27,7 @@ const Menu kMenus[] = {
          {"Log In...", kCmdLogIn, "Ctrl+L", true},
          {"Log Out", kCmdLogOut, nullptr, false},
          {"Set Password...", kCmdSetPassword, nullptr, false},
+         {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"Hide", kCmdHide, "Ctrl+H", true},
          {"Reside on Taskbar", kCmdResideOnTaskbar, nullptr, true},

@@ -39,6 +39,7 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
   QTest::newRow("log in") << kCmdLogIn << "Log In...\tCtrl+L" << true;
   QTest::newRow("log out") << kCmdLogOut << "Log Out" << false;
   QTest::newRow("set password") << kCmdSetPassword << "Set Password..." << false;
+  QTest::newRow("safe folder") << kCmdSafeFolder << "Safe &Folder..." << true;
   QTest::newRow("hide") << kCmdHide << "Hide\tCtrl+H" << true;
   QTest::newRow("reside") << kCmdResideOnTaskbar << "Reside on Taskbar" << true;
   QTest::newRow("startup") << kCmdRunAtStartup << "Run at Startup" << true;
@@ -77,11 +78,13 @@ void MainWindowTest::LogInStateSwitchesTheMenu() {
     QVERIFY(window.MenuAction(id)->isEnabled());
   }
   QVERIFY(!window.MenuAction(kCmdLogIn)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdSafeFolder)->isEnabled());
   window.RunCommand(kCmdLogOut);
   for (const int id : loggedInOn) {
     QVERIFY(!window.MenuAction(id)->isEnabled());
   }
   QVERIFY(window.MenuAction(kCmdLogIn)->isEnabled());
+  QVERIFY(window.MenuAction(kCmdSafeFolder)->isEnabled());
 }
 
 void MainWindowTest::AcceleratorsWorkWhileTheirItemsAreGreyed() {

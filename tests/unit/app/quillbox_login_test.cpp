@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,9 +20,11 @@ namespace {
 using MenuCalls = std::vector<std::pair<int, bool>>;
 
 const MenuCalls kLoggedInMenu = {
-    {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true}};
+    {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true},
+    {kCmdSafeFolder, false}};
 const MenuCalls kLoggedOutMenu = {
-    {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false}};
+    {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false},
+    {kCmdSafeFolder, true}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:
@@ -148,26 +153,40 @@ TEST_F(QuillboxLogIn, ChangePasswordReencryptsTheOpenSafe) {
   EXPECT_EQ(SafeLines("bob", "pw"), std::vector<std::string>{"x\ty\tz"});
 }
 
-TEST_F(QuillboxLogIn, OpenSafeIsLockedAgainstOtherWriters) {
+TEST_F(QuillboxLogIn, OpenSafeHoldsNoLockAndEachSaveWaitsBriefly) {
   MakeSafe("alice", "pw", {"a\tb\tc"});
   ASSERT_TRUE(app.LogIn("alice", "pw"));
-  EXPECT_TRUE(IsSafeLockedElsewhere("alice"));
-  // Reloading one's own open safe keeps working (the old-password test).
-  EXPECT_TRUE(app.LogIn("alice", "pw"));
-
+  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
   {
+    // A save held up past the wait keeps its change for the next save.
     SafeLock otherWriter;
-    app.LogOut();
     ASSERT_EQ(otherWriter.Acquire("alice"), SafeLock::Result::kAcquired);
-    EXPECT_EQ(app.TryLogIn("alice", "pw"), LogInResult::kSafeInUse);
-    EXPECT_FALSE(app.IsLoggedIn());
+    EXPECT_TRUE(app.AddEntry("d", "e", "f"));
+    EXPECT_FALSE(app.LastSaveSucceeded());
+    EXPECT_TRUE(app.LastSaveWasBlocked());
+    EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
     view.answers = {kIdYes};
     app.CreateUser(nullptr, "alice", "new");
     EXPECT_EQ(view.boxes.back().text, kSafeInUseMessage);
+    EXPECT_FALSE(app.IsLoggedIn());
     EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
   }
-  EXPECT_FALSE(IsSafeLockedElsewhere("alice"));
-  EXPECT_TRUE(app.LogIn("alice", "pw"));
+  // Logging in again as the same user saves the change that waited.
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  EXPECT_TRUE(app.LastSaveSucceeded());
+  EXPECT_EQ(SafeLines("alice", "pw"), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
+
+  // A lock let go within the wait costs nothing.
+  auto otherWriter = std::make_unique<SafeLock>();
+  ASSERT_EQ(otherWriter->Acquire("alice"), SafeLock::Result::kAcquired);
+  std::thread release([&otherWriter] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    otherWriter.reset();
+  });
+  EXPECT_TRUE(app.AddEntry("g", "h", "i"));
+  release.join();
+  EXPECT_TRUE(app.LastSaveSucceeded());
+  EXPECT_EQ(SafeLines("alice", "pw"), (std::vector<std::string>{"a\tb\tc", "d\te\tf", "g\th\ti"}));
 }
 
 // A killed save may have left a whole copy of the safe beside it, one that

@@ -109,13 +109,11 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
       {{"list", "garbled"}, "pw\n", 5, "The safe file is damaged"},
       {{"rm", "garbled", "1", "--yes"}, "pw\n", 5, "The safe file is damaged"},
       {{"show", "truncated", "1"}, "pw\n", 5, "The safe file is damaged"},
-      // Open in the desktop application: changes refused before a password is read.
-      {{"add", "alice", "d", "u"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
-      {{"edit", "alice", "1", "--password"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
-      {{"rm", "alice", "1", "--yes"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
-      {{"passwd", "alice"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
-      {{"import", "alice", "lf.csv"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
-      {{"create", "alice", "--force"}, "", 6, "This safe is open in another Quillbox. Close it there first.", Setup::kLocked},
+      // Another save holds the safe's lock past the short wait.
+      {{"add", "alice", "d", "u"}, "pw\np\n", 6, "This safe is being saved by another program. Please try again.", Setup::kLocked},
+      {{"passwd", "alice"}, "pw\nnew\n", 6, "This safe is being saved by another program. Please try again.", Setup::kLocked},
+      {{"import", "alice", "lf.csv"}, "pw\n", 6, "This safe is being saved by another program. Please try again.", Setup::kLocked},
+      {{"create", "alice", "--force"}, "", 6, "This safe is being saved by another program. Please try again.", Setup::kLocked},
       // Other failures.
       {{"create", "alice"}, "pw\n", 1, "a safe for alice already exists; --force replaces it with an empty one"},
       {{"rm", "alice", "1"}, "pw\n", 1, "nothing was deleted; --yes confirms the deletion"},
@@ -151,7 +149,7 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
   }
 }
 
-TEST_F(CliErrors, ReadingStillWorksWhileTheSafeIsOpenElsewhere) {
+TEST_F(CliErrors, ReadingStillWorksWhileAnotherSaveHoldsTheLock) {
   SafeLock lock;
   ASSERT_EQ(lock.Acquire("alice"), SafeLock::Result::kAcquired);
   std::vector<std::string> dir = {"--dir", safes_.Root(), "--password-stdin"};

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/executable_path.h"
+#include "safe/safe_folder.h"
 
 SafeTestDir::SafeTestDir() {
   std::filesystem::create_directory(scratch_.Path("tmp"));
@@ -17,6 +18,7 @@ SafeTestDir::SafeTestDir() {
 
 SafeTestDir::~SafeTestDir() {
   OverrideExecutablePath(nullptr);
+  SetSafeFolder("");
   if (hadTmpDir_) {
     setenv("TMPDIR", oldTmpDir_.c_str(), 1);
   } else {

@@ -1,0 +1,19 @@
+#include "cli/merge_command.h"
+
+#include <string>
+
+ExitStatus RunMerge(CliSession& session) {
+  ExitStatus status = session.LogInForChange();
+  if (status != kExitOk) return status;
+  ConflictMerge merge = session.app().MergeConflictCopies();
+  for (const std::string& name : merge.refused) {
+    session.Fail(kExitOk, name + " does not open with this password and was left alone");
+  }
+  if (!merge.saved) {
+    if (session.app().LastSaveWasBlocked()) return session.FailLocked();
+    return session.Fail(kExitFailure, "The safe could not be saved; the conflict copies were left alone");
+  }
+  std::fprintf(session.out(), "%zu %s came in from %zu conflict %s\n", merge.entries,
+               merge.entries == 1 ? "entry" : "entries", merge.copies, merge.copies == 1 ? "copy" : "copies");
+  return std::fflush(session.out()) == 0 ? kExitOk : kExitFailure;
+}
