@@ -190,9 +190,9 @@ TEST_F(QuillboxLogIn, OpenSafeHoldsNoLockAndEachSaveWaitsBriefly) {
 }
 
 // A killed save may have left a whole copy of the safe beside it, one that
-// still opens under an old password; log-in clears it away. Failed attempts
-// for users without a safe leave no lock files behind.
-TEST_F(QuillboxLogIn, LogInLeavesOnlySafesAndTheirLocks) {
+// still opens under an old password; log-in clears it away. Log-in takes
+// no lock, so failed attempts for users without a safe leave no lock files.
+TEST_F(QuillboxLogIn, LogInLeavesOnlySafes) {
   MakeSafe("alice", "pw", {"a\tb\tc"});
   MakeSafe("before", "old", {"a\tb\tc"});
   ASSERT_EQ(rename(dir.SafePath("before").c_str(), (dir.Path() + ".quillbox-copy-k1LLed").c_str()), 0);
@@ -200,7 +200,7 @@ TEST_F(QuillboxLogIn, LogInLeavesOnlySafesAndTheirLocks) {
   EXPECT_EQ(app.TryLogIn("nobody", "pw"), LogInResult::kRefused);
   EXPECT_FALSE(app.ChangePassword("ghost", "new"));
   ASSERT_TRUE(app.LogIn("alice", "pw"));
-  EXPECT_EQ(dir.Listing(), "alice.SAFE alice.SAFE.lock tmp");
+  EXPECT_EQ(dir.Listing(), "alice.SAFE tmp");
 }
 
 }  // namespace

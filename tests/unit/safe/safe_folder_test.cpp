@@ -58,7 +58,9 @@ class SafeFolderTest : public ::testing::Test {
     fs::permissions(scratch.Root(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
     fs::create_directory(scratch.Path("bin"));
     fs::create_directory(scratch.Path("data"));
-    if (geteuid() == 0) ASSERT_EQ(chown(scratch.Path("data").c_str(), kNobody, kNobody), 0);
+    if (geteuid() == 0) {
+      ASSERT_EQ(chown(scratch.Path("data").c_str(), kNobody, kNobody), 0);
+    }
     oldData_ = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
     setenv("XDG_DATA_HOME", scratch.Path("data").c_str(), 1);
   }
