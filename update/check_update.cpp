@@ -12,14 +12,14 @@ constexpr const char* kNotVerified = "Update signature could not be verified";
 constexpr const char* kNotSaved = "Could not save update signature file";
 }  // namespace
 
-bool CheckUpdateAvailable(const char* host, int product, bool qa) {
+bool CheckUpdateAvailable(const char* host, int product, bool qa, const FetchLimits& limits) {
   cpString& error = UpdateErrorText();
   error.clear();
 
   cpBuffer published;
   uint32_t errorCode = 0;
   const std::string path = BuildServerPath(product, qa, kSignatureExtension);
-  if (!HttpFetch(published, host, path.c_str(), errorCode, nullptr, kSignatureFetchLimits)) {
+  if (!HttpFetch(published, host, path.c_str(), errorCode, nullptr, limits)) {
     error = kFetchFailed;
     return false;
   }

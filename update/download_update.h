@@ -5,7 +5,8 @@
 #include "update/update_progress.h"
 
 // Longer than the check's: the user asked for this download and watches it.
-inline constexpr FetchLimits kInstallerFetchLimits{15, 30, 1024, 512ull * 1024 * 1024};
+// Still bounded, so a server that trickles for ever cannot hold it open.
+inline constexpr FetchLimits kInstallerFetchLimits{15, 30, 1024, 512ull * 1024 * 1024, 30 * 60};
 
 // Fetches the installer from host behind the shown progress dialog, saves it
 // as "newupdate.exe" in the private temporary directory and compares the MD5

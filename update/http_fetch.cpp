@@ -87,6 +87,7 @@ CURL* OpenRequest(const std::string& url, curl_slist* headers, Transfer& transfe
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.minBytesPerSecond);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.deadlineSeconds);
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, ReceiveBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

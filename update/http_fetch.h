@@ -15,6 +15,9 @@ struct FetchLimits {
   long stallSeconds;
   long minBytesPerSecond;
   uint64_t maxBodyBytes;
+  // The whole fetch, connecting included, fails after this long, however
+  // steadily the bytes come.
+  long deadlineSeconds;
 };
 
 inline constexpr uint32_t kFetchProgressCycle = 750000;

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "update/check_update.h"
+#include "update/cross_thread_progress.h"
 #include "update/download_update.h"
 #include "update/run_installer.h"
 #include "update/update_error.h"
@@ -81,7 +82,13 @@ void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product,
 
   progress.Create(owner, kProgressRange);
   CheckedInstaller installer;
-  const bool downloaded = DownloadUpdate(host.c_str(), product, &progress, qa, installer);
+  bool downloaded = false;
+  {
+    CrossThreadProgress reports(progress, view);
+    view.RunOffInterfaceThread(
+        [&] { downloaded = DownloadUpdate(host.c_str(), product, &reports, qa, installer, environment.installerLimits); },
+        [&reports] { reports.Stop(); });
+  }
   progress.Close();
   if (!downloaded) {
     ShowError(view, owner, kDownloadFailed);
@@ -131,7 +138,11 @@ void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironme
   settings.SetSettingInt(kLastUpdateCheckTimeSetting, static_cast<int>(now));
   std::unique_ptr<UpdateProgress> progress = environment.view.MakeProgress();
   const std::string host = UpdateServer(settings);
-  if (CheckUpdateAvailable(host.c_str(), product, qa)) {
+  // Bounded by its deadline, so an ending program waits for it at most that long.
+  bool available = false;
+  environment.view.RunOffInterfaceThread(
+      [&] { available = CheckUpdateAvailable(host.c_str(), product, qa, environment.signatureLimits); }, {});
+  if (available) {
     if (environment.installerHandOff) {
       OfferUpdate(environment, owner, product, qa, host, *progress);
     } else {

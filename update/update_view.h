@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/message_box_view.h"
@@ -16,4 +17,14 @@ class UpdateView : public MessageBoxView {
   virtual std::unique_ptr<UpdateProgress> MakeProgress() = 0;
   // Asks the main loop to end once control returns to it.
   virtual void PostQuit() = 0;
+
+  // Runs work on a thread of its own and returns once it has finished. The
+  // interface thread meanwhile goes on handling events, so windows paint and
+  // answer, and runs what PostToInterfaceThread hands it. Should the program
+  // be asked to end meanwhile, stop runs once on the interface thread; work
+  // must then end soon.
+  virtual void RunOffInterfaceThread(const std::function<void()>& work, const std::function<void()>& stop) = 0;
+  // From any thread: call runs on the interface thread, soon while
+  // RunOffInterfaceThread waits.
+  virtual void PostToInterfaceThread(std::function<void()> call) = 0;
 };

@@ -15,6 +15,8 @@ class QtUpdateView : public UpdateView {
   bool RunOptionDialog(OwnerWindow owner, int& choice) override;
   std::unique_ptr<UpdateProgress> MakeProgress() override;
   void PostQuit() override;
+  void RunOffInterfaceThread(const std::function<void()>& work, const std::function<void()>& stop) override;
+  void PostToInterfaceThread(std::function<void()> call) override;
 
  private:
   MessageBoxView& messageBoxes_;

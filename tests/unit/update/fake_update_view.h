@@ -1,6 +1,10 @@
 #pragma once
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,9 @@ class FakeUpdateView : public UpdateView {
   bool RunOptionDialog(OwnerWindow owner, int& choice) override;
   std::unique_ptr<UpdateProgress> MakeProgress() override;
   void PostQuit() override { ++quitsPosted; }
+  // Really on another thread: the test's thread serves what is posted to it.
+  void RunOffInterfaceThread(const std::function<void()>& work, const std::function<void()>& stop) override;
+  void PostToInterfaceThread(std::function<void()> call) override;
 
   // Answers.
   int yesNoAnswer = kIdNo;
@@ -31,4 +38,10 @@ class FakeUpdateView : public UpdateView {
   std::vector<Box> boxes;
   std::vector<int> optionDialogOpenedWith;
   int quitsPosted = 0;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> calls_;
+  bool workDone_ = false;
 };

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -11,7 +12,9 @@
 
 namespace {
 
-constexpr FetchLimits kTestLimits{2, 1, 100, 1 << 20};
+constexpr FetchLimits kTestLimits{2, 1, 100, 1 << 20, 60};
+// A deadline far below the minute a slow server of the tests goes on for.
+constexpr FetchLimits kShortDeadline{2, 1, 100, 1 << 20, 3};
 constexpr const char* kPath = "downloads/update10.sig";
 constexpr uint32_t kCycle = kFetchProgressCycle;
 
@@ -139,7 +142,7 @@ TEST_F(HttpFetchTest, CancelWorksWhileTheServerStalls) {
   RecordingProgress progress(2);
   cpBuffer out;
   uint32_t error = 99;
-  const FetchLimits patient{30, 30, 1, 1 << 20};
+  const FetchLimits patient{30, 30, 1, 1 << 20, 60};
   EXPECT_FALSE(HttpFetch(out, server_->Host().c_str(), kPath, error, &progress, patient));
   EXPECT_EQ(error, 0u);
 }
@@ -154,6 +157,8 @@ TEST_F(HttpFetchTest, FailsOnHostileOrUnreachableServers) {
       {"headers then nothing", "stall", CURLE_OPERATION_TIMEDOUT},
       {"no answer at all", "silent", CURLE_OPERATION_TIMEDOUT},
       {"a byte every half second", "trickle", CURLE_OPERATION_TIMEDOUT},
+      // Never slow enough to count as stalled, for a minute: the deadline ends it.
+      {"a steady drip past the deadline", "drip 200 0.5", CURLE_OPERATION_TIMEDOUT},
       {"endless body", "endless", CURLE_FILESIZE_EXCEEDED},
   };
   for (const Case& c : cases) {
@@ -161,7 +166,9 @@ TEST_F(HttpFetchTest, FailsOnHostileOrUnreachableServers) {
     cpBuffer out;
     Mark(out);
     uint32_t error = 0;
-    EXPECT_FALSE(HttpFetch(out, server_->Host().c_str(), kPath, error, nullptr, kTestLimits)) << c.name;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HttpFetch(out, server_->Host().c_str(), kPath, error, nullptr, kShortDeadline)) << c.name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << c.name;
     EXPECT_EQ(error, c.expectedError) << c.name;
     EXPECT_EQ(out.GetSize(), 4u) << c.name;
     server_->Remove(kPath);

@@ -36,9 +36,10 @@ class UpdateCheckTest : public ::testing::Test {
     settings_.GetSettingInt(name, &value, absent);
     return value;
   }
-  void Run(bool manual, uint32_t now = kNow) {
+  void Run(bool manual, uint32_t now = kNow, long installerDeadline = kInstallerFetchLimits.deadlineSeconds) {
     UpdateEnvironment environment(settings_, view_);
     environment.now = [now] { return now; };
+    environment.installerLimits.deadlineSeconds = installerDeadline;
     environment.exitProcess = [this](int status) { exitStatus_ = status; };
     environment.installerHandOff = handOff_;
     RunUpdateCheck(manual, nullptr, 10, environment);
@@ -237,6 +238,14 @@ TEST_F(UpdateCheckTest, AFailedDownloadIsShownAsAnError) {
   Run(true);
   ASSERT_EQ(view_.boxes.size(), 2u);
   EXPECT_EQ(view_.boxes[1].text, "Signature file does not match installer");
+  EXPECT_FALSE(exitStatus_.has_value());
+
+  // A download past its deadline fails like any other.
+  view_.boxes.clear();
+  server_.SetMode(kExePath, "drip 200 0.5");
+  Run(true, kNow, 2);
+  ASSERT_EQ(view_.boxes.size(), 2u);
+  EXPECT_EQ(view_.boxes[1].text, "Downloading automatic update failed");
   EXPECT_FALSE(exitStatus_.has_value());
 }
 

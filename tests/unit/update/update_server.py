@@ -4,7 +4,9 @@
 Serves files under ROOT on 127.0.0.1 at a free port, which it prints as the
 first line of standard output. A file PATH.mode beside a served path changes
 how that path answers: "stall" (headers, then nothing), "silent" (no answer),
-"trickle" (one byte every half second), "endless" (data without end), or
+"trickle" (one byte every half second), "drip BYTES SECONDS" (a 64 KiB
+body promised, then BYTES every SECONDS: fast enough for any stall limit,
+too slow to end in time), "endless" (data without end), or
 "status NNN" (the file's bytes with that status). A missing file gets a 404
 HTML page. Each request is appended to ROOT/requests.log as one JSON line.
 The server stops when its standard input closes, and after ten minutes.
@@ -82,6 +84,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(b"x")
                 self.wfile.flush()
                 time.sleep(0.5)
+        elif mode.startswith("drip "):
+            size, interval = mode.split()[1:]
+            self.send(200, b"", 65536)
+            while time.monotonic() < deadline:
+                self.wfile.write(b"x" * int(size))
+                self.wfile.flush()
+                time.sleep(float(interval))
         elif mode == "endless":
             self.send(200, b"")
             block = b"\0" * 65536
