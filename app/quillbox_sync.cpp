@@ -167,12 +167,14 @@ ConflictMerge Quillbox::MergeConflictCopies() {
   std::vector<std::string> opened;
   std::vector<std::unique_ptr<cpStringArray>> copies;
   for (const std::string& name : names) {
+    // Told once; not opened again on every look.
+    if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) != reportedCopies_.end()) continue;
     auto copy = std::make_unique<cpStringArray>();
     copy->SetWipeOnRelease(true);
     if (LoadSafe(name.c_str(), password_, *copy)) {
       opened.push_back(name);
       copies.push_back(std::move(copy));
-    } else if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) == reportedCopies_.end()) {
+    } else {
       reportedCopies_.push_back(name);
       merge.refused.push_back(name + ".SAFE");
     }

@@ -5,7 +5,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QHeaderView>
+#include <QStatusBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/command_ids.h"
 #include "app/gui/entry_list_model.h"
@@ -14,6 +16,7 @@
 #include "app/gui/login_dialog.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/run_entry_dialog.h"
+#include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox.h"
 
@@ -24,7 +27,10 @@ constexpr char kHelpFile[] = "quillbox.html";
 }  // namespace
 
 MainWindow::MainWindow(Quillbox& app)
-    : app_(app), model_(new EntryListModel(app.GetEntries(), this)), list_(new EntryListView(this)) {
+    : app_(app),
+      model_(new EntryListModel(app.GetEntries(), this)),
+      list_(new EntryListView(this)),
+      watcher_(new SafeWatcher(app, [this] { LockAndAskForPassword(); }, this)) {
   setWindowTitle(QString::fromLatin1(kTitle));
   list_->setModel(model_);
   setCentralWidget(list_);
@@ -84,6 +90,28 @@ int MainWindow::GetRowCount() { return model_->rowCount(); }
 bool MainWindow::IsRowSelected(int row) { return list_->selectionModel()->isRowSelected(row, QModelIndex()); }
 
 bool MainWindow::GetRowEntryIndex(int row, int& entryIndex) { return model_->GetEntryIndex(row, entryIndex); }
+
+void MainWindow::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) {
+  QItemSelection selection;
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    int index;
+    if (!model_->GetEntryIndex(row, index)) continue;
+    if (std::find(entryIndexes.begin(), entryIndexes.end(), static_cast<uint32_t>(index)) == entryIndexes.end()) {
+      continue;
+    }
+    selection.select(model_->index(row, 0), model_->index(row, EntryListModel::kColumnCount - 1));
+  }
+  list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindow::ShowStatus(const char* text) { statusBar()->showMessage(QString::fromLocal8Bit(text)); }
+
+void MainWindow::LookAtSafeOnDisk() { watcher_->LookNow(); }
+
+void MainWindow::LockAndAskForPassword() {
+  app_.CloseSafeUnsaved();
+  ShowLogInDialog();
+}
 
 void MainWindow::SortList(int column) {
   const int order = NextSortOrder(app_.GetSortOrder(), column);

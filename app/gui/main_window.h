@@ -10,6 +10,7 @@ class EntryListModel;
 class EntryListView;
 class Quillbox;
 class QAction;
+class SafeWatcher;
 
 // "Tarnwell Quillbox": the menu, the accelerators and the entry list of the
 // open safe. It is the application object's view: menu state, the list and
@@ -40,6 +41,11 @@ class MainWindow : public QMainWindow, public QuillboxView {
   int GetRowCount() override;
   bool IsRowSelected(int row) override;
   bool GetRowEntryIndex(int row, int& entryIndex) override;
+  void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) override;
+  void ShowStatus(const char* text) override;
+
+  // Looks at the open safe's file now instead of at the next tick.
+  void LookAtSafeOnDisk();
 
   // A column click (0-2) or a re-sort with the current order (-1).
   void SortList(int column);
@@ -67,9 +73,12 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void CreateAccelerators();
   void OnSelectionChanged();
   void OnEntryDoubleClicked(bool onRow);
+  // The safe changed elsewhere and no longer opens with the password.
+  void LockAndAskForPassword();
 
   Quillbox& app_;
   EntryListModel* model_;
   EntryListView* list_;
   std::map<int, QAction*> menuActions_;
+  SafeWatcher* watcher_;
 };

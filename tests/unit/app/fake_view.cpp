@@ -32,3 +32,9 @@ bool FakeView::GetRowEntryIndex(int row, int& entryIndex) {
   entryIndex = rows.at(row).entryIndex;
   return entryIndex != kUnreadableRow;
 }
+
+void FakeView::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) {
+  selections.push_back(entryIndexes);
+}
+
+void FakeView::ShowStatus(const char* text) { notes.emplace_back(text); }

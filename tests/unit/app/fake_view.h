@@ -30,6 +30,8 @@ class FakeView : public QuillboxView {
   bool IsRowSelected(int row) override;
   // An entry index of kUnreadableRow makes the row unreadable.
   bool GetRowEntryIndex(int row, int& entryIndex) override;
+  void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) override;
+  void ShowStatus(const char* text) override;
 
   static constexpr int kUnreadableRow = -100;
 
@@ -38,4 +40,6 @@ class FakeView : public QuillboxView {
   std::vector<std::pair<int, bool>> menuCalls;
   std::vector<Row> rows;
   int refreshes = 0;
+  std::vector<std::vector<uint32_t>> selections;
+  std::vector<std::string> notes;
 };
