@@ -104,9 +104,53 @@ TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
 
 TEST_F(CliEndToEnd, SettingsListsTheApplicationsSettings) {
   std::string listing = Ok({"settings"});
-  for (const char* name : {"Last_Username", "Last_Sort", "Store_On_Taskbar_Only", "Update_Server"}) {
+  for (const char* name : {"Last_Username", "Last_Sort", "Store_On_Taskbar_Only", "Update_Server", "Safe_Folder"}) {
     EXPECT_NE(listing.find(name), std::string::npos) << name;
   }
+  EXPECT_NE(listing.find("Safe folder: " + safes_.Root() + "/ (--dir)\n"), std::string::npos) << listing;
+}
+
+// Without --dir the safes are where the "Safe_Folder" setting says, as in
+// the window; `merge` folds a sync program's conflict copies in.
+TEST_F(CliEndToEnd, SafeFolderSettingAndConflictCopies) {
+  ScratchDir config;
+  WriteTextFile(config.Path("no-machine-hive"), "");
+  mkdir(config.Path("user").c_str(), 0700);
+  mkdir(config.Path("user/tarnwell").c_str(), 0700);
+  WriteTextFile(config.Path("user/tarnwell/HKEY_CURRENT_USER.reg"),
+                "Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\tarnwell\\Tarnwell Quillbox\\2.x]\r\n"
+                "\"Safe_Folder\"=\"" + safes_.Root() + "\"\r\n");
+  setenv("XDG_CONFIG_HOME", config.Path("user").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", config.Path("no-machine-hive/xdg").c_str(), 1);
+  auto run = [this](std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), "--password-stdin");
+    return RunCliProcess(args, input, temp_.Root());
+  };
+  EXPECT_EQ(run({"create", "bob"}, "pw\n").status, 0);
+  EXPECT_NE(run({"settings"}, "").out.find("Safe folder: " + safes_.Root() + "/ (the Safe_Folder setting)\n"),
+            std::string::npos);
+
+  // Two sides' versions, as Syncthing keeps them, and one under another password.
+  Ok({"add", "bob", "Bank", "jdoe"}, "pw\nb1\n");
+  ASSERT_EQ(rename(safes_.Path("bob.SAFE").c_str(),
+                   safes_.Path("bob.sync-conflict-20250101-101010-ABCDEF7.SAFE").c_str()), 0);
+  Ok({"create", "bob"}, "pw\n");
+  Ok({"add", "bob", "Mail", "jd"}, "pw\nm1\n");
+  Ok({"create", "carol"}, "other\n");
+  ASSERT_EQ(rename(safes_.Path("carol.SAFE").c_str(),
+                   safes_.Path("bob (conflicted copy 2025-01-02 101010).SAFE").c_str()), 0);
+
+  CliResult merged = run({"merge", "bob"}, "pw\n");
+  EXPECT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(merged.out, "1 entry came in from 1 conflict copy\n");
+  EXPECT_EQ(merged.err,
+            "quillbox-cli: bob (conflicted copy 2025-01-02 101010).SAFE does not open with this password and was "
+            "left alone\n");
+  EXPECT_EQ(run({"list", "bob"}, "pw\n").out, "1\tMail\tjd\n2\tBank\tjdoe\n");
+  EXPECT_EQ(safes_.Listing(), "bob (conflicted copy 2025-01-02 101010).SAFE bob.SAFE bob.SAFE.lock carol.SAFE.lock");
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_CONFIG_DIRS");
 }
 
 }  // namespace
