@@ -1,11 +1,15 @@
+#include <QDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStatusBar>
 #include <QtTest>
 
 #include "app/command_ids.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/entry_sort.h"
 #include "app/gui/main_window.h"
+#include "app/quillbox_messages.h"
+#include "safe/safe_store.h"
 #include "gui_test_support.h"
 
 using Rows = std::vector<std::string>;
@@ -25,6 +29,8 @@ class EntryListTest : public QObject {
   void SelectAllRevealsEveryPassword();
   void EntryChangeClearsSelectionAndMasksAll();
   void EditAndDeleteFollowTheSelection();
+  void ChangeOnDiskKeepsSortAndSelection();
+  void SafeThatNoLongerOpensAsksForThePassword();
 };
 
 void EntryListTest::CompareEntriesIsBytewiseWithoutSecondKey_data() {
@@ -157,6 +163,47 @@ void EntryListTest::EditAndDeleteFollowTheSelection() {
   window.ListView()->clearSelection();
   QVERIFY(!window.MenuAction(kCmdEditEntry)->isEnabled());
   QVERIFY(!window.MenuAction(kCmdDeleteEntries)->isEnabled());
+}
+
+// Another program rewrites the open safe: the window shows the new list in
+// the same order, with the rows still there still selected, and says so.
+void EntryListTest::ChangeOnDiskKeepsSortAndSelection() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(1);  // by description, descending
+  world.CreateUserWithEntries("alice", "pw", {{"b", "u", "p1"}, {"d", "u", "p2"}, {"c", "u", "p3"}});
+  MainWindow& window = world.Window();
+  window.ListView()->selectRow(1);  // "c"
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"d", "c", "b"}));
+
+  cpStringArray newer;
+  for (const char* line : {"b\tu\tp1", "c\tu\tp3", "e\tu\tp4", "a\tu\tp5"}) newer.Add(line);
+  QVERIFY(SaveSafe("alice", "pw", newer));
+  window.LookAtSafeOnDisk();
+
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"e", "c", "b", "a"}));
+  QCOMPARE(ColumnTexts(window, 2), (Rows{"******", "p3", "******", "******"}));
+  QCOMPARE(window.statusBar()->currentMessage(), QString(kSafeReloadedNote));
+  QVERIFY(world.Messages().empty());
+}
+
+void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p1"}});
+  cpStringArray other;
+  other.Add("x\ty\tz");
+  QVERIFY(SaveSafe("alice", "changed elsewhere", other));
+  QString asked;
+  OnNextModalDialog(world.Window(), [&asked](QDialog& dialog) {
+    asked = dialog.windowTitle();
+    dialog.reject();
+  });
+  // Looked at again for a moment first, as a half-written file would be.
+  QTRY_COMPARE_WITH_TIMEOUT(asked, QString("Enter Password"), 10000);
+  QVERIFY(!world.App().IsLoggedIn());
+  QVERIFY(ColumnTexts(world.Window(), 0).empty());
+  QVERIFY(world.Messages().empty());
+  cpStringArray entries;
+  QVERIFY(LoadSafe("alice", "changed elsewhere", entries));
 }
 
 QTEST_MAIN(EntryListTest)
