@@ -172,6 +172,29 @@ TEST_F(QuillboxSync, SafeThatNoLongerOpensIsNeverOverwritten) {
   EXPECT_EQ(Read("alice", "changed"), (Lines{"Bank\tjdoe\tb9", "Game\tg\tg1"}));
 }
 
+TEST_F(QuillboxSync, BrieflyMissingOrHalfWrittenFileIsLookedAtAgain) {
+  Write("alice", "pw", kStart);
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  const std::string whole = dir.Path() + "whole";
+  Write("whole", "pw", {"Bank\tjdoe\tb2"});
+  std::filesystem::rename(dir.SafePath("whole"), whole);
+
+  std::filesystem::remove(dir.SafePath("alice"));
+  EXPECT_EQ(app.PickUpDiskChange(), DiskPickUp::kRetrySoon);
+  EXPECT_EQ(ToVector(app.GetEntries()), kStart);
+
+  // Written in place, and caught halfway.
+  std::string bytes = ReadTextFile(whole);
+  WriteTextFile(dir.SafePath("alice"), bytes.substr(0, bytes.size() / 2));
+  EXPECT_EQ(app.PickUpDiskChange(), DiskPickUp::kRetrySoon);
+  EXPECT_EQ(app.PickUpDiskChange(), DiskPickUp::kRetrySoon);
+  WriteTextFile(dir.SafePath("alice"), bytes);
+  EXPECT_EQ(app.PickUpDiskChange(), DiskPickUp::kReloaded);
+  EXPECT_EQ(ToVector(app.GetEntries()), Lines{"Bank\tjdoe\tb2"});
+  EXPECT_TRUE(app.IsLoggedIn());
+  EXPECT_TRUE(view.boxes.empty());
+}
+
 TEST_F(QuillboxSync, FileReplacedWhileReadIsNeverTakenForDamaged) {
   const Lines first = {"Bank\tjdoe\tb1"};
   const Lines second = {"Bank\tjdoe\tb2", "Mail\tjd\tm2"};
