@@ -20,3 +20,10 @@ inline constexpr int kCmdRunAtStartup = 40017;
 inline constexpr int kCmdHelp = 40018;
 inline constexpr int kCmdCheckForUpdates = 40019;
 inline constexpr int kCmdSafeFolder = 40040;
+
+// Commands beyond the designed menu: clipboard, lock, generator, filter.
+inline constexpr int kCmdCopyUserName = 40030;
+inline constexpr int kCmdCopyPassword = 40031;
+inline constexpr int kCmdGeneratePassword = 40032;
+inline constexpr int kCmdLock = 40033;
+inline constexpr int kCmdFocusFilter = 40034;

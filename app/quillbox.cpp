@@ -46,6 +46,9 @@ void Quillbox::ReadStartSettings() {
   GetSettingString("Last_Username", userName_, kUserNameCapacity - 1, "");
   GetSettingInt("Last_Sort", &sortOrder_, 2);
   resideOnTaskbar_ = GetSettingBool("Store_On_Taskbar_Only", false);
+  GetSettingInt("Clipboard_Clear_Seconds", &clipboardClearSeconds_, kDefaultClipboardClearSeconds);
+  GetSettingInt("Lock_After_Seconds", &lockAfterSeconds_, kDefaultLockAfterSeconds);
+  lockOnScreenLock_ = GetSettingBool("Lock_On_Screen_Lock", true);
   settingsRead_ = true;
   UseSafeFolderSetting();
 }

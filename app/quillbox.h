@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/clipboard_keeper.h"
+#include "app/lock_policy.h"
 #include "app/quillbox_view.h"
 #include "app/wapp.h"
 #include <memory>
@@ -74,6 +76,11 @@ class Quillbox : public WApp {
   void SetSortOrder(int order) { sortOrder_ = order; }
   bool GetResideOnTaskbar() const { return resideOnTaskbar_; }
   void SetResideOnTaskbar(bool on) { resideOnTaskbar_ = on; }
+  // "Clipboard_Clear_Seconds", "Lock_After_Seconds", "Lock_On_Screen_Lock":
+  // read at start with the rest, never written.
+  int GetClipboardClearSeconds() const { return clipboardClearSeconds_; }
+  int GetLockAfterSeconds() const { return lockAfterSeconds_; }
+  bool GetLockOnScreenLock() const { return lockOnScreenLock_; }
   bool GetRunAtStartup() const { return runAtStartup_; }
   void SetRunAtStartup(bool on) { runAtStartup_ = on; }
   // Whether the latest save of the open safe reached the file, and whether
@@ -90,6 +97,10 @@ class Quillbox : public WApp {
   // Closes the open safe without saving, for a file that no longer opens with
   // the password; unsaved changes wait for the next log-in as the same user.
   void CloseSafeUnsaved();
+  // Closes the open safe as LogOut does, but writes it only when the last
+  // save did not reach the file: a lock changes nothing on disk. The user
+  // name stays for the next log-in. False when no safe was open.
+  bool Lock();
   void CreateUser(OwnerWindow owner, const char* name, const char* password);
   bool ChangePassword(const char* name, const char* newPassword);
   bool IsValidUserName(OwnerWindow owner, const char* name);
@@ -147,6 +158,9 @@ class Quillbox : public WApp {
   int sortOrder_ = 0;
   bool resideOnTaskbar_ = false;
   bool runAtStartup_ = false;
+  int clipboardClearSeconds_ = kDefaultClipboardClearSeconds;
+  int lockAfterSeconds_ = kDefaultLockAfterSeconds;
+  bool lockOnScreenLock_ = true;
   cpStringArray entries_;
   bool loggedIn_ = false;
   bool settingsRead_ = false;

@@ -35,6 +35,7 @@ void Quillbox::SetLoggedInMenu(bool loggedIn) {
   view_->SetMenuItemEnabled(kCmdLogOut, loggedIn);
   view_->SetMenuItemEnabled(kCmdSetPassword, loggedIn);
   view_->SetMenuItemEnabled(kCmdSafeFolder, !loggedIn);
+  view_->SetMenuItemEnabled(kCmdLock, loggedIn);
 }
 
 bool Quillbox::LogIn(const char* name, const char* password) {
@@ -74,6 +75,13 @@ void Quillbox::LogOut() {
   // Without an open safe there is nothing to save.
   if (loggedIn_ && !pending_.empty()) CommitPending();
   CloseSafeUnsaved();
+}
+
+bool Quillbox::Lock() {
+  if (!loggedIn_) return false;
+  // A log-out writes only what could not be saved when it was made.
+  LogOut();
+  return true;
 }
 
 void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* password) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "crypto/password_generator.h"
+
 namespace {
 
 enum OptionFlag : unsigned {
@@ -11,6 +13,8 @@ enum OptionFlag : unsigned {
   kEditFlags = 4,
   kFormatFlag = 8,
   kImportFlags = 16,
+  kGenerateFlags = 32,
+  kClipFlags = 64,
 };
 
 struct CommandShape {
@@ -38,7 +42,13 @@ constexpr CommandShape kCommands[] = {
      "import [--format NAME] [--skip-invalid] [--dry-run] USER FILE"},
     {"settings", CliCommand::kSettings, 0, 0, 0, "settings"},
     {"merge", CliCommand::kMerge, 1, 1, 0, "merge USER"},
+    {"generate", CliCommand::kGenerate, 0, 0, kGenerateFlags,
+     "generate [--length N] [--no-symbols] [--no-lookalikes] [--count K]"},
+    {"clip", CliCommand::kClip, 2, 2, kClipFlags, "clip USER INDEX [--user-name]"},
 };
+
+// A count that still fits a terminal's scroll-back.
+constexpr int kMaxCount = 1000;
 
 bool ParseIndex(std::string_view text, size_t* index) {
   if (text.empty() || text.size() > 9) return false;
@@ -49,6 +59,13 @@ bool ParseIndex(std::string_view text, size_t* index) {
   }
   if (value == 0) return false;
   *index = value;
+  return true;
+}
+
+bool ParseNumber(std::string_view text, int min, int max, int* number) {
+  size_t value = 0;
+  if (!ParseIndex(text, &value) || value < static_cast<size_t>(min) || value > static_cast<size_t>(max)) return false;
+  *number = static_cast<int>(value);
   return true;
 }
 
@@ -101,7 +118,8 @@ class ArgumentParser {
   bool ParseOption(std::string_view option) {
     bool has_value = false;
     std::string_view value = SplitValue(&option, &has_value);
-    bool takes_value = option == "--dir" || option == "--description" || option == "--user" || option == "--format";
+    bool takes_value = option == "--dir" || option == "--description" || option == "--user" ||
+                       option == "--format" || option == "--length" || option == "--count";
     if (has_value && !takes_value) return Fail("option " + std::string(option) + " takes no value");
     if (option == "--help" || option == "-h") {
       help_requested_ = true;
@@ -135,6 +153,25 @@ class ArgumentParser {
     } else if (option == "--password") {
       arguments_->edit_password = true;
       used_options_ |= kEditFlags;
+    } else if (option == "--length" || option == "--count") {
+      used_options_ |= kGenerateFlags;
+      std::string text;
+      if (!TakeValue(option, has_value, value, &text)) return false;
+      const bool is_length = option == "--length";
+      int* number = is_length ? &arguments_->length : &arguments_->count;
+      if (!ParseNumber(text, is_length ? kGeneratedLengthMin : 1,
+                       is_length ? kGeneratedLengthMax : kMaxCount, number)) {
+        return Fail(is_length ? "--length takes a number from 8 to 128" : "--count takes a number from 1 to 1000");
+      }
+    } else if (option == "--no-symbols") {
+      arguments_->no_symbols = true;
+      used_options_ |= kGenerateFlags;
+    } else if (option == "--no-lookalikes") {
+      arguments_->no_lookalikes = true;
+      used_options_ |= kGenerateFlags;
+    } else if (option == "--user-name") {
+      arguments_->clip_user_name = true;
+      used_options_ |= kClipFlags;
     } else {
       return Fail("unknown option " + std::string(option));
     }
@@ -165,6 +202,7 @@ class ArgumentParser {
         if (count == 2) arguments_->file = operands_[2];
         return true;
       case CliCommand::kShow:
+      case CliCommand::kClip:
       case CliCommand::kEdit:
       case CliCommand::kRemove:
         return AssignIndexes(shape->command == CliCommand::kEdit, usage);

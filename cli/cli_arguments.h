@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings, kMerge };
+enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings, kMerge, kGenerate, kClip };
 
 // The command line, checked for shape only: the user-name and field rules are
 // the model's and are applied when the command runs.
@@ -25,6 +25,11 @@ struct CliArguments {
   std::string format;               // import, export: --format NAME
   bool skip_invalid = false;        // import --skip-invalid
   bool dry_run = false;             // import --dry-run
+  bool clip_user_name = false;      // clip --user-name
+  int length = 20;                  // generate --length
+  int count = 1;                    // generate --count
+  bool no_symbols = false;          // generate --no-symbols
+  bool no_lookalikes = false;       // generate --no-lookalikes
 };
 
 // False with a one-line reason in error when the command line is malformed.

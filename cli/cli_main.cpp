@@ -5,7 +5,9 @@
 
 #include "cli/change_commands.h"
 #include "cli/cli_session.h"
+#include "cli/clip_command.h"
 #include "cli/export_command.h"
+#include "cli/generate_command.h"
 #include "cli/import_command.h"
 #include "cli/merge_command.h"
 #include "cli/read_commands.h"
@@ -20,6 +22,10 @@ Commands (INDEX counts from 1, as list shows it):
   create USER [--force]       make a new, empty safe; --force replaces an existing one
   list USER                   index, description and account user name of each entry
   show USER INDEX             one entry, its password included
+  clip USER INDEX [--user-name]
+                              put the entry's password (or user name) on the
+                              clipboard through wl-copy or xclip; it is cleared
+                              after Clipboard_Clear_Seconds if still there
   add USER DESCRIPTION ACCOUNT_USER
                               add an entry; its password is asked for
   edit USER INDEX [--description D] [--user U] [--password]
@@ -38,6 +44,10 @@ Commands (INDEX counts from 1, as list shows it):
                               would be imported
   settings                    show the settings the application uses and the safe folder
   merge USER                  fold sync programs' conflict copies of the safe into it
+  generate [--length N] [--no-symbols] [--no-lookalikes] [--count K]
+                              print K new passwords (default 1) of N characters
+                              (8 to 128, default 20); --no-lookalikes leaves out
+                              0 O o I l 1 |
 
 Options:
   --dir DIR          use the safes in DIR instead of the usual safe folder
@@ -82,6 +92,7 @@ constexpr CommandEntry kCommandTable[] = {
     {CliCommand::kAdd, RunAdd},       {CliCommand::kEdit, RunEdit},     {CliCommand::kRemove, RunRemove},
     {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
     {CliCommand::kSettings, RunSettings}, {CliCommand::kMerge, RunMerge},
+    {CliCommand::kGenerate, RunGenerate}, {CliCommand::kClip, RunClip},
 };
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/clipboard_keeper.h"
+#include "app/lock_policy.h"
 #include "platform/hive_file.h"
 #include "platform/hive_key.h"
 #include "platform/hive_location.h"
@@ -41,6 +43,9 @@ const Setting kSettings[] = {
     {"qamode", Kind::Flag, 0, 0, nullptr},
     {"Update_Server", Kind::Text, 0, kServerCapacity, "(built-in server)"},
     {"Safe_Folder", Kind::Text, 0, kFolderCapacity, "\"\""},
+    {"Clipboard_Clear_Seconds", Kind::Number, kDefaultClipboardClearSeconds, 0, nullptr},
+    {"Lock_After_Seconds", Kind::Number, kDefaultLockAfterSeconds, 0, nullptr},
+    {"Lock_On_Screen_Lock", Kind::Flag, 1, 0, nullptr},
 };
 
 struct Hive {

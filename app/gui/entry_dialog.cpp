@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/gui/entry_field_buffers.h"
+#include "app/gui/generator_dialog.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
@@ -41,6 +42,15 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
   ui_->passwordEdit->setText(TextFromBytes(fields_.password));
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &EntryDialog::reject);
+  connect(ui_->generateButton, &QPushButton::clicked, this, &EntryDialog::GeneratePassword);
+}
+
+void EntryDialog::GeneratePassword() {
+  GeneratorDialog generator(true, this);
+  if (generator.exec() != QDialog::Accepted) return;
+  QString password = generator.Password();
+  ui_->passwordEdit->setText(password);
+  WipeText(password);
 }
 
 EntryDialog::~EntryDialog() { ui_->passwordEdit->clear(); }

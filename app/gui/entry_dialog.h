@@ -21,6 +21,9 @@ class EntryDialog : public QDialog {
   void accept() override;
 
  private:
+  // "Generate": the generator dialog, whose "Use" fills the password field.
+  void GeneratePassword();
+
   EntryFieldBuffers& fields_;
   std::unique_ptr<Ui::EntryDialog> ui_;
 };

@@ -26,11 +26,12 @@ bool EntryListModel::FillListView() {
   revealed_.assign(count, 0);
   bool complete = true;
   for (uint32_t i = 0; i < count; ++i) {
-    if (entries_.GetAt(i) == nullptr) {
+    const char* line = entries_.GetAt(i);
+    if (line == nullptr) {
       complete = false;
       break;
     }
-    rows_.push_back(i);
+    if (filter_.Matches(line)) rows_.push_back(i);
   }
   // Each row went in at the top, so the newest entry leads until sorted.
   std::reverse(rows_.begin(), rows_.end());

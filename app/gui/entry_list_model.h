@@ -3,7 +3,10 @@
 #include <QAbstractTableModel>
 #include <QItemSelection>
 #include <cstdint>
+#include <string_view>
 #include <vector>
+
+#include "app/entry_filter.h"
 
 class cpStringArray;
 
@@ -19,9 +22,13 @@ class EntryListModel : public QAbstractTableModel {
 
   explicit EntryListModel(const cpStringArray& entries, QObject* parent = nullptr);
 
-  // Rebuilds the rows, one per entry, the last entry first and nothing
-  // revealed. False when an entry cannot be read; the rows made so far stay.
+  // Rebuilds the rows, one per entry that passes the filter, the last entry
+  // first and nothing revealed. False when an entry cannot be read; the
+  // rows made so far stay.
   bool FillListView();
+  // Takes effect at the next FillListView.
+  void SetFilterText(std::string_view utf8) { filter_.SetText(utf8); }
+  const EntryFilter& Filter() const { return filter_; }
   // Stable sort of the rows (CompareEntries); a selection moves with its rows.
   void Sort(int order);
   void RevealRows(const QItemSelection& selection);
@@ -37,6 +44,7 @@ class EntryListModel : public QAbstractTableModel {
   void MoveRows(std::vector<uint32_t> sorted);
 
   const cpStringArray& entries_;
+  EntryFilter filter_;
   std::vector<uint32_t> rows_;   // entry index of each row, in display order
   std::vector<char> revealed_;   // by entry index
 };

@@ -1,6 +1,8 @@
 #include "app/gui/entry_list_view.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 EntryListView::EntryListView(QWidget* parent) : QTableView(parent) {
@@ -21,6 +23,7 @@ EntryListView::EntryListView(QWidget* parent) : QTableView(parent) {
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setSectionsClickable(true);
   horizontalHeader()->setStretchLastSection(false);
+  setAccessibleName(QStringLiteral("Entries"));
 }
 
 void EntryListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -28,4 +31,23 @@ void EntryListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     emit entryDoubleClicked(indexAt(event->position().toPoint()).isValid());
   }
+}
+
+void EntryListView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    event->accept();
+    emit copyKeyPressed();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+void EntryListView::contextMenuEvent(QContextMenuEvent* event) {
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Keyboard) {
+    const QRect row = visualRect(currentIndex());
+    at = viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint());
+  }
+  event->accept();
+  emit contextMenuWanted(at);
 }

@@ -3,7 +3,9 @@
 #include <QTableView>
 
 // The report view of the entries: several rows selectable, full-row
-// selection, grid lines, no built-in sorting or editing.
+// selection, grid lines, no built-in sorting or editing, and no built-in
+// copy of a cell: a copy key asks for the password copy instead, which goes
+// through the clipboard service.
 class EntryListView : public QTableView {
   Q_OBJECT
 
@@ -15,7 +17,12 @@ class EntryListView : public QTableView {
  signals:
   // A double-click on a row (true) or on the empty part below the rows.
   void entryDoubleClicked(bool onRow);
+  void copyKeyPressed();
+  // Right click, or the Menu key (then at the current row).
+  void contextMenuWanted(const QPoint& globalPos);
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 };

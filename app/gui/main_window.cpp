@@ -8,11 +8,15 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <algorithm>
+#include <QVBoxLayout>
 
 #include "app/command_ids.h"
 #include "app/gui/entry_list_model.h"
 #include "app/gui/entry_list_view.h"
+#include "app/gui/clipboard_service.h"
 #include "app/gui/entry_sort.h"
+#include "app/gui/filter_field.h"
+#include "app/gui/lock_watch.h"
 #include "app/gui/login_dialog.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/run_entry_dialog.h"
@@ -29,16 +33,43 @@ constexpr char kHelpFile[] = "quillbox.html";
 MainWindow::MainWindow(Quillbox& app)
     : app_(app),
       model_(new EntryListModel(app.GetEntries(), this)),
-      list_(new EntryListView(this)),
+      list_(new EntryListView),
+      filter_(new FilterField),
+      clipboard_(new ClipboardService(app.GetClipboardClearSeconds(), this)),
+      lockWatch_(new LockWatch(app.GetLockAfterSeconds(), app.GetLockOnScreenLock(), this)),
       watcher_(new SafeWatcher(app, [this] { LockAndAskForPassword(); }, this)) {
   setWindowTitle(QString::fromLatin1(kTitle));
   list_->setModel(model_);
-  setCentralWidget(list_);
+  auto* central = new QWidget;
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(filter_);
+  layout->addWidget(list_);
+  setCentralWidget(central);
+  setTabOrder(filter_, list_);
+  // The list has the keyboard, as when it was the window's only control.
+  list_->setFocus();
+  statusBar()->setAccessibleName(QStringLiteral("Status"));
   CreateMenus();
   CreateAccelerators();
+  CreateContextMenu();
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::OnSelectionChanged);
+  connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::UpdateCopyActions);
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::SortList);
   connect(list_, &EntryListView::entryDoubleClicked, this, &MainWindow::OnEntryDoubleClicked);
+  connect(list_, &EntryListView::copyKeyPressed, this, [this] { RunCommand(kCmdCopyPassword); });
+  connect(list_, &EntryListView::contextMenuWanted, this, &MainWindow::ShowContextMenu);
+  connect(filter_, &FilterField::textChanged, this, &MainWindow::OnFilterChanged);
+  connect(filter_, &FilterField::leaveForList, this, [this] { list_->setFocus(Qt::TabFocusReason); });
+  connect(clipboard_, &ClipboardService::statusChanged, this, [this](const QString& text, int timeoutMs) {
+    if (text.isEmpty()) {
+      statusBar()->clearMessage();
+    } else {
+      statusBar()->showMessage(text, timeoutMs);
+    }
+  });
+  connect(lockWatch_, &LockWatch::lockRequested, this, [this] { RunCommand(kCmdLock); });
   app_.SetView(this);
 }
 
@@ -110,6 +141,8 @@ void MainWindow::LookAtSafeOnDisk() { watcher_->LookNow(); }
 
 void MainWindow::LockAndAskForPassword() {
   app_.CloseSafeUnsaved();
+  clipboard_->ClearNow();
+  filter_->clear();
   ShowLogInDialog();
 }
 
@@ -170,7 +203,8 @@ void MainWindow::OnSelectionChanged() {
   const bool anySelected = list_->selectionModel()->hasSelection();
   SetMenuItemEnabled(kCmdEditEntry, anySelected);
   SetMenuItemEnabled(kCmdDeleteEntries, anySelected);
+  UpdateCopyActions();
   UpdatePasswordMasks();
 }
 
-void MainWindow::OnEntryDoubleClicked(bool onRow) { RunEntryDialog(app_, *this, list_, !onRow); }
+void MainWindow::OnEntryDoubleClicked(bool onRow) { RunEntryDialogOver(list_, !onRow); }

@@ -6,11 +6,17 @@
 
 #include "app/quillbox_view.h"
 
+#include "app/clipboard_keeper.h"
+
+class ClipboardService;
 class EntryListModel;
 class EntryListView;
+class FilterField;
+class LockWatch;
 class Quillbox;
 class QAction;
 class SafeWatcher;
+class QMenu;
 
 // "Tarnwell Quillbox": the menu, the accelerators and the entry list of the
 // open safe. It is the application object's view: menu state, the list and
@@ -26,6 +32,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
 
   Quillbox& App() { return app_; }
   EntryListView* ListView() { return list_; }
+  FilterField* Filter() { return filter_; }
   // The menu item of a command id, null for the accelerator-only ids.
   QAction* MenuAction(int commandId) const;
   // This window as the owner of a model dialog or message box.
@@ -54,6 +61,18 @@ class MainWindow : public QMainWindow, public QuillboxView {
 
   void ShowLogInDialog();
   void ShowSetPasswordDialog();
+  void LogOut();
+  // Closes the open safe as "Log Out" does, after cancelling any dialog
+  // open over the window, then asks for the same user's password again.
+  // Idle time, a locking desktop session and "&Lock" all come here.
+  void LockSafe();
+  // The add or edit dialog; a change the filter hides is told in the status bar.
+  void RunEntryDialogOver(QWidget* owner, bool addMode);
+  // The user name or password of the row that is the only one selected, or
+  // of the current row when none is.
+  void CopyField(CopiedField field);
+  void ShowGenerator();
+  void FocusFilter();
   void MinimizeIfShown();
   void OpenHelp();
   // Back from minimised or hidden, and in front: a second start asks for it.
@@ -75,10 +94,19 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void OnEntryDoubleClicked(bool onRow);
   // The safe changed elsewhere and no longer opens with the password.
   void LockAndAskForPassword();
+  void OnFilterChanged(const QString& text);
+  bool GetCopyRow(int& row);
+  void UpdateCopyActions();
+  void ShowContextMenu(const QPoint& globalPos);
+  void CreateContextMenu();
 
   Quillbox& app_;
   EntryListModel* model_;
   EntryListView* list_;
+  FilterField* filter_;
+  ClipboardService* clipboard_;
+  LockWatch* lockWatch_;
+  QMenu* contextMenu_ = nullptr;
   std::map<int, QAction*> menuActions_;
   SafeWatcher* watcher_;
 };

@@ -3,7 +3,6 @@
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
 #include "app/gui/main_window.h"
-#include "app/gui/run_entry_dialog.h"
 #include "app/gui/safe_folder_command.h"
 #include "app/gui/window_commands.h"
 #include "app/quillbox.h"
@@ -17,10 +16,10 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdExit, [](MainWindow&) { QCoreApplication::exit(0); }},
       {kCmdSetPassword, [](MainWindow& w) { w.ShowSetPasswordDialog(); }},
       {kCmdLogIn, [](MainWindow& w) { w.ShowLogInDialog(); }},
-      {kCmdLogOut, [](MainWindow& w) { w.App().LogOut(); }},
-      {kCmdAddEntry, [](MainWindow& w) { RunEntryDialog(w.App(), w, &w, true); }},
+      {kCmdLogOut, [](MainWindow& w) { w.LogOut(); }},
+      {kCmdAddEntry, [](MainWindow& w) { w.RunEntryDialogOver(&w, true); }},
       {kCmdDeleteEntries, [](MainWindow& w) { w.App().DeleteSelectedEntries(w.Owner()); }},
-      {kCmdEditEntry, [](MainWindow& w) { RunEntryDialog(w.App(), w, &w, false); }},
+      {kCmdEditEntry, [](MainWindow& w) { w.RunEntryDialogOver(&w, false); }},
       {kCmdDeleteKey, [](MainWindow& w) { w.RunCommand(kCmdDeleteEntries); }},
       {kCmdLogInKey, [](MainWindow& w) { w.RunCommand(kCmdLogIn); }},
       {kCmdResideOnTaskbar, [](MainWindow& w) { ToggleResideOnTaskbar(w.App(), w); }},
@@ -32,6 +31,11 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
       {kCmdSafeFolder, [](MainWindow& w) { ChooseSafeFolderWithDialog(w.App(), &w); }},
       {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
+      {kCmdCopyUserName, [](MainWindow& w) { w.CopyField(CopiedField::kUserName); }},
+      {kCmdCopyPassword, [](MainWindow& w) { w.CopyField(CopiedField::kPassword); }},
+      {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
+      {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
+      {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},
   };
   return kCommands;
 }

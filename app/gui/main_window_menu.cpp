@@ -34,12 +34,19 @@ const Menu kMenus[] = {
          {"Run at Startup", kCmdRunAtStartup, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"E&xit", kCmdExit, nullptr, true},
+         {nullptr, 0, nullptr, true},
+         {"&Lock", kCmdLock, "Ctrl+Shift+L", false},
      }},
     {"&Passwords",
      {
          {"&Add Entry...", kCmdAddEntry, "Ctrl+E", false},
          {"&Edit Entry...", kCmdEditEntry, nullptr, false},
          {"&Delete Entry(s)...", kCmdDeleteEntries, "Del", false},
+         {nullptr, 0, nullptr, true},
+         {"Copy &User Name", kCmdCopyUserName, "Ctrl+B", false},
+         {"Copy &Password", kCmdCopyPassword, "Ctrl+C", false},
+         {nullptr, 0, nullptr, true},
+         {"Generate Password...", kCmdGeneratePassword, nullptr, true},
      }},
     {"&Help",
      {
@@ -64,6 +71,10 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_H, kCmdHideKey},
     {Qt::CTRL | Qt::Key_L, kCmdLogInKey},
     {QKeyCombination(Qt::Key_Delete), kCmdDeleteKey},
+    {Qt::CTRL | Qt::Key_B, kCmdCopyUserName},
+    {Qt::CTRL | Qt::Key_C, kCmdCopyPassword},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_L, kCmdLock},
+    {Qt::CTRL | Qt::Key_F, kCmdFocusFilter},
 };
 
 }  // namespace

@@ -6,7 +6,9 @@
 #   qb_start                      # start the installed quillbox in the background
 #   wid=$(qb_wait_window "Enter Password")
 #   qb_type "$wid" "alice"; qb_key "$wid" Return
-#   text=$(qb_copy "$wid" ctrl+a) # what ctrl+c copies after those keys
+#   text=$(qb_copy "$wid" ctrl+a) # what ctrl+c copies in a dialog's field after those keys
+#   user=$(qb_row_user "$main" ctrl+Home)  # the list's rows are read through the
+#   pass=$(qb_row_password "$main" Down)   # program's own copy commands (ctrl+b, ctrl+c)
 #   qb_wait_exit "$QB_PID"; qb_assert_eq "$QB_STATUS" 0 "exit status"
 #   qb_set_setting_int Name 5     # settings before a start; qb_setting_int to read
 #
@@ -156,6 +158,9 @@ qb_install() {
   done
 }
 
+# The installed quillbox-cli (qb_install quillbox-cli), passwords from stdin.
+qb_cli() { "$QB_INSTALL/quillbox-cli" --password-stdin "$@"; }
+
 # Starts the installed quillbox (or the program given) in the background;
 # QB_PID names it.
 qb_start() {
@@ -280,16 +285,29 @@ qb_clipboard_copied() { [ "$(qb_clipboard)" != "$QB_CLIPBOARD_EMPTY" ]; }
 
 # Presses keys in window $1, then ctrl+c, and echoes what was copied (empty
 # when nothing was): qb_copy "$wid" ctrl+a reads a whole text field.
-qb_copy() {
-  local wid=$1
-  shift
+qb_copy() { qb_copy_with ctrl+c "$@"; }
+
+# As qb_copy, with the copy key $1 before the window.
+qb_copy_with() {
+  local copy=$1 wid=$2
+  shift 2
   # xclip stays behind to serve the text; it must not hold our output open.
   printf '%s' "$QB_CLIPBOARD_EMPTY" | xclip -selection clipboard -i >/dev/null 2>&1
-  qb_key "$wid" "$@" ctrl+c
+  qb_key "$wid" "$@" "$copy"
   if QB_WAIT_TIMEOUT=5 qb_wait_for qb_clipboard_copied; then
     qb_clipboard
   fi
 }
+
+# Presses keys in the main window $1, then "Copy User Name" (ctrl+b), and
+# echoes what it copied: the account user name of the row the keys chose.
+qb_row_user() { qb_copy_with ctrl+b "$@"; }
+
+# Presses keys in the main window $1, then "Copy Password" (ctrl+c).
+qb_row_password() { qb_copy_with ctrl+c "$@"; }
+
+# The clipboard's targets (MIME types and X atoms), one a line.
+qb_clipboard_targets() { xclip -selection clipboard -o -t TARGETS 2>/dev/null || true; }
 
 # Whether window $1 is minimised (iconic) in the window manager's eyes.
 qb_is_minimized() {

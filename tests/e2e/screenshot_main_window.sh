@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes docs/screenshots/main-window.png from the real program: a user with
-# a few entries, one row selected so its password shows.
+# a few entries, a filter typed, one row selected so its password shows and
+# its password just copied, so the status bar counts down.
 #   QUILLBOX_BIN_DIR=build/default/bin bash tests/e2e/screenshot_main_window.sh
 . "$(dirname "$0")/harness.sh"
 output="${1:-$QUILLBOX_SOURCE_DIR/docs/screenshots/main-window.png}"
 qb_init
 qb_install
-qb_set_setting_int Main_Window_Dim_x 40 Main_Window_Dim_y 40 Main_Window_Dim_dx 560 Main_Window_Dim_dy 260 \
+qb_set_setting_int Main_Window_Dim_x 40 Main_Window_Dim_y 40 Main_Window_Dim_dx 560 Main_Window_Dim_dy 300 \
   Main_Listview_Dim_col0 190 Main_Listview_Dim_col1 190 Main_Listview_Dim_col2 150
 
 qb_start
@@ -24,7 +25,9 @@ Mail|alice|Pa55phrase!
 Mountain club forum|AliceClimbs|x8Tz!mQ2
 ENTRIES
 
-qb_key "$main" ctrl+Home ctrl+Down space
+qb_key "$main" ctrl+f
+qb_type "$main" "ar"
+qb_key "$main" Down ctrl+Home ctrl+Down space ctrl+c
 sleep 0.3   # let the selection paint before the picture
 import -frame -window "$main" "$output"
 qb_log "wrote $output"

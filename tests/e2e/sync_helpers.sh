@@ -22,7 +22,8 @@ sync_cli() {
 }
 
 # The description of the window's last row (sorted by description).
-sync_last_row() { qb_copy "$1" ctrl+End Home; }
+# The account user name of the last row, read through "Copy User Name".
+sync_last_row() { qb_row_user "$1" ctrl+End; }
 
 sync_last_row_is() { [ "$(sync_last_row "$1")" = "$2" ]; }
 

@@ -38,9 +38,10 @@ qb_type "$login" "pw"
 qb_key "$login" Return
 qb_wait_no_window "Enter Password"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-qb_assert_eq "$(qb_copy "$main" ctrl+Home)" "Gamma" "first row"
-qb_assert_eq "$(qb_copy "$main" ctrl+Down)" "Beta2" "second row"
-qb_assert_eq "$(qb_copy "$main" ctrl+Down)" "Beta2" "no third row"
+# Read through "Copy User Name": Gamma (u3), Beta2 (u2), and no third row.
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "u3" "first row"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Down)" "u2" "second row"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Down)" "u2" "no third row"
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 qb_assert_eq "$(qb_setting_int Last_Sort)" 1 "Last_Sort"

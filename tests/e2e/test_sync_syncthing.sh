@@ -40,9 +40,9 @@ qb_type "$login" "pw"
 qb_key "$login" Return
 qb_wait_no_window "Enter Password"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-qb_assert_eq "$(qb_copy "$main" ctrl+Home)" "Bank" "B's list at log-in"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "jdoe" "B's list at log-in (Bank)"
 printf 'pw\nz1\n' | sync_cli "$A" add alice Zeta zed || qb_fail "second add on A"
-QB_WAIT_TIMEOUT=60 qb_wait_for sync_last_row_is "$main" "Zeta" || qb_fail "B's window did not pick up A's entry"
+QB_WAIT_TIMEOUT=60 qb_wait_for sync_last_row_is "$main" "zed" || qb_fail "B's window did not pick up A's entry"
 
 # Paused, both sides change the safe; resumed, nothing is lost.
 st_rest a "$gui_a" POST /rest/system/pause >/dev/null || qb_fail "pause"
@@ -62,8 +62,8 @@ both_sides_merged() {
 }
 QB_WAIT_TIMEOUT=90 qb_wait_for both_sides_merged || qb_fail "both changes are not on both sides: A: $(sync_list "$A" | cut -f2 | tr '\n' ' ') B: $(sync_list "$B" | cut -f2 | tr '\n' ' ')"
 qb_log "conflict copy seen while merging: $conflict_seen"
-qb_assert_eq "$(qb_copy "$main" ctrl+Home)" "Apple" "B's first row"
-qb_assert_eq "$(sync_last_row "$main")" "Zeta" "B's last row"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "ann" "B's first row (Apple)"
+qb_assert_eq "$(sync_last_row "$main")" "zed" "B's last row (Zeta)"
 st_only_loopback || qb_fail "syncthing left the loopback interface"
 
 qb_key "$main" alt+f x

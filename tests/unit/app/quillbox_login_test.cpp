@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <memory>
@@ -21,10 +22,10 @@ using MenuCalls = std::vector<std::pair<int, bool>>;
 
 const MenuCalls kLoggedInMenu = {
     {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true},
-    {kCmdSafeFolder, false}};
+    {kCmdSafeFolder, false}, {kCmdLock, true}};
 const MenuCalls kLoggedOutMenu = {
     {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false},
-    {kCmdSafeFolder, true}};
+    {kCmdSafeFolder, true}, {kCmdLock, false}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:
@@ -103,6 +104,43 @@ TEST_F(QuillboxLogIn, LogOutWithoutAnOpenSafeSavesNothing) {
   app.LogOut();
   app.LogOut();
   EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
+}
+
+// A lock closes the safe as a log-out does, but the file is not rewritten:
+// every change was saved when it was made.
+TEST_F(QuillboxLogIn, LockClosesTheSafeWithoutWritingIt) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  struct stat before;
+  ASSERT_EQ(stat(dir.SafePath("alice").c_str(), &before), 0);
+  view.menuCalls.clear();
+  EXPECT_TRUE(app.Lock());
+  EXPECT_EQ(view.menuCalls, kLoggedOutMenu);
+  EXPECT_FALSE(app.IsLoggedIn());
+  EXPECT_STREQ(app.GetUserName(), "alice");
+  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
+  struct stat after;
+  ASSERT_EQ(stat(dir.SafePath("alice").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_FALSE(app.Lock());  // nothing open any more
+
+  // The safe is free again: the same user logs back in to the same entries.
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  EXPECT_EQ(ToVector(app.GetEntries()), std::vector<std::string>{"a\tb\tc"});
+}
+
+// A change whose save failed is not lost by a lock: it is written then.
+TEST_F(QuillboxLogIn, LockWritesAChangeWhoseSaveFailed) {
+  MakeSafe("alice", "pw", {"a\tb\tc"});
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  const std::string safe = dir.SafePath("alice");
+  ASSERT_EQ(chmod(safe.c_str(), 0400), 0);  // read-only: never replaced
+  ASSERT_TRUE(app.AddEntry("d", "e", "f"));
+  ASSERT_FALSE(app.LastSaveSucceeded());
+  ASSERT_EQ(chmod(safe.c_str(), 0600), 0);
+  EXPECT_TRUE(app.Lock());
+  EXPECT_EQ(SafeLines("alice", "pw"), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
 }
 
 TEST_F(QuillboxLogIn, CreateUserReplacesAnExistingSafeOnlyAfterYes) {

@@ -50,6 +50,9 @@ TEST(QuillboxSettings, StartSettingsComeBackAfterExit) {
     EXPECT_STREQ(first.GetUserName(), "");
     EXPECT_EQ(first.GetSortOrder(), 2);
     EXPECT_FALSE(first.GetResideOnTaskbar());
+    EXPECT_EQ(first.GetClipboardClearSeconds(), 15);
+    EXPECT_EQ(first.GetLockAfterSeconds(), 300);
+    EXPECT_TRUE(first.GetLockOnScreenLock());
     ASSERT_TRUE(first.LogIn("alice", "pw"));
     first.LogOut();
     first.SetSortOrder(5);
@@ -61,6 +64,15 @@ TEST(QuillboxSettings, StartSettingsComeBackAfterExit) {
   EXPECT_STREQ(second.GetUserName(), "alice");
   EXPECT_EQ(second.GetSortOrder(), 5);
   EXPECT_TRUE(second.GetResideOnTaskbar());
+
+  // Settings without a command of their own, as a user or an administrator sets them.
+  second.SetSettingInt("Clipboard_Clear_Seconds", 2);
+  second.SetSettingInt("Lock_After_Seconds", 0);
+  second.SetSettingInt("Lock_On_Screen_Lock", 0);
+  second.ReadStartSettings();
+  EXPECT_EQ(second.GetClipboardClearSeconds(), 2);
+  EXPECT_EQ(second.GetLockAfterSeconds(), 0);
+  EXPECT_FALSE(second.GetLockOnScreenLock());
 
   // A stored name too long for the log-in field is not taken.
   second.SetSettingString("Last_Username", "a-name-of-thirty-characters-xx");

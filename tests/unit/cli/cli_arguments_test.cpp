@@ -48,6 +48,24 @@ TEST(CliArguments, ReadsEachCommandsOperands) {
   Parsed import = Parse({"import", "alice", "rows.csv"});
   ASSERT_TRUE(import.ok) << import.error;
   EXPECT_EQ(import.arguments.file, "rows.csv");
+
+  Parsed generate = Parse({"generate", "--length=8", "--no-symbols", "--count", "3", "--no-lookalikes"});
+  ASSERT_TRUE(generate.ok) << generate.error;
+  EXPECT_EQ(generate.arguments.command, CliCommand::kGenerate);
+  EXPECT_EQ(generate.arguments.length, 8);
+  EXPECT_EQ(generate.arguments.count, 3);
+  EXPECT_TRUE(generate.arguments.no_symbols);
+  EXPECT_TRUE(generate.arguments.no_lookalikes);
+  Parsed defaults = Parse({"generate"});
+  ASSERT_TRUE(defaults.ok) << defaults.error;
+  EXPECT_EQ(defaults.arguments.length, 20);
+  EXPECT_EQ(defaults.arguments.count, 1);
+
+  Parsed clip = Parse({"clip", "alice", "2", "--user-name"});
+  ASSERT_TRUE(clip.ok) << clip.error;
+  EXPECT_EQ(clip.arguments.command, CliCommand::kClip);
+  EXPECT_EQ(clip.arguments.indexes, std::vector<size_t>{2});
+  EXPECT_TRUE(clip.arguments.clip_user_name);
 }
 
 TEST(CliArguments, DoubleDashLetsOperandsStartWithADash) {
@@ -89,6 +107,13 @@ TEST(CliArguments, RefusesMalformedCommandLines) {
       {{"list", "alice", "--dir"}, "--dir needs a value"},
       {{"list", "alice", "--force=1"}, "--force takes no value"},
       {{"list", "alice", "--verbose"}, "unknown option --verbose"},
+      {{"generate", "--length", "7"}, "--length takes a number from 8 to 128"},
+      {{"generate", "--length=129"}, "--length takes a number from 8 to 128"},
+      {{"generate", "--count=0"}, "--count takes a number from 1 to 1000"},
+      {{"generate", "alice"}, "usage: quillbox-cli generate"},
+      {{"show", "alice", "1", "--no-symbols"}, "option not used by show"},
+      {{"clip", "alice"}, "usage: quillbox-cli clip USER INDEX"},
+      {{"show", "alice", "1", "--user-name"}, "option not used by show"},
   };
   for (const Case& c : cases) {
     Parsed parsed = Parse(c.args);

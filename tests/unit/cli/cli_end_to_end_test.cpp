@@ -62,6 +62,23 @@ TEST_F(CliEndToEnd, EntryLifecycle) {
   EXPECT_EQ(Ok({"export", "alice"}, "other\n"), "Description,Username,Password\r\n");
 }
 
+TEST_F(CliEndToEnd, GeneratePrintsCountPasswordsOfTheLengthAsked) {
+  const std::string out = Ok({"generate", "--length", "12", "--no-symbols", "--count", "5"});
+  size_t lines = 0;
+  for (size_t start = 0; start < out.size(); ++lines) {
+    const size_t end = out.find('\n', start);
+    ASSERT_NE(end, std::string::npos) << out;
+    const std::string password = out.substr(start, end - start);
+    EXPECT_EQ(password.size(), 12u) << password;
+    EXPECT_EQ(password.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"),
+              std::string::npos)
+        << password;
+    start = end + 1;
+  }
+  EXPECT_EQ(lines, 5u);
+  EXPECT_EQ(Ok({"generate", "--no-lookalikes"}).find_first_of("0OoIl1|"), std::string::npos);
+}
+
 TEST_F(CliEndToEnd, ExportImportRoundTrip) {
   Ok({"create", "alice"}, "pw\n");
   const std::vector<std::vector<std::string>> entries = {

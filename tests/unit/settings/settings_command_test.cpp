@@ -50,6 +50,7 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive)
     app.WriteInt(WHive::CurrentUser, "qamode", 0);
     app.WriteString(WHive::CurrentUser, "Update_Server", "127.0.0.1:8080");
     app.WriteString(WHive::LocalMachine, "Main_Window_Dim_x", "a string");
+    app.WriteInt(WHive::CurrentUser, "Lock_After_Seconds", 60);
     const std::string userBefore = ReadTextFile(hives.UserHivePath());
 
     int status = -1;
@@ -70,6 +71,9 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive)
         // 9 bytes of text are no integer: as absent, like the application reads it.
         {"Main_Window_Dim_x", "Main_Window_Dim_x (window's own) default"},
         {"Main_Listview_Dim_col2", "Main_Listview_Dim_col2 (column's own) default"},
+        {"Clipboard_Clear_Seconds", "Clipboard_Clear_Seconds 15 default"},
+        {"Lock_After_Seconds", "Lock_After_Seconds 60 user"},
+        {"Lock_On_Screen_Lock", "Lock_On_Screen_Lock 1 (on) default"},
     };
     for (const Expected& e : expected) EXPECT_EQ(Squeezed(LineOf(output, e.name)), e.line) << output;
     EXPECT_NE(output.find(hives.UserHivePath()), std::string::npos);

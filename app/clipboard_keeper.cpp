@@ -1,0 +1,70 @@
+#include "app/clipboard_keeper.h"
+
+#include <string.h>
+
+#include "core/heapstring.h"
+
+ClipboardKeeper::ClipboardKeeper(ClipboardPort& port, const Clock& clock) : port_(port), clock_(clock) {}
+
+ClipboardKeeper::~ClipboardKeeper() {
+  if (copied_ != nullptr) WipeAndFree(copied_);
+}
+
+// Longer waits would overflow the millisecond counter; they are "never" in practice.
+constexpr int kLongestWaitSeconds = 2000000;
+
+void ClipboardKeeper::SetClearSeconds(int seconds) {
+  clearSeconds_ = seconds < 0 || seconds > kLongestWaitSeconds ? 0 : seconds;
+}
+
+bool ClipboardKeeper::Copy(const char* text, CopiedField what) {
+  if (copied_ != nullptr) {
+    WipeAndFree(copied_);
+    copied_ = nullptr;
+  }
+  if (text == nullptr || !port_.PutSecret(text)) return false;
+  copied_ = DupBytes(text, strlen(text));
+  // Without the copy there is nothing to compare against; do not leave the
+  // secret behind uncounted.
+  if (copied_ == nullptr) {
+    port_.Clear();
+    return false;
+  }
+  what_ = what;
+  copiedAtMs_ = clock_.NowMs();
+  return true;
+}
+
+ClipboardKeeper::Outcome ClipboardKeeper::Tick() {
+  if (copied_ == nullptr) return Outcome::kNone;
+  if (clearSeconds_ == 0 || SecondsLeft() > 0) return Outcome::kCountingDown;
+  return Release();
+}
+
+ClipboardKeeper::Outcome ClipboardKeeper::ClearNow() {
+  return copied_ == nullptr ? Outcome::kNone : Release();
+}
+
+ClipboardKeeper::Outcome ClipboardKeeper::Release() {
+  const bool ours = port_.Holds(copied_);
+  if (ours) port_.Clear();
+  WipeAndFree(copied_);
+  copied_ = nullptr;
+  return ours ? Outcome::kCleared : Outcome::kLeftAlone;
+}
+
+int ClipboardKeeper::SecondsLeft() const {
+  if (copied_ == nullptr || clearSeconds_ == 0) return -1;
+  const uint32_t elapsed = clock_.NowMs() - copiedAtMs_;
+  const uint32_t total = static_cast<uint32_t>(clearSeconds_) * 1000u;
+  if (elapsed >= total) return 0;
+  return static_cast<int>((total - elapsed + 999) / 1000);
+}
+
+std::string ClipboardKeeper::StatusText() const {
+  if (copied_ == nullptr) return {};
+  std::string text = what_ == CopiedField::kUserName ? "User name copied" : "Password copied";
+  const int left = SecondsLeft();
+  if (left >= 0) text += "; the clipboard is cleared in " + std::to_string(left) + " s";
+  return text;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds for the decisions that wait (clipboard clearing, idle lock),
+// so tests can advance time instead of sleeping. Compare differences as
+// unsigned: the counter wraps.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t NowMs() const = 0;
+};
+
+// The monotonic tick counter.
+class SystemClock final : public Clock {
+ public:
+  uint32_t NowMs() const override;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The rule of the filter field above the entry list: an entry is shown when
+// its description or account user name contains the filter text, compared
+// after Unicode simple case folding. Passwords are never looked at. Text is
+// UTF-8; a field that is not valid UTF-8 is read as Latin-1, as the list
+// shows it.
+class EntryFilter {
+ public:
+  // Empty text lets every entry through.
+  void SetText(std::string_view utf8);
+  bool IsEmpty() const { return folded_.empty(); }
+  bool Matches(std::string_view entryLine) const;
+
+ private:
+  std::string folded_;
+};

@@ -1,0 +1,53 @@
+#include "app/gui/clipboard_service.h"
+
+namespace {
+
+ClipboardService* instance = nullptr;
+constexpr int kTickMs = 1000;
+constexpr int kOutcomeShownMs = 5000;
+
+}  // namespace
+
+ClipboardService::ClipboardService(int clearSeconds, QObject* parent)
+    : QObject(parent), keeper_(clipboard_, clock_) {
+  keeper_.SetClearSeconds(clearSeconds);
+  ticker_.setInterval(kTickMs);
+  connect(&ticker_, &QTimer::timeout, this, &ClipboardService::Tick);
+  instance = this;
+}
+
+ClipboardService::~ClipboardService() {
+  keeper_.ClearNow();
+  if (instance == this) instance = nullptr;
+}
+
+ClipboardService* ClipboardService::Instance() { return instance; }
+
+bool ClipboardService::Copy(const char* text, CopiedField what) {
+  if (!keeper_.Copy(text, what)) return false;
+  // The countdown starts afresh with each copy.
+  ticker_.start();
+  emit statusChanged(QString::fromStdString(keeper_.StatusText()), 0);
+  return true;
+}
+
+void ClipboardService::ClearNow() { Report(keeper_.ClearNow()); }
+
+void ClipboardService::Tick() { Report(keeper_.Tick()); }
+
+void ClipboardService::Report(ClipboardKeeper::Outcome outcome) {
+  switch (outcome) {
+    case ClipboardKeeper::Outcome::kCountingDown:
+      emit statusChanged(QString::fromStdString(keeper_.StatusText()), 0);
+      return;
+    case ClipboardKeeper::Outcome::kCleared:
+      emit statusChanged(QString::fromLatin1(kClipboardClearedText), kOutcomeShownMs);
+      break;
+    case ClipboardKeeper::Outcome::kLeftAlone:
+      emit statusChanged(QString::fromLatin1(kClipboardLeftAloneText), kOutcomeShownMs);
+      break;
+    case ClipboardKeeper::Outcome::kNone:
+      break;
+  }
+  ticker_.stop();
+}

@@ -1,0 +1,135 @@
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "app/command_ids.h"
+#include "app/gui/clipboard_service.h"
+#include "app/gui/entry_field_buffers.h"
+#include "app/gui/entry_list_model.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/filter_field.h"
+#include "app/gui/generator_dialog.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_text.h"
+#include "app/gui/run_entry_dialog.h"
+#include "app/quillbox.h"
+
+// The everyday-safety side of the main window: copying through the
+// clipboard service, the lock, the filter and the generator.
+namespace {
+
+constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match the filter, so it is not shown";
+constexpr int kNoteShownMs = 8000;
+
+// Items of the list's context menu, in order; 0 is a separator.
+constexpr int kContextItems[] = {kCmdCopyUserName, kCmdCopyPassword, 0, kCmdEditEntry, kCmdDeleteEntries};
+
+// Menus, message boxes and dialogs over the window end as if cancelled, so
+// a lock never lets a half-made change through.
+void CancelOpenDialogs() {
+  while (QWidget* popup = QApplication::activePopupWidget()) {
+    popup->close();
+  }
+  QWidget* previous = nullptr;
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    auto* dialog = qobject_cast<QDialog*>(modal);
+    if (dialog == nullptr || dialog == previous) break;
+    previous = dialog;
+    dialog->reject();
+  }
+}
+
+}  // namespace
+
+void MainWindow::CreateContextMenu() {
+  contextMenu_ = new QMenu(this);
+  for (const int id : kContextItems) {
+    if (id == 0) {
+      contextMenu_->addSeparator();
+    } else {
+      contextMenu_->addAction(MenuAction(id));
+    }
+  }
+}
+
+void MainWindow::ShowContextMenu(const QPoint& globalPos) {
+  if (app_.IsLoggedIn()) contextMenu_->popup(globalPos);
+}
+
+bool MainWindow::GetCopyRow(int& row) {
+  const QModelIndexList selected = list_->selectionModel()->selectedRows();
+  if (selected.size() == 1) {
+    row = selected.front().row();
+    return true;
+  }
+  const QModelIndex current = list_->currentIndex();
+  if (selected.isEmpty() && current.isValid()) {
+    row = current.row();
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::UpdateCopyActions() {
+  int row;
+  const bool one = app_.IsLoggedIn() && GetCopyRow(row);
+  SetMenuItemEnabled(kCmdCopyUserName, one);
+  SetMenuItemEnabled(kCmdCopyPassword, one);
+}
+
+void MainWindow::CopyField(CopiedField field) {
+  int row;
+  int entry;
+  EntryFieldBuffers fields;
+  if (!app_.IsLoggedIn() || !GetCopyRow(row) || !model_->GetEntryIndex(row, entry) ||
+      !app_.GetEntryFields(entry, fields.description, fields.userName, fields.password)) {
+    return;
+  }
+  clipboard_->Copy(field == CopiedField::kUserName ? fields.userName : fields.password, field);
+}
+
+void MainWindow::LogOut() {
+  clipboard_->ClearNow();
+  app_.LogOut();
+  filter_->clear();
+}
+
+void MainWindow::LockSafe() {
+  if (!app_.IsLoggedIn()) return;
+  CancelOpenDialogs();
+  app_.Lock();
+  clipboard_->ClearNow();
+  // Nothing typed or shown about the entries stays on screen.
+  filter_->clear();
+  statusBar()->clearMessage();
+  // Once the cancelled dialogs have unwound.
+  QTimer::singleShot(0, this, [this] { RunCommand(kCmdLogIn); });
+}
+
+void MainWindow::RunEntryDialogOver(QWidget* owner, bool addMode) {
+  const int rowsBefore = GetRowCount();
+  if (!RunEntryDialog(app_, *this, owner, addMode)) return;
+  const int rowsAfter = GetRowCount();
+  if (addMode ? rowsAfter <= rowsBefore : rowsAfter < rowsBefore) {
+    statusBar()->showMessage(QString::fromLatin1(kHiddenByFilterNote), kNoteShownMs);
+  }
+}
+
+void MainWindow::ShowGenerator() {
+  GeneratorDialog dialog(false, this);
+  dialog.exec();
+}
+
+void MainWindow::FocusFilter() {
+  filter_->setFocus(Qt::ShortcutFocusReason);
+  filter_->selectAll();
+}
+
+void MainWindow::OnFilterChanged(const QString& text) {
+  QByteArray bytes = BytesFromText(text);
+  model_->SetFilterText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  RefreshList();
+}

@@ -1,0 +1,17 @@
+#include "app/lock_policy.h"
+
+LockPolicy::LockPolicy(const Clock& clock) : clock_(clock), lastInputMs_(clock.NowMs()) {}
+
+// Longer waits would overflow the millisecond counter; they are "never" in practice.
+constexpr int kLongestWaitSeconds = 2000000;
+
+void LockPolicy::SetLockAfterSeconds(int seconds) {
+  lockAfterSeconds_ = seconds < 0 || seconds > kLongestWaitSeconds ? 0 : seconds;
+}
+
+void LockPolicy::NoteInput() { lastInputMs_ = clock_.NowMs(); }
+
+bool LockPolicy::IdleLockDue() const {
+  if (lockAfterSeconds_ == 0) return false;
+  return clock_.NowMs() - lastInputMs_ >= static_cast<uint32_t>(lockAfterSeconds_) * 1000u;
+}

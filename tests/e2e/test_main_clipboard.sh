@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Copy and clear in the real program: "Copy Password" (ctrl+c) and "Copy
+# User Name" (ctrl+b) go to the clipboard with the password-manager hint,
+# never to the primary selection; with Clipboard_Clear_Seconds 2 the copy is
+# gone after about 3 s, but what the user copied in between stays; no key
+# copies a cell the way Qt's item views do by themselves.
+. "$(dirname "$0")/harness.sh"
+qb_init
+qb_install
+qb_set_setting_int Clipboard_Clear_Seconds 2
+
+qb_start
+login=$(qb_wait_window "Enter Password")
+qb_create_user "$login" "alice" "correct horse"
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+qb_add_entry "$main" "Bank" "jdoe" "s3cr3t"
+qb_add_entry "$main" "Mail" "alice@example.com" "pa55word"
+
+qb_primary() { xclip -selection primary -o 2>/dev/null || true; }
+qb_clipboard_empty() { [ -z "$(qb_clipboard)" ]; }
+
+# Sorted by user name: Mail first. Select it and copy its password.
+printf 'before' | xclip -selection primary -i >/dev/null 2>&1
+qb_assert_eq "$(qb_row_password "$main" ctrl+Home ctrl+space)" "pa55word" "copied password"
+qb_clipboard_targets | grep -qx 'x-kde-passwordManagerHint' || qb_fail "no hint among: $(qb_clipboard_targets | tr '\n' ' ')"
+qb_assert_eq "$(xclip -selection clipboard -o -t x-kde-passwordManagerHint 2>/dev/null)" "secret" "hint"
+qb_assert_eq "$(qb_primary)" "before" "primary selection"
+start=$SECONDS
+QB_WAIT_TIMEOUT=6 qb_wait_for qb_clipboard_empty || qb_fail "the password is still on the clipboard"
+elapsed=$((SECONDS - start))
+[ "$elapsed" -ge 1 ] || qb_fail "cleared after ${elapsed}s, before its time"
+
+# What the user copies meanwhile is left alone.
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "alice@example.com" "copied user name"
+printf 'my own note' | xclip -selection clipboard -i >/dev/null 2>&1
+sleep 3.5
+qb_assert_eq "$(qb_clipboard)" "my own note" "the user's own copy"
+
+# Two rows selected: neither copy command nor the view copies anything.
+qb_assert_eq "$(qb_row_password "$main" ctrl+a)" "" "copy with two rows selected"
+qb_assert_eq "$(qb_copy_with ctrl+Insert "$main")" "" "ctrl+Insert with two rows selected"
+
+# The copy from the list's context menu (Menu key), then exit clears it.
+qb_key "$main" ctrl+Home Down Up
+qb_assert_eq "$(qb_copy_with u "$main" Menu)" "alice@example.com" "context menu copy"
+qb_key "$main" alt+f x
+qb_wait_exit "$QB_PID"
+qb_assert_eq "$QB_STATUS" 0 "exit status"
+qb_assert_eq "$(qb_clipboard)" "" "clipboard after exit"
+qb_log "PASS"

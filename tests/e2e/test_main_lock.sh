@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Lock in the real program. With Lock_After_Seconds 2 an idle window closes
+# the safe and asks "Enter Password" with the same name; the password brings
+# the entries back, and the safe file is byte for byte what it was. Then a
+# session lock on a private D-Bus session bus (ActiveChanged(true) of
+# org.freedesktop.ScreenSaver) locks it too, and Ctrl+Shift+L does.
+if [ -z "${QB_PRIVATE_BUS:-}" ]; then
+  exec env QB_PRIVATE_BUS=1 dbus-run-session -- bash "$0" "$@"
+fi
+private_bus=$DBUS_SESSION_BUS_ADDRESS
+. "$(dirname "$0")/harness.sh"
+qb_init
+qb_install quillbox-cli
+printf 'pw\n' | qb_cli create alice
+printf 'pw\ns3cr3t\n' | qb_cli add alice Bank jdoe
+printf 'pw\npa55word\n' | qb_cli add alice Mail alice@example.com
+cp "$QB_INSTALL/alice.SAFE" "$QB_ROOT/before.SAFE"
+
+log_in() {
+  local login
+  login=$(qb_wait_window "Enter Password")
+  # The focus is on the password, after the name and "I am a new user".
+  qb_assert_eq "$(qb_copy "$login" shift+Tab shift+Tab ctrl+a)" "alice" "name offered"
+  qb_key "$login" Tab Tab
+  qb_type "$login" "pw"
+  qb_key "$login" Return
+  qb_wait_no_window "Enter Password"
+}
+
+qb_set_setting_int Last_Sort 0 Lock_After_Seconds 2 Lock_On_Screen_Lock 0
+printf '"Last_Username"="alice"\n' >>"$(qb_user_hive)"
+qb_start
+log_in
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+# Left alone, with the entry dialog open: it is cancelled and the log-in asked.
+qb_key "$main" ctrl+e
+qb_wait_window "Add a new account and password to the safe" >/dev/null
+QB_WAIT_TIMEOUT=10 qb_wait_window "Enter Password" >/dev/null
+qb_wait_no_window "Add a new account and password to the safe"
+cmp -s "$QB_ROOT/before.SAFE" "$QB_INSTALL/alice.SAFE" || qb_fail "the safe changed through the lock"
+log_in
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "jdoe" "first row after the lock"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Down)" "alice@example.com" "second row after the lock"
+qb_key "$main" alt+f x
+qb_wait_exit "$QB_PID"
+cmp -s "$QB_ROOT/before.SAFE" "$QB_INSTALL/alice.SAFE" || qb_fail "the safe changed"
+
+# The desktop session locks: a signal on the private session bus.
+qb_set_setting_int Lock_After_Seconds 0 Lock_On_Screen_Lock 1
+export DBUS_SESSION_BUS_ADDRESS=$private_bus
+qb_start
+log_in
+main=$(qb_wait_window "$QB_TITLE_MAIN")
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "jdoe" "first row"
+gdbus emit --session --object-path /org/freedesktop/ScreenSaver \
+  --signal org.freedesktop.ScreenSaver.ActiveChanged true >/dev/null
+log_in
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "jdoe" "first row after the session lock"
+
+# And the command itself.
+qb_key "$main" ctrl+shift+l
+log_in
+qb_key "$main" alt+f x
+qb_wait_exit "$QB_PID"
+qb_assert_eq "$QB_STATUS" 0 "exit status"
+cmp -s "$QB_ROOT/before.SAFE" "$QB_INSTALL/alice.SAFE" || qb_fail "the safe changed"
+qb_log "PASS"

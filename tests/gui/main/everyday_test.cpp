@@ -1,0 +1,288 @@
+// The everyday-safety side of the main window: copy commands and the
+// clipboard, the filter with Select All and Delete, the lock, the generator
+// and accessible names for every control.
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "app/command_ids.h"
+#include "app/gui/entry_list_view.h"
+#include "app/gui/filter_field.h"
+#include "app/gui/generator_dialog.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_clipboard.h"
+#include "app/quillbox_messages.h"
+#include "gui_test_support.h"
+#include "safe/safe_store.h"
+
+using Rows = std::vector<std::string>;
+
+namespace {
+
+void SelectRows(MainWindow& window, std::initializer_list<int> rows) {
+  window.ListView()->clearSelection();
+  for (const int row : rows) {
+    window.ListView()->selectionModel()->select(window.ListView()->model()->index(row, 0),
+                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
+
+QString ClipboardText() { return QGuiApplication::clipboard()->text(QClipboard::Clipboard); }
+
+// Widgets a keyboard user can reach, each with the name a screen reader says.
+QStringList UnnamedFocusableWidgets(QWidget& root) {
+  QStringList unnamed;
+  for (QWidget* widget : root.findChildren<QWidget*>()) {
+    if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&root)) continue;
+    // The editor inside a spin box speaks through the spin box.
+    if (qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) != nullptr) continue;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    if (accessible == nullptr || accessible->text(QAccessible::Name).trimmed().isEmpty()) {
+      unnamed << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') + widget->objectName();
+    }
+  }
+  return unnamed;
+}
+
+}  // namespace
+
+class EverydayTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void NewMenuItemsComeAfterTheDesignedOnes();
+  void CopyPutsTheFieldWithTheHintAndOnlyForOneRow();
+  void CopyKeyOfTheListGoesThroughTheService();
+  void FilterShowsMatchingRowsAndKeepsTheSortOrder();
+  void SelectAllAndDeleteActOnShownRowsOnly();
+  void AnEntryTheFilterHidesIsToldInTheStatusBar();
+  void LockCancelsTheOpenDialogAndChangesNothing();
+  void GeneratorFollowsItsOptions();
+  void EveryControlHasAnAccessibleName();
+};
+
+void EverydayTest::NewMenuItemsComeAfterTheDesignedOnes() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  const std::pair<int, QString> items[] = {{kCmdLock, "&Lock\tCtrl+Shift+L"},
+                                           {kCmdCopyUserName, "Copy &User Name\tCtrl+B"},
+                                           {kCmdCopyPassword, "Copy &Password\tCtrl+C"},
+                                           {kCmdGeneratePassword, "Generate Password..."}};
+  for (const auto& [id, text] : items) QCOMPARE(window.MenuAction(id)->text(), text);
+  // After the designed items of their menus.
+  const QList<QAction*> file = window.menuBar()->actions()[0]->menu()->actions();
+  QVERIFY(file.indexOf(window.MenuAction(kCmdExit)) < file.indexOf(window.MenuAction(kCmdLock)));
+  const QList<QAction*> passwords = window.menuBar()->actions()[1]->menu()->actions();
+  QVERIFY(passwords.indexOf(window.MenuAction(kCmdDeleteEntries)) < passwords.indexOf(window.MenuAction(kCmdCopyUserName)));
+  QVERIFY(!window.MenuAction(kCmdLock)->isEnabled());
+  world.CreateUserWithEntries("alice", "pw", {});
+  QVERIFY(window.MenuAction(kCmdLock)->isEnabled());
+}
+
+void EverydayTest::CopyPutsTheFieldWithTheHintAndOnlyForOneRow() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}, {"Mail", "alice@example.com", "pa55"}});
+  MainWindow& window = world.Window();
+  QVERIFY(!window.MenuAction(kCmdCopyPassword)->isEnabled());
+
+  SelectRows(window, {0});
+  QVERIFY(window.MenuAction(kCmdCopyPassword)->isEnabled());
+  window.RunCommand(kCmdCopyPassword);
+  QCOMPARE(ClipboardText(), QString("s3cr3t"));
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+  QCOMPARE(data->data(QtClipboard::kHintType), QByteArray("secret"));
+  QVERIFY(window.statusBar()->currentMessage().startsWith("Password copied"));
+  window.RunCommand(kCmdCopyUserName);
+  QCOMPARE(ClipboardText(), QString("jdoe"));
+
+  // Two rows: no copy.
+  QGuiApplication::clipboard()->setText("mine");
+  SelectRows(window, {0, 1});
+  QVERIFY(!window.MenuAction(kCmdCopyPassword)->isEnabled());
+  window.RunCommand(kCmdCopyPassword);
+  QCOMPARE(ClipboardText(), QString("mine"));
+
+  // Log-out clears the copy, but only while it is still there.
+  SelectRows(window, {1});
+  window.RunCommand(kCmdCopyPassword);
+  QCOMPARE(ClipboardText(), QString("pa55"));
+  window.RunCommand(kCmdLogOut);
+  QCOMPARE(ClipboardText(), QString());
+}
+
+void EverydayTest::CopyKeyOfTheListGoesThroughTheService() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  MainWindow& window = world.Window();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.ListView()->setFocus();
+  window.ListView()->setCurrentIndex(window.ListView()->model()->index(0, 0));
+  window.ListView()->clearSelection();
+  QGuiApplication::clipboard()->clear();
+  // The current cell is the description; Qt's own copy would take it.
+  QTest::keyClick(window.ListView(), Qt::Key_Insert, Qt::ControlModifier);
+  QCOMPARE(ClipboardText(), QString("s3cr3t"));
+  QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QtClipboard::kHintType), QByteArray("secret"));
+}
+
+void EverydayTest::FilterShowsMatchingRowsAndKeepsTheSortOrder() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(1);  // description, descending
+  world.CreateUserWithEntries("alice", "pw",
+                              {{"Bank", "jdoe", "mail"}, {"Mail", "postmaster", "x"}, {"Blog", "MAILER", "y"}});
+  MainWindow& window = world.Window();
+  window.Filter()->setText("mail");
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Mail", "Blog"}));
+  QCOMPARE(ColumnTexts(window, 2), (Rows{"******", "******"}));
+  window.Filter()->setText("");
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Mail", "Blog", "Bank"}));
+
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+  QVERIFY(window.Filter()->hasFocus());
+  QTest::keyClicks(window.Filter(), "BL");
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Blog"}));
+  QTest::keyClick(window.Filter(), Qt::Key_Escape);
+  QCOMPARE(window.Filter()->text(), QString());
+  QCOMPARE(window.GetRowCount(), 3);
+}
+
+void EverydayTest::SelectAllAndDeleteActOnShownRowsOnly() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw",
+                              {{"Bank", "u", "1"}, {"Mail", "u", "2"}, {"Banjo club", "u", "3"}, {"Shop", "u", "4"}});
+  MainWindow& window = world.Window();
+  window.Filter()->setText("ban");
+  window.RunCommand(kCmdSelectAllKey);
+  QCOMPARE(ColumnTexts(window, 2), (Rows{"3", "1"}));  // both shown rows revealed
+  window.RunCommand(kCmdDeleteKey);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(world.Messages()[0].text, std::string(kDeleteEntriesQuestion));
+  QCOMPARE(window.GetRowCount(), 0);
+  QCOMPARE(window.Filter()->text(), QString("ban"));
+
+  cpStringArray stored;
+  QVERIFY(LoadSafe("alice", "pw", stored));
+  QCOMPARE(stored.GetCount(), 2u);
+  QCOMPARE(QString(stored.GetAt(0)), QString("Mail\tu\t2"));
+  QCOMPARE(QString(stored.GetAt(1)), QString("Shop\tu\t4"));
+}
+
+void EverydayTest::AnEntryTheFilterHidesIsToldInTheStatusBar() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "u", "1"}});
+  MainWindow& window = world.Window();
+  window.Filter()->setText("bank");
+  OnNextModalDialog(window, [](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("descriptionEdit")->setText("Shop");
+    dialog.accept();
+  });
+  window.RunCommand(kCmdAddEntry);
+  QCOMPARE(world.App().GetEntries().GetCount(), 2u);
+  QCOMPARE(window.GetRowCount(), 1);
+  QCOMPARE(window.Filter()->text(), QString("bank"));
+  QVERIFY(window.statusBar()->currentMessage().contains("does not match the filter"));
+}
+
+void EverydayTest::LockCancelsTheOpenDialogAndChangesNothing() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  MainWindow& window = world.Window();
+  window.Filter()->setText("ba");
+  SelectRows(window, {0});
+  window.RunCommand(kCmdCopyPassword);
+  QFile safe(world.Folder() + "/alice.SAFE");
+  QVERIFY(safe.open(QIODevice::ReadOnly));
+  const QByteArray before = safe.readAll();
+  safe.close();
+
+  // The entry dialog is open with a change typed when the lock comes.
+  QString nextCaption;
+  OnNextModalDialog(window, [&](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("passwordEdit")->setText("changed");
+    OnNextModalDialog(window, [&](QDialog& login) {
+      nextCaption = login.windowTitle();
+      login.reject();
+    });
+    window.RunCommand(kCmdLock);
+  });
+  window.RunCommand(kCmdEditEntry);
+  QTRY_COMPARE(nextCaption, QString("Enter Password"));
+  QVERIFY(!world.App().IsLoggedIn());
+  QCOMPARE(window.GetRowCount(), 0);
+  QCOMPARE(window.Filter()->text(), QString());
+  QCOMPARE(ClipboardText(), QString());
+  QVERIFY(window.statusBar()->currentMessage().isEmpty() ||
+          window.statusBar()->currentMessage() == QString::fromLatin1(kClipboardClearedText));
+  QVERIFY(safe.open(QIODevice::ReadOnly));
+  QCOMPARE(safe.readAll(), before);
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Bank"}));
+  SelectRows(window, {0});
+  QCOMPARE(ColumnTexts(window, 2), (Rows{"s3cr3t"}));
+}
+
+void EverydayTest::GeneratorFollowsItsOptions() {
+  GeneratorDialog dialog(true, nullptr);
+  QLineEdit* password = dialog.findChild<QLineEdit*>();
+  QVERIFY(password != nullptr);
+  QCOMPARE(dialog.Password().size(), 20);
+  auto* length = dialog.findChild<QSpinBox*>();
+  length->setValue(8);
+  QCOMPARE(dialog.Password().size(), 8);
+  length->setValue(200);
+  QCOMPARE(dialog.Password().size(), 128);
+  for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+    if (!box->text().startsWith("Digits")) box->setChecked(box->text().startsWith("Avoid"));
+  }
+  for (const QChar c : dialog.Password()) QVERIFY2(QString("23456789").contains(c), qPrintable(dialog.Password()));
+  for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) box->setChecked(false);
+  QCOMPARE(dialog.Password(), QString());
+  QPushButton* use = nullptr;
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    if (button->text() == "&Use") use = button;
+  }
+  QVERIFY(use != nullptr);
+  QVERIFY(!use->isEnabled());
+}
+
+void EverydayTest::EveryControlHasAnAccessibleName() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QCOMPARE(UnnamedFocusableWidgets(window).join(","), QString());
+  GeneratorDialog generator(true, &window);
+  generator.show();
+  QCOMPARE(UnnamedFocusableWidgets(generator).join(","), QString());
+  generator.hide();
+
+  world.CreateUserWithEntries("alice", "pw", {});
+  QStringList unnamed{"not reached"};
+  OnNextModalDialog(window, [&unnamed](QDialog& dialog) {
+    unnamed = UnnamedFocusableWidgets(dialog);
+    dialog.reject();
+  });
+  window.RunCommand(kCmdAddEntry);
+  QCOMPARE(unnamed.join(","), QString());
+}
+
+QTEST_MAIN(EverydayTest)
+#include "everyday_test.moc"
