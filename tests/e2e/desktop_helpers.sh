@@ -83,7 +83,8 @@ dt_screenshot_dir() {
 }
 
 # Menu items of "File" without a mnemonic, reached with the arrow keys from
-# the first item: Hide 1, Reside on Taskbar 2, Run at Startup 3.
+# the first item (no safe open): Safe &Folder... 1, Hide 2, Reside on Taskbar 3,
+# Run at Startup 4.
 dt_file_menu() {
   qb_key "$1" alt+f
   local i
