@@ -94,12 +94,11 @@ class Quillbox : public WApp {
   bool LogIn(const char* name, const char* password);
   LogInResult TryLogIn(const char* name, const char* password);
   void LogOut();
-  // Closes the open safe without saving, for a file that no longer opens with
-  // the password; unsaved changes wait for the next log-in as the same user.
-  void CloseSafeUnsaved();
   // Closes the open safe as LogOut does, but writes it only when the last
   // save did not reach the file: a lock changes nothing on disk. The user
-  // name stays for the next log-in. False when no safe was open.
+  // name stays for the next log-in. False when no safe was open. A file that
+  // no longer opens with the password is never written; changes that could
+  // not be saved wait for the next log-in as the same user.
   bool Lock();
   void CreateUser(OwnerWindow owner, const char* name, const char* password);
   bool ChangePassword(const char* name, const char* newPassword);
@@ -138,6 +137,8 @@ class Quillbox : public WApp {
   // CheckNewPassword, with its refusal shown on owner.
   bool AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
   enum class CommitResult { kSaved, kLockBusy, kDoesNotOpen, kSaveFailed };
+  // The end of LogOut: the list, the password and the file's state go.
+  void CloseSafeUnsaved();
   // Applies the change to the open list at once, then commits it.
   bool MakeChange(std::unique_ptr<EntryChange> change);
   // Under the safe's lock: a file that someone else changed is loaded and

@@ -23,6 +23,7 @@
 #include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox.h"
+#include "app/quillbox_messages.h"
 
 namespace {
 
@@ -140,10 +141,10 @@ void MainWindow::ShowStatus(const char* text) { statusBar()->showMessage(QString
 void MainWindow::LookAtSafeOnDisk() { watcher_->LookNow(); }
 
 void MainWindow::LockAndAskForPassword() {
-  app_.CloseSafeUnsaved();
-  clipboard_->ClearNow();
-  filter_->clear();
-  ShowLogInDialog();
+  // The lock writes nothing over the other version; a change that waited
+  // goes into it at the next log-in.
+  LockSafe();
+  ShowStatus(kSafeNoLongerOpensNote);
 }
 
 void MainWindow::SortList(int column) {

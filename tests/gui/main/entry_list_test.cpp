@@ -200,6 +200,7 @@ void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
   // Looked at again for a moment first, as a half-written file would be.
   QTRY_COMPARE_WITH_TIMEOUT(asked, QString("Enter Password"), 10000);
   QVERIFY(!world.App().IsLoggedIn());
+  QCOMPARE(world.Window().statusBar()->currentMessage(), QString(kSafeNoLongerOpensNote));
   QVERIFY(ColumnTexts(world.Window(), 0).empty());
   QVERIFY(world.Messages().empty());
   cpStringArray entries;

@@ -165,8 +165,9 @@ TEST_F(QuillboxSync, SafeThatNoLongerOpensIsNeverOverwritten) {
   ASSERT_TRUE(app.AddEntry("Game", "g", "g1"));
   EXPECT_FALSE(app.LastSaveSucceeded());
   EXPECT_EQ(Read("alice", "changed"), Lines{"Bank\tjdoe\tb9"});
-  app.CloseSafeUnsaved();
+  EXPECT_TRUE(app.Lock());
   EXPECT_FALSE(app.IsLoggedIn());
+  EXPECT_EQ(Read("alice", "changed"), Lines{"Bank\tjdoe\tb9"});
   // ...but goes into it once the user logs in with the new password.
   ASSERT_TRUE(app.LogIn("alice", "changed"));
   EXPECT_EQ(Read("alice", "changed"), (Lines{"Bank\tjdoe\tb9", "Game\tg\tg1"}));
