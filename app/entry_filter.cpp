@@ -112,6 +112,13 @@ class FoldedField {
  public:
   explicit FoldedField(std::string_view field) {
     if (field.size() > kFieldLimit) field = field.substr(0, kFieldLimit);
+    // Plain ASCII, the usual case, folds a byte at a time through the table.
+    while (length_ < field.size() && static_cast<unsigned char>(field[length_]) < 0x80) {
+      bytes_[length_] = kAsciiFold[static_cast<unsigned char>(field[length_])];
+      ++length_;
+    }
+    if (length_ == field.size()) return;
+    length_ = 0;
     const auto append = [this](const char* bytes, size_t n) {
       if (length_ + n > sizeof bytes_) return false;
       memcpy(bytes_ + length_, bytes, n);

@@ -21,41 +21,66 @@ EntryListModel::EntryListModel(const cpStringArray& entries, QObject* parent)
 bool EntryListModel::FillListView() {
   beginResetModel();
   const uint32_t count = entries_.GetCount();
-  rows_.clear();
-  rows_.reserve(count);
+  ordered_.clear();
+  ordered_.reserve(count);
   revealed_.assign(count, 0);
   bool complete = true;
   for (uint32_t i = 0; i < count; ++i) {
-    const char* line = entries_.GetAt(i);
-    if (line == nullptr) {
+    if (entries_.GetAt(i) == nullptr) {
       complete = false;
       break;
     }
-    if (filter_.Matches(line)) rows_.push_back(i);
+    ordered_.push_back(i);
   }
   // Each row went in at the top, so the newest entry leads until sorted.
-  std::reverse(rows_.begin(), rows_.end());
+  std::reverse(ordered_.begin(), ordered_.end());
+  rows_ = FilteredRows();
   endResetModel();
   return complete;
 }
 
+void EntryListModel::ApplyFilter() {
+  beginResetModel();
+  revealed_.assign(revealed_.size(), 0);
+  rows_ = FilteredRows();
+  endResetModel();
+}
+
+std::vector<uint32_t> EntryListModel::FilteredRows() const {
+  if (filter_.IsEmpty()) return ordered_;
+  // The entries are matched in stored order, which walks memory straight
+  // through; the display order would jump about it.
+  std::vector<char> matches(entries_.GetCount(), 0);
+  for (uint32_t entry = 0; entry < matches.size(); ++entry) {
+    const char* line = entries_.GetAt(entry);
+    matches[entry] = line != nullptr && filter_.Matches(line);
+  }
+  std::vector<uint32_t> shown;
+  shown.reserve(ordered_.size());
+  for (const uint32_t entry : ordered_) {
+    if (entry < matches.size() && matches[entry]) shown.push_back(entry);
+  }
+  return shown;
+}
+
+// Every entry is sorted, shown or not, so that a change of the filter needs
+// no sort; a stable sort keeps the same order for the rows shown either way.
 void EntryListModel::Sort(int order) {
   const int column = std::clamp(order, 0, kSortOrderCount - 1) / 2;
   std::vector<std::pair<std::string_view, uint32_t>> keys;
-  keys.reserve(rows_.size());
-  for (const uint32_t entry : rows_) {
+  keys.reserve(ordered_.size());
+  for (const uint32_t entry : ordered_) {
     const char* line = entries_.GetAt(entry);
     keys.emplace_back(line ? EntryLineField(line, column) : std::string_view(), entry);
   }
   std::stable_sort(keys.begin(), keys.end(), [order](const auto& a, const auto& b) {
     return CompareEntries(a.first, b.first, order) < 0;
   });
-  std::vector<uint32_t> sorted;
-  sorted.reserve(keys.size());
+  ordered_.clear();
   for (const auto& key : keys) {
-    sorted.push_back(key.second);
+    ordered_.push_back(key.second);
   }
-  MoveRows(std::move(sorted));
+  MoveRows(FilteredRows());
 }
 
 void EntryListModel::MoveRows(std::vector<uint32_t> sorted) {

@@ -26,8 +26,11 @@ class EntryListModel : public QAbstractTableModel {
   // first and nothing revealed. False when an entry cannot be read; the
   // rows made so far stay.
   bool FillListView();
-  // Takes effect at the next FillListView.
+  // Takes effect at the next FillListView or ApplyFilter.
   void SetFilterText(std::string_view utf8) { filter_.SetText(utf8); }
+  // Shows the rows that pass the filter, in the current sort order and with
+  // nothing revealed.
+  void ApplyFilter();
   const EntryFilter& Filter() const { return filter_; }
   // Stable sort of the rows (CompareEntries); a selection moves with its rows.
   void Sort(int order);
@@ -42,9 +45,11 @@ class EntryListModel : public QAbstractTableModel {
 
  private:
   void MoveRows(std::vector<uint32_t> sorted);
+  std::vector<uint32_t> FilteredRows() const;
 
   const cpStringArray& entries_;
   EntryFilter filter_;
-  std::vector<uint32_t> rows_;   // entry index of each row, in display order
+  std::vector<uint32_t> ordered_;  // every entry, in display order
+  std::vector<uint32_t> rows_;     // entry index of each row shown, in display order
   std::vector<char> revealed_;   // by entry index
 };

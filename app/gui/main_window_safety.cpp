@@ -30,10 +30,12 @@ constexpr int kContextItems[] = {kCmdCopyUserName, kCmdCopyPassword, 0, kCmdEdit
 // Menus, message boxes and dialogs over the window end as if cancelled, so
 // a lock never lets a half-made change through.
 void CancelOpenDialogs() {
+  QWidget* previous = nullptr;
   while (QWidget* popup = QApplication::activePopupWidget()) {
+    if (popup == previous) break;
+    previous = popup;
     popup->close();
   }
-  QWidget* previous = nullptr;
   while (QWidget* modal = QApplication::activeModalWidget()) {
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (dialog == nullptr || dialog == previous) break;
@@ -131,5 +133,7 @@ void MainWindow::FocusFilter() {
 void MainWindow::OnFilterChanged(const QString& text) {
   QByteArray bytes = BytesFromText(text);
   model_->SetFilterText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-  RefreshList();
+  // The rows are sorted already; only which of them show changes.
+  model_->ApplyFilter();
+  OnSelectionChanged();
 }

@@ -149,6 +149,12 @@ void EverydayTest::FilterShowsMatchingRowsAndKeepsTheSortOrder() {
   QCOMPARE(ColumnTexts(window, 2), (Rows{"******", "******"}));
   window.Filter()->setText("");
   QCOMPARE(ColumnTexts(window, 0), (Rows{"Mail", "Blog", "Bank"}));
+  // A column click while filtered sorts the hidden rows as well.
+  window.Filter()->setText("mail");
+  window.SortList(0);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Blog", "Mail"}));
+  window.Filter()->setText("");
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"Bank", "Blog", "Mail"}));
 
   window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&window));
