@@ -280,14 +280,17 @@ void EverydayTest::EveryControlHasAnAccessibleName() {
   QCOMPARE(UnnamedFocusableWidgets(generator).join(","), QString());
   generator.hide();
 
-  world.CreateUserWithEntries("alice", "pw", {});
-  QStringList unnamed{"not reached"};
-  OnNextModalDialog(window, [&unnamed](QDialog& dialog) {
-    unnamed = UnnamedFocusableWidgets(dialog);
-    dialog.reject();
-  });
-  window.RunCommand(kCmdAddEntry);
-  QCOMPARE(unnamed.join(","), QString());
+  // The log-in, entry and set-password dialogs.
+  for (const int command : {kCmdLogIn, kCmdAddEntry, kCmdSetPassword}) {
+    if (command == kCmdAddEntry) world.CreateUserWithEntries("alice", "pw", {});
+    QStringList unnamed{"not reached"};
+    OnNextModalDialog(window, [&unnamed](QDialog& dialog) {
+      unnamed = UnnamedFocusableWidgets(dialog);
+      dialog.reject();
+    });
+    window.RunCommand(command);
+    QCOMPARE(unnamed.join(","), QString());
+  }
 }
 
 QTEST_MAIN(EverydayTest)
