@@ -27,3 +27,7 @@ inline constexpr int kCmdCopyPassword = 40031;
 inline constexpr int kCmdGeneratePassword = 40032;
 inline constexpr int kCmdLock = 40033;
 inline constexpr int kCmdFocusFilter = 40034;
+
+// File > "&Import..." and "E&xport...".
+inline constexpr int kCmdImport = 40050;
+inline constexpr int kCmdExport = 40051;

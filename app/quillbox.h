@@ -126,6 +126,9 @@ class Quillbox : public WApp {
 
   // Each buffer holds kEntryFieldCapacity bytes.
   bool GetEntryFields(int index, char* description, char* userName, char* password) const;
+  // Takes over the checked entry lines of an import and saves once. When the
+  // save fails they are taken out again, so the list matches the file.
+  bool AppendEntries(cpStringArray& lines);
 
   // Null when the three fields can be stored, else the message to show:
   // a tab or line break would break the safe's line structure, and a field

@@ -51,6 +51,21 @@ bool Quillbox::EditEntry(int index, const char* description, const char* userNam
   return built && MakeChange(std::move(change));
 }
 
+bool Quillbox::AppendEntries(cpStringArray& lines) {
+  if (!loggedIn_) return false;
+  uint32_t kept = entries_.GetCount();
+  bool added = true;
+  while (added && lines.GetCount() > 0) {
+    char* line = lines.Detach(0);
+    added = entries_.AddOwned(line) != nullptr;
+    if (!added) WipeAndFree(line);
+  }
+  bool saved = added && SaveOpenSafe();
+  if (!saved) entries_.Truncate(kept);
+  RefreshView();
+  return saved;
+}
+
 void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
   if (!loggedIn_ || view_ == nullptr) return;
   int rows = view_->GetRowCount();

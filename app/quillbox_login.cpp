@@ -36,6 +36,8 @@ void Quillbox::SetLoggedInMenu(bool loggedIn) {
   view_->SetMenuItemEnabled(kCmdSetPassword, loggedIn);
   view_->SetMenuItemEnabled(kCmdSafeFolder, !loggedIn);
   view_->SetMenuItemEnabled(kCmdLock, loggedIn);
+  view_->SetMenuItemEnabled(kCmdImport, loggedIn);
+  view_->SetMenuItemEnabled(kCmdExport, loggedIn);
 }
 
 bool Quillbox::LogIn(const char* name, const char* password) {

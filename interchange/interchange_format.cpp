@@ -36,7 +36,7 @@ const InterchangeFormat* FindInterchangeFormat(std::string_view name) {
 const InterchangeFormat* DetectInterchangeFormat(std::string_view text) {
   std::string_view start = SkipByteOrderMarkAndSpace(text);
   if (start.starts_with('<')) return FindInterchangeFormat("keepass-xml");
-  if (start.starts_with('{')) return FindInterchangeFormat("bitwarden-json");
+  if (start.starts_with('{') || start.starts_with('[')) return FindInterchangeFormat("bitwarden-json");
   // A header names no field that holds a line break, so its first line is it.
   std::string_view first_line = text.substr(0, text.find('\n'));
   if (first_line.ends_with('\r')) first_line.remove_suffix(1);

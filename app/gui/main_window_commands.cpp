@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
+#include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
 #include "app/gui/window_commands.h"
@@ -36,6 +37,8 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
       {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},
+      {kCmdImport, [](MainWindow& w) { RunImportCommand(w); }},
+      {kCmdExport, [](MainWindow& w) { RunExportCommand(w); }},
   };
   return kCommands;
 }

@@ -22,10 +22,10 @@ using MenuCalls = std::vector<std::pair<int, bool>>;
 
 const MenuCalls kLoggedInMenu = {
     {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true},
-    {kCmdSafeFolder, false}, {kCmdLock, true}};
+    {kCmdSafeFolder, false}, {kCmdLock, true}, {kCmdImport, true},  {kCmdExport, true}};
 const MenuCalls kLoggedOutMenu = {
     {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false},
-    {kCmdSafeFolder, true}, {kCmdLock, false}};
+    {kCmdSafeFolder, true}, {kCmdLock, false}, {kCmdImport, false}, {kCmdExport, false}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:

@@ -66,6 +66,23 @@ TEST(CliArguments, ReadsEachCommandsOperands) {
   EXPECT_EQ(clip.arguments.command, CliCommand::kClip);
   EXPECT_EQ(clip.arguments.indexes, std::vector<size_t>{2});
   EXPECT_TRUE(clip.arguments.clip_user_name);
+  EXPECT_EQ(import.arguments.format, "");
+  EXPECT_FALSE(import.arguments.skip_invalid || import.arguments.dry_run);
+
+  Parsed options = Parse({"import", "--format", "keepass-xml", "--skip-invalid", "alice", "--dry-run", "db.xml"});
+  ASSERT_TRUE(options.ok) << options.error;
+  EXPECT_EQ(options.arguments.format, "keepass-xml");
+  EXPECT_TRUE(options.arguments.skip_invalid && options.arguments.dry_run);
+  EXPECT_EQ(options.arguments.file, "db.xml");
+
+  Parsed to_stdout = Parse({"export", "alice"});
+  ASSERT_TRUE(to_stdout.ok) << to_stdout.error;
+  EXPECT_EQ(to_stdout.arguments.file, "");
+  Parsed to_file = Parse({"export", "--format=bitwarden-json", "--force", "alice", "vault.json"});
+  ASSERT_TRUE(to_file.ok) << to_file.error;
+  EXPECT_EQ(to_file.arguments.format, "bitwarden-json");
+  EXPECT_TRUE(to_file.arguments.force);
+  EXPECT_EQ(to_file.arguments.file, "vault.json");
 }
 
 TEST(CliArguments, DoubleDashLetsOperandsStartWithADash) {
@@ -96,6 +113,11 @@ TEST(CliArguments, RefusesMalformedCommandLines) {
       {{"list", "alice", "extra"}, "usage: quillbox-cli list USER"},
       {{"add", "alice", "Bank"}, "usage: quillbox-cli add"},
       {{"rm", "alice"}, "usage: quillbox-cli rm"},
+      {{"export", "alice", "--dry-run"}, "option not used by export"},
+      {{"import", "alice", "f.csv", "--force"}, "option not used by import"},
+      {{"list", "alice", "--format", "x"}, "option not used by list"},
+      {{"import", "alice", "f.csv", "--format"}, "option --format needs a value"},
+      {{"export", "alice", "a", "b"}, "usage: quillbox-cli export [--format NAME] [--force] USER [FILE]"},
       {{"show", "alice", "0"}, "invalid index 0"},
       {{"show", "alice", "x1"}, "invalid index x1"},
       {{"rm", "alice", "1", "+2"}, "invalid index +2"},

@@ -1,0 +1,93 @@
+// File > "&Import..." and "E&xport...": greyed without a safe, and through
+// the real file dialog into and out of the open safe.
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QtTest>
+#include <sys/stat.h>
+
+#include "app/command_ids.h"
+#include "app/gui/main_window.h"
+#include "gui_test_support.h"
+#include "interchange/safe_transfer.h"
+
+class InterchangeCommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ItemsAreThereOnlyWhileASafeIsOpen();
+  void ImportThroughTheFileDialog();
+  void ExportThroughTheFileDialog();
+};
+
+void InterchangeCommandsTest::ItemsAreThereOnlyWhileASafeIsOpen() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  QCOMPARE(window.MenuAction(kCmdImport)->text(), QString("&Import..."));
+  QCOMPARE(window.MenuAction(kCmdExport)->text(), QString("E&xport..."));
+  QVERIFY(!window.MenuAction(kCmdImport)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdExport)->isEnabled());
+  world.CreateUserWithEntries("alice", "pw", {});
+  QVERIFY(window.MenuAction(kCmdImport)->isEnabled());
+  QVERIFY(window.MenuAction(kCmdExport)->isEnabled());
+  window.RunCommand(kCmdLogOut);
+  QVERIFY(!window.MenuAction(kCmdImport)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdExport)->isEnabled());
+}
+
+void InterchangeCommandsTest::ImportThroughTheFileDialog() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Kept", "me", "x"}});
+  QString path = world.Folder() + "/passwords.csv";
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("name,url,username,password\nBank,https://bank.example.com,jdoe,s3cr3t\n");
+  file.close();
+  QStringList filters;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    auto& files = static_cast<QFileDialog&>(dialog);
+    filters = files.nameFilters();
+    files.selectNameFilter("Chrome CSV (*.csv)");
+    files.selectFile(path);
+    dialog.accept();
+  });
+  world.Window().RunCommand(kCmdImport);
+  QCOMPARE(filters.first(), QString("Any supported file (*.csv *.xml *.json)"));
+  QVERIFY(filters.contains("KeePass XML (*.xml)"));
+  QVERIFY(filters.contains("Firefox CSV (*.csv)"));
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(world.Messages()[0].caption, std::string(kImportCaption));
+  QVERIFY(world.Messages()[0].text.starts_with("1 entry read as chrome-csv.\n1 new entry to import.\n"));
+  QCOMPARE(world.App().GetEntries().GetCount(), 2u);
+  QCOMPARE(std::string(world.App().GetEntries().GetAt(1)), std::string("Bank\tjdoe\ts3cr3t"));
+}
+
+void InterchangeCommandsTest::ExportThroughTheFileDialog() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  QStringList filters;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    auto& files = static_cast<QFileDialog&>(dialog);
+    filters = files.nameFilters();
+    files.selectNameFilter("KeePass XML (*.xml)");
+    // The dialog starts where the last one ended, a folder removed since.
+    files.setDirectory(world.Folder());
+    files.selectFile("vault");
+    dialog.accept();
+  });
+  world.Window().RunCommand(kCmdExport);
+  QVERIFY(!filters.contains("Chrome CSV (*.csv)"));
+  QCOMPARE(filters.size(), 5);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(world.Messages()[0].caption, std::string(kExportCaption));
+  std::string written = (world.Folder() + "/vault.xml").toStdString();
+  struct stat info;
+  QCOMPARE(stat(written.c_str(), &info), 0);
+  QCOMPARE(info.st_mode & 0777, 0600u);
+  QFile file(QString::fromStdString(written));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QVERIFY(file.readAll().contains("<Value ProtectInMemory=\"True\">s3cr3t</Value>"));
+}
+
+QTEST_MAIN(InterchangeCommandsTest)
+#include "interchange_commands_test.moc"

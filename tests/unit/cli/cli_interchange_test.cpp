@@ -1,0 +1,155 @@
+// Import and export in other programs' formats through the real binary.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "interchange/import_file.h"
+
+namespace {
+
+const std::string kWarning = std::string("quillbox-cli: warning: ") + kPlainTextWarning + "\n";
+
+std::string Fixture(const std::string& name) { return QUILLBOX_TEST_DATA_DIR "/interchange/" + name; }
+
+class CliInterchange : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Run({"create", "alice"}, "pw\n").status, 0); }
+
+  CliResult Run(std::vector<std::string> args, const std::string& input = "pw\n") {
+    args.insert(args.begin(), {"--dir", safes_.Root(), "--password-stdin"});
+    return RunCliProcess(args, input, temp_.Root());
+  }
+  std::string List() { return Run({"list", "alice"}).out; }
+  std::string SafeBytes() { return ReadTextFile(safes_.Path("alice.SAFE")); }
+
+  ScratchDir safes_;
+  ScratchDir temp_;
+};
+
+TEST_F(CliInterchange, EveryFormatImportsAndASecondRunAddsNothing) {
+  const char* files[] = {"quillbox.csv", "keepassxc.csv", "keepassxc-2.6.csv", "keepass.xml",
+                         "bitwarden.csv", "bitwarden.json", "chrome.csv", "firefox.csv"};
+  for (const char* file : files) {
+    CliResult result = Run({"import", "alice", Fixture(file)});
+    EXPECT_EQ(result.status, 0) << file << ": " << result.err;
+    EXPECT_EQ(result.err, "") << file;
+  }
+  // The formats that title entries alike give the same three entries.
+  const std::string expected =
+      "1\tBank, \"main\"\tjdoe\n2\tCaf\xC3\xA9\t\n3\tmail.example.org\tmailuser\n"
+      "4\tbank.example.com\tjdoe\n5\tcaf\xC3\xA9.example\t\n";
+  EXPECT_EQ(List(), expected);
+  EXPECT_EQ(Run({"show", "alice", "1"}).out, "Description: Bank, \"main\"\nUsername: jdoe\nPassword: pa\"ss,1\n");
+
+  std::string before = SafeBytes();
+  CliResult again = Run({"import", "alice", Fixture("keepass.xml")});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out,
+            "3 entries read as keepass-xml.\n"
+            "0 new entries imported.\n"
+            "3 entries are already in the safe, skipped.\n"
+            "1 entry in the recycle bin, skipped.\n"
+            "Left behind (the safe has no place for them): 1 group path, 2 URLs, 1 note, 1 TOTP secret, "
+            "1 custom field, 1 attachment.\n");
+  EXPECT_EQ(SafeBytes(), before);
+}
+
+TEST_F(CliInterchange, DryRunTellsAndChangesNothing) {
+  std::string before = SafeBytes();
+  CliResult result = Run({"import", "--dry-run", "alice", Fixture("bitwarden.json")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(result.out.starts_with("3 entries read as bitwarden-json.\n3 new entries to import.\n")) << result.out;
+  EXPECT_EQ(SafeBytes(), before);
+}
+
+TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
+  WriteTextFile(safes_.Path("mixed.csv"),
+                "name,url,username,password\nok,,u,p\n\"two\nlines\",,u,p\nshort\n" + std::string(300, 'x') + ",,u,p\n");
+  std::string before = SafeBytes();
+  CliResult refused = Run({"import", "alice", safes_.Path("mixed.csv")});
+  EXPECT_EQ(refused.status, 2);
+  std::string file = safes_.Path("mixed.csv");
+  EXPECT_EQ(refused.err,
+            "quillbox-cli: " + file + ": line 3: Fields cannot contain tabs or line breaks.\n"
+            "quillbox-cli: " + file + ": line 5: a row needs 4 fields\n"
+            "quillbox-cli: " + file + ": line 6: Fields cannot be longer than 259 characters.\n"
+            "quillbox-cli: " + file + ": 3 entries cannot be stored; nothing was imported; "
+            "--skip-invalid imports the other entries\n");
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(SafeBytes(), before);
+
+  CliResult skipped = Run({"import", "--skip-invalid", "alice", file});
+  EXPECT_EQ(skipped.status, 0) << skipped.err;
+  EXPECT_NE(skipped.err.find(file + ": line 5: a row needs 4 fields (skipped)\n"), std::string::npos) << skipped.err;
+  EXPECT_NE(skipped.out.find("1 new entry imported.\n3 entries cannot be stored, skipped.\n"), std::string::npos)
+      << skipped.out;
+  EXPECT_EQ(List(), "1\tok\tu\n");
+}
+
+TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
+  std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 \"&lol;&lol;&lol;\">]>"
+                     "<KeePassFile><Root>&lol2;</Root></KeePassFile>";
+  const std::pair<std::string, std::string> files[] = {
+      {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open", "a quoted field is not closed"},
+      {"name,url,username,password\na,b\n", "line 2: a row needs 4 fields"},
+      {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "longer than 259 characters"},
+      {"name,url,username,password\nCaf\xE9,,u,p\n", "line 2: the text is not UTF-8"},
+      {bomb, "declares a document type"},
+      {"{\"items\":" + std::string(10000, '[') + std::string(10000, ']') + "}", "nested too deeply"},
+      {"", "the file is empty"},
+  };
+  std::string before = SafeBytes();
+  int n = 0;
+  for (const auto& [text, reason] : files) {
+    std::string name = safes_.Path("bad" + std::to_string(n++));
+    WriteTextFile(name, text);
+    CliResult result = Run({"import", "alice", name});
+    EXPECT_EQ(result.status, 2) << reason << ": " << result.err;
+    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+    EXPECT_EQ(SafeBytes(), before) << reason;
+  }
+  CliResult folder = Run({"import", "alice", temp_.Root()});
+  EXPECT_EQ(folder.status, 2);
+  EXPECT_EQ(folder.err, "quillbox-cli: " + temp_.Root() + ": is a folder, not a file\n");
+  EXPECT_EQ(SafeBytes(), before);
+}
+
+TEST_F(CliInterchange, ExportWritesA0600FileOnlyOverAnotherWithForce) {
+  ASSERT_EQ(Run({"import", "alice", Fixture("quillbox.csv")}).status, 0);
+  std::string listing = List();
+  for (const char* format : {"quillbox-csv", "keepassxc-csv", "keepass-xml", "bitwarden-csv", "bitwarden-json"}) {
+    SCOPED_TRACE(format);
+    std::string file = safes_.Path(std::string("out.") + format);
+    CliResult written = Run({"export", "--format", format, "alice", file});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.err, kWarning);
+    EXPECT_EQ(FileMode(file) & 0777, 0600u);
+
+    std::string first = ReadTextFile(file);
+    CliResult refused = Run({"export", "--format", format, "alice", file});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "quillbox-cli: " + file + " already exists; --force replaces it\n");
+    EXPECT_EQ(ReadTextFile(file), first);
+    EXPECT_EQ(Run({"export", "--force", "--format", format, "alice", file}).status, 0);
+
+    ASSERT_EQ(Run({"create", "--force", "bob"}, "bobpw\n").status, 0);
+    CliResult imported = Run({"import", "bob", file}, "bobpw\n");
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(Run({"list", "bob"}, "bobpw\n").out, listing);
+  }
+  CliResult stdout_export = Run({"export", "--format=bitwarden-csv", "alice", "-"});
+  EXPECT_EQ(stdout_export.status, 0);
+  EXPECT_TRUE(stdout_export.out.starts_with("folder,favorite,type,name,notes,fields,reprompt,login_uri")) << stdout_export.out;
+  EXPECT_EQ(stdout_export.err, kWarning);
+
+  CliResult read_only = Run({"export", "--format", "chrome-csv", "alice", safes_.Path("c.csv")});
+  EXPECT_EQ(read_only.status, 2);
+  EXPECT_NE(read_only.err.find("chrome-csv can only be imported"), std::string::npos) << read_only.err;
+  CliResult unknown = Run({"export", "--format", "xls", "alice"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("unknown format xls"), std::string::npos) << unknown.err;
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// Files that are broken, hostile or not exports at all: each is refused
+// with a reason that names the place, and nothing is read from it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "interchange/import_file.h"
+#include "tests/unit/core/scratch_dir.h"
+
+namespace {
+
+const std::string kKeepassxcHeader = "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n";
+
+std::string XmlBomb() {
+  std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE KeePassFile [\n<!ENTITY a0 \"lol\">\n";
+  for (int i = 1; i < 10; ++i) {
+    text += "<!ENTITY a" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) text += "&a" + std::to_string(i - 1) + ";";
+    text += "\">\n";
+  }
+  return text + "]>\n<KeePassFile><Root><Group><Entry><String><Key>Title</Key><Value>&a9;</Value>"
+                "</String></Entry></Group></Root></KeePassFile>\n";
+}
+
+std::string DeepJson(size_t depth) {
+  return "{\"encrypted\": false, \"items\": " + std::string(depth, '[') + std::string(depth, ']') + "}";
+}
+
+struct BadFile {
+  const char* what;
+  std::string text;
+  std::string format;  // empty: recognised from the text
+  std::string error;   // the reason, or empty when the file reads but an entry is refused
+  std::string problem = "";
+};
+
+TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
+  const BadFile cases[] = {
+      {"unterminated quote", kKeepassxcHeader + "\"Root\",\"Bank, main\n", "", "line 2: a quoted field is not closed"},
+      {"wrong column count", kKeepassxcHeader + "\"Root\",\"Bank\",\"u\"\n", "", "", "line 2: a row needs 6 fields"},
+      {"5 MB field", "Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "", "",
+       "line 2: Fields cannot be longer than 259 characters."},
+      {"invalid UTF-8", kKeepassxcHeader + "\"Root\",\"Caf\xE9\",\"u\",\"p\",\"\",\"\"\n", "",
+       "line 2: the text is not UTF-8"},
+      {"overlong UTF-8", "name,url,username,password\n\xC0\xAF,,u,p\n", "", "line 2: the text is not UTF-8"},
+      {"XML bomb", XmlBomb(), "", "line 2: the file declares a document type, which KeePass XML never has"},
+      {"external entity", "<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><KeePassFile/>", "",
+       "declares a document type"},
+      {"undeclared entity", "<KeePassFile><Root>&x;</Root></KeePassFile>", "", "line 1: undefined entity"},
+      {"XML not KeePass", "<html><body/></html>", "", "not a KeePass XML export"},
+      {"malformed XML", "<KeePassFile><Root></KeePassFile>", "", "line 1: mismatched tag"},
+      {"JSON nested 10,000 deep", DeepJson(10000), "", "nested too deeply"},
+      {"JSON array at the top", "[{\"items\": []}]", "", "not an object"},
+      {"malformed JSON", "{\"items\": [\n{\"type\": 1,}]}", "", "line 2: the text is not valid JSON"},
+      {"JSON without items", "{\"encrypted\": false}", "", "no items list"},
+      {"encrypted Bitwarden export",
+       "{\"encrypted\": true, \"passwordProtected\": true, \"items\": []}", "", "encrypted Bitwarden export"},
+      {"unknown header", "Site,Login,Secret\na,b,c\n", "", "the format is not recognised"},
+      {"forced format that does not fit", "Description,Username,Password\n", "chrome-csv",
+       "the first line must be name,url,username,password"},
+      {"unknown format name", "Description,Username,Password\n", "lastpass-csv", "unknown format lastpass-csv"},
+      {"tab in a field", "name,url,username,password\n\"a\tb\",,u,p\n", "", "",
+       "line 2: Fields cannot contain tabs or line breaks."},
+      {"line break in a password", "{\"items\": [{\"type\": 1, \"login\": {\"password\": \"a\\r\\nb\"}}]}", "", "",
+       "item 1: Fields cannot contain tabs or line breaks."},
+      {"NUL in a field", std::string("{\"items\": [{\"type\": 1, \"name\": \"a\\u0000b\"}]}"), "", "",
+       "item 1: Fields cannot contain NUL bytes."},
+      {"blank row of the safe's own CSV", "Description,Username,Password\n,,\n", "", "",
+       "line 2: All fields cannot be blank."},
+  };
+  for (const BadFile& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportPlan plan;
+    std::string error;
+    bool read = PlanImportText(c.text, c.format, &plan, &error);
+    if (!c.error.empty()) {
+      EXPECT_FALSE(read);
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+      EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+      continue;
+    }
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(plan.Problems(), std::vector<std::string>({c.problem}));
+    EXPECT_EQ(plan.Lines().GetCount(), 0u);
+  }
+}
+
+TEST(BadInput, EmptyFilesAndFoldersAreNotRead) {
+  ScratchDir dir;
+  WriteTextFile(dir.Path("empty.csv"), "");
+  for (const auto& [name, reason] : {std::pair<std::string, std::string>{dir.Path("empty.csv"), "the file is empty"},
+                                     {dir.Root(), "is a folder, not a file"},
+                                     {dir.Path("missing.csv"), "No such file or directory"}}) {
+    ImportText text;
+    std::string error;
+    EXPECT_FALSE(ReadImportText(name, &text, &error));
+    EXPECT_EQ(error, name + ": " + reason);
+  }
+}
+
+TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
+  std::string text = "name,url,username,password\n" +
+                     std::string("ok,,u,p\n") +
+                     "\"two\nlines\",,u,p\n" +
+                     "short,row\n" +
+                     "long," + std::string(300, 'h') + ",u," + std::string(260, 'p') + "\n" +
+                     ",https://" + std::string(300, 'h') + "/,u,p\n";
+  ImportPlan plan;
+  std::string error;
+  ASSERT_TRUE(PlanImportText(text, "", &plan, &error)) << error;
+  EXPECT_EQ(plan.Problems(), std::vector<std::string>({
+                                 "line 3: Fields cannot contain tabs or line breaks.",
+                                 "line 5: a row needs 4 fields",
+                                 "line 6: Fields cannot be longer than 259 characters.",
+                                 "line 7: Fields cannot be longer than 259 characters.",
+                             }));
+  ASSERT_EQ(plan.Lines().GetCount(), 1u);
+  EXPECT_STREQ(plan.Lines().GetAt(0), "ok\tu\tp");
+  EXPECT_EQ(plan.Summary().read, 5u);
+  EXPECT_EQ(plan.Summary().invalid, 4u);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The window's import and export over the open safe, answered through the
+// message-box seam.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "app/quillbox.h"
+#include "interchange/import_file.h"
+#include "interchange/safe_transfer.h"
+#include "safe/safe_store.h"
+#include "tests/unit/app/fake_view.h"
+#include "tests/unit/safe/safe_test_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SafeTransfer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app.SetView(&view);
+    cpStringArray entries;
+    Fill(entries, {"Kept\tme\tx"});
+    ASSERT_TRUE(SaveSafe("alice", "pw", entries));
+    ASSERT_TRUE(app.LogIn("alice", "pw"));
+  }
+
+  Lines SafeLines() {
+    cpStringArray entries;
+    EXPECT_TRUE(LoadSafe("alice", "pw", entries));
+    return ToVector(entries);
+  }
+  std::string File(const std::string& name) { return dir.Path() + name; }
+
+  SafeTestDir dir;
+  FakeView view;
+  Quillbox app;
+};
+
+TEST_F(SafeTransfer, ImportShowsTheSummaryAndAddsOnlyOnYes) {
+  WriteTextFile(File("chrome.csv"), "name,url,username,password\nBank,,jdoe,s3cr3t\nKept,,me,x\n\"a\tb\",,u,p\n");
+  view.answers = {kIdNo};
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("chrome.csv"), ""));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].caption, kImportCaption);
+  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(view.boxes[0].text,
+            "3 entries read as chrome-csv.\n"
+            "1 new entry to import.\n"
+            "1 entry is already in the safe, skipped.\n"
+            "1 entry cannot be stored, skipped.\n"
+            "\nThese entries cannot be stored and are skipped:\n"
+            "line 4: Fields cannot contain tabs or line breaks.\n"
+            "\nAdd the new entries to the safe?");
+  EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
+
+  view.answers = {kIdYes};
+  EXPECT_TRUE(ImportIntoOpenSafe(app, view, nullptr, File("chrome.csv"), "chrome-csv"));
+  EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx", "Bank\tjdoe\ts3cr3t"}));
+  EXPECT_EQ(ToVector(app.GetEntries()), SafeLines());
+
+  // Again: nothing new, so nothing is asked.
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("chrome.csv"), ""));
+  EXPECT_EQ(view.boxes.back().style, kMbOk | kMbIconInformation);
+  EXPECT_NE(view.boxes.back().text.find("There is nothing to import."), std::string::npos);
+}
+
+TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
+  WriteTextFile(File("bomb.xml"), "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><KeePassFile>&a;</KeePassFile>");
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("bomb.xml"), ""));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].caption, "ERROR");
+  EXPECT_EQ(view.boxes[0].text, File("bomb.xml") + ": line 1: the file declares a document type, which KeePass XML never has");
+
+  WriteTextFile(File("ok.csv"), "Description,Username,Password\nNew,u,p\n");
+  chmod(dir.SafePath("alice").c_str(), 0400);
+  view.answers = {kIdYes};
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("ok.csv"), ""));
+  EXPECT_EQ(view.boxes.back().text, "The safe could not be saved; nothing was imported.");
+  EXPECT_EQ(ToVector(app.GetEntries()), Lines({"Kept\tme\tx"}));
+  chmod(dir.SafePath("alice").c_str(), 0600);
+  EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
+}
+
+TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
+  std::string path = File("vault.json");
+  view.answers = {kIdNo};
+  EXPECT_FALSE(ExportOpenSafe(app, view, nullptr, path, "bitwarden-json", false));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].caption, kExportCaption);
+  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(view.boxes[0].text, std::string(kPlainTextWarning) + "\n\nExport 1 entries as Bitwarden JSON to " + path + "?");
+  struct stat info;
+  EXPECT_NE(stat(path.c_str(), &info), 0);
+
+  WriteTextFile(path, "old");
+  view.answers = {kIdYes};
+  EXPECT_FALSE(ExportOpenSafe(app, view, nullptr, path, "bitwarden-json", false));
+  EXPECT_EQ(view.boxes.back().text, path + " already exists; nothing was written.");
+  EXPECT_EQ(ReadTextFile(path), "old");
+  view.answers = {kIdYes};  // the file dialog already asked to replace it
+  EXPECT_TRUE(ExportOpenSafe(app, view, nullptr, path, "bitwarden-json", true));
+  EXPECT_EQ(FileMode(path) & 0777, 0600u);
+  EXPECT_NE(ReadTextFile(path).find("\"password\": \"x\""), std::string::npos);
+}
+
+}  // namespace
