@@ -5,6 +5,7 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "core/heapstring.h"
+#include "safe/entry_merge.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -53,17 +54,21 @@ bool Quillbox::EditEntry(int index, const char* description, const char* userNam
 
 bool Quillbox::AppendEntries(cpStringArray& lines) {
   if (!loggedIn_) return false;
-  uint32_t kept = entries_.GetCount();
-  bool added = true;
-  while (added && lines.GetCount() > 0) {
-    char* line = lines.Detach(0);
-    added = entries_.AddOwned(line) != nullptr;
-    if (!added) WipeAndFree(line);
+  auto change = std::make_unique<EntryChange>();
+  for (uint32_t i = 0; i < lines.GetCount(); ++i) {
+    if (!change->Add(lines.GetAt(i))) return false;
   }
-  bool saved = added && SaveOpenSafe();
-  if (!saved) entries_.Truncate(kept);
+  const EntryChange* made = change.get();
+  if (!MakeChange(std::move(change))) return false;
+  if (lastSaveSucceeded_) return true;
+  // An import that could not be saved is not kept for a later save: the
+  // user was told nothing was imported.
+  EntryChange undo;
+  for (uint32_t i = 0; i < made->added.GetCount(); ++i) undo.Remove(entries_.GetCount(), made->added.GetAt(i));
+  if (!pending_.empty() && pending_.back().get() == made) pending_.pop_back();
+  ApplyEntryChange(entries_, undo);
   RefreshView();
-  return saved;
+  return false;
 }
 
 void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {

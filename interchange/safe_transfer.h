@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/message_box_view.h"
+#include "platform/message_box_view.h"
 
 class Quillbox;
 

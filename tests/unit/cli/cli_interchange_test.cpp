@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "app/quillbox_messages.h"
 #include "interchange/import_file.h"
 
 namespace {
@@ -74,7 +75,7 @@ TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
   EXPECT_EQ(refused.err,
             "quillbox-cli: " + file + ": line 3: Fields cannot contain tabs or line breaks.\n"
             "quillbox-cli: " + file + ": line 5: a row needs 4 fields\n"
-            "quillbox-cli: " + file + ": line 6: Fields cannot be longer than 259 characters.\n"
+            "quillbox-cli: " + file + ": line 6: " + kEntryFieldTooLongMessage + "\n"
             "quillbox-cli: " + file + ": 3 entries cannot be stored; nothing was imported; "
             "--skip-invalid imports the other entries\n");
   EXPECT_EQ(refused.out, "");
@@ -94,7 +95,7 @@ TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
   const std::pair<std::string, std::string> files[] = {
       {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open", "a quoted field is not closed"},
       {"name,url,username,password\na,b\n", "line 2: a row needs 4 fields"},
-      {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "longer than 259 characters"},
+      {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "Fields cannot be longer than 259"},
       {"name,url,username,password\nCaf\xE9,,u,p\n", "line 2: the text is not UTF-8"},
       {bomb, "declares a document type"},
       {"{\"items\":" + std::string(10000, '[') + std::string(10000, ']') + "}", "nested too deeply"},

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/quillbox_messages.h"
 #include "interchange/import_file.h"
 #include "tests/unit/core/scratch_dir.h"
 
@@ -39,7 +40,7 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
       {"unterminated quote", kKeepassxcHeader + "\"Root\",\"Bank, main\n", "", "line 2: a quoted field is not closed"},
       {"wrong column count", kKeepassxcHeader + "\"Root\",\"Bank\",\"u\"\n", "", "", "line 2: a row needs 6 fields"},
       {"5 MB field", "Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "", "",
-       "line 2: Fields cannot be longer than 259 characters."},
+       std::string("line 2: ") + kEntryFieldTooLongMessage},
       {"invalid UTF-8", kKeepassxcHeader + "\"Root\",\"Caf\xE9\",\"u\",\"p\",\"\",\"\"\n", "",
        "line 2: the text is not UTF-8"},
       {"overlong UTF-8", "name,url,username,password\n\xC0\xAF,,u,p\n", "", "line 2: the text is not UTF-8"},
@@ -111,8 +112,8 @@ TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
   EXPECT_EQ(plan.Problems(), std::vector<std::string>({
                                  "line 3: Fields cannot contain tabs or line breaks.",
                                  "line 5: a row needs 4 fields",
-                                 "line 6: Fields cannot be longer than 259 characters.",
-                                 "line 7: Fields cannot be longer than 259 characters.",
+                                 std::string("line 6: ") + kEntryFieldTooLongMessage,
+                                 std::string("line 7: ") + kEntryFieldTooLongMessage,
                              }));
   ASSERT_EQ(plan.Lines().GetCount(), 1u);
   EXPECT_STREQ(plan.Lines().GetAt(0), "ok\tu\tp");
