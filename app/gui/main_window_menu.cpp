@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -80,6 +81,26 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_F, kCmdFocusFilter},
 };
 
+// "E&xport..." shares its mnemonic with "E&xit", which would make X only
+// move between the two; X in the menu keeps ending the program as designed.
+class ExitKeyFilter : public QObject {
+ public:
+  ExitKeyFilter(QMenu* menu, QAction* exit) : QObject(menu), menu_(menu), exit_(exit) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_X || (key->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier)) != 0) return false;
+    menu_->close();
+    exit_->trigger();
+    return true;
+  }
+
+ private:
+  QMenu* menu_;
+  QAction* exit_;
+};
+
 }  // namespace
 
 void MainWindow::CreateMenus() {
@@ -95,6 +116,7 @@ void MainWindow::CreateMenus() {
         text += QLatin1Char('\t') + QString::fromLatin1(item.hint);
       }
       QAction* action = qmenu->addAction(text);
+      if (item.id == kCmdExit) qmenu->installEventFilter(new ExitKeyFilter(qmenu, action));
       action->setEnabled(item.enabled);
       menuActions_[item.id] = action;
       connect(action, &QAction::triggered, this, [this, action, id = item.id] {
