@@ -7,11 +7,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr char kSafeFolderSetting[] = "Safe_Folder";
-
-}  // namespace
 
 Quillbox::Quillbox() {
   entries_.SetWipeOnRelease(true);

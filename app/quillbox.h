@@ -18,6 +18,9 @@ inline constexpr int kUserNameCapacity = 30;
 inline constexpr int kPasswordCapacity = 260;
 inline constexpr int kEntryFieldCapacity = 260;
 
+// The folder of the safes; empty keeps the designed rule (safe/safe_folder.h).
+inline constexpr char kSafeFolderSetting[] = "Safe_Folder";
+
 enum class LogInResult {
   kLoggedIn,
   kRefused,  // missing or damaged safe, or wrong password

@@ -7,6 +7,7 @@
 
 #include "app/quillbox_messages.h"
 #include "cli/safe_diagnosis.h"
+#include "cli/settings_command.h"
 #include "safe/safe_folder.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
@@ -44,7 +45,7 @@ ExitStatus CliSession::UseSafeFolder() {
   // The settings key path, for the "Safe_Folder" setting and the settings command.
   app_.SetInstance(nullptr);
   if (arguments_.dir.empty()) {
-    app_.UseSafeFolderSetting();
+    SetSafeFolder(PeekSettingText(app_.SettingsKeyName, kSafeFolderSetting, kSafePathCapacity - 1));
     return kExitOk;
   }
   char folder[PATH_MAX];

@@ -139,3 +139,16 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out)
     }
     return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
 }
+
+std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity)
+{
+    Hive hives[] = {{WHive::LocalMachine, "machine", {}, false, {}}, {WHive::CurrentUser, "user", {}, false, {}}};
+    for (Hive& hive : hives) {
+        LoadHive(&hive);
+        WHiveValue value;
+        if (!hive.used || !hive.document.FindValue(HiveKeyPath(hive.hive, settingsKeyName), name, &value)) continue;
+        std::string buffer(capacity + 1, '\0');
+        if (DecodeSettingString(value, buffer.data(), capacity)) return buffer.c_str();
+    }
+    return {};
+}

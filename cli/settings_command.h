@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <string>
 
 // `quillbox-cli settings`: prints where the two hives are and, for every
 // setting the application uses, its effective value and where it came from
@@ -10,3 +12,7 @@
 // start-up). Returns the process exit status: 0, or 1 when the key path is
 // empty or the output cannot be written.
 int RunSettingsCommand(const char* settingsKeyName, FILE* out);
+
+// A text setting as the application would read it (capacity bytes), found
+// the same read-only way: quillbox-cli never creates a hive to read one.
+std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity);

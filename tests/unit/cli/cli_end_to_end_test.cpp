@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,12 @@ TEST_F(CliEndToEnd, SafeFolderSettingAndConflictCopies) {
             "left alone\n");
   EXPECT_EQ(run({"list", "bob"}, "pw\n").out, "1\tMail\tjd\n2\tBank\tjdoe\n");
   EXPECT_EQ(safes_.Listing(), "bob (conflicted copy 2025-01-02 101010).SAFE bob.SAFE bob.SAFE.lock carol.SAFE.lock");
+
+  // Looking the setting up never creates a hive.
+  setenv("XDG_CONFIG_HOME", config.Path("fresh").c_str(), 1);
+  EXPECT_EQ(run({"settings"}, "").status, 0);
+  EXPECT_EQ(run({"--dir", safes_.Root(), "list", "bob"}, "pw\n").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(config.Path("fresh")));
   unsetenv("XDG_CONFIG_HOME");
   unsetenv("XDG_CONFIG_DIRS");
 }
