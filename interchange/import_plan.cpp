@@ -1,6 +1,7 @@
 #include "interchange/import_plan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string_view>
@@ -40,6 +41,20 @@ void AddLeftBehind(const ForeignEntry& entry, ImportSummary* summary) {
   summary->attachments += entry.attachments;
 }
 
+// "description\tuser\tpassword" as a heap string for the entry list.
+char* JoinEntryLine(std::string_view description, std::string_view user_name, std::string_view password) {
+  size_t length = description.size() + user_name.size() + password.size() + 2;
+  char* line = static_cast<char*>(malloc(length + 1));
+  if (line == nullptr) return nullptr;
+  char* end = static_cast<char*>(mempcpy(line, description.data(), description.size()));
+  *end++ = '\t';
+  end = static_cast<char*>(mempcpy(end, user_name.data(), user_name.size()));
+  *end++ = '\t';
+  end = static_cast<char*>(mempcpy(end, password.data(), password.size()));
+  *end = '\0';
+  return line;
+}
+
 std::string Count(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -63,8 +78,7 @@ bool ImportPlan::Build(const ForeignFile& file, const char* format_name) {
       problems.emplace_back(entry.position, reason);
       continue;
     }
-    char* line = FormatString("%.*s\t%s\t%s", static_cast<int>(description.size()), description.data(),
-                              entry.user_name.c_str(), entry.password.c_str());
+    char* line = JoinEntryLine(description, entry.user_name, entry.password);
     if (line == nullptr) return false;
     if (lines_.AddOwned(line) == nullptr) {
       WipeAndFree(line);

@@ -57,6 +57,10 @@ void AppendCodePoint(uint32_t code, std::string* out) {
 size_t FindInvalidUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
+    if (static_cast<uint8_t>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     size_t length = SequenceLength(text, i);
     if (length == 0) return i;
     i += length;
