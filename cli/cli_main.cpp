@@ -24,8 +24,8 @@ Commands (INDEX counts from 1, as list shows it):
   show USER INDEX             one entry, its password included
   clip USER INDEX [--user-name]
                               put the entry's password (or user name) on the
-                              clipboard through wl-copy or xclip; it is cleared
-                              after Clipboard_Clear_Seconds if still there
+                              clipboard (X11, or wl-copy on Wayland) and clear
+                              it after Clipboard_Clear_Seconds if still there
   add USER DESCRIPTION ACCOUNT_USER
                               add an entry; its password is asked for
   edit USER INDEX [--description D] [--user U] [--password]

@@ -91,13 +91,15 @@ bool ToolClipboard::Choose(bool waitForClearing) {
     if (waitForClearing) tool_.push_back("--foreground");
     carriesHint_ = WlCopyKnowsSensitive();
     if (carriesHint_) tool_.push_back("--sensitive");
+  } else if (IsSet("DISPLAY") && waitForClearing && x11_.Connect()) {
+    ownX11_ = true;
+    carriesHint_ = true;
   } else if (IsSet("DISPLAY") && OnPath("xclip")) {
     // xclip serves a single target, so the hint cannot go along.
     tool_ = {"xclip", "-selection", "clipboard", "-i"};
-    if (waitForClearing) tool_.push_back("-quiet");
     carriesHint_ = false;
   }
-  return !tool_.empty();
+  return ownX11_ || !tool_.empty();
 }
 
 ToolClipboard::~ToolClipboard() {
@@ -105,6 +107,7 @@ ToolClipboard::~ToolClipboard() {
 }
 
 bool ToolClipboard::PutSecret(const char* text) {
+  if (ownX11_) return x11_.Own(text);
   if (tool_.empty()) return false;
   int input = -1;
   const pid_t pid = Spawn(tool_, &input);
@@ -123,6 +126,7 @@ bool ToolClipboard::PutSecret(const char* text) {
 }
 
 bool ToolClipboard::Holds(const char*) {
+  if (ownX11_) return x11_.Serve();
   if (child_ <= 0) return false;
   if (waitpid(child_, nullptr, WNOHANG) == 0) return true;
   child_ = -1;
@@ -130,6 +134,10 @@ bool ToolClipboard::Holds(const char*) {
 }
 
 void ToolClipboard::Clear() {
+  if (ownX11_) {
+    x11_.Release();
+    return;
+  }
   if (child_ <= 0) return;
   kill(child_, SIGTERM);
   waitpid(child_, nullptr, 0);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# `quillbox-cli clip` on a real X display through xclip: the password (or
-# with --user-name the user name) is on the clipboard, never on the primary
-# selection, and is cleared after Clipboard_Clear_Seconds; a copy the user
-# makes in between ends the command at once and is left alone.
+# `quillbox-cli clip` on a real X display: the password (or with
+# --user-name the user name) is on the clipboard with the password-manager
+# hint, never on the primary selection, and is cleared after
+# Clipboard_Clear_Seconds; a copy the user makes in between ends the
+# command at once and is left alone.
 . "$(dirname "$0")/harness.sh"
 qb_init
 qb_install quillbox-cli
@@ -16,6 +17,8 @@ clip_pid=$!
 QB_PIDS+=("$clip_pid")
 qb_wait_for qb_clipboard_has "s3cr3t" || qb_fail "the password never reached the clipboard"
 [ "$(xclip -selection primary -o 2>/dev/null || true)" != "s3cr3t" ] || qb_fail "the password is in the primary selection"
+qb_clipboard_targets | grep -qx 'x-kde-passwordManagerHint' || qb_fail "no hint among: $(qb_clipboard_targets | tr '\n' ' ')"
+qb_assert_eq "$(xclip -selection clipboard -o -t x-kde-passwordManagerHint 2>/dev/null)" "secret" "hint"
 qb_wait_exit "$clip_pid"
 qb_assert_eq "$QB_STATUS" 0 "clip exit status"
 qb_assert_eq "$(qb_clipboard)" "" "clipboard after the clearing"
