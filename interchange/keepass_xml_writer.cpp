@@ -72,9 +72,10 @@ bool WriteKeepassXml(const cpStringArray& entries, std::string* out, std::string
     out->append("\t\t\t<Entry>\n\t\t\t\t<UUID>");
     ok = AppendUuid(out);
     out->append("</UUID>\n");
-    bool fields_ok = AppendString("Title", all.substr(0, user_start), false, out) &
-                     AppendString("UserName", all.substr(user_start, password_start - user_start), false, out) &
-                     AppendString("Password", all.substr(password_start), true, out);
+    // Every field is written, so the markup stays whole even when one fails.
+    bool fields_ok = AppendString("Title", all.substr(0, user_start), false, out);
+    fields_ok = AppendString("UserName", all.substr(user_start, password_start - user_start), false, out) && fields_ok;
+    fields_ok = AppendString("Password", all.substr(password_start), true, out) && fields_ok;
     AppendString("URL", "", false, out);
     AppendString("Notes", "", false, out);
     out->append("\t\t\t</Entry>\n");
