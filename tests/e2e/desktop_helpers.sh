@@ -82,16 +82,6 @@ dt_screenshot_dir() {
   echo "$dir"
 }
 
-# Menu items of "File" without a mnemonic, reached with the arrow keys from
-# the first item (no safe open): Safe &Folder... 1, Hide 2, Reside on Taskbar 3,
-# Run at Startup 4.
-dt_file_menu() {
-  qb_key "$1" alt+f
-  local i
-  for ((i = 0; i < $2; i++)); do xdotool key --delay 60 Down; done
-  xdotool key Return
-}
-
 # Waits for quillbox to end and fails unless its status is 0. Not for a
 # subshell: only this shell can collect the status of the process it started.
 dt_expect_clean_exit() {

@@ -11,6 +11,7 @@
 #   pass=$(qb_row_password "$main" Down)   # program's own copy commands (ctrl+b, ctrl+c)
 #   qb_wait_exit "$QB_PID"; qb_assert_eq "$QB_STATUS" 0 "exit status"
 #   qb_set_setting_int Name 5     # settings before a start; qb_setting_int to read
+#   qb_menu "$main" alt+f "Run at Startup"  # opens a menu by its key, clicks an item by its text
 #
 # Every process started here is killed and every file removed on exit.
 # Waits poll for a state with a deadline; nothing relies on fixed sleeps.
@@ -25,6 +26,7 @@ if [ -z "${QUILLBOX_SOURCE_DIR:-}" ]; then
   QUILLBOX_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 fi
 
+QB_E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 QB_TIMEOUT=${QB_TIMEOUT:-30}
 QB_PIDS=()
 QB_TITLE_MAIN="Tarnwell Quillbox"
@@ -102,6 +104,41 @@ qb_init() {
     tail -n 5 "$QB_ROOT/xvfb.log" "$QB_ROOT/icewm.log" >&2 2>/dev/null || true
   done
   qb_log "display $DISPLAY ready in $QB_ROOT"
+  qb_start_accessibility_bus
+}
+
+# A private session bus with the accessibility bus launcher on it, as a
+# desktop has: the programs started here publish their widgets on the
+# accessibility (AT-SPI) bus, so qb_menu finds a menu item by its text.
+# The bus starts no services of its own (no service folders).
+qb_start_accessibility_bus() {
+  local socket="$QB_ROOT/session-bus"
+  cat >"$QB_ROOT/session-bus.conf" <<EOF
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+  dbus-daemon --config-file="$QB_ROOT/session-bus.conf" --nofork --nopidfile >>"$QB_ROOT/dbus.log" 2>&1 &
+  QB_PIDS+=("$!")
+  QB_WAIT_TIMEOUT=10 qb_wait_for test -S "$socket" || qb_fail "no session bus"
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$socket"
+  GSETTINGS_BACKEND=memory /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >>"$QB_ROOT/dbus.log" 2>&1 &
+  QB_PIDS+=("$!")
+  qb_a11y_bus_up() { QB_A11Y_BUS=$(qb_a11y_address) && [ -n "$QB_A11Y_BUS" ]; }
+  QB_WAIT_TIMEOUT=10 qb_wait_for qb_a11y_bus_up || qb_fail "no accessibility bus"
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+qb_a11y_address() {
+  gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+    --method org.a11y.Bus.GetAddress 2>/dev/null | sed -n "s/^('\(.*\)',)$/\1/p"
 }
 
 # Xvfb on a free display number, then icewm. False (with both stopped)
@@ -232,6 +269,19 @@ qb_key() {
   shift
   qb_activate "$wid"
   xdotool key --delay 40 "$@"
+}
+
+# Opens a menu of window $1 with its key $2 (alt+f) and clicks its item whose
+# text is $3 (without the mnemonic's '&' and the shortcut hint), found in the
+# program's accessibility tree: no count of the items above it is assumed.
+qb_menu() {
+  local wid=$1 key=$2 text=$3 pid spot=""
+  pid=$(xdotool getwindowpid "$wid") || qb_fail "window $wid has no process"
+  qb_key "$wid" "$key"
+  qb_item_shown() { spot=$(/usr/bin/python3 "$QB_E2E_DIR/menu_item.py" "$QB_A11Y_BUS" "$pid" "$text"); }
+  qb_wait_for qb_item_shown || qb_fail "no menu item \"$text\" after $key"
+  # --sync waits for a move, so the pointer leaves the spot first.
+  xdotool mousemove 0 0 mousemove --sync $spot click 1
 }
 
 # Echoes "X Y WIDTH HEIGHT" of window $1's client area on the screen.

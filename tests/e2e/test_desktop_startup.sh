@@ -17,13 +17,13 @@ qb_start
 dt_dismiss_log_in
 main=$(qb_wait_window "$QB_TITLE_MAIN")
 
-dt_file_menu "$main" 4
+qb_menu "$main" alt+f "Run at Startup"
 qb_wait_for test -f "$entry" || qb_fail "no autostart entry after ticking"
 grep -qx "Exec=\"$QB_INSTALL/quillbox\"" "$entry" || qb_fail "entry does not start the executable: $(cat "$entry")"
 grep -qx "Type=Application" "$entry" || qb_fail "entry is not an application"
-dt_file_menu "$main" 4
+qb_menu "$main" alt+f "Run at Startup"
 qb_wait_for test ! -e "$entry" || qb_fail "autostart entry left after unticking"
-dt_file_menu "$main" 4
+qb_menu "$main" alt+f "Run at Startup"
 qb_wait_for test -f "$entry" || qb_fail "no autostart entry after ticking again"
 qb_key "$main" alt+f x
 dt_expect_clean_exit
@@ -52,11 +52,11 @@ qb_wait_no_window "Enter Password"
 qb_log "started minimised, with the log-in dialog"
 
 # The tick was set at start: the first click clears it and removes the entry.
-dt_file_menu "$main" 4
+qb_menu "$main" alt+f "Run at Startup"
 qb_wait_for test ! -e "$entry" || qb_fail "tick was not set at start"
-dt_file_menu "$main" 4
+qb_menu "$main" alt+f "Run at Startup"
 qb_wait_for test -f "$entry" || qb_fail "entry not recreated"
-dt_file_menu "$main" 3
+qb_menu "$main" alt+f "Reside on Taskbar"
 qb_key "$main" alt+f x
 qb_wait_for ended || qb_fail "quillbox did not end"
 

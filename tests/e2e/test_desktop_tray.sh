@@ -50,7 +50,7 @@ dt_wait_wm_state "$main" Normal
 qb_log "single clicks and Ctrl+H"
 
 # Reside on Taskbar: a minimise withdraws the window; only the tray icon is left.
-dt_file_menu "$main" 3
+qb_menu "$main" alt+f "Reside on Taskbar"
 qb_key "$main" ctrl+h
 dt_wait_wm_state "$main" ""
 no_button() { ! dt_has_taskbar_button "$main"; }
