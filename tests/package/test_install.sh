@@ -72,7 +72,7 @@ man -l /usr/share/man/man1/quillbox-cli.1.gz 2>/dev/null | grep -q 'quillbox-cli
 
 useradd --create-home --shell /bin/bash --user-group "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
-cp "$source_dir/tests/e2e/harness.sh" "$source_dir/tests/e2e/desktop_helpers.sh" \
+cp "$source_dir/tests/e2e/harness.sh" "$source_dir/tests/e2e/desktop_helpers.sh" "$source_dir/tests/e2e/menu_item.py" \
    "$source_dir/tests/package/installed_session.sh" "$work/"
 chmod 0644 "$work"/*.sh
 log "as $user: the command line and the window"
