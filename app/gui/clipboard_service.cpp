@@ -1,10 +1,14 @@
 #include "app/gui/clipboard_service.h"
 
+#include <QApplication>
+#include <QClipboard>
+
 namespace {
 
 ClipboardService* instance = nullptr;
 constexpr int kTickMs = 1000;
 constexpr int kOutcomeShownMs = 5000;
+constexpr char kSecretFieldProperty[] = "quillboxSecretField";
 
 }  // namespace
 
@@ -13,7 +17,20 @@ ClipboardService::ClipboardService(int clearSeconds, QObject* parent)
   keeper_.SetClearSeconds(clearSeconds);
   ticker_.setInterval(kTickMs);
   connect(&ticker_, &QTimer::timeout, this, &ClipboardService::Tick);
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+    connect(clipboard, &QClipboard::selectionChanged, this, &ClipboardService::OnSelectionChanged);
+  }
   instance = this;
+}
+
+void ClipboardService::MarkSecretField(QWidget* field) { field->setProperty(kSecretFieldProperty, true); }
+
+void ClipboardService::OnSelectionChanged() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QWidget* focus = QApplication::focusWidget();
+  if (clipboard->ownsSelection() && focus != nullptr && focus->property(kSecretFieldProperty).toBool()) {
+    clipboard->clear(QClipboard::Selection);
+  }
 }
 
 ClipboardService::~ClipboardService() {

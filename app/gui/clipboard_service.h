@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/clipboard_keeper.h"
 #include "app/gui/qt_clipboard.h"
@@ -21,6 +22,11 @@ class ClipboardService : public QObject {
   // The service of the running window; null before it exists.
   static ClipboardService* Instance();
 
+  // Marks a field that shows a password in clear: text selected there is
+  // taken back from the primary selection at once, as X11 line edits put
+  // every selection there for middle-click pasting.
+  static void MarkSecretField(QWidget* field);
+
   bool Copy(const char* text, CopiedField what);
   // At log-out, lock and exit.
   void ClearNow();
@@ -30,6 +36,7 @@ class ClipboardService : public QObject {
   void statusChanged(const QString& text, int timeoutMs);
 
  private:
+  void OnSelectionChanged();
   void Tick();
   void Report(ClipboardKeeper::Outcome outcome);
 

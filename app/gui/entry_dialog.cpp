@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "app/gui/clipboard_service.h"
 #include "app/gui/entry_field_buffers.h"
 #include "app/gui/generator_dialog.h"
 #include "app/gui/qt_message_box.h"
@@ -43,6 +44,7 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &EntryDialog::reject);
   connect(ui_->generateButton, &QPushButton::clicked, this, &EntryDialog::GeneratePassword);
+  ClipboardService::MarkSecretField(ui_->passwordEdit);
 }
 
 void EntryDialog::GeneratePassword() {

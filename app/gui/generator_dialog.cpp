@@ -48,6 +48,7 @@ GeneratorDialog::GeneratorDialog(bool offerUse, QWidget* parent) : QDialog(paren
   password_->setReadOnly(true);
   password_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   password_->setAccessibleName(QStringLiteral("Generated password"));
+  ClipboardService::MarkSecretField(password_);
   password_->setMinimumWidth(password_->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 34);
   layout->addWidget(password_);
   strength_ = new QLabel;

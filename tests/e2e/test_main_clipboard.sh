@@ -43,6 +43,22 @@ qb_assert_eq "$(qb_copy_with ctrl+Insert "$main")" "" "ctrl+Insert with two rows
 # The copy from the list's context menu (Menu key), then exit clears it.
 qb_key "$main" ctrl+Home Down Up
 qb_assert_eq "$(qb_copy_with u "$main" Menu)" "alice@example.com" "context menu copy"
+# A password selected in a field never reaches the primary selection,
+# though X11 line edits put every selection there.
+qb_key "$main" ctrl+e
+dialog=$(qb_wait_window "Add a new account and password to the safe")
+qb_type "$dialog" "descr"
+qb_key "$dialog" shift+Home
+qb_primary_is() { [ "$(qb_primary)" = "$1" ]; }
+QB_WAIT_TIMEOUT=5 qb_wait_for qb_primary_is "descr" || qb_fail "a plain field's selection is not in the primary selection"
+qb_key "$dialog" Tab Tab
+qb_type "$dialog" "n3w-s3cr3t"
+qb_key "$dialog" shift+Home
+sleep 0.5
+[ "$(qb_primary)" != "n3w-s3cr3t" ] || qb_fail "the selected password is in the primary selection"
+qb_key "$dialog" Escape
+qb_wait_no_window "Add a new account and password to the safe"
+
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 qb_assert_eq "$QB_STATUS" 0 "exit status"
