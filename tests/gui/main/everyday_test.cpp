@@ -69,6 +69,7 @@ class EverydayTest : public QObject {
   void AnEntryTheFilterHidesIsToldInTheStatusBar();
   void LockCancelsTheOpenDialogAndChangesNothing();
   void GeneratorFollowsItsOptions();
+  void GenerateInTheEntryDialogFillsThePassword();
   void EveryControlHasAnAccessibleName();
 };
 
@@ -267,6 +268,30 @@ void EverydayTest::GeneratorFollowsItsOptions() {
   }
   QVERIFY(use != nullptr);
   QVERIFY(!use->isEnabled());
+}
+
+void EverydayTest::GenerateInTheEntryDialogFillsThePassword() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  MainWindow& window = world.Window();
+  QString filled = "not reached";
+  QString generated;
+  OnNextModalDialog(window, [&](QDialog& entry) {
+    OnNextModalDialog(window, [&](QDialog& generator) {
+      QCOMPARE(generator.windowTitle(), QString("Generate Password"));
+      generated = static_cast<GeneratorDialog&>(generator).Password();
+      for (QPushButton* button : generator.findChildren<QPushButton*>()) {
+        if (button->text() == "&Use") button->click();
+      }
+    });
+    entry.findChild<QPushButton*>("generateButton")->click();
+    filled = entry.findChild<QLineEdit*>("passwordEdit")->text();
+    entry.reject();
+  });
+  window.RunCommand(kCmdAddEntry);
+  QCOMPARE(filled.size(), 20);
+  QCOMPARE(filled, generated);
+  QCOMPARE(world.App().GetEntries().GetCount(), 0u);
 }
 
 void EverydayTest::EveryControlHasAnAccessibleName() {
