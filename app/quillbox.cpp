@@ -14,7 +14,6 @@ Quillbox::Quillbox() {
 
 Quillbox::~Quillbox() {
   if (settingsRead_) WriteExitSettings();
-  explicit_bzero(password_, sizeof password_);
 }
 
 const char* Quillbox::GetProductName() const {
@@ -73,4 +72,12 @@ void Quillbox::RefreshView() {
 
 int Quillbox::Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style) {
   return view_ != nullptr ? view_->ShowMessageBox(owner, text, caption, style) : kIdCancel;
+}
+
+void Quillbox::RunSlow(const std::function<void()>& work) {
+  if (view_ != nullptr) {
+    view_->RunBusy(work);
+  } else {
+    work();
+  }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/cpstringarray.h"
+#include "safe/held_safe_key.h"
 #include "platform/message_box_view.h"
 #include "safe/entry_merge.h"
 #include "safe/safe_fingerprint.h"
@@ -90,6 +91,11 @@ class Quillbox : public WApp {
   // it failed because another save held the safe's lock past the wait.
   bool LastSaveSucceeded() const { return lastSaveSucceeded_; }
   bool LastSaveWasBlocked() const { return lastSaveBlocked_; }
+  // Whether the open safe is in the legacy format, which an upgrade replaces.
+  bool IsOpenSafeLegacy() const { return loggedIn_ && key_.GetFormat() == SafeFormat::kLegacy; }
+  // Argon2id parameters of the safes this object creates or upgrades; tests
+  // set small ones.
+  void SetNewSafeParams(const StrongSafeParams& params) { newSafeParams_ = params; }
 
   // Log-in operations. No lock is held while a safe is open: each save takes
   // it for its read-check-write, and a file changed by someone else is
@@ -103,9 +109,16 @@ class Quillbox : public WApp {
   // no longer opens with the password is never written; changes that could
   // not be saved wait for the next log-in as the same user.
   bool Lock();
-  void CreateUser(OwnerWindow owner, const char* name, const char* password);
+  // New users get the strong format unless a folder is shared with older copies.
+  void CreateUser(OwnerWindow owner, const char* name, const char* password,
+                  SafeFormat format = SafeFormat::kStrong);
   bool ChangePassword(const char* name, const char* newPassword);
   bool IsValidUserName(OwnerWindow owner, const char* name);
+  // Re-saves the open legacy safe in the strong format under a new key from
+  // its password. A failure leaves the file and the open safe as they were.
+  bool UpgradeSafe();
+  // File > "Upgrade Safe Encryption...": asks once, then upgrades.
+  void RunUpgradeSafe(OwnerWindow owner);
 
   // OK of the three log-in dialogs: validation in the designed order, with
   // the designed messages. True when the dialog closes.
@@ -149,8 +162,12 @@ class Quillbox : public WApp {
   bool MakeChange(std::unique_ptr<EntryChange> change);
   // Under the safe's lock: a file that someone else changed is loaded and
   // every unsaved change applied to it, then the list is saved (under
-  // newPassword when given).
-  CommitResult CommitPending(const char* newPassword = nullptr);
+  // newKey when given: a new password, or the upgrade).
+  CommitResult CommitPending(const HeldSafeKey* newKey = nullptr);
+  // Loads the user's safe under key and makes it the open one (key is taken).
+  bool OpenSafe(const char* name, HeldSafeKey& key);
+  // Key derivations go through the view, which keeps the window alive meanwhile.
+  void RunSlow(const std::function<void()>& work);
   // A newer list in place of the open one, with the unsaved changes on it.
   void TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint);
   void SelectedLines(cpStringArray& lines);
@@ -161,7 +178,9 @@ class Quillbox : public WApp {
   int Ask(OwnerWindow owner, const char* text, const char* caption, unsigned style);
 
   char userName_[kUserNameCapacity] = {};
-  char password_[kPasswordCapacity] = {};
+  // The open safe's key in guarded memory; no password is kept otherwise.
+  HeldSafeKey key_;
+  StrongSafeParams newSafeParams_ = kDefaultStrongSafeParams;
   int sortOrder_ = 0;
   bool resideOnTaskbar_ = false;
   bool runAtStartup_ = false;

@@ -38,6 +38,7 @@ void Quillbox::SetLoggedInMenu(bool loggedIn) {
   view_->SetMenuItemEnabled(kCmdLock, loggedIn);
   view_->SetMenuItemEnabled(kCmdImport, loggedIn);
   view_->SetMenuItemEnabled(kCmdExport, loggedIn);
+  view_->SetMenuItemEnabled(kCmdUpgradeSafe, loggedIn && key_.GetFormat() == SafeFormat::kLegacy);
 }
 
 bool Quillbox::LogIn(const char* name, const char* password) {
@@ -47,16 +48,20 @@ bool Quillbox::LogIn(const char* name, const char* password) {
 LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   if (!FitsLogInState(name, password)) return LogInResult::kRefused;
   RemoveLeftoverSafeCopies(name);
+  HeldSafeKey key;
+  bool derived = false;
+  RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
+  return derived && OpenSafe(name, key) ? LogInResult::kLoggedIn : LogInResult::kRefused;
+}
+
+bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key) {
   cpStringArray loaded;
   SafeFingerprint fingerprint;
-  if (LoadSafeSnapshotSettled(name, password, loaded, fingerprint) != SafeSnapshotResult::kLoaded) {
-    return LogInResult::kRefused;
-  }
+  if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint) != SafeSnapshotResult::kLoaded) return false;
   // Changes that could not be saved belong to their user's safe only.
   if (pendingUser_ != name) pending_.clear();
   std::snprintf(userName_, sizeof userName_, "%s", name);
-  explicit_bzero(password_, sizeof password_);
-  std::snprintf(password_, sizeof password_, "%s", password);
+  key_ = std::move(key);
   unopenableLooks_ = 0;
   if (pending_.empty()) {
     entries_.Swap(loaded);
@@ -68,7 +73,7 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   SetLoggedInMenu(true);
   loggedIn_ = true;
   if (!pending_.empty()) CommitPending();
-  return LogInResult::kLoggedIn;
+  return true;
 }
 
 void Quillbox::LogOut() {
@@ -86,25 +91,30 @@ bool Quillbox::Lock() {
   return true;
 }
 
-void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* password) {
+void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* password, SafeFormat format) {
   if (loggedIn_) LogOut();
   if (!FitsLogInState(name, password)) return;
+  HeldSafeKey key;
   {
     SafeLock lock;
     if (lock.AcquireWaiting(name) == SafeLock::Result::kHeldElsewhere) {
       Ask(owner, kSafeInUseMessage, kErrorCaption, kMbOk | kMbIconWarning);
       return;
     }
-    if (SafeExists(name)) {
-      if (Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
-      DeleteSafe(name);
-    }
+    bool replacing = SafeExists(name);
+    if (replacing && Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
+    bool derived = false;
+    RunSlow([&] { derived = DeriveNewSafeKey(password, format, newSafeParams_, key); });
+    if (!derived) return;
+    if (replacing) DeleteSafe(name);
     cpStringArray noEntries;
-    SaveSafe(name, password, noEntries);
+    SaveSafe(name, key, noEntries);
   }
   // Unsaved changes of a replaced safe go with it.
   pending_.clear();
-  LogIn(name, password);
+  // Opened under the key just made: no second key derivation.
+  RemoveLeftoverSafeCopies(name);
+  OpenSafe(name, key);
 }
 
 bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
@@ -113,15 +123,45 @@ bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
     // The open entries belong to the current user; never write them into
     // another user's safe.
     if (std::strcmp(name, userName_) != 0) return false;
+    // A new salt for the new password; a strong safe keeps its parameters.
+    SafeFormat format = key_.GetFormat();
+    StrongSafeParams params = format == SafeFormat::kStrong ? key_.GetParams() : newSafeParams_;
+    HeldSafeKey newKey;
+    bool derived = false;
+    RunSlow([&] { derived = DeriveNewSafeKey(newPassword, format, params, newKey); });
+    HeldSafeKey reopen;
+    if (!derived || !reopen.CopyFrom(newKey)) return false;
     // A newer file is merged first, then everything goes under the new
     // password. When that fails the file keeps the old one and the log-in
     // below fails, as designed.
-    CommitPending(newPassword);
-    explicit_bzero(password_, sizeof password_);
-    std::snprintf(password_, sizeof password_, "%s", newPassword);
+    CommitPending(&newKey);
+    key_ = std::move(newKey);
     LogOut();
+    return OpenSafe(name, reopen);
   }
   return LogIn(name, newPassword);
+}
+
+bool Quillbox::UpgradeSafe() {
+  if (!IsOpenSafeLegacy()) return false;
+  // The work runs while the window handles events: it gets copies.
+  HeldSafeKey legacy;
+  if (!legacy.CopyFrom(key_)) return false;
+  HeldSafeKey strong;
+  bool derived = false;
+  StrongSafeParams params = newSafeParams_;
+  RunSlow([&] { derived = DeriveNewSafeKey(legacy.GetLegacyPassword(), SafeFormat::kStrong, params, strong); });
+  // The safe might have been closed meanwhile.
+  if (!derived || !IsOpenSafeLegacy() || CommitPending(&strong) != CommitResult::kSaved) return false;
+  key_ = std::move(strong);
+  SetLoggedInMenu(true);
+  return true;
+}
+
+void Quillbox::RunUpgradeSafe(OwnerWindow owner) {
+  if (!IsOpenSafeLegacy()) return;
+  if (Ask(owner, kUpgradeSafeQuestion, kUpgradeSafeCaption, kMbYesNo | kMbIconQuestion) != kIdYes) return;
+  if (!UpgradeSafe()) Ask(owner, kUpgradeSafeFailedMessage, kErrorCaption, kMbOk | kMbIconWarning);
 }
 
 bool Quillbox::IsValidUserName(OwnerWindow owner, const char* name) {

@@ -35,3 +35,11 @@ inline constexpr char kEditAddedAsNewNote[] =
     "The entry you edited had been changed or deleted elsewhere; your edit was added as a new entry.";
 inline constexpr char kSafeNoLongerOpensNote[] =
     "The safe was changed on disk and no longer opens with your password; please log in again.";
+inline constexpr char kUpgradeSafeCaption[] = "Upgrade Safe Encryption";
+inline constexpr char kUpgradeSafeQuestion[] =
+    "Re-encrypt this safe with Argon2id and XChaCha20-Poly1305?\r\n\r\n"
+    "A stolen copy of the upgraded safe resists password guessing far better. "
+    "Older copies of Quillbox cannot open the upgraded safe, so upgrade only when "
+    "every computer that opens it runs this version or a later one.";
+inline constexpr char kUpgradeSafeFailedMessage[] =
+    "The safe could not be upgraded.\r\nIt keeps its previous encryption.";

@@ -93,7 +93,7 @@ bool Quillbox::MakeChange(std::unique_ptr<EntryChange> change) {
   return true;
 }
 
-Quillbox::CommitResult Quillbox::CommitPending(const char* newPassword) {
+Quillbox::CommitResult Quillbox::CommitPending(const HeldSafeKey* newKey) {
   lastSaveBlocked_ = false;
   SafeLock lock;
   if (lock.AcquireWaiting(userName_) == SafeLock::Result::kHeldElsewhere) {
@@ -106,7 +106,7 @@ Quillbox::CommitResult Quillbox::CommitPending(const char* newPassword) {
     cpStringArray newer;
     SafeFingerprint fingerprint;
     // A file gone for good is written anew from the open list.
-    switch (LoadSafeSnapshotSettled(userName_, password_, newer, fingerprint)) {
+    switch (LoadSafeSnapshotSettled(userName_, key_, newer, fingerprint)) {
       case SafeSnapshotResult::kLoaded:
         TakeNewerList(newer, fingerprint);
         break;
@@ -118,7 +118,7 @@ Quillbox::CommitResult Quillbox::CommitPending(const char* newPassword) {
         return CommitResult::kDoesNotOpen;
     }
   }
-  lastSaveSucceeded_ = SaveSafe(userName_, newPassword != nullptr ? newPassword : password_, entries_);
+  lastSaveSucceeded_ = SaveSafe(userName_, newKey != nullptr ? *newKey : key_, entries_);
   if (!lastSaveSucceeded_) return CommitResult::kSaveFailed;
   // Under the lock, so no cooperating writer slips in; a sync program does
   // not replace a file it saw change since it last looked.
@@ -140,7 +140,7 @@ DiskPickUp Quillbox::PickUpDiskChange() {
   }
   cpStringArray newer;
   SafeFingerprint fingerprint;
-  switch (LoadSafeSnapshot(userName_, password_, newer, fingerprint)) {
+  switch (LoadSafeSnapshot(userName_, key_, newer, fingerprint)) {
     case SafeSnapshotResult::kLoaded:
       break;
     case SafeSnapshotResult::kMissing:
@@ -171,7 +171,8 @@ ConflictMerge Quillbox::MergeConflictCopies() {
     if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) != reportedCopies_.end()) continue;
     auto copy = std::make_unique<cpStringArray>();
     copy->SetWipeOnRelease(true);
-    if (LoadSafe(name.c_str(), password_, *copy)) {
+    // Copies of this safe share its salt, so the held key opens them.
+    if (LoadSafe(name.c_str(), key_, *copy)) {
       opened.push_back(name);
       copies.push_back(std::move(copy));
     } else {
@@ -216,7 +217,7 @@ void Quillbox::CloseSafeUnsaved() {
   SetLoggedInMenu(false);
   entries_.RemoveAll();
   RefreshView();
-  explicit_bzero(password_, sizeof password_);
+  key_.Wipe();
   loggedIn_ = false;
   known_ = SafeFingerprint();
   reportedCopies_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/message_box_view.h"
@@ -30,4 +31,9 @@ class QuillboxView : public MessageBoxView {
   virtual void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) { (void)entryIndexes; }
   // A short note that needs no answer (the status bar).
   virtual void ShowStatus(const char* text) { (void)text; }
+
+  // Runs slow work (a key derivation, about a second) while showing that
+  // the program is busy and keeping its windows painted. The work touches
+  // no window and may run on another thread; this returns when it is done.
+  virtual void RunBusy(const std::function<void()>& work) { work(); }
 };

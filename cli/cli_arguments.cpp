@@ -15,6 +15,7 @@ enum OptionFlag : unsigned {
   kImportFlags = 16,
   kGenerateFlags = 32,
   kClipFlags = 64,
+  kLegacyFlag = 128,
 };
 
 struct CommandShape {
@@ -30,7 +31,7 @@ constexpr size_t kMany = SIZE_MAX;
 
 constexpr CommandShape kCommands[] = {
     {"help", CliCommand::kHelp, 0, 0, 0, "help"},
-    {"create", CliCommand::kCreate, 1, 1, kForceFlag, "create USER"},
+    {"create", CliCommand::kCreate, 1, 1, kForceFlag | kLegacyFlag, "create USER [--force] [--legacy]"},
     {"list", CliCommand::kList, 1, 1, 0, "list USER"},
     {"show", CliCommand::kShow, 2, 2, 0, "show USER INDEX"},
     {"add", CliCommand::kAdd, 3, 3, 0, "add USER DESCRIPTION ACCOUNT_USER"},
@@ -45,6 +46,8 @@ constexpr CommandShape kCommands[] = {
     {"generate", CliCommand::kGenerate, 0, 0, kGenerateFlags,
      "generate [--length N] [--no-symbols] [--no-lookalikes] [--count K]"},
     {"clip", CliCommand::kClip, 2, 2, kClipFlags, "clip USER INDEX [--user-name]"},
+    {"upgrade", CliCommand::kUpgrade, 1, 1, 0, "upgrade USER"},
+    {"info", CliCommand::kInfo, 1, 1, 0, "info USER"},
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -130,6 +133,9 @@ class ArgumentParser {
     } else if (option == "--force") {
       arguments_->force = true;
       used_options_ |= kForceFlag;
+    } else if (option == "--legacy") {
+      arguments_->legacy = true;
+      used_options_ |= kLegacyFlag;
     } else if (option == "--yes" || option == "-y") {
       arguments_->yes = true;
       used_options_ |= kYesFlag;

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings, kMerge, kGenerate, kClip };
+enum class CliCommand {
+  kHelp, kCreate, kList, kShow, kAdd, kEdit, kRemove, kPasswd, kExport, kImport, kSettings, kMerge, kGenerate, kClip,
+  kUpgrade, kInfo
+};
 
 // The command line, checked for shape only: the user-name and field rules are
 // the model's and are applied when the command runs.
@@ -13,6 +16,7 @@ struct CliArguments {
   std::string dir;                  // --dir; empty: beside the executable
   bool password_stdin = false;      // --password-stdin
   bool force = false;               // --force (create or export over an existing file)
+  bool legacy = false;              // --legacy (create in the format older copies read)
   bool yes = false;                 // --yes (answer questions with Yes)
   std::string user;
   std::vector<size_t> indexes;      // 1-based, as list prints them

@@ -19,7 +19,9 @@ namespace {
 constexpr char kUsage[] = R"(usage: quillbox-cli [--dir DIR] [--password-stdin] COMMAND ...
 
 Commands (INDEX counts from 1, as list shows it):
-  create USER [--force]       make a new, empty safe; --force replaces an existing one
+  create USER [--force] [--legacy]
+                              make a new, empty safe; --force replaces an existing
+                              one, --legacy uses the format older copies can open
   list USER                   index, description and account user name of each entry
   show USER INDEX             one entry, its password included
   clip USER INDEX [--user-name]
@@ -32,6 +34,9 @@ Commands (INDEX counts from 1, as list shows it):
                               change an entry; --password asks for the new one
   rm USER INDEX... [--yes]    delete entries; --yes confirms without asking
   passwd USER                 change the safe's password
+  upgrade USER                re-encrypt a legacy safe in the strong format (older
+                              copies of Quillbox cannot open the result)
+  info USER                   the safe's format and its parameters (no password)
   export [--format NAME] [--force] USER [FILE]
                               write the entries in a format other programs
                               import (default quillbox-csv) to a new 0600 FILE,
@@ -93,11 +98,12 @@ constexpr CommandEntry kCommandTable[] = {
     {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
     {CliCommand::kSettings, RunSettings}, {CliCommand::kMerge, RunMerge},
     {CliCommand::kGenerate, RunGenerate}, {CliCommand::kClip, RunClip},
+    {CliCommand::kUpgrade, RunUpgrade},   {CliCommand::kInfo, RunInfo},
 };
 
 }  // namespace
 
-int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors) {
+int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors, const StrongSafeParams& newSafeParams) {
   CliArguments arguments;
   std::string error;
   if (!ParseCliArguments(argc, argv, &arguments, &error)) {
@@ -109,6 +115,7 @@ int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors) {
     return kExitOk;
   }
   CliSession session(arguments, out, errors);
+  session.app().SetNewSafeParams(newSafeParams);
   ExitStatus status = session.UseSafeFolder();
   if (status != kExitOk) return status;
   for (const CommandEntry& entry : kCommandTable) {

@@ -19,9 +19,13 @@ bool ReadLe32At(int fd, uint64_t offset, uint32_t* value) {
   return true;
 }
 
-// The checks the loader makes before decrypting: T within the file, the
-// padded L within T.
+// The checks the loader makes before decrypting: the strong header, or for
+// a legacy safe T within the file and the padded L within T.
 bool RecordFitsFile(const char* user_name) {
+  // A strong safe's header is checked whole, bounds included.
+  SafeInfo format;
+  if (!GetSafeInfo(user_name, format)) return false;
+  if (format.format == SafeFormat::kStrong) return true;
   char path[kSafePathCapacity];
   if (!BuildSafePath(user_name, path)) return false;
   int fd = open(path, O_RDONLY | O_CLOEXEC);

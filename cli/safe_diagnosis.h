@@ -4,9 +4,10 @@
 #include "core/cpstringarray.h"
 
 // Why a safe did not open, told apart as far as the file allows: missing,
-// damaged (its record does not fit the file, or it decrypts to lines that are
-// not entries) or a wrong password (the checksum does not match; a safe
-// altered inside its encrypted part looks the same).
+// damaged (its record does not fit the file, its strong header is out of
+// bounds, or it decrypts to lines that are not entries) or a wrong password
+// (the checksum or tag does not match; a safe altered inside its encrypted
+// part looks the same).
 struct SafeOpenResult {
   ExitStatus status;
   const char* message;  // null on success

@@ -96,7 +96,7 @@ SafeDiskState CompareSafeWithDisk(const char* userName, SafeFingerprint& known) 
   return SafeDiskState::kSame;
 }
 
-SafeSnapshotResult LoadSafeSnapshot(const char* userName, const char* password, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
                                     SafeFingerprint& fingerprint) {
   bool missing;
   int fd = OpenSafe(userName, missing);
@@ -105,7 +105,7 @@ SafeSnapshotResult LoadSafeSnapshot(const char* userName, const char* password, 
   bool read = FingerprintOpenFile(fd, held);
   cpStringArray loaded;
   loaded.SetWipeOnRelease(true);
-  bool opened = read && LoadSafe(userName, password, loaded);
+  bool opened = read && LoadSafe(userName, key, loaded);
   // The held descriptor keeps its inode from being reused, so the same
   // identity afterwards means the load read these very bytes.
   struct stat after;
@@ -121,15 +121,15 @@ SafeSnapshotResult LoadSafeSnapshot(const char* userName, const char* password, 
   return SafeSnapshotResult::kLoaded;
 }
 
-SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const char* password, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
                                            SafeFingerprint& fingerprint) {
   constexpr int kAttempts = 20;
   constexpr auto kPause = std::chrono::milliseconds(50);
-  SafeSnapshotResult result = LoadSafeSnapshot(userName, password, entries, fingerprint);
+  SafeSnapshotResult result = LoadSafeSnapshot(userName, key, entries, fingerprint);
   for (int attempt = 1; attempt < kAttempts; ++attempt) {
     if (result != SafeSnapshotResult::kMissing && result != SafeSnapshotResult::kUnsettled) break;
     std::this_thread::sleep_for(kPause);
-    result = LoadSafeSnapshot(userName, password, entries, fingerprint);
+    result = LoadSafeSnapshot(userName, key, entries, fingerprint);
   }
   return result;
 }

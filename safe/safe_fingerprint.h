@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/cpstringarray.h"
+#include "safe/held_safe_key.h"
 
 // What a user's safe file held when it was last read or written here: enough
 // to tell whether the file on disk still is those bytes. The MD5 digest is a
@@ -36,16 +37,16 @@ enum class SafeSnapshotResult {
   kLoaded,      // entries and fingerprint describe the same bytes
   kMissing,
   kUnsettled,   // the file changed while it was read: read again shortly
-  kDoesNotOpen, // a steady file that this password does not open, or damaged
+  kDoesNotOpen, // a steady file that this key does not open (e.g. a new password), or damaged
 };
 
-// LoadSafe that also says which bytes it loaded: the file is held open and
+// LoadSafe under a held key (no key derivation) that also says which bytes it loaded: the file is held open and
 // fingerprinted, loaded, and accepted only when the name still points at that
 // same unchanged file. entries changes only on kLoaded.
-SafeSnapshotResult LoadSafeSnapshot(const char* userName, const char* password, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
                                     SafeFingerprint& fingerprint);
 
 // LoadSafeSnapshot, tried again for about a second while the file is missing
 // or unsettled, as while a sync program replaces it.
-SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const char* password, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
                                            SafeFingerprint& fingerprint);

@@ -12,6 +12,7 @@
 #include "safe/safe_format.h"
 #include "safe/safe_line_collector.h"
 #include "safe/safe_store.h"
+#include "safe/strong_record.h"
 
 namespace {
 
@@ -69,24 +70,38 @@ bool ReadSafeFile(const char* path, const char* password, SafeLineCollector* lin
   return ok;
 }
 
-bool ReadPass(const char* userName, const char* password, SafeLineCollector* lines) {
+bool ReadFileWithKey(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
+  if (key.GetFormat() == SafeFormat::kStrong) return ReadStrongSafeFile(path, key, lines);
+  return key.IsHeld() && ReadSafeFile(path, key.GetLegacyPassword(), lines);
+}
+
+bool ReadPass(const char* userName, const HeldSafeKey& key, SafeLineCollector* lines) {
   char path[kSafePathCapacity];
-  return BuildSafePath(userName, path) && ReadSafeFile(path, password, lines);
+  return BuildSafePath(userName, path) && ReadFileWithKey(path, key, lines);
 }
 
 }  // namespace
 
-bool CheckSafeFile(const char* path, const char* password) {
-  return ReadSafeFile(path, password, nullptr);
+bool CheckSafeFile(const char* path, const HeldSafeKey& key) {
+  return ReadFileWithKey(path, key, nullptr);
 }
 
 bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
               const std::function<void()>& refreshList) {
-  if (!ReadPass(userName, password, nullptr)) return false;
-  if (verifyOnly) return true;
+  HeldSafeKey key;
+  if (!DeriveKeyForSafe(userName, password, key)) return false;
+  if (verifyOnly) return ReadPass(userName, key, nullptr);
+  return LoadSafe(userName, key, entries, refreshList);
+}
+
+bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+              const std::function<void()>& refreshList) {
   SafeLineCollector lines;
-  // The list changes only once the file has been read whole and its CRC matched.
-  if (!ReadPass(userName, password, &lines)) return false;
+  // The list changes only once the file has been read whole and its CRC
+  // matched. A strong file's tag is checked before anything is decrypted,
+  // so it needs no separate verify pass.
+  if (key.GetFormat() == SafeFormat::kLegacy && !ReadPass(userName, key, nullptr)) return false;
+  if (!ReadPass(userName, key, &lines)) return false;
   entries.SetWipeOnRelease(true);
   if (!lines.Finish()) {
     entries.RemoveAll();

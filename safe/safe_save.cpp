@@ -6,40 +6,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/heapstring.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/safe_key.h"
 #include "safe/safe_file_check.h"
 #include "safe/safe_file_ops.h"
 #include "safe/safe_format.h"
+#include "safe/safe_resave_key.h"
 #include "safe/safe_store.h"
+#include "safe/safe_text.h"
+#include "safe/strong_record.h"
 
 namespace {
-
-// The safe text with its NUL: the joined lines, or the sentence for an empty
-// list. Owned (and wiped) by the save only when it was joined.
-struct SafeText {
-  const uint8_t* bytes = nullptr;
-  uint64_t length = 0;
-  char* joined = nullptr;
-
-  ~SafeText() { WipeAndFree(joined); }
-};
-
-bool BuildSafeText(const cpStringArray& entries, SafeText& text) {
-  if (entries.GetCount() == 0) {
-    text.bytes = reinterpret_cast<const uint8_t*>(kEmptySafeSentence);
-    text.length = kEmptySafeLength;
-    return true;
-  }
-  text.joined = entries.Join("\r\n");
-  if (text.joined == nullptr) return false;
-  text.bytes = reinterpret_cast<const uint8_t*>(text.joined);
-  text.length = std::strlen(text.joined) + 1;
-  // T = padded length + 12 must fit its 32-bit field.
-  return RoundUpToBlock(text.length) + kSafeHeaderSize + kSafeTrailerSize <= UINT32_MAX;
-}
 
 // Encrypts one chunk straight from the text into out; only a partial last
 // block goes through a padded copy. Returns the padded length.
@@ -77,20 +55,26 @@ bool WriteRecord(SafeFileOps& ops, int fd, const AesContext& aes, const SafeText
   return ok && ops.Write(fd, field, sizeof field);
 }
 
-bool WriteSafeFile(SafeFileOps& ops, const char* path, const char* password,
-                   const cpStringArray& entries) {
+bool WriteLegacyRecord(SafeFileOps& ops, int fd, const char* password, const SafeText& text) {
+  uint8_t key[kSafeKeySize];
+  DeriveSafeKey(password, key);
+  AesContext aes;
+  AesSetKey(aes, key, 128, true);
+  explicit_bzero(key, sizeof key);
+  bool ok = WriteRecord(ops, fd, aes, text);
+  AesWipeContext(aes);
+  return ok;
+}
+
+// In the held key's format: a strong safe stays strong, a legacy one legacy.
+bool WriteSafeFile(SafeFileOps& ops, const char* path, const HeldSafeKey& key, const cpStringArray& entries) {
   int fd = ops.OpenForWriting(path);
   if (fd < 0) return false;
   SafeText text;
-  bool ok = BuildSafeText(entries, text);
+  bool ok = key.IsHeld() && BuildSafeText(entries, text);
   if (ok) {
-    uint8_t key[kSafeKeySize];
-    DeriveSafeKey(password, key);
-    AesContext aes;
-    AesSetKey(aes, key, 128, true);
-    explicit_bzero(key, sizeof key);
-    ok = WriteRecord(ops, fd, aes, text);
-    AesWipeContext(aes);
+    ok = key.GetFormat() == SafeFormat::kStrong ? WriteStrongRecord(ops, fd, key, text.bytes, text.length)
+                                                : WriteLegacyRecord(ops, fd, key.GetLegacyPassword(), text);
   }
   // A failed close can mean the data never reached the file.
   return ops.Close(fd) && ok;
@@ -98,18 +82,23 @@ bool WriteSafeFile(SafeFileOps& ops, const char* path, const char* password,
 
 }  // namespace
 
-bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries) {
+bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray& entries) {
   SafeFileOps& ops = GetSafeFileOps();
   char directory[kSafePathCapacity];
   char tempPath[kSafePathCapacity];
   if (!ops.GetTempDir(directory, sizeof directory)) return false;
   if (!ops.CreateTempFile(directory, kSafeTempPrefix, tempPath, sizeof tempPath)) return false;
   // What was written must open before it replaces anything.
-  bool ok = WriteSafeFile(ops, tempPath, password, entries) && CheckSafeFile(tempPath, password);
+  bool ok = WriteSafeFile(ops, tempPath, key, entries) && CheckSafeFile(tempPath, key);
   if (ok) {
     char safePath[kSafePathCapacity];
     ok = BuildSafePath(userName, safePath) && ops.ReplaceWithCopy(tempPath, safePath);
   }
   unlink(tempPath);
   return ok;
+}
+
+bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries) {
+  HeldSafeKey key;
+  return DeriveKeyForResave(userName, password, key) && SaveSafe(userName, key, entries);
 }

@@ -4,9 +4,13 @@
 #include <functional>
 
 #include "core/cpstringarray.h"
+#include "safe/held_safe_key.h"
+#include "safe/strong_format.h"
 
-// The safe store: one encrypted ".SAFE" file per user in the safe folder.
-// Nothing is kept between calls and nothing is shown; results say what happened.
+// The safe store: one encrypted ".SAFE" file per user in the safe folder, in
+// the legacy or the strong format. Nothing is kept between calls but what
+// the caller holds (a HeldSafeKey), and nothing is shown; results say what
+// happened.
 
 inline constexpr size_t kSafePathCapacity = 260;
 
@@ -23,8 +27,15 @@ bool SafeExists(const char* userName);
 // Removes the user's safe if it can.
 void DeleteSafe(const char* userName);
 
-// Encrypts the entry lines under the password and replaces the user's safe
+// Encrypts the entry lines under the held key, in its format (a strong
+// save draws a new nonce and derives nothing), and replaces the user's safe
 // with them, atomically: the file holds the old list or the new one.
+bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray& entries);
+
+// The same under a bare password, keeping the format of the user's file: a
+// strong safe gets a new salt and its old parameters (one key derivation);
+// a legacy safe, or a missing one, is written in the legacy format. New
+// users get their key from DeriveNewSafeKey instead.
 bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries);
 
 // Reads and checks the user's safe. With verifyOnly the file is only checked
@@ -34,3 +45,31 @@ bool SaveSafe(const char* userName, const char* password, const cpStringArray& e
 // are not three tab-separated fields empty it and fail.
 bool LoadSafe(const char* userName, const char* password, cpStringArray& entries,
               bool verifyOnly = false, const std::function<void()>& refreshList = {});
+
+// Opens the user's safe under a key held from an earlier log-in or save, with
+// no key derivation: the same checks and results as the password's LoadSafe.
+// A strong file whose salt or parameters changed since needs the password.
+bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+              const std::function<void()>& refreshList = {});
+
+// The key of the user's safe for the password, by the file's first bytes:
+// Argon2id with its salt and parameters for a strong safe (slow by design),
+// the password held as it is for a legacy one. Touches nothing but the file
+// and key, so it may run on another thread. False for a missing file, a
+// damaged strong header or a failed derivation (e.g. out of memory).
+bool DeriveKeyForSafe(const char* userName, const char* password, HeldSafeKey& key);
+
+// A key for a password being set (new user, password change, upgrade): a
+// strong one with a new random salt and these parameters, or a legacy one.
+bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params,
+                      HeldSafeKey& key);
+
+struct SafeInfo {
+  SafeFormat format;
+  StrongSafeParams params;  // strong safes only
+};
+
+// The format of the user's safe and its parameters, from the header alone
+// (no password). False when the file cannot be read or its strong header is
+// damaged.
+bool GetSafeInfo(const char* userName, SafeInfo& info);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/command_ids.h"
+#include "app/gui/busy_work.h"
 #include "app/gui/entry_list_model.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/clipboard_service.h"
@@ -146,6 +147,8 @@ void MainWindow::LockAndAskForPassword() {
   LockSafe();
   ShowStatus(kSafeNoLongerOpensNote);
 }
+
+void MainWindow::RunBusy(const std::function<void()>& work) { RunBusyWork(work); }
 
 void MainWindow::SortList(int column) {
   const int order = NextSortOrder(app_.GetSortOrder(), column);

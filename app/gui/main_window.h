@@ -53,6 +53,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
 
   // Looks at the open safe's file now instead of at the next tick.
   void LookAtSafeOnDisk();
+  void RunBusy(const std::function<void()>& work) override;
 
   // A column click (0-2) or a re-sort with the current order (-1).
   void SortList(int column);

@@ -39,6 +39,7 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},
       {kCmdImport, [](MainWindow& w) { RunImportCommand(w); }},
       {kCmdExport, [](MainWindow& w) { RunExportCommand(w); }},
+      {kCmdUpgradeSafe, [](MainWindow& w) { w.App().RunUpgradeSafe(w.Owner()); }},
   };
   return kCommands;
 }

@@ -28,6 +28,7 @@ const Menu kMenus[] = {
          {"Log In...", kCmdLogIn, "Ctrl+L", true},
          {"Log Out", kCmdLogOut, nullptr, false},
          {"Set Password...", kCmdSetPassword, nullptr, false},
+         {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
          {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"&Import...", kCmdImport, nullptr, false},

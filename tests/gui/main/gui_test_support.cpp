@@ -10,6 +10,7 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_message_box.h"
 #include "platform/executable_path.h"
+#include "tests/unit/safe/safe_test_dir.h"
 
 GuiTestWorld::GuiTestWorld() {
   QVERIFY(dir_.isValid());
@@ -32,6 +33,7 @@ GuiTestWorld::GuiTestWorld() {
   });
   app_ = std::make_unique<Quillbox>();
   app_->SetInstance(nullptr);
+  app_->SetNewSafeParams(kTinySafeParams);
   window_ = std::make_unique<MainWindow>(*app_);
 }
 

@@ -40,6 +40,7 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
   QTest::newRow("log out") << kCmdLogOut << "Log Out" << false;
   QTest::newRow("set password") << kCmdSetPassword << "Set Password..." << false;
   QTest::newRow("safe folder") << kCmdSafeFolder << "Safe &Folder..." << true;
+  QTest::newRow("upgrade") << kCmdUpgradeSafe << "Upgrade Safe Encryption..." << false;
   QTest::newRow("hide") << kCmdHide << "Hide\tCtrl+H" << true;
   QTest::newRow("reside") << kCmdResideOnTaskbar << "Reside on Taskbar" << true;
   QTest::newRow("startup") << kCmdRunAtStartup << "Run at Startup" << true;

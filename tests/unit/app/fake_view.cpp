@@ -38,3 +38,8 @@ void FakeView::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) {
 }
 
 void FakeView::ShowStatus(const char* text) { notes.emplace_back(text); }
+
+void FakeView::RunBusy(const std::function<void()>& work) {
+  ++busyRuns;
+  work();
+}

@@ -32,6 +32,8 @@ class FakeView : public QuillboxView {
   bool GetRowEntryIndex(int row, int& entryIndex) override;
   void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) override;
   void ShowStatus(const char* text) override;
+  // Counted: each is one key derivation.
+  void RunBusy(const std::function<void()>& work) override;
 
   static constexpr int kUnreadableRow = -100;
 
@@ -42,4 +44,5 @@ class FakeView : public QuillboxView {
   int refreshes = 0;
   std::vector<std::vector<uint32_t>> selections;
   std::vector<std::string> notes;
+  int busyRuns = 0;
 };

@@ -25,6 +25,7 @@ class QuillboxDialogs : public ::testing::Test {
  protected:
   QuillboxDialogs() {
     app.SetView(&view);
+    app.SetNewSafeParams(kTinySafeParams);
     cpStringArray entries;
     entries.Add("a\tb\tc");
     SaveSafe("alice", "pw", entries);

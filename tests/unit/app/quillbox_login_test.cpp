@@ -20,16 +20,20 @@ namespace {
 
 using MenuCalls = std::vector<std::pair<int, bool>>;
 
+// With a legacy safe open, which the upgrade command is for.
 const MenuCalls kLoggedInMenu = {
     {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true},
-    {kCmdSafeFolder, false}, {kCmdLock, true}, {kCmdImport, true},  {kCmdExport, true}};
+    {kCmdSafeFolder, false}, {kCmdLock, true}, {kCmdImport, true},  {kCmdExport, true}, {kCmdUpgradeSafe, true}};
 const MenuCalls kLoggedOutMenu = {
     {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false},
-    {kCmdSafeFolder, true}, {kCmdLock, false}, {kCmdImport, false}, {kCmdExport, false}};
+    {kCmdSafeFolder, true}, {kCmdLock, false}, {kCmdImport, false}, {kCmdExport, false}, {kCmdUpgradeSafe, false}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:
-  QuillboxLogIn() { app.SetView(&view); }
+  QuillboxLogIn() {
+    app.SetView(&view);
+    app.SetNewSafeParams(kTinySafeParams);
+  }
 
   void MakeSafe(const char* name, const char* password, const std::vector<std::string>& lines) {
     cpStringArray entries;

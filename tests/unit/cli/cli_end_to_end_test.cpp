@@ -13,15 +13,17 @@ namespace {
 // A folder of safes plus a private temp dir, driven through the real binary.
 class CliEndToEnd : public ::testing::Test {
  protected:
-  CliResult Run(std::vector<std::string> args, const std::string& input = "") {
+  CliResult Run(std::vector<std::string> args, const std::string& input = "",
+                const char* program = QUILLBOX_CLI_PATH) {
     args.insert(args.begin(), {"--dir", safes_.Root(), "--password-stdin"});
-    return RunCliProcess(args, input, temp_.Root());
+    return RunCliProcess(args, input, temp_.Root(), program);
   }
 
   // Runs a command that must succeed; only export says anything on
   // standard error then, its plain-text warning.
-  std::string Ok(const std::vector<std::string>& args, const std::string& input = "") {
-    CliResult result = Run(args, input);
+  std::string Ok(const std::vector<std::string>& args, const std::string& input = "",
+                 const char* program = QUILLBOX_CLI_PATH) {
+    CliResult result = Run(args, input, program);
     EXPECT_EQ(result.status, 0) << args[0] << ": " << result.err;
     EXPECT_EQ(result.err, args[0] == "export" ? std::string("quillbox-cli: warning: ") + kPlainTextWarning + "\n" : "")
         << args[0];
@@ -175,6 +177,52 @@ TEST_F(CliEndToEnd, SafeFolderSettingAndConflictCopies) {
   EXPECT_FALSE(std::filesystem::exists(config.Path("fresh")));
   unsetenv("XDG_CONFIG_HOME");
   unsetenv("XDG_CONFIG_DIRS");
+}
+
+constexpr char kLegacyInfo[] = "Format: legacy (AES-128, unsalted key, CRC-32; quillbox-cli upgrade makes it strong)\n";
+
+// The one place the tests pay for the real parameters (a second or so).
+TEST_F(CliEndToEnd, ShippedProgramCreatesStrongSafesWithTheDefaults) {
+  Ok({"create", "alice"}, "pw\n", QUILLBOX_SHIPPED_CLI_PATH);
+  EXPECT_EQ(Ok({"info", "alice"}, "", QUILLBOX_SHIPPED_CLI_PATH),
+            "Format: strong (Argon2id, XChaCha20-Poly1305)\n"
+            "Argon2id iterations: 3\n"
+            "Argon2id memory: 262144 KiB\n");
+  Ok({"create", "bob", "--legacy"}, "pw\n", QUILLBOX_SHIPPED_CLI_PATH);
+  EXPECT_EQ(Ok({"info", "bob"}, "", QUILLBOX_SHIPPED_CLI_PATH), kLegacyInfo);
+}
+
+TEST_F(CliEndToEnd, UpgradeTurnsALegacySafeStrongOnce) {
+  Ok({"create", "alice", "--legacy"}, "pw\n");
+  Ok({"add", "alice", "Bank", "jdoe"}, "pw\ns3cr3t!\n");
+  Ok({"add", "alice", "Caf\xE9", ""}, "pw\n\xFF\n");
+  const std::string listing = Ok({"list", "alice"}, "pw\n");
+  const std::string legacy = SafeBytes("alice");
+
+  CliResult wrong = Run({"upgrade", "alice"}, "nope\n");
+  EXPECT_EQ(wrong.status, 4);
+  EXPECT_EQ(SafeBytes("alice"), legacy);
+
+  Ok({"upgrade", "alice"}, "pw\n");
+  EXPECT_EQ(Ok({"info", "alice"}),
+            "Format: strong (Argon2id, XChaCha20-Poly1305)\nArgon2id iterations: 1\nArgon2id memory: 8 KiB\n");
+  EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), listing);
+  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Caf\xE9\nUsername: \nPassword: \xFF\n");
+  EXPECT_EQ(Ok({"upgrade", "alice"}, "pw\n"), "The safe of alice already uses the strong format.\n");
+  EXPECT_EQ(Run({"list", "alice"}, "nope\n").status, 4);
+}
+
+TEST_F(CliEndToEnd, InfoNeedsNoPasswordAndTellsDamage) {
+  EXPECT_EQ(Run({"info", "nobody"}).status, 3);
+  Ok({"create", "alice"}, "pw\n");
+  std::string bytes = SafeBytes("alice");
+  bytes[8] = 0;  // 0 iterations
+  WriteTextFile(safes_.Path("alice.SAFE"), bytes);
+  CliResult damaged = Run({"info", "alice"});
+  EXPECT_EQ(damaged.status, 5);
+  EXPECT_EQ(Run({"list", "alice"}, "pw\n").status, 5);
+  EXPECT_EQ(Run({"add", "alice", "a", "b"}, "pw\nc\n").status, 5);
+  EXPECT_EQ(SafeBytes("alice"), bytes);
 }
 
 }  // namespace

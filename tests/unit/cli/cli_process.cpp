@@ -25,7 +25,7 @@ void AppendAvailable(int fd, std::string* out, bool* open) {
 }  // namespace
 
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& temp_dir) {
+                        const std::string& temp_dir, const char* program) {
   int in[2], out[2], err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
   posix_spawn_file_actions_t actions;
@@ -45,7 +45,7 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF);
 
-  std::vector<std::string> argv_text = {QUILLBOX_CLI_PATH};
+  std::vector<std::string> argv_text = {program};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
@@ -59,7 +59,7 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
   envp.push_back(nullptr);
 
   pid_t pid = -1;
-  int spawned = posix_spawn(&pid, QUILLBOX_CLI_PATH, &actions, &attributes, argv.data(), envp.data());
+  int spawned = posix_spawn(&pid, program, &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(in[0]);

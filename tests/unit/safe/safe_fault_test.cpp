@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "safe/held_safe_key.h"
 #include "safe/safe_file_ops.h"
 #include "safe/safe_store.h"
 #include "tests/unit/safe/safe_test_dir.h"
@@ -139,6 +140,46 @@ TEST(SafeFaults, SaveChecksWhatItWroteBeforeReplacingTheSafe) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadTextFile(dir.SafePath("user")), oldBytes);
     EXPECT_TRUE(dir.TempFiles().empty());
+  }
+}
+
+// The upgrade is a save under a new strong key: a fault at any file
+// operation, or a corrupted write, leaves the legacy file as it was.
+TEST(SafeFaults, FailedUpgradeLeavesTheLegacySafeIdentical) {
+  SafeTestDir dir;
+  cpStringArray entries;
+  Fill(entries, {"old\tone\t1", "old\ttwo\t2"});
+  ASSERT_TRUE(SaveSafe("user", "pw", entries));
+  const std::string legacyBytes = ReadTextFile(dir.SafePath("user"));
+  HeldSafeKey strong;
+  ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, {1, 8}, strong));
+
+  FailingFileOps counter(0, false);
+  {
+    ScopedFileOps scoped(counter);
+    ASSERT_TRUE(SaveSafe("user", strong, entries));
+  }
+  const int operations = counter.Count();
+  ASSERT_GE(operations, 6);  // dir, create, open, the one write, close, copy
+
+  for (bool keepFailing : {false, true}) {
+    for (int n = 1; n <= operations + 1; ++n) {
+      bool corrupt = n > operations;
+      SCOPED_TRACE(corrupt ? std::string("corrupted write")
+                           : "operation " + std::to_string(n) + (keepFailing ? " and on" : " once"));
+      WriteTextFile(dir.SafePath("user"), legacyBytes);
+      FailingFileOps failing(n, keepFailing);
+      CorruptingFileOps corrupting(1);
+      bool saved;
+      {
+        ScopedFileOps scoped(corrupt ? static_cast<SafeFileOps&>(corrupting) : failing);
+        saved = SaveSafe("user", strong, entries);
+      }
+      EXPECT_FALSE(saved);
+      EXPECT_EQ(ReadTextFile(dir.SafePath("user")), legacyBytes);
+      EXPECT_TRUE(dir.TempFiles().empty());
+      EXPECT_EQ(dir.Listing(), "tmp user.SAFE");
+    }
   }
 }
 

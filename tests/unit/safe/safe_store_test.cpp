@@ -12,18 +12,7 @@
 
 namespace {
 
-std::string FromHex(const std::string& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  return bytes;
-}
-
-std::string FixtureBytes() {
-  std::ifstream in(std::string(QUILLBOX_TEST_DATA_DIR) + "/safe/fixture.SAFE.hex");
-  std::string hex;
-  in >> hex;
-  return FromHex(hex);
-}
+std::string FixtureBytes() { return ReadHexFixture("fixture.SAFE.hex"); }
 
 const std::vector<std::string> kFixtureLines = {
     "Bank\tjdoe\ts3cr3t!",

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/executable_path.h"
 #include "safe/safe_folder.h"
@@ -44,4 +45,13 @@ std::vector<std::string> ToVector(const cpStringArray& entries) {
 void Fill(cpStringArray& entries, const std::vector<std::string>& lines) {
   entries.RemoveAll();
   for (const auto& line : lines) entries.Add(line.c_str());
+}
+
+std::string ReadHexFixture(const std::string& name) {
+  std::ifstream in(std::string(QUILLBOX_TEST_DATA_DIR) + "/safe/" + name);
+  std::string hex;
+  in >> hex;
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return bytes;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/cpstringarray.h"
+#include "safe/strong_format.h"
 #include "tests/unit/core/scratch_dir.h"
 
 // A private folder for one test: the executable seems to live there (so
@@ -29,5 +30,11 @@ class SafeTestDir {
   bool hadTmpDir_ = false;
 };
 
+// Argon2id parameters for strong safes made by tests: the smallest allowed,
+// so a key derivation takes microseconds instead of a second.
+inline constexpr StrongSafeParams kTinySafeParams = {1, 8};
+
 std::vector<std::string> ToVector(const cpStringArray& entries);
+// The bytes of a hex fixture in tests/data/safe/.
+std::string ReadHexFixture(const std::string& name);
 void Fill(cpStringArray& entries, const std::vector<std::string>& lines);

@@ -1,0 +1,24 @@
+#include <cstring>
+
+#include "safe/safe_format.h"
+#include "safe/strong_format.h"
+
+bool HasStrongMagic(const uint8_t* bytes, size_t size) {
+  return size >= sizeof kStrongSafeMagic && std::memcmp(bytes, kStrongSafeMagic, sizeof kStrongSafeMagic) == 0;
+}
+
+void EncodeStrongHeader(const StrongSafeHeader& header, uint8_t out[kStrongHeaderSize]) {
+  std::memcpy(out, kStrongSafeMagic, sizeof kStrongSafeMagic);
+  StoreLe32(out + 8, header.params.iterations);
+  StoreLe32(out + 12, header.params.memoryKiB);
+  std::memcpy(out + 16, header.salt, kStrongSaltSize);
+  std::memcpy(out + 32, header.nonce, kStrongNonceSize);
+}
+
+bool DecodeStrongHeader(const uint8_t in[kStrongHeaderSize], StrongSafeHeader& header) {
+  if (!HasStrongMagic(in, kStrongHeaderSize)) return false;
+  header.params = {LoadLe32(in + 8), LoadLe32(in + 12)};
+  std::memcpy(header.salt, in + 16, kStrongSaltSize);
+  std::memcpy(header.nonce, in + 32, kStrongNonceSize);
+  return AreStrongParamsAllowed(header.params);
+}
