@@ -1,5 +1,6 @@
 # SaveSafe and LoadSafe against a bare OpenSSL AES-128-ECB pass over the same
-# bytes, measured in the same run.
+# bytes, and the strong format against libsodium (linked through the safe
+# library), measured in the same run.
 find_package(OpenSSL REQUIRED)
 
 add_executable(safe_bench ${CMAKE_CURRENT_LIST_DIR}/safe_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/ratio_reporter.cpp)

@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "app/command_ids.h"
 #include "app/gui/entry_list_view.h"
@@ -30,6 +33,7 @@ class MainWindowTest : public QObject {
   void DeleteWithoutSelectionAsksNothing();
   void TickedItemsFollowOnlyTheirCommand();
   void PlacementAndColumnWidthsRoundTrip();
+  void SlowWorkKeepsTheWindowAliveAndShowsItIsBusy();
 };
 
 void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
@@ -241,6 +245,32 @@ void MainWindowTest::PlacementAndColumnWidthsRoundTrip() {
   columns.SetColumnWidth(1, 37);
   QCOMPARE(columns.GetColumnWidth(1), 37);
   QCOMPARE(columns.GetColumnWidth(3), 0);
+}
+
+// A key derivation runs on a thread of its own; meanwhile timers (and so
+// painting) still run here, under the busy cursor, and input is held back.
+void MainWindowTest::SlowWorkKeepsTheWindowAliveAndShowsItIsBusy() {
+  GuiTestWorld world;
+  std::atomic<bool> release{false};
+  std::thread::id workThread;
+  int ticks = 0;
+  bool busyCursor = false;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    const QCursor* cursor = QApplication::overrideCursor();
+    busyCursor = busyCursor || (cursor != nullptr && cursor->shape() == Qt::WaitCursor);
+    // The work ends only once the event loop has shown it runs.
+    if (++ticks == 3) release = true;
+  });
+  timer.start(1);
+  world.Window().RunBusy([&] {
+    workThread = std::this_thread::get_id();
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  QVERIFY(ticks >= 3);
+  QVERIFY(busyCursor);
+  QVERIFY(workThread != std::this_thread::get_id());
+  QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(MainWindowTest)
