@@ -138,7 +138,10 @@ class Quillbox : public WApp {
   // it when its watcher sees the file or folder move. MergeConflictCopies
   // folds the sync programs' conflict copies of the open safe into it.
   DiskPickUp PickUpDiskChange();
-  ConflictMerge MergeConflictCopies();
+  // A copy the open safe's key does not open (a strong safe made apart, with
+  // a salt of its own) is tried with password when one is given, as at
+  // log-in; otherwise it waits.
+  ConflictMerge MergeConflictCopies(const char* password = nullptr);
 
   // Each buffer holds kEntryFieldCapacity bytes.
   bool GetEntryFields(int index, char* description, char* userName, char* password) const;
@@ -168,6 +171,8 @@ class Quillbox : public WApp {
   bool OpenSafe(const char* name, HeldSafeKey& key);
   // Key derivations go through the view, which keeps the window alive meanwhile.
   void RunSlow(const std::function<void()>& work);
+  // Loads a conflict copy of the open safe into copy.
+  bool OpensConflictCopy(const char* name, const char* password, cpStringArray& copy);
   // A newer list in place of the open one, with the unsaved changes on it.
   void TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint);
   void SelectedLines(cpStringArray& lines);

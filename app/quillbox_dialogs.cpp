@@ -20,7 +20,7 @@ bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* pass
     return false;
   }
   // Versions that a sync program kept apart come together at log-in.
-  MergeConflictCopies();
+  MergeConflictCopies(password);
   return true;
 }
 

@@ -160,7 +160,18 @@ DiskPickUp Quillbox::PickUpDiskChange() {
   return DiskPickUp::kReloaded;
 }
 
-ConflictMerge Quillbox::MergeConflictCopies() {
+// Copies of this safe share its salt, so the held key opens them with no key
+// derivation; one made apart, or still legacy, needs the password.
+bool Quillbox::OpensConflictCopy(const char* name, const char* password, cpStringArray& copy) {
+  if (LoadSafe(name, key_, copy)) return true;
+  if (password == nullptr) return false;
+  HeldSafeKey key;
+  bool derived = false;
+  RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
+  return derived && LoadSafe(name, key, copy);
+}
+
+ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
   ConflictMerge merge;
   if (!loggedIn_) return merge;
   std::vector<std::string> names = FindConflictCopies(userName_);
@@ -171,8 +182,7 @@ ConflictMerge Quillbox::MergeConflictCopies() {
     if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) != reportedCopies_.end()) continue;
     auto copy = std::make_unique<cpStringArray>();
     copy->SetWipeOnRelease(true);
-    // Copies of this safe share its salt, so the held key opens them.
-    if (LoadSafe(name.c_str(), key_, *copy)) {
+    if (OpensConflictCopy(name.c_str(), password, *copy)) {
       opened.push_back(name);
       copies.push_back(std::move(copy));
     } else {

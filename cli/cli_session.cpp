@@ -129,11 +129,13 @@ ExitStatus CliSession::LoadForReading(cpStringArray& entries) {
   return result.status == kExitOk ? kExitOk : Fail(result.status, result.message);
 }
 
-ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message) {
+ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message,
+                                      SecretText* kept_password) {
   ExitStatus status = CheckUserName();
   if (status == kExitOk) status = CheckSafeExists();
   if (status != kExitOk) return status;
-  SecretText password;
+  SecretText own_password;
+  SecretText& password = kept_password != nullptr ? *kept_password : own_password;
   status = ReadSafePassword(prompt, &password);
   if (status != kExitOk) return status;
   if (app_.LogIn(user(), password.c_str())) return kExitOk;

@@ -59,9 +59,11 @@ class CliSession {
   ExitStatus LoadForReading(cpStringArray& entries);
   // Opens the user's safe in the application object for a change: the safe
   // must exist and open with the password asked. No lock is held: each save
-  // takes it and merges a file changed meanwhile.
+  // takes it and merges a file changed meanwhile. kept_password, when
+  // given, receives the password for a command that needs it again.
   ExitStatus LogInForChange(const char* prompt = kSafePasswordPrompt,
-                            const char* wrong_password_message = kLogInFailedMessage);
+                            const char* wrong_password_message = kLogInFailedMessage,
+                            SecretText* kept_password = nullptr);
   // Whether every save of this run reached the file.
   ExitStatus CheckSaved();
 

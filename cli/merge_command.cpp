@@ -3,9 +3,10 @@
 #include <string>
 
 ExitStatus RunMerge(CliSession& session) {
-  ExitStatus status = session.LogInForChange();
+  SecretText password;
+  ExitStatus status = session.LogInForChange(kSafePasswordPrompt, kLogInFailedMessage, &password);
   if (status != kExitOk) return status;
-  ConflictMerge merge = session.app().MergeConflictCopies();
+  ConflictMerge merge = session.app().MergeConflictCopies(password.c_str());
   for (const std::string& name : merge.refused) {
     session.Fail(kExitOk, name + " does not open with this password and was left alone");
   }

@@ -140,4 +140,28 @@ TEST_F(QuillboxStrongSafe, FailedUpgradeKeepsTheLegacySafeAndSaysSo) {
   EXPECT_EQ(SafeLines("carol", "pw"), (Lines{"a\tb\tc", "d\te\tf"}));
 }
 
+// A copy made apart has a salt of its own: the held key cannot open it, so
+// it waits for the password at the next log-in.
+TEST_F(QuillboxStrongSafe, ConflictCopyWithItsOwnSaltMergesAtLogIn) {
+  app.CreateUser(nullptr, "alice", "pw");
+  ASSERT_TRUE(app.AddEntry("Bank", "jdoe", "b1"));
+  HeldSafeKey apart;
+  ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, kTinySafeParams, apart));
+  cpStringArray lines;
+  Fill(lines, {"Mail\tjd\tm1"});
+  const char kCopy[] = "alice.sync-conflict-20250101-101010-ABCDEF7";
+  ASSERT_TRUE(SaveSafe(kCopy, apart, lines));
+
+  ConflictMerge waiting = app.MergeConflictCopies();
+  EXPECT_EQ(waiting.copies, 0u);
+  EXPECT_EQ(ToVector(app.GetEntries()), Lines{"Bank\tjdoe\tb1"});
+  EXPECT_TRUE(SafeExists(kCopy));
+
+  app.LogOut();
+  ASSERT_TRUE(app.SubmitLogIn(nullptr, "alice", "pw"));
+  EXPECT_EQ(ToVector(app.GetEntries()), (Lines{"Bank\tjdoe\tb1", "Mail\tjd\tm1"}));
+  EXPECT_EQ(SafeLines("alice", "pw"), (Lines{"Bank\tjdoe\tb1", "Mail\tjd\tm1"}));
+  EXPECT_FALSE(SafeExists(kCopy));
+}
+
 }  // namespace

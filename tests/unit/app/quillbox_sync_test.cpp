@@ -215,6 +215,8 @@ TEST_F(QuillboxSync, FileReplacedWhileReadIsNeverTakenForDamaged) {
     }
   });
   int reloads = 0;
+  HeldSafeKey key;  // both versions are legacy safes under "pw"
+  ASSERT_TRUE(key.HoldLegacyPassword("pw"));
   for (int look = 0; look < 400; ++look) {
     DiskPickUp found = app.PickUpDiskChange();
     ASSERT_NE(found, DiskPickUp::kNoLongerOpens);
@@ -223,7 +225,7 @@ TEST_F(QuillboxSync, FileReplacedWhileReadIsNeverTakenForDamaged) {
     ASSERT_TRUE(shown == first || shown == second);
     cpStringArray entries;
     SafeFingerprint fingerprint;
-    ASSERT_NE(LoadSafeSnapshot("alice", "pw", entries, fingerprint), SafeSnapshotResult::kDoesNotOpen);
+    ASSERT_NE(LoadSafeSnapshot("alice", key, entries, fingerprint), SafeSnapshotResult::kDoesNotOpen);
   }
   Quillbox other;
   for (int attempt = 0; attempt < 20; ++attempt) ASSERT_TRUE(other.LogIn("alice", "pw"));
