@@ -1,4 +1,5 @@
 #include "safe/held_safe_key.h"
+#include "safe/safe_file_check.h"
 #include "safe/safe_resave_key.h"
 #include "safe/safe_store.h"
 #include "safe/strong_record.h"
@@ -51,8 +52,13 @@ bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeP
 
 bool DeriveKeyForResave(const char* userName, const char* password, HeldSafeKey& key) {
   StrongSafeHeader header;
+  char path[kSafePathCapacity];
   switch (ProbeUserSafe(userName, header)) {
     case SafeFileKind::kStrong:
+      // The file's own password keeps its salt, as any save of an open safe
+      // does; another password is a new one, with a new salt.
+      if (!key.DeriveStrong(password, header.params, header.salt)) return false;
+      if (BuildSafePath(userName, path) && CheckSafeFile(path, key)) return true;
       return key.DeriveStrongWithNewSalt(password, header.params);
     case SafeFileKind::kDamagedStrong:
       return false;

@@ -33,8 +33,9 @@ void DeleteSafe(const char* userName);
 bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray& entries);
 
 // The same under a bare password, keeping the format of the user's file: a
-// strong safe gets a new salt and its old parameters (one key derivation);
-// a legacy safe, or a missing one, is written in the legacy format. New
+// strong safe keeps its parameters, and its salt when the password opens it
+// (else a new salt: a new password); a legacy safe, or a missing one, is
+// written in the legacy format. New
 // users get their key from DeriveNewSafeKey instead.
 bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries);
 

@@ -6,18 +6,17 @@
 qb_init
 qb_install quillbox-cli
 
-cli() { "$QB_INSTALL/quillbox-cli" --password-stdin "$@"; }
 strong_info=$'Format: strong (Argon2id, XChaCha20-Poly1305)\nArgon2id iterations: 3\nArgon2id memory: 262144 KiB'
 
-printf 'old pw\n' | cli create bob --legacy
-printf 'old pw\ns3cr3t\n' | cli add bob Bank jdoe
-legacy_info=$(cli info bob)
+printf 'old pw\n' | qb_cli create bob --legacy
+printf 'old pw\ns3cr3t\n' | qb_cli add bob Bank jdoe
+legacy_info=$(qb_cli info bob)
 
 qb_start
 login=$(qb_wait_window "Enter Password")
 qb_create_user "$login" "alice" "correct horse"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-qb_assert_eq "$(cli info alice)" "$strong_info" "a new user's safe"
+qb_assert_eq "$(qb_cli info alice)" "$strong_info" "a new user's safe"
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 
@@ -33,7 +32,7 @@ qb_type "$login" "old pw"
 qb_key "$login" Return
 qb_wait_no_window "Enter Password"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-qb_assert_eq "$(cli info bob)" "$legacy_info" "still legacy after the log-in"
+qb_assert_eq "$(qb_cli info bob)" "$legacy_info" "still legacy after the log-in"
 
 qb_log "bob logged in"
 # File menu with a safe open: Log Out 0, Set Password... 1, the upgrade 2.
@@ -42,8 +41,8 @@ xdotool key --delay 60 Down Down Return
 question=$(qb_wait_window "Upgrade Safe Encryption")
 qb_key "$question" Return                      # the default Yes
 qb_wait_no_window "Upgrade Safe Encryption"
-bob_is_strong() { [ "$(cli info bob)" = "$strong_info" ]; }
-qb_wait_for bob_is_strong || qb_fail "bob's safe is not strong: $(cli info bob)"
+bob_is_strong() { [ "$(qb_cli info bob)" = "$strong_info" ]; }
+qb_wait_for bob_is_strong || qb_fail "bob's safe is not strong: $(qb_cli info bob)"
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 qb_assert_eq "$QB_STATUS" 0 "exit status"
@@ -54,7 +53,7 @@ qb_type "$login" "old pw"                       # bob is offered now
 qb_key "$login" Return
 qb_wait_no_window "Enter Password"
 main=$(qb_wait_window "$QB_TITLE_MAIN")
-qb_assert_eq "$(qb_copy "$main" ctrl+Home)" "Bank" "the entry after the upgrade"
+qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "jdoe" "the entry after the upgrade"
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 qb_assert_eq "$QB_STATUS" 0 "exit status"

@@ -89,7 +89,11 @@ TEST(StrongSafe, SavesKeepTheFormatKeyAndSaltAndDrawNewNonces) {
   EXPECT_EQ(second.substr(0, 32), first.substr(0, 32));   // magic, parameters, salt
   EXPECT_NE(second.substr(32, 24), first.substr(32, 24));  // nonce
 
-  // A save under the bare password keeps the format and parameters, with a new salt.
+  // A save under the bare password keeps the format and parameters; the
+  // same password keeps the salt, another one gets a new salt.
+  ASSERT_TRUE(SaveSafe("alice", kPassword, entries));
+  EXPECT_EQ(ReadTextFile(dir.SafePath("alice")).substr(0, 32), first.substr(0, 32));
+  ASSERT_TRUE(LoadSafe("alice", key, entries));
   ASSERT_TRUE(SaveSafe("alice", "other", entries));
   const std::string third = ReadTextFile(dir.SafePath("alice"));
   EXPECT_EQ(third.substr(0, 16), first.substr(0, 16));
