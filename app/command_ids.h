@@ -19,7 +19,7 @@ inline constexpr int kCmdSelectAllKey = 40016;
 inline constexpr int kCmdRunAtStartup = 40017;
 inline constexpr int kCmdHelp = 40018;
 inline constexpr int kCmdCheckForUpdates = 40019;
-inline constexpr int kCmdUpgradeSafe = 40050;
+inline constexpr int kCmdUpgradeSafe = 40070;
 inline constexpr int kCmdSafeFolder = 40040;
 
 // Commands beyond the designed menu: clipboard, lock, generator, filter.

@@ -35,9 +35,7 @@ main=$(qb_wait_window "$QB_TITLE_MAIN")
 qb_assert_eq "$(qb_cli info bob)" "$legacy_info" "still legacy after the log-in"
 
 qb_log "bob logged in"
-# File menu with a safe open: Log Out 0, Set Password... 1, the upgrade 2.
-qb_key "$main" alt+f
-xdotool key --delay 60 Down Down Return
+qb_menu "$main" alt+f "Upgrade Safe Encryption..."
 question=$(qb_wait_window "Upgrade Safe Encryption")
 qb_key "$question" Return                      # the default Yes
 qb_wait_no_window "Upgrade Safe Encryption"
