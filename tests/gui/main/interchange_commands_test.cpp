@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
@@ -16,12 +17,15 @@
 namespace {
 
 // Accepts the dialog, again a moment later while it is still shown: a file
-// dialog can refuse an accept while it is still reading its folder.
-void KeepAccepting(QDialog& dialog) {
-  dialog.accept();
-  QPointer<QDialog> shown(&dialog);
-  QTimer::singleShot(50, &dialog, [shown] {
-    if (shown != nullptr && shown->isVisible()) KeepAccepting(*shown);
+// dialog still reading its folder can clear the typed name and refuse the
+// accept, so the name is typed again first.
+void KeepAccepting(QFileDialog& dialog, const QString& name) {
+  auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+  if (edit != nullptr && edit->text() != name) edit->setText(name);
+  static_cast<QDialog&>(dialog).accept();
+  QPointer<QFileDialog> shown(&dialog);
+  QTimer::singleShot(50, &dialog, [shown, name] {
+    if (shown != nullptr && shown->isVisible()) KeepAccepting(*shown, name);
   });
 }
 
@@ -65,7 +69,7 @@ void InterchangeCommandsTest::ImportThroughTheFileDialog() {
     filters = files.nameFilters();
     files.selectNameFilter("Chrome CSV (*.csv)");
     files.selectFile(path);
-    KeepAccepting(dialog);
+    KeepAccepting(files, path);
   });
   world.Window().RunCommand(kCmdImport);
   QCOMPARE(filters.first(), QString("Any supported file (*.csv *.xml *.json)"));
@@ -89,7 +93,7 @@ void InterchangeCommandsTest::ExportThroughTheFileDialog() {
     // The dialog starts where the last one ended, a folder removed since.
     files.setDirectory(world.Folder());
     files.selectFile("vault");
-    KeepAccepting(dialog);
+    KeepAccepting(files, "vault");
   });
   world.Window().RunCommand(kCmdExport);
   QVERIFY(!filters.contains("Chrome CSV (*.csv)"));
