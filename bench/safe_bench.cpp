@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "bench/ratio_reporter.h"
 #include "platform/executable_path.h"
 #include "safe/safe_store.h"
@@ -26,22 +27,6 @@
 namespace {
 
 constexpr char kPassword[] = "correct horse battery staple";
-
-// Safes and the private temp directory live in a folder of their own.
-class BenchFolder {
- public:
-  BenchFolder() {
-    char pattern[] = "/tmp/quillbox-bench-XXXXXX";
-    path_ = mkdtemp(pattern);
-    std::filesystem::create_directory(path_ + "/tmp");
-    setenv("TMPDIR", (path_ + "/tmp").c_str(), 1);
-    OverrideExecutablePath((path_ + "/quillbox").c_str());
-  }
-  ~BenchFolder() { std::filesystem::remove_all(path_); }
-
- private:
-  std::string path_;
-};
 
 // count entries of three fields of fieldLength characters each.
 void MakeEntries(cpStringArray& entries, int64_t count, int64_t fieldLength) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "bench/ratio_reporter.h"
 #include "platform/executable_path.h"
 #include "safe/entry_merge.h"
@@ -20,22 +21,6 @@
 namespace {
 
 constexpr char kPassword[] = "correct horse battery staple";
-
-class BenchFolder {
- public:
-  BenchFolder() {
-    char pattern[] = "/tmp/quillbox-bench-XXXXXX";
-    path_ = mkdtemp(pattern);
-    std::filesystem::create_directory(path_ + "/tmp");
-    setenv("TMPDIR", (path_ + "/tmp").c_str(), 1);
-    OverrideExecutablePath((path_ + "/quillbox").c_str());
-  }
-  ~BenchFolder() { std::filesystem::remove_all(path_); }
-  std::string SafePath() const { return path_ + "/bench.SAFE"; }
-
- private:
-  std::string path_;
-};
 
 void MakeEntries(cpStringArray& entries, int64_t first, int64_t count, int64_t fieldLength) {
   std::string filler(static_cast<size_t>(fieldLength), 'x');
