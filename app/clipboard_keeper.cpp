@@ -41,9 +41,7 @@ ClipboardKeeper::Outcome ClipboardKeeper::Tick() {
   return Release();
 }
 
-ClipboardKeeper::Outcome ClipboardKeeper::ClearNow() {
-  return copied_ == nullptr ? Outcome::kNone : Release();
-}
+ClipboardKeeper::Outcome ClipboardKeeper::ClearNow() { return copied_ == nullptr ? Outcome::kNone : Release(); }
 
 ClipboardKeeper::Outcome ClipboardKeeper::Release() {
   const bool ours = port_.Holds(copied_);

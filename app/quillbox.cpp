@@ -7,34 +7,21 @@
 
 #include <cstring>
 
-
-Quillbox::Quillbox() {
-  entries_.SetWipeOnRelease(true);
-}
+Quillbox::Quillbox() { entries_.SetWipeOnRelease(true); }
 
 Quillbox::~Quillbox() {
   if (settingsRead_) WriteExitSettings();
 }
 
-const char* Quillbox::GetProductName() const {
-  return "Tarnwell Quillbox";
-}
+const char* Quillbox::GetProductName() const { return "Tarnwell Quillbox"; }
 
-const char* Quillbox::GetVersionText() const {
-  return "2.0";
-}
+const char* Quillbox::GetVersionText() const { return "2.0"; }
 
-const char* Quillbox::GetVersionKey() const {
-  return "2";
-}
+const char* Quillbox::GetVersionKey() const { return "2"; }
 
-const char* Quillbox::GetDisplayName() const {
-  return "Tarnwell Quillbox";
-}
+const char* Quillbox::GetDisplayName() const { return "Tarnwell Quillbox"; }
 
-void Quillbox::SetView(QuillboxView* view) {
-  view_ = view;
-}
+void Quillbox::SetView(QuillboxView* view) { view_ = view; }
 
 void Quillbox::ReadStartSettings() {
   GetSettingString("Last_Username", userName_, kUserNameCapacity - 1, "");

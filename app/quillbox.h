@@ -37,10 +37,10 @@ enum class DiskPickUp {
 
 // What merging a sync program's conflict copies did (MergeConflictCopies).
 struct ConflictMerge {
-  size_t entries = 0;               // entries that came in
-  size_t copies = 0;                // copies merged and removed
-  std::vector<std::string> refused; // file names of copies that did not open, left alone
-  bool saved = true;                // false: nothing was removed, try again later
+  size_t entries = 0;                // entries that came in
+  size_t copies = 0;                 // copies merged and removed
+  std::vector<std::string> refused;  // file names of copies that did not open, left alone
+  bool saved = true;                 // false: nothing was removed, try again later
 };
 
 // The application object: settings store and framework (through WApp), the
@@ -110,8 +110,7 @@ class Quillbox : public WApp {
   // not be saved wait for the next log-in as the same user.
   bool Lock();
   // New users get the strong format unless a folder is shared with older copies.
-  void CreateUser(OwnerWindow owner, const char* name, const char* password,
-                  SafeFormat format = SafeFormat::kStrong);
+  void CreateUser(OwnerWindow owner, const char* name, const char* password, SafeFormat format = SafeFormat::kStrong);
   bool ChangePassword(const char* name, const char* newPassword);
   bool IsValidUserName(OwnerWindow owner, const char* name);
   // Re-saves the open legacy safe in the strong format under a new key from
@@ -123,10 +122,9 @@ class Quillbox : public WApp {
   // OK of the three log-in dialogs: validation in the designed order, with
   // the designed messages. True when the dialog closes.
   bool SubmitLogIn(OwnerWindow owner, const char* name, const char* password);
-  bool SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
-                        const char* confirmation);
-  bool SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword,
-                         const char* newPassword, const char* confirmation);
+  bool SubmitCreateUser(OwnerWindow owner, const char* name, const char* password, const char* confirmation);
+  bool SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword, const char* newPassword,
+                         const char* confirmation);
 
   // Entry operations. Add and edit refuse fields that CheckEntryFields
   // rejects; every change is refreshed into the view and saved at once.
@@ -152,8 +150,7 @@ class Quillbox : public WApp {
   // Null when the three fields can be stored, else the message to show:
   // a tab or line break would break the safe's line structure, and a field
   // over 259 bytes would be dropped when the safe is loaded.
-  static const char* CheckEntryFields(const char* description, const char* userName,
-                                      const char* password);
+  static const char* CheckEntryFields(const char* description, const char* userName, const char* password);
 
  private:
   // CheckNewPassword, with its refusal shown on owner.
@@ -197,7 +194,7 @@ class Quillbox : public WApp {
   bool settingsRead_ = false;
   bool lastSaveSucceeded_ = true;
   bool lastSaveBlocked_ = false;
-  SafeFingerprint known_;  // the file as last read or written here
+  SafeFingerprint known_;                              // the file as last read or written here
   std::vector<std::unique_ptr<EntryChange>> pending_;  // applied to the list, not yet saved
   std::string pendingUser_;
   int unopenableLooks_ = 0;

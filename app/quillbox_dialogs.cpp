@@ -30,16 +30,15 @@ bool Quillbox::AcceptNewPassword(OwnerWindow owner, const char* password, const 
   return refusal == nullptr;
 }
 
-bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password,
-                                const char* confirmation) {
+bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char* password, const char* confirmation) {
   if (!AcceptNewPassword(owner, password, confirmation)) return false;
   // The dialog closes from here on, also after a refused name or a No.
   if (IsValidUserName(owner, name)) CreateUser(owner, name, password);
   return true;
 }
 
-bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword,
-                                 const char* newPassword, const char* confirmation) {
+bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword, const char* newPassword,
+                                 const char* confirmation) {
   if (!LogIn(name, oldPassword)) {
     Ask(owner, kOldPasswordIncorrectMessage, kErrorCaption, kWarning);
     return false;

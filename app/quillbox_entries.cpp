@@ -18,8 +18,7 @@ char* FormatEntryLine(const char* description, const char* userName, const char*
 
 }  // namespace
 
-const char* Quillbox::CheckEntryFields(const char* description, const char* userName,
-                                       const char* password) {
+const char* Quillbox::CheckEntryFields(const char* description, const char* userName, const char* password) {
   for (const char* field : {description, userName, password}) {
     if (field == nullptr) return kEntryFieldSeparatorMessage;
     if (std::strpbrk(field, "\t\r\n") != nullptr) return kEntryFieldSeparatorMessage;
@@ -38,16 +37,15 @@ bool Quillbox::AddEntry(const char* description, const char* userName, const cha
   return built && MakeChange(std::move(change));
 }
 
-bool Quillbox::EditEntry(int index, const char* description, const char* userName,
-                         const char* password) {
+bool Quillbox::EditEntry(int index, const char* description, const char* userName, const char* password) {
   if (index < 0 || static_cast<uint32_t>(index) >= entries_.GetCount()) return false;
   if (CheckEntryFields(description, userName, password) != nullptr) return false;
   char* line = FormatEntryLine(description, userName, password);
   if (line == nullptr) return false;
   auto change = std::make_unique<EntryChange>();
   change->isEdit = true;
-  bool built = change->Remove(static_cast<uint32_t>(index), entries_.GetAt(static_cast<uint32_t>(index))) &&
-               change->Add(line);
+  bool built =
+      change->Remove(static_cast<uint32_t>(index), entries_.GetAt(static_cast<uint32_t>(index))) && change->Add(line);
   WipeAndFree(line);
   return built && MakeChange(std::move(change));
 }

@@ -8,8 +8,7 @@ inline constexpr char kInvalidUserNameMessage[] = "Must use only a-z, A-Z and 0-
 inline constexpr char kUserNotFoundMessage[] =
     "User name could not be found.\r\nPlease re-check user name or create a new user.";
 inline constexpr char kLogInFailedMessage[] = "User could not be logged on.\r\nPlease re-check password";
-inline constexpr char kSafeInUseMessage[] =
-    "This safe is being saved by another program.\r\nPlease try again.";
+inline constexpr char kSafeInUseMessage[] = "This safe is being saved by another program.\r\nPlease try again.";
 inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
 inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
@@ -19,8 +18,7 @@ inline constexpr char kPasswordTooLongMessage[] =
     "Passwords cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kOldPasswordIncorrectMessage[] = "Old password incorrect. Please re-rcheck password";
 inline constexpr char kBlankEntryMessage[] = "All fields cannot be blank.";
-inline constexpr char kEntryFieldSeparatorMessage[] =
-    "Fields cannot contain tabs or line breaks.";
+inline constexpr char kEntryFieldSeparatorMessage[] = "Fields cannot contain tabs or line breaks.";
 inline constexpr char kEntryFieldTooLongMessage[] =
     "Fields cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kDeleteEntriesQuestion[] = "Are you sure you want to delete the selected items?";

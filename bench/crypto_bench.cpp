@@ -22,60 +22,55 @@ constexpr size_t kBufferSize = 1 << 20;
 constexpr uint8_t kKey[16] = {0x2b, 0x7e, 0x15, 0x16, 0x28, 0xae, 0xd2, 0xa6,
                               0xab, 0xf7, 0x15, 0x88, 0x09, 0xcf, 0x4f, 0x3c};
 
-const std::vector<uint8_t>& Input()
-{
-    static const std::vector<uint8_t> input = [] {
-        std::vector<uint8_t> bytes(kBufferSize);
-        std::mt19937 random(1);
-        for (auto& b : bytes)
-            b = static_cast<uint8_t>(random());
-        return bytes;
-    }();
-    return input;
+const std::vector<uint8_t>& Input() {
+  static const std::vector<uint8_t> input = [] {
+    std::vector<uint8_t> bytes(kBufferSize);
+    std::mt19937 random(1);
+    for (auto& b : bytes) b = static_cast<uint8_t>(random());
+    return bytes;
+  }();
+  return input;
 }
 
-void CountBytes(benchmark::State& state)
-{
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBufferSize));
+void CountBytes(benchmark::State& state) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kBufferSize));
 }
 
 // Runs the body with the portable paths forced when the benchmark's argument is 1.
 class PathChoice {
-public:
-    explicit PathChoice(const benchmark::State& state) { ForcePortableCrypto(state.range(0) == 1); }
-    ~PathChoice() { ForcePortableCrypto(false); }
+ public:
+  explicit PathChoice(const benchmark::State& state) { ForcePortableCrypto(state.range(0) == 1); }
+  ~PathChoice() { ForcePortableCrypto(false); }
 };
 
-void AesOurs(benchmark::State& state, bool encrypt)
-{
-    PathChoice path(state);
-    AesContext context;
-    AesSetKey(context, kKey, 128, encrypt);
-    std::vector<uint8_t> output(kBufferSize);
-    for (auto _ : state) {
-        if (encrypt)
-            AesEncryptBlocks(context, Input().data(), output.data(), kBufferSize / kAesBlockSize);
-        else
-            AesDecryptBlocks(context, Input().data(), output.data(), kBufferSize / kAesBlockSize);
-        benchmark::DoNotOptimize(output.data());
-    }
-    AesWipeContext(context);
-    CountBytes(state);
+void AesOurs(benchmark::State& state, bool encrypt) {
+  PathChoice path(state);
+  AesContext context;
+  AesSetKey(context, kKey, 128, encrypt);
+  std::vector<uint8_t> output(kBufferSize);
+  for (auto _ : state) {
+    if (encrypt)
+      AesEncryptBlocks(context, Input().data(), output.data(), kBufferSize / kAesBlockSize);
+    else
+      AesDecryptBlocks(context, Input().data(), output.data(), kBufferSize / kAesBlockSize);
+    benchmark::DoNotOptimize(output.data());
+  }
+  AesWipeContext(context);
+  CountBytes(state);
 }
 
-void AesOpenssl(benchmark::State& state, bool encrypt)
-{
-    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    EVP_CipherInit_ex(ctx, EVP_aes_128_ecb(), nullptr, kKey, nullptr, encrypt ? 1 : 0);
-    EVP_CIPHER_CTX_set_padding(ctx, 0);
-    std::vector<uint8_t> output(kBufferSize);
-    for (auto _ : state) {
-        int written = 0;
-        EVP_CipherUpdate(ctx, output.data(), &written, Input().data(), static_cast<int>(kBufferSize));
-        benchmark::DoNotOptimize(output.data());
-    }
-    EVP_CIPHER_CTX_free(ctx);
-    CountBytes(state);
+void AesOpenssl(benchmark::State& state, bool encrypt) {
+  EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+  EVP_CipherInit_ex(ctx, EVP_aes_128_ecb(), nullptr, kKey, nullptr, encrypt ? 1 : 0);
+  EVP_CIPHER_CTX_set_padding(ctx, 0);
+  std::vector<uint8_t> output(kBufferSize);
+  for (auto _ : state) {
+    int written = 0;
+    EVP_CipherUpdate(ctx, output.data(), &written, Input().data(), static_cast<int>(kBufferSize));
+    benchmark::DoNotOptimize(output.data());
+  }
+  EVP_CIPHER_CTX_free(ctx);
+  CountBytes(state);
 }
 
 void BM_Aes128EncryptOurs(benchmark::State& state) { AesOurs(state, true); }
@@ -83,44 +78,38 @@ void BM_Aes128EncryptOpenssl(benchmark::State& state) { AesOpenssl(state, true);
 void BM_Aes128DecryptOurs(benchmark::State& state) { AesOurs(state, false); }
 void BM_Aes128DecryptOpenssl(benchmark::State& state) { AesOpenssl(state, false); }
 
-void BM_Crc32Ours(benchmark::State& state)
-{
-    PathChoice path(state);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Crc32Update(0, Input().data(), kBufferSize));
-    CountBytes(state);
+void BM_Crc32Ours(benchmark::State& state) {
+  PathChoice path(state);
+  for (auto _ : state) benchmark::DoNotOptimize(Crc32Update(0, Input().data(), kBufferSize));
+  CountBytes(state);
 }
 
-void BM_Crc32Zlib(benchmark::State& state)
-{
-    for (auto _ : state)
-        benchmark::DoNotOptimize(crc32_z(0, Input().data(), kBufferSize));
-    CountBytes(state);
+void BM_Crc32Zlib(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(crc32_z(0, Input().data(), kBufferSize));
+  CountBytes(state);
 }
 
-void BM_Md5Ours(benchmark::State& state)
-{
-    uint8_t digest[16];
-    for (auto _ : state) {
-        Md5Digest(digest, Input().data(), kBufferSize);
-        benchmark::DoNotOptimize(digest);
-    }
-    CountBytes(state);
+void BM_Md5Ours(benchmark::State& state) {
+  uint8_t digest[16];
+  for (auto _ : state) {
+    Md5Digest(digest, Input().data(), kBufferSize);
+    benchmark::DoNotOptimize(digest);
+  }
+  CountBytes(state);
 }
 
-void BM_Md5Openssl(benchmark::State& state)
-{
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    uint8_t digest[EVP_MAX_MD_SIZE];
-    for (auto _ : state) {
-        unsigned int length = 0;
-        EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
-        EVP_DigestUpdate(ctx, Input().data(), kBufferSize);
-        EVP_DigestFinal_ex(ctx, digest, &length);
-        benchmark::DoNotOptimize(digest);
-    }
-    EVP_MD_CTX_free(ctx);
-    CountBytes(state);
+void BM_Md5Openssl(benchmark::State& state) {
+  EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+  uint8_t digest[EVP_MAX_MD_SIZE];
+  for (auto _ : state) {
+    unsigned int length = 0;
+    EVP_DigestInit_ex(ctx, EVP_md5(), nullptr);
+    EVP_DigestUpdate(ctx, Input().data(), kBufferSize);
+    EVP_DigestFinal_ex(ctx, digest, &length);
+    benchmark::DoNotOptimize(digest);
+  }
+  EVP_MD_CTX_free(ctx);
+  CountBytes(state);
 }
 
 // Argument 0: the path chosen at run time; 1: the portable path, for reference.
@@ -134,10 +123,10 @@ BENCHMARK(BM_Md5Ours);
 BENCHMARK(BM_Md5Openssl);
 
 struct Comparison {
-    const char* label;
-    const char* ours;
-    const char* theirs;
-    const char* note;
+  const char* label;
+  const char* ours;
+  const char* theirs;
+  const char* note;
 };
 
 constexpr Comparison kComparisons[] = {
@@ -150,31 +139,26 @@ constexpr Comparison kComparisons[] = {
     {"CRC-32, slice-by-8 path", "BM_Crc32Ours/1", "BM_Crc32Zlib", "portable, for reference"},
 };
 
-void PrintComparison(const RatioReporter& reporter, const Comparison& comparison)
-{
-    const double ours = reporter.Rate(comparison.ours);
-    const double theirs = reporter.Rate(comparison.theirs);
-    if (ours <= 0 || theirs <= 0)
-        return;
-    std::printf("%-34s %7.2f GB/s vs %7.2f GB/s  ratio %5.2f  (%s)\n", comparison.label, ours / 1e9,
-                theirs / 1e9, ours / theirs, comparison.note);
+void PrintComparison(const RatioReporter& reporter, const Comparison& comparison) {
+  const double ours = reporter.Rate(comparison.ours);
+  const double theirs = reporter.Rate(comparison.theirs);
+  if (ours <= 0 || theirs <= 0) return;
+  std::printf("%-34s %7.2f GB/s vs %7.2f GB/s  ratio %5.2f  (%s)\n", comparison.label, ours / 1e9, theirs / 1e9,
+              ours / theirs, comparison.note);
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter("bytes_per_second");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter("bytes_per_second");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\nAES-NI path: %s, carry-less multiply path: %s\n", AesNiAvailable() ? "yes" : "no",
-                CarrylessMultiplyAvailable() ? "yes" : "no");
-    std::printf("Ratios, ours / theirs (throughput):\n");
-    for (const Comparison& comparison : kComparisons)
-        PrintComparison(reporter, comparison);
-    benchmark::Shutdown();
-    return 0;
+  std::printf("\nAES-NI path: %s, carry-less multiply path: %s\n", AesNiAvailable() ? "yes" : "no",
+              CarrylessMultiplyAvailable() ? "yes" : "no");
+  std::printf("Ratios, ours / theirs (throughput):\n");
+  for (const Comparison& comparison : kComparisons) PrintComparison(reporter, comparison);
+  benchmark::Shutdown();
+  return 0;
 }

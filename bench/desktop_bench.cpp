@@ -23,8 +23,8 @@ void BM_PrepareSplash(benchmark::State& state) {
     g = PrepareSplashPicture(kSplashBitmapId, desktop, picture);
     benchmark::DoNotOptimize(picture.GetPixels());
   }
-  state.counters[kRate] = benchmark::Counter(static_cast<double>(g.width) * g.height,
-                                             benchmark::Counter::kIsIterationInvariantRate);
+  state.counters[kRate] =
+      benchmark::Counter(static_cast<double>(g.width) * g.height, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_PrepareSplash)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
@@ -39,8 +39,8 @@ void BM_QtSmoothSplash(benchmark::State& state) {
                         .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     benchmark::DoNotOptimize(scaled.constBits());
   }
-  state.counters[kRate] = benchmark::Counter(static_cast<double>(g.width) * g.height,
-                                             benchmark::Counter::kIsIterationInvariantRate);
+  state.counters[kRate] =
+      benchmark::Counter(static_cast<double>(g.width) * g.height, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_QtSmoothSplash)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 

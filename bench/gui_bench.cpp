@@ -53,8 +53,8 @@ class ListFixture {
     std::mt19937 random(20261210);
     cpStringArray entries;
     for (int i = 0; i < count; ++i) {
-      const std::string line = RandomText(random, 6, 30) + '\t' + RandomText(random, 4, 20) + '\t' +
-                               RandomText(random, 8, 24);
+      const std::string line =
+          RandomText(random, 6, 30) + '\t' + RandomText(random, 4, 20) + '\t' + RandomText(random, 8, 24);
       entries.Add(line.c_str());
       lines_.push_back(line);
     }
@@ -81,8 +81,8 @@ class ListFixture {
 };
 
 void SetRate(benchmark::State& state) {
-  state.counters[kRate] = benchmark::Counter(static_cast<double>(state.range(0)),
-                                             benchmark::Counter::kIsIterationInvariantRate);
+  state.counters[kRate] =
+      benchmark::Counter(static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_RefreshList(benchmark::State& state) {

@@ -35,8 +35,8 @@ std::string BrowserCsv(bool firefox) {
     std::string n = std::to_string(i);
     std::string url = "https://site" + n + ".example.com/login";
     if (firefox) {
-      text += "\"" + url + "\",\"user" + n + "@example.com\",\"P4ss-" + n + "-wOrd-xyzzy!!\",,\"" + url +
-              "\",\"{" + n + "}\",\"1700000000000\",\"1700000000000\",\"1700000000000\"\r\n";
+      text += "\"" + url + "\",\"user" + n + "@example.com\",\"P4ss-" + n + "-wOrd-xyzzy!!\",,\"" + url + "\",\"{" + n +
+              "}\",\"1700000000000\",\"1700000000000\",\"1700000000000\"\r\n";
     } else {
       text += "Account " + n + "," + url + ",user" + n + "@example.com,P4ss-" + n + "-wOrd-xyzzy!!,\n";
     }
@@ -94,8 +94,8 @@ void BM_Parser(benchmark::State& state, std::string format) {
   state.SetItemsProcessed(state.iterations() * kEntries);
 }
 
-const char* const kFormats[] = {"quillbox-csv", "keepassxc-csv", "keepass-xml", "bitwarden-csv",
-                                "bitwarden-json", "chrome-csv", "firefox-csv"};
+const char* const kFormats[] = {"quillbox-csv",   "keepassxc-csv", "keepass-xml", "bitwarden-csv",
+                                "bitwarden-json", "chrome-csv",    "firefox-csv"};
 
 }  // namespace
 

@@ -75,13 +75,9 @@ void LoadPass(benchmark::State& state, bool verifyOnly) {
   state.SetBytesProcessed(state.iterations() * SafeFileSize(entries));
 }
 
-void BM_LoadSafe(benchmark::State& state) {
-  LoadPass(state, false);
-}
+void BM_LoadSafe(benchmark::State& state) { LoadPass(state, false); }
 
-void BM_VerifySafe(benchmark::State& state) {
-  LoadPass(state, true);
-}
+void BM_VerifySafe(benchmark::State& state) { LoadPass(state, true); }
 
 // One EVP pass over a buffer of the safe's size, as the reference.
 void EvpPass(benchmark::State& state, bool encrypt) {
@@ -103,13 +99,9 @@ void EvpPass(benchmark::State& state, bool encrypt) {
   state.SetBytesProcessed(state.iterations() * size);
 }
 
-void BM_EvpEncrypt(benchmark::State& state) {
-  EvpPass(state, true);
-}
+void BM_EvpEncrypt(benchmark::State& state) { EvpPass(state, true); }
 
-void BM_EvpDecrypt(benchmark::State& state) {
-  EvpPass(state, false);
-}
+void BM_EvpDecrypt(benchmark::State& state) { EvpPass(state, false); }
 
 // A log-in to a strong 1,000-entry safe made with the default parameters.
 void BM_StrongLogIn(benchmark::State& state) {
@@ -207,8 +199,8 @@ void BM_SodiumDecrypt(benchmark::State& state) {
   for (auto _ : state) {
     unsigned long long length = 0;
     if (crypto_aead_xchacha20poly1305_ietf_decrypt(plain.data(), &length, nullptr, record + kStrongHeaderSize,
-                                                   sealed.record.size() - kStrongHeaderSize, record,
-                                                   kStrongHeaderSize, record + 32, sealed.key) != 0) {
+                                                   sealed.record.size() - kStrongHeaderSize, record, kStrongHeaderSize,
+                                                   record + 32, sealed.key) != 0) {
       state.SkipWithError("decrypt failed");
     }
     benchmark::DoNotOptimize(plain.data());

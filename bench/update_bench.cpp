@@ -45,9 +45,8 @@ void BM_VerifyOpenSslParsedKey(benchmark::State& state) {
     EVP_PKEY_verify_init(context);
     EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_PADDING);
     EVP_PKEY_CTX_set_signature_md(context, EVP_md5());
-    benchmark::DoNotOptimize(EVP_PKEY_verify(context, file.data() + kSignatureHeaderSize,
-                                             file[kSignatureDigestSize], file.data(),
-                                             kSignatureDigestSize));
+    benchmark::DoNotOptimize(EVP_PKEY_verify(context, file.data() + kSignatureHeaderSize, file[kSignatureDigestSize],
+                                             file.data(), kSignatureDigestSize));
     EVP_PKEY_CTX_free(context);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
@@ -79,8 +78,7 @@ void BM_GatherVector(benchmark::State& state) {
     std::vector<unsigned char> out;
     for (size_t offset = 0; offset < kBody; offset += kFetchChunkSize) {
       const size_t n = std::min<size_t>(kFetchChunkSize, kBody - offset);
-      out.insert(out.end(), body.begin() + static_cast<long>(offset),
-                 body.begin() + static_cast<long>(offset + n));
+      out.insert(out.end(), body.begin() + static_cast<long>(offset), body.begin() + static_cast<long>(offset + n));
     }
     benchmark::DoNotOptimize(out.data());
   }
@@ -96,10 +94,9 @@ int main(int argc, char** argv) {
   RatioReporter reporter("items_per_second");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\nRatios (rate of the first / rate of the second):\n");
-  reporter.PrintRatio("signature check, ours (key built per call) / OpenSSL (parsed key)",
-                    "BM_VerifyUpdateSignature", "BM_VerifyOpenSslParsedKey");
-  reporter.PrintRatio("8 MiB body, 2047-byte blocks joined / std::vector growth", "BM_GatherChunks",
-                    "BM_GatherVector");
+  reporter.PrintRatio("signature check, ours (key built per call) / OpenSSL (parsed key)", "BM_VerifyUpdateSignature",
+                      "BM_VerifyOpenSslParsedKey");
+  reporter.PrintRatio("8 MiB body, 2047-byte blocks joined / std::vector growth", "BM_GatherChunks", "BM_GatherVector");
   benchmark::Shutdown();
   return 0;
 }

@@ -23,8 +23,7 @@ struct EntryBuffers {
 // asked, so a script learns of a bad field without typing anything.
 ExitStatus CheckCommandLineFields(CliSession& session) {
   const CliArguments& arguments = session.arguments();
-  const char* problem =
-      Quillbox::CheckEntryFields(arguments.description.c_str(), arguments.account_user.c_str(), "");
+  const char* problem = Quillbox::CheckEntryFields(arguments.description.c_str(), arguments.account_user.c_str(), "");
   return problem == nullptr ? kExitOk : session.Fail(kExitBadArguments, problem);
 }
 

@@ -23,7 +23,7 @@ struct CommandShape {
   CliCommand command;
   size_t min_operands;  // after the command name
   size_t max_operands;
-  unsigned options;     // command-specific options it accepts
+  unsigned options;  // command-specific options it accepts
   std::string_view usage;
 };
 
@@ -121,8 +121,8 @@ class ArgumentParser {
   bool ParseOption(std::string_view option) {
     bool has_value = false;
     std::string_view value = SplitValue(&option, &has_value);
-    bool takes_value = option == "--dir" || option == "--description" || option == "--user" ||
-                       option == "--format" || option == "--length" || option == "--count";
+    bool takes_value = option == "--dir" || option == "--description" || option == "--user" || option == "--format" ||
+                       option == "--length" || option == "--count";
     if (has_value && !takes_value) return Fail("option " + std::string(option) + " takes no value");
     if (option == "--help" || option == "-h") {
       help_requested_ = true;
@@ -165,8 +165,8 @@ class ArgumentParser {
       if (!TakeValue(option, has_value, value, &text)) return false;
       const bool is_length = option == "--length";
       int* number = is_length ? &arguments_->length : &arguments_->count;
-      if (!ParseNumber(text, is_length ? kGeneratedLengthMin : 1,
-                       is_length ? kGeneratedLengthMax : kMaxCount, number)) {
+      if (!ParseNumber(text, is_length ? kGeneratedLengthMin : 1, is_length ? kGeneratedLengthMax : kMaxCount,
+                       number)) {
         return Fail(is_length ? "--length takes a number from 8 to 128" : "--count takes a number from 1 to 1000");
       }
     } else if (option == "--no-symbols") {

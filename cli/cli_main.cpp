@@ -93,12 +93,11 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommandTable[] = {
-    {CliCommand::kCreate, RunCreate}, {CliCommand::kList, RunList},     {CliCommand::kShow, RunShow},
-    {CliCommand::kAdd, RunAdd},       {CliCommand::kEdit, RunEdit},     {CliCommand::kRemove, RunRemove},
-    {CliCommand::kPasswd, RunPasswd}, {CliCommand::kExport, RunExport}, {CliCommand::kImport, RunImport},
-    {CliCommand::kSettings, RunSettings}, {CliCommand::kMerge, RunMerge},
-    {CliCommand::kGenerate, RunGenerate}, {CliCommand::kClip, RunClip},
-    {CliCommand::kUpgrade, RunUpgrade},   {CliCommand::kInfo, RunInfo},
+    {CliCommand::kCreate, RunCreate},     {CliCommand::kList, RunList},       {CliCommand::kShow, RunShow},
+    {CliCommand::kAdd, RunAdd},           {CliCommand::kEdit, RunEdit},       {CliCommand::kRemove, RunRemove},
+    {CliCommand::kPasswd, RunPasswd},     {CliCommand::kExport, RunExport},   {CliCommand::kImport, RunImport},
+    {CliCommand::kSettings, RunSettings}, {CliCommand::kMerge, RunMerge},     {CliCommand::kGenerate, RunGenerate},
+    {CliCommand::kClip, RunClip},         {CliCommand::kUpgrade, RunUpgrade}, {CliCommand::kInfo, RunInfo},
 };
 
 }  // namespace

@@ -50,8 +50,7 @@ ExitStatus CliSession::UseSafeFolder() {
   }
   char folder[PATH_MAX];
   struct stat info;
-  if (realpath(arguments_.dir.c_str(), folder) == nullptr || stat(folder, &info) != 0 ||
-      !S_ISDIR(info.st_mode)) {
+  if (realpath(arguments_.dir.c_str(), folder) == nullptr || stat(folder, &info) != 0 || !S_ISDIR(info.st_mode)) {
     return Fail(kExitBadArguments, "no such folder: " + arguments_.dir);
   }
   SetSafeFolder(folder);

@@ -76,4 +76,3 @@ class CliSession {
   CliView view_;
   Quillbox app_;
 };
-

@@ -45,7 +45,8 @@ ExitStatus RunClip(CliSession& session) {
   const bool copied = keeper.Copy(text, userName ? CopiedField::kUserName : CopiedField::kPassword);
   WipeAndFree(text);
   entries.RemoveAll();
-  if (!copied) return session.Fail(kExitFailure, std::string("the clipboard could not be set through ") + clipboard.ToolName());
+  if (!copied)
+    return session.Fail(kExitFailure, std::string("the clipboard could not be set through ") + clipboard.ToolName());
   if (clearSeconds == 0) {
     Say(session, keeper.StatusText() + " (not cleared: Clipboard_Clear_Seconds is 0)");
     return kExitOk;

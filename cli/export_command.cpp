@@ -39,9 +39,12 @@ ExitStatus RunExport(CliSession& session) {
     }
   } else {
     switch (WriteExportFile(arguments.file, text.bytes, arguments.force, &error)) {
-      case ExportFileResult::kWritten: break;
-      case ExportFileResult::kExists: return session.Fail(kExitFailure, arguments.file + kExistsMessage);
-      case ExportFileResult::kFailed: return session.Fail(kExitFailure, error);
+      case ExportFileResult::kWritten:
+        break;
+      case ExportFileResult::kExists:
+        return session.Fail(kExitFailure, arguments.file + kExistsMessage);
+      case ExportFileResult::kFailed:
+        return session.Fail(kExitFailure, error);
     }
   }
   session.Warn(std::string("warning: ") + kPlainTextWarning);

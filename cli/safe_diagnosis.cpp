@@ -34,8 +34,7 @@ bool RecordFitsFile(const char* user_name) {
   uint32_t total = 0, length = 0;
   bool fits = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 4 &&
               ReadLe32At(fd, static_cast<uint64_t>(info.st_size) - 4, &total) &&
-              total <= static_cast<uint64_t>(info.st_size) &&
-              total >= kSafeHeaderSize + kSafeTrailerSize &&
+              total <= static_cast<uint64_t>(info.st_size) && total >= kSafeHeaderSize + kSafeTrailerSize &&
               ReadLe32At(fd, static_cast<uint64_t>(info.st_size) - total, &length) &&
               RoundUpToBlock(length) + kSafeHeaderSize + kSafeTrailerSize <= total;
   close(fd);

@@ -19,5 +19,4 @@ SafeOpenResult LoadSafeForCli(const char* user_name, const char* password, cpStr
 // The reason a safe that exists would not open with this password.
 SafeOpenResult DiagnoseSafe(const char* user_name, const char* password);
 
-inline constexpr char kDamagedSafeMessage[] =
-    "User could not be logged on.\r\nThe safe file is damaged";
+inline constexpr char kDamagedSafeMessage[] = "User could not be logged on.\r\nThe safe file is damaged";

@@ -18,8 +18,8 @@ X11Clipboard::~X11Clipboard() {
 }
 
 xcb_atom_t X11Clipboard::Atom(const char* name) {
-  xcb_intern_atom_reply_t* reply =
-      xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
   const xcb_atom_t atom = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
   free(reply);
   return atom;
@@ -74,7 +74,8 @@ bool X11Clipboard::IsText(xcb_atom_t target) const {
 void X11Clipboard::Answer(const xcb_selection_request_event_t& request) {
   xcb_atom_t property = request.property != XCB_ATOM_NONE ? request.property : request.target;
   if (request.target == targets_) {
-    const std::vector<xcb_atom_t> offered = {targets_, timestamp_, utf8_, string_, text_atom_, plain_, plainUtf8_, hint_};
+    const std::vector<xcb_atom_t> offered = {targets_,   timestamp_, utf8_,      string_,
+                                             text_atom_, plain_,     plainUtf8_, hint_};
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, atom_, 32,
                         static_cast<uint32_t>(offered.size()), offered.data());
   } else if (request.target == timestamp_) {
@@ -85,8 +86,8 @@ void X11Clipboard::Answer(const xcb_selection_request_event_t& request) {
                         static_cast<uint32_t>(strlen(kHintValue)), kHintValue);
   } else if (IsText(request.target)) {
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                        request.target == text_atom_ ? utf8_ : request.target, 8,
-                        static_cast<uint32_t>(text_.size()), text_.data());
+                        request.target == text_atom_ ? utf8_ : request.target, 8, static_cast<uint32_t>(text_.size()),
+                        text_.data());
   } else {
     property = XCB_ATOM_NONE;
   }

@@ -33,7 +33,4 @@ bool CopyOverFile(const char* source, const char* destination);
 // The text after the last '\\', '/' or ':'; empty (the path's end) when the
 // path ends with one of them or is empty. Null for a null path.
 const char* FileNamePart(const char* path);
-inline char* FileNamePart(char* path)
-{
-    return const_cast<char*>(FileNamePart(static_cast<const char*>(path)));
-}
+inline char* FileNamePart(char* path) { return const_cast<char*>(FileNamePart(static_cast<const char*>(path))); }

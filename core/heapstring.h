@@ -16,8 +16,7 @@ char* FormatString(const char* format, ...) __attribute__((format(printf, 1, 2))
 // The growing-buffer loop behind FormatString: tries startSize bytes, then
 // doubles until the whole text fits. *out receives the new string or null.
 // Returns the formatter's character count, or -1 when no string was made.
-int FormatStringV(char** out, size_t startSize, const char* format, va_list args)
-    __attribute__((format(printf, 3, 0)));
+int FormatStringV(char** out, size_t startSize, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
 
 // Copies length bytes and appends a NUL.
 char* DupBytes(const void* data, size_t length);

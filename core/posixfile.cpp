@@ -5,58 +5,48 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int OpenRegularFileForReading(const char* path, uint64_t& size)
-{
-    if (path == nullptr || *path == '\0')
-        return -1;
-    int fd;
-    do {
-        fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return -1;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    size = static_cast<uint64_t>(info.st_size);
-    return fd;
+int OpenRegularFileForReading(const char* path, uint64_t& size) {
+  if (path == nullptr || *path == '\0') return -1;
+  int fd;
+  do {
+    fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  size = static_cast<uint64_t>(info.st_size);
+  return fd;
 }
 
-bool ReadFully(int fd, void* data, size_t length)
-{
-    auto* bytes = static_cast<unsigned char*>(data);
-    while (length > 0) {
-        const ssize_t got = read(fd, bytes, length);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        bytes += got;
-        length -= static_cast<size_t>(got);
-    }
-    return true;
+bool ReadFully(int fd, void* data, size_t length) {
+  auto* bytes = static_cast<unsigned char*>(data);
+  while (length > 0) {
+    const ssize_t got = read(fd, bytes, length);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    length -= static_cast<size_t>(got);
+  }
+  return true;
 }
 
-bool WriteFully(int fd, const void* data, size_t length)
-{
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (length > 0) {
-        const ssize_t put = write(fd, bytes, length);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        bytes += put;
-        length -= static_cast<size_t>(put);
-    }
-    return true;
+bool WriteFully(int fd, const void* data, size_t length) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  while (length > 0) {
+    const ssize_t put = write(fd, bytes, length);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    length -= static_cast<size_t>(put);
+  }
+  return true;
 }
 
-bool CloseChecked(int fd)
-{
-    // Linux releases the descriptor even when close reports EINTR; retrying
-    // could close someone else's.
-    return close(fd) == 0 || errno == EINTR;
+bool CloseChecked(int fd) {
+  // Linux releases the descriptor even when close reports EINTR; retrying
+  // could close someone else's.
+  return close(fd) == 0 || errno == EINTR;
 }

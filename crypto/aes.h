@@ -6,10 +6,10 @@
 // AES (FIPS-197) for 128-, 192- and 256-bit keys. Round-key words hold four
 // key bytes big-endian; blocks and keys cross the interface as byte arrays.
 struct AesContext {
-    uint32_t direction;       // 0 = set up for encryption, 1 = for decryption
-    uint32_t roundCount;      // 10, 12 or 14; 0 after an unsupported key size
-    uint32_t encryptKeys[60];
-    uint32_t decryptKeys[60]; // equivalent inverse cipher schedule; all zero when encrypting
+  uint32_t direction;   // 0 = set up for encryption, 1 = for decryption
+  uint32_t roundCount;  // 10, 12 or 14; 0 after an unsupported key size
+  uint32_t encryptKeys[60];
+  uint32_t decryptKeys[60];  // equivalent inverse cipher schedule; all zero when encrypting
 };
 
 inline constexpr size_t kAesBlockSize = 16;

@@ -6,9 +6,7 @@
 
 #include "crypto/sodium_init.h"
 
-GuardedBytes::~GuardedBytes() {
-  Release();
-}
+GuardedBytes::~GuardedBytes() { Release(); }
 
 GuardedBytes::GuardedBytes(GuardedBytes&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}

@@ -5,10 +5,10 @@
 
 // MD5 (RFC 1321) running state.
 struct Md5Context {
-    uint32_t a, b, c, d;
-    uint32_t bitCountLow, bitCountHigh;
-    uint32_t pendingCount;
-    uint8_t block[64];
+  uint32_t a, b, c, d;
+  uint32_t bitCountLow, bitCountHigh;
+  uint32_t pendingCount;
+  uint8_t block[64];
 };
 
 inline constexpr size_t kMd5DigestSize = 16;

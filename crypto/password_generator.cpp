@@ -23,9 +23,7 @@ constexpr CharacterClass kClasses[] = {
     {kPasswordSymbols, '!', '~', true},
 };
 
-bool IsAlphanumeric(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool IsAlphanumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 bool InClass(const CharacterClass& type, char c) {
   return c >= type.first && c <= type.last && (!type.symbols || !IsAlphanumeric(c));

@@ -6,13 +6,10 @@ namespace {
 constexpr const char* kReservedExecChars = " \t\n\"'\\><~|&;$*?#()`";
 
 // Inside double quotes these four need a backslash before them.
-bool NeedsBackslashInQuotes(char c) {
-  return c == '"' || c == '`' || c == '$' || c == '\\';
-}
+bool NeedsBackslashInQuotes(char c) { return c == '"' || c == '`' || c == '$' || c == '\\'; }
 
 std::string QuoteExecArgument(const std::string& argument) {
-  const bool quote = argument.empty() ||
-                     argument.find_first_of(kReservedExecChars) != std::string::npos;
+  const bool quote = argument.empty() || argument.find_first_of(kReservedExecChars) != std::string::npos;
   std::string out;
   if (quote) out += '"';
   for (char c : argument) {
@@ -32,11 +29,20 @@ std::string EscapeStringValue(const std::string& value) {
   std::string out;
   for (char c : value) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -44,14 +50,14 @@ std::string EscapeStringValue(const std::string& value) {
 
 }  // namespace
 
-std::string FormatDesktopExec(const std::string& program) {
-  return EscapeStringValue(QuoteExecArgument(program));
-}
+std::string FormatDesktopExec(const std::string& program) { return EscapeStringValue(QuoteExecArgument(program)); }
 
 std::string BuildAutostartEntry(const std::string& program) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Quillbox\n"
-         "Exec=" + FormatDesktopExec(program) + "\n"
+         "Exec=" +
+         FormatDesktopExec(program) +
+         "\n"
          "Terminal=false\n";
 }

@@ -91,8 +91,7 @@ bool StartDetachedProcess(const std::string& program, const std::vector<std::str
   close(report.write_end);
   report.write_end = -1;
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
   int exec_error = 0;
   ssize_t n;

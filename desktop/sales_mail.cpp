@@ -5,7 +5,6 @@
 #include "desktop/detached_process.h"
 
 bool SendSalesInquiryMail() {
-  const std::string recipient =
-      std::string(kSalesRecipientName) + " <" + kSalesMailAddress + ">";
+  const std::string recipient = std::string(kSalesRecipientName) + " <" + kSalesMailAddress + ">";
   return StartDetachedProcess("xdg-email", {"--subject", kSalesInquirySubject, recipient});
 }

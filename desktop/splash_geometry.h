@@ -12,5 +12,5 @@ struct SplashGeometry {
 
 // The picture fitted within 0.9 of the desktop width and all of its height,
 // centred horizontally and a third of the way down the space left over.
-SplashGeometry ComputeSplashGeometry(uint32_t desktopWidth, uint32_t desktopHeight,
-                                     uint32_t imageWidth, uint32_t imageHeight);
+SplashGeometry ComputeSplashGeometry(uint32_t desktopWidth, uint32_t desktopHeight, uint32_t imageWidth,
+                                     uint32_t imageHeight);

@@ -8,9 +8,7 @@
 SplashClock SystemSplashClock() {
   return {
       [] { return TickCount(); },
-      [](uint32_t milliseconds) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-      },
+      [](uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); },
   };
 }
 

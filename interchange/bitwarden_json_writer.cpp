@@ -26,11 +26,13 @@ bool WriteBitwardenJson(const cpStringArray& entries, std::string* out, std::str
   for (uint32_t i = 0; i < entries.GetCount(); ++i) {
     EntryFields entry = SplitEntryLine(entries.GetAt(i));
     out->append(i == 0 ? "\n" : ",\n");
-    out->append("    {\n      \"organizationId\": null,\n      \"folderId\": null,\n      \"type\": 1,\n"
-                "      \"reprompt\": 0,\n");
+    out->append(
+        "    {\n      \"organizationId\": null,\n      \"folderId\": null,\n      \"type\": 1,\n"
+        "      \"reprompt\": 0,\n");
     AppendField("      ", "name", entry.description, &converted, out);
-    out->append("      \"notes\": null,\n      \"favorite\": false,\n      \"login\": {\n"
-                "        \"uris\": [],\n");
+    out->append(
+        "      \"notes\": null,\n      \"favorite\": false,\n      \"login\": {\n"
+        "        \"uris\": [],\n");
     AppendField("        ", "username", entry.account_user, &converted, out);
     AppendField("        ", "password", entry.password, &converted, out);
     out->append("        \"totp\": null\n      },\n      \"collectionIds\": null\n    }");

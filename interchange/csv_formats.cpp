@@ -22,38 +22,48 @@ struct CsvLayout {
   const char* format;
   std::span<const CsvColumn> columns;
   size_t min_columns;
-  bool safe_own;          // bytes as stored, descriptions as written
-  bool top_group_in_path; // the first piece of a group path is the database's top group
+  bool safe_own;           // bytes as stored, descriptions as written
+  bool top_group_in_path;  // the first piece of a group path is the database's top group
 };
 
 constexpr CsvColumn kQuillboxColumns[] = {
     {"Description", Column::kTitle, ""}, {"Username", Column::kUserName, ""}, {"Password", Column::kPassword, ""}};
 
 constexpr CsvColumn kKeepassxcColumns[] = {
-    {"Group", Column::kGroup, "Quillbox"}, {"Title", Column::kTitle, ""},  {"Username", Column::kUserName, ""},
-    {"Password", Column::kPassword, ""},   {"URL", Column::kUrl, ""},       {"Notes", Column::kNotes, ""},
-    {"TOTP", Column::kTotp, ""},           {"Icon", Column::kOther, "0"},   {"Last Modified", Column::kOther, ""},
+    {"Group", Column::kGroup, "Quillbox"}, {"Title", Column::kTitle, ""}, {"Username", Column::kUserName, ""},
+    {"Password", Column::kPassword, ""},   {"URL", Column::kUrl, ""},     {"Notes", Column::kNotes, ""},
+    {"TOTP", Column::kTotp, ""},           {"Icon", Column::kOther, "0"}, {"Last Modified", Column::kOther, ""},
     {"Created", Column::kOther, ""},
 };
 
 constexpr CsvColumn kBitwardenColumns[] = {
-    {"folder", Column::kGroup, ""},        {"favorite", Column::kOther, ""},
-    {"type", Column::kType, "login"},      {"name", Column::kTitle, ""},
-    {"notes", Column::kNotes, ""},         {"fields", Column::kFields, ""},
-    {"reprompt", Column::kOther, "0"},     {"login_uri", Column::kUrl, ""},
-    {"login_username", Column::kUserName, ""}, {"login_password", Column::kPassword, ""},
+    {"folder", Column::kGroup, ""},
+    {"favorite", Column::kOther, ""},
+    {"type", Column::kType, "login"},
+    {"name", Column::kTitle, ""},
+    {"notes", Column::kNotes, ""},
+    {"fields", Column::kFields, ""},
+    {"reprompt", Column::kOther, "0"},
+    {"login_uri", Column::kUrl, ""},
+    {"login_username", Column::kUserName, ""},
+    {"login_password", Column::kPassword, ""},
     {"login_totp", Column::kTotp, ""},
 };
 
 constexpr CsvColumn kChromeColumns[] = {
-    {"name", Column::kTitle, ""},         {"url", Column::kUrl, ""},    {"username", Column::kUserName, ""},
-    {"password", Column::kPassword, ""},  {"note", Column::kNotes, ""},
+    {"name", Column::kTitle, ""},        {"url", Column::kUrl, ""},    {"username", Column::kUserName, ""},
+    {"password", Column::kPassword, ""}, {"note", Column::kNotes, ""},
 };
 
 constexpr CsvColumn kFirefoxColumns[] = {
-    {"url", Column::kUrl, ""},           {"username", Column::kUserName, ""}, {"password", Column::kPassword, ""},
-    {"httpRealm", Column::kOther, ""},   {"formActionOrigin", Column::kOther, ""}, {"guid", Column::kOther, ""},
-    {"timeCreated", Column::kOther, ""}, {"timeLastUsed", Column::kOther, ""},
+    {"url", Column::kUrl, ""},
+    {"username", Column::kUserName, ""},
+    {"password", Column::kPassword, ""},
+    {"httpRealm", Column::kOther, ""},
+    {"formActionOrigin", Column::kOther, ""},
+    {"guid", Column::kOther, ""},
+    {"timeCreated", Column::kOther, ""},
+    {"timeLastUsed", Column::kOther, ""},
     {"timePasswordChanged", Column::kOther, ""},
 };
 
@@ -107,19 +117,34 @@ void TakeRecord(const CsvLayout& layout, const CsvTable& table, size_t r, Foreig
   for (size_t f = 0; f < table.FieldCount(r); ++f) {
     std::string_view value = table.Field(r, f);
     switch (layout.columns[f].meaning) {
-      case Column::kTitle: entry.title = value; break;
-      case Column::kUserName: entry.user_name = value; break;
-      case Column::kPassword: entry.password = value; break;
+      case Column::kTitle:
+        entry.title = value;
+        break;
+      case Column::kUserName:
+        entry.user_name = value;
+        break;
+      case Column::kPassword:
+        entry.password = value;
+        break;
       case Column::kUrl:
         entry.url = value.substr(0, value.find(','));
         entry.urls += !value.empty();  // Bitwarden joins several with commas: one entry's worth
         break;
-      case Column::kNotes: entry.notes += !value.empty(); break;
-      case Column::kGroup: entry.group = layout.top_group_in_path ? WithoutTopGroup(value) : value; break;
-      case Column::kTotp: entry.totp_secrets += !value.empty(); break;
-      case Column::kFields: entry.custom_fields += value.empty() ? 0 : CountLines(value); break;
+      case Column::kNotes:
+        entry.notes += !value.empty();
+        break;
+      case Column::kGroup:
+        entry.group = layout.top_group_in_path ? WithoutTopGroup(value) : value;
+        break;
+      case Column::kTotp:
+        entry.totp_secrets += !value.empty();
+        break;
+      case Column::kFields:
+        entry.custom_fields += value.empty() ? 0 : CountLines(value);
+        break;
       case Column::kType:
-      case Column::kOther: break;
+      case Column::kOther:
+        break;
     }
   }
 }
@@ -181,14 +206,23 @@ bool WriteCsv(const CsvLayout& layout, const cpStringArray& entries, std::string
         AppendAsUtf8(values[k], &converted);
         starts[k + 1] = converted.size();
       }
-      for (size_t k = 0; k < 3; ++k) values[k] = std::string_view(converted).substr(starts[k], starts[k + 1] - starts[k]);
+      for (size_t k = 0; k < 3; ++k)
+        values[k] = std::string_view(converted).substr(starts[k], starts[k + 1] - starts[k]);
     }
     for (size_t f = 0; f < layout.columns.size(); ++f) {
       switch (layout.columns[f].meaning) {
-        case Column::kTitle: fields[f] = values[0]; break;
-        case Column::kUserName: fields[f] = values[1]; break;
-        case Column::kPassword: fields[f] = values[2]; break;
-        default: fields[f] = layout.columns[f].exported; break;
+        case Column::kTitle:
+          fields[f] = values[0];
+          break;
+        case Column::kUserName:
+          fields[f] = values[1];
+          break;
+        case Column::kPassword:
+          fields[f] = values[2];
+          break;
+        default:
+          fields[f] = layout.columns[f].exported;
+          break;
       }
     }
     AppendCsvRecord(fields, out);

@@ -6,9 +6,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool NeedsQuotes(std::string_view field) {
-  return field.find_first_of(",\"\r\n") != std::string_view::npos;
-}
+bool NeedsQuotes(std::string_view field) { return field.find_first_of(",\"\r\n") != std::string_view::npos; }
 
 // Walks the text one field at a time, writing unquoted contents into out.
 class CsvScanner {

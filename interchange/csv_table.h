@@ -30,9 +30,7 @@ class CsvTable {
   // The line of the text where the record starts (1-based).
   size_t RecordLine(size_t record) const { return records_[record].line; }
   size_t FieldCount(size_t record) const { return records_[record].field_count; }
-  std::string_view Field(size_t record, size_t field) const {
-    return fields_[records_[record].first_field + field];
-  }
+  std::string_view Field(size_t record, size_t field) const { return fields_[records_[record].first_field + field]; }
 
  private:
   struct Record {

@@ -38,8 +38,7 @@ bool Publish(const std::string& temporary, const std::string& path, bool replace
 
 }  // namespace
 
-ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes, bool replace,
-                                 std::string* message) {
+ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes, bool replace, std::string* message) {
   struct stat info;
   if (lstat(path.c_str(), &info) == 0) {
     if (S_ISDIR(info.st_mode)) {

@@ -13,5 +13,4 @@ enum class ExportFileResult {
 // fsync, rename (or, without replace, a link that fails on an existing
 // file), fsync of the folder. A reader never sees a half-written export, and
 // on failure the old file, if any, stays as it was.
-ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes, bool replace,
-                                 std::string* message);
+ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes, bool replace, std::string* message);

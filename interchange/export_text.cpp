@@ -18,10 +18,18 @@ void ReserveForExport(const cpStringArray& entries, size_t per_entry, std::strin
 bool AppendXmlEscaped(std::string_view utf8, std::string* out) {
   for (char c : utf8) {
     switch (c) {
-      case '&': out->append("&amp;"); break;
-      case '<': out->append("&lt;"); break;
-      case '>': out->append("&gt;"); break;
-      case '"': out->append("&quot;"); break;
+      case '&':
+        out->append("&amp;");
+        break;
+      case '<':
+        out->append("&lt;");
+        break;
+      case '>':
+        out->append("&gt;");
+        break;
+      case '"':
+        out->append("&quot;");
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
         out->push_back(c);

@@ -67,8 +67,8 @@ bool PlanImportText(std::string_view text, const std::string& format_name, Impor
     format = DetectInterchangeFormat(text);
     if (format == nullptr) {
       *error = std::string("the format is not recognised: the first line must be ") + kQuillboxCsvHeader +
-               " or the header of another program's export (--format names one of " +
-               InterchangeFormatNames(false) + ")";
+               " or the header of another program's export (--format names one of " + InterchangeFormatNames(false) +
+               ")";
       return false;
     }
   }

@@ -87,8 +87,7 @@ bool ImportPlan::Build(const ForeignFile& file, const char* format_name) {
     if (!entry.group.empty()) groups.insert(entry.group);
     AddLeftBehind(entry, &summary_);
   }
-  std::stable_sort(problems.begin(), problems.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [position, reason] : problems) {
     problems_.push_back(std::string(file.position_name) + " " + std::to_string(position) + ": " + reason);
   }
@@ -112,8 +111,10 @@ void ImportPlan::SkipExisting(const cpStringArray& safe_entries) {
 
 std::string FormatImportSummary(const ImportSummary& s, ImportStage stage) {
   std::string text = Count(s.read, "entry", "entries") + " read as " + s.format_name + ".\n";
-  text += Count(s.imported, "new entry", "new entries") + (stage == ImportStage::kDone ? " imported.\n" : " to import.\n");
-  if (s.already_in_safe > 0) text += Count(s.already_in_safe, "entry is", "entries are") + " already in the safe, skipped.\n";
+  text +=
+      Count(s.imported, "new entry", "new entries") + (stage == ImportStage::kDone ? " imported.\n" : " to import.\n");
+  if (s.already_in_safe > 0)
+    text += Count(s.already_in_safe, "entry is", "entries are") + " already in the safe, skipped.\n";
   if (s.invalid > 0) text += Count(s.invalid, "entry cannot", "entries cannot") + " be stored, skipped.\n";
   if (s.other_items > 0) {
     text += Count(s.other_items, "item is", "items are") + " not a login (card, secure note, identity), skipped.\n";

@@ -31,8 +31,20 @@ const XML_Memory_Handling_Suite kWipingMemory = {malloc, WipingRealloc, WipingFr
 
 // Where in the document the element being read sits.
 enum class Element {
-  kOther, kKeePassFile, kMeta, kRecycleBinUuid, kRoot, kGroup, kGroupName, kGroupUuid,
-  kEntry, kString, kKey, kValue, kBinary, kHistory,
+  kOther,
+  kKeePassFile,
+  kMeta,
+  kRecycleBinUuid,
+  kRoot,
+  kGroup,
+  kGroupName,
+  kGroupUuid,
+  kEntry,
+  kString,
+  kKey,
+  kValue,
+  kBinary,
+  kHistory,
 };
 
 struct GroupState {

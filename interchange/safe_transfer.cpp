@@ -64,9 +64,8 @@ bool ExportOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, cons
     ShowError(view, owner, error);
     return false;
   }
-  std::string question = std::string(kPlainTextWarning) + "\n\nExport " +
-                         std::to_string(app.GetEntries().GetCount()) + " entries as " + format->title + " to " +
-                         path + "?";
+  std::string question = std::string(kPlainTextWarning) + "\n\nExport " + std::to_string(app.GetEntries().GetCount()) +
+                         " entries as " + format->title + " to " + path + "?";
   if (view.ShowMessageBox(owner, question.c_str(), kExportCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
     return false;
   }

@@ -5,7 +5,8 @@ std::string_view HostOfUrl(std::string_view url) {
   if (first == std::string_view::npos) return {};
   url.remove_prefix(first);
   size_t scheme_end = url.find("://");
-  if (scheme_end != std::string_view::npos && url.substr(0, scheme_end).find_first_of("/?#") == std::string_view::npos) {
+  if (scheme_end != std::string_view::npos &&
+      url.substr(0, scheme_end).find_first_of("/?#") == std::string_view::npos) {
     url.remove_prefix(scheme_end + 3);
   }
   url = url.substr(0, url.find_first_of("/?# \t"));

@@ -20,7 +20,9 @@ struct WipingAllocator {
     ::operator delete(block);
   }
   template <typename U>
-  bool operator==(const WipingAllocator<U>&) const { return true; }
+  bool operator==(const WipingAllocator<U>&) const {
+    return true;
+  }
 };
 
 using WipingString = std::basic_string<char, std::char_traits<char>, WipingAllocator<char>>;

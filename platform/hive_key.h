@@ -10,7 +10,7 @@ inline constexpr long kHiveSuccess = 0;
 inline constexpr long kHiveFileNotFound = 2;  // also: no such value
 inline constexpr long kHivePathNotFound = 3;  // no hive folder can be named
 inline constexpr long kHiveAccessDenied = 5;
-inline constexpr long kHiveInvalidData = 13;  // the hive file is too large to load
+inline constexpr long kHiveInvalidData = 13;       // the hive file is too large to load
 inline constexpr long kHiveInvalidParameter = 87;  // a value name that cannot be stored
 
 // A key of one hive file, opened with all access: the create-or-open,
@@ -19,17 +19,17 @@ inline constexpr long kHiveInvalidParameter = 87;  // a value name that cannot b
 // can be written. Every call re-reads the file; every change is a locked
 // read-modify-write finished by an atomic replace.
 class WHiveKey {
-public:
-    long Open(WHive hive, const std::string& subKey);
-    // Forgets the key; there is no descriptor to release.
-    long Close();
-    bool IsOpen() const { return !filePath_.empty(); }
+ public:
+  long Open(WHive hive, const std::string& subKey);
+  // Forgets the key; there is no descriptor to release.
+  long Close();
+  bool IsOpen() const { return !filePath_.empty(); }
 
-    // kHiveFileNotFound when the value is not there.
-    long Query(const std::string& name, WHiveValue* value) const;
-    long Set(const std::string& name, const WHiveValue& value);
+  // kHiveFileNotFound when the value is not there.
+  long Query(const std::string& name, WHiveValue* value) const;
+  long Set(const std::string& name, const WHiveValue& value);
 
-private:
-    std::string filePath_;
-    std::string keyPath_;
+ private:
+  std::string filePath_;
+  std::string keyPath_;
 };

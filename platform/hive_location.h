@@ -4,8 +4,8 @@
 
 // The two registry hives, each kept in its own text file.
 enum class WHive {
-    LocalMachine,  // HKEY_LOCAL_MACHINE
-    CurrentUser,   // HKEY_CURRENT_USER
+  LocalMachine,  // HKEY_LOCAL_MACHINE
+  CurrentUser,   // HKEY_CURRENT_USER
 };
 
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER": the first part of every key

@@ -13,8 +13,8 @@ inline constexpr uint32_t kRegDword = 4;
 // One registry value: its type number and its raw data bytes (a REG_SZ
 // holds the text followed by its terminating zero byte).
 struct WHiveValue {
-    uint32_t type = kRegNone;
-    std::string data;
+  uint32_t type = kRegNone;
+  std::string data;
 
-    bool operator==(const WHiveValue&) const = default;
+  bool operator==(const WHiveValue&) const = default;
 };

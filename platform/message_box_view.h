@@ -30,6 +30,5 @@ class MessageBoxView {
   // Shows text with caption, buttons and icon from style (kMb* values) and
   // returns the button pressed (kId* values); closing the box without a
   // button gives kIdCancel, or kIdNo for a Yes/No box.
-  virtual int ShowMessageBox(OwnerWindow owner, const char* text, const char* caption,
-                             unsigned style) = 0;
+  virtual int ShowMessageBox(OwnerWindow owner, const char* text, const char* caption, unsigned style) = 0;
 };

@@ -19,8 +19,7 @@ std::string TempRoot() {
 }
 
 bool IsPrivate(const struct stat& info) {
-  return S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
-         (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+  return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 // lstat, not stat: a symlink planted by another user must never be followed.

@@ -13,11 +13,10 @@ constexpr char kSafeExtension[] = ".SAFE";
 
 // What follows the user's name, ".SAFE" included.
 const std::regex& ConflictTail() {
-  static const std::regex tail(
-      R"(\.sync-conflict-\d{8}-\d{6}-[A-Z0-9]+\.SAFE)"                  // Syncthing
-      R"(| \(conflicted copy (?:[^()]+ )?\d{4}-\d{2}-\d{2} \d{6}\)\.SAFE)"  // Nextcloud
-      R"(| \([^()]+'s conflicted copy \d{4}-\d{2}-\d{2}(?: \(\d+\))?\)\.SAFE)",  // Dropbox
-      std::regex::ECMAScript | std::regex::optimize);
+  static const std::regex tail(R"(\.sync-conflict-\d{8}-\d{6}-[A-Z0-9]+\.SAFE)"                           // Syncthing
+                               R"(| \(conflicted copy (?:[^()]+ )?\d{4}-\d{2}-\d{2} \d{6}\)\.SAFE)"       // Nextcloud
+                               R"(| \([^()]+'s conflicted copy \d{4}-\d{2}-\d{2}(?: \(\d+\))?\)\.SAFE)",  // Dropbox
+                               std::regex::ECMAScript | std::regex::optimize);
   return tail;
 }
 

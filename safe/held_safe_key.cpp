@@ -22,8 +22,8 @@ bool HeldSafeKey::DeriveStrong(const char* password, const StrongSafeParams& par
                                const uint8_t salt[kStrongSaltSize]) {
   Wipe();
   if (!AreStrongParamsAllowed(params) || !secret_.Allocate(kStrongKeySize)) return false;
-  if (!DeriveArgon2idKey(password, std::strlen(password), salt, params.iterations, params.memoryKiB,
-                         secret_.Data(), kStrongKeySize)) {
+  if (!DeriveArgon2idKey(password, std::strlen(password), salt, params.iterations, params.memoryKiB, secret_.Data(),
+                         kStrongKeySize)) {
     secret_.Release();
     return false;
   }
@@ -62,8 +62,7 @@ const uint8_t* HeldSafeKey::GetStrongKey() const {
 }
 
 bool HeldSafeKey::IsKeyFor(const StrongSafeHeader& header) const {
-  return GetStrongKey() != nullptr && header.params == params_ &&
-         std::memcmp(header.salt, salt_, kStrongSaltSize) == 0;
+  return GetStrongKey() != nullptr && header.params == params_ && std::memcmp(header.salt, salt_, kStrongSaltSize) == 0;
 }
 
 const char* HeldSafeKey::GetLegacyPassword() const {

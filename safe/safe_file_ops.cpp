@@ -16,26 +16,17 @@ SafeFileOps*& Installed() {
 
 }  // namespace
 
-bool SafeFileOps::GetTempDir(char* buffer, size_t capacity) {
-  return GetPrivateTempDir(buffer, capacity);
-}
+bool SafeFileOps::GetTempDir(char* buffer, size_t capacity) { return GetPrivateTempDir(buffer, capacity); }
 
-bool SafeFileOps::CreateTempFile(const char* directory, const char* prefix, char* path,
-                                 size_t capacity) {
+bool SafeFileOps::CreateTempFile(const char* directory, const char* prefix, char* path, size_t capacity) {
   return ::CreateTempFile(directory, prefix, path, capacity);
 }
 
-int SafeFileOps::OpenForWriting(const char* path) {
-  return open(path, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
-}
+int SafeFileOps::OpenForWriting(const char* path) { return open(path, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW); }
 
-bool SafeFileOps::Write(int fd, const void* data, size_t size) {
-  return WriteFully(fd, data, size);
-}
+bool SafeFileOps::Write(int fd, const void* data, size_t size) { return WriteFully(fd, data, size); }
 
-bool SafeFileOps::Close(int fd) {
-  return CloseChecked(fd);
-}
+bool SafeFileOps::Close(int fd) { return CloseChecked(fd); }
 
 bool SafeFileOps::ReplaceWithCopy(const char* source, const char* destination) {
   return ReplaceFileWithCopy(source, destination);
@@ -46,6 +37,4 @@ SafeFileOps& GetSafeFileOps() {
   return Installed() != nullptr ? *Installed() : real;
 }
 
-void OverrideSafeFileOps(SafeFileOps* ops) {
-  Installed() = ops;
-}
+void OverrideSafeFileOps(SafeFileOps* ops) { Installed() = ops; }

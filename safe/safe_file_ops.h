@@ -10,8 +10,7 @@ class SafeFileOps {
   virtual ~SafeFileOps() = default;
 
   virtual bool GetTempDir(char* buffer, size_t capacity);
-  virtual bool CreateTempFile(const char* directory, const char* prefix, char* path,
-                              size_t capacity);
+  virtual bool CreateTempFile(const char* directory, const char* prefix, char* path, size_t capacity);
   // A descriptor, or -1.
   virtual int OpenForWriting(const char* path);
   // True only when every byte was written.

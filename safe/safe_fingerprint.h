@@ -14,7 +14,7 @@ struct SafeFingerprint {
   uint64_t device = 0;
   uint64_t inode = 0;
   uint64_t size = 0;
-  int64_t changedNs = 0;   // ctime: any write or rename moves it
+  int64_t changedNs = 0;  // ctime: any write or rename moves it
   int64_t modifiedNs = 0;
   uint8_t digest[16] = {};
 };
@@ -34,10 +34,10 @@ bool TakeSafeFingerprint(const char* userName, SafeFingerprint& fingerprint);
 SafeDiskState CompareSafeWithDisk(const char* userName, SafeFingerprint& known);
 
 enum class SafeSnapshotResult {
-  kLoaded,      // entries and fingerprint describe the same bytes
+  kLoaded,  // entries and fingerprint describe the same bytes
   kMissing,
-  kUnsettled,   // the file changed while it was read: read again shortly
-  kDoesNotOpen, // a steady file that this key does not open (e.g. a new password), or damaged
+  kUnsettled,    // the file changed while it was read: read again shortly
+  kDoesNotOpen,  // a steady file that this key does not open (e.g. a new password), or damaged
 };
 
 // LoadSafe under a held key (no key derivation) that also says which bytes it loaded: the file is held open and

@@ -45,9 +45,7 @@ SafeFolder GetSafeFolder() {
   return {data + "/quillbox/", SafeFolderReason::kUserData};
 }
 
-void SetSafeFolder(const std::string& folder) {
-  ChosenFolder() = WithSlash(folder);
-}
+void SetSafeFolder(const std::string& folder) { ChosenFolder() = WithSlash(folder); }
 
 const char* DescribeSafeFolderReason(SafeFolderReason reason) {
   switch (reason) {

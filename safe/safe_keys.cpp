@@ -44,8 +44,7 @@ bool DeriveKeyForSafe(const char* userName, const char* password, HeldSafeKey& k
   return false;
 }
 
-bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params,
-                      HeldSafeKey& key) {
+bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params, HeldSafeKey& key) {
   if (format == SafeFormat::kLegacy) return key.HoldLegacyPassword(password);
   return key.DeriveStrongWithNewSalt(password, params);
 }

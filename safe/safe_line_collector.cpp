@@ -43,18 +43,14 @@ const char* FindLineBreak(const char* from, const char* end) {
 
 }  // namespace
 
-SafeLineCollector::SafeLineCollector() {
-  lines_.SetWipeOnRelease(true);
-}
+SafeLineCollector::SafeLineCollector() { lines_.SetWipeOnRelease(true); }
 
 SafeLineCollector::~SafeLineCollector() {
   if (pending_ != nullptr) explicit_bzero(pending_, pendingCapacity_);
   std::free(pending_);
 }
 
-void SafeLineCollector::Start(uint32_t textLength) {
-  textLength_ = textLength;
-}
+void SafeLineCollector::Start(uint32_t textLength) { textLength_ = textLength; }
 
 void SafeLineCollector::Feed(const char* bytes, size_t length) {
   if (ended_ || failed_) return;
@@ -120,8 +116,8 @@ void SafeLineCollector::TakePending() {
 void SafeLineCollector::AppendPending(const char* bytes, size_t length) {
   if (failed_) return;
   if (pendingLength_ + length > pendingCapacity_) {
-    size_t capacity = pendingCapacity_ * 2 > pendingLength_ + length ? pendingCapacity_ * 2
-                                                                     : pendingLength_ + length + 256;
+    size_t capacity =
+        pendingCapacity_ * 2 > pendingLength_ + length ? pendingCapacity_ * 2 : pendingLength_ + length + 256;
     auto* grown = static_cast<char*>(std::malloc(capacity));
     if (grown == nullptr) return Fail();
     if (pending_ != nullptr) {

@@ -82,9 +82,7 @@ bool ReadPass(const char* userName, const HeldSafeKey& key, SafeLineCollector* l
 
 }  // namespace
 
-bool CheckSafeFile(const char* path, const HeldSafeKey& key) {
-  return ReadFileWithKey(path, key, nullptr);
-}
+bool CheckSafeFile(const char* path, const HeldSafeKey& key) { return ReadFileWithKey(path, key, nullptr); }
 
 bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
               const std::function<void()>& refreshList) {

@@ -21,8 +21,7 @@ namespace {
 
 // Encrypts one chunk straight from the text into out; only a partial last
 // block goes through a padded copy. Returns the padded length.
-size_t EncryptChunk(const AesContext& aes, const uint8_t* plain, size_t length, uint8_t* out,
-                    uint32_t& crc) {
+size_t EncryptChunk(const AesContext& aes, const uint8_t* plain, size_t length, uint8_t* out, uint32_t& crc) {
   size_t whole = length & ~size_t{15};
   crc = Crc32Update(crc, plain, whole);
   AesEncryptBlocks(aes, plain, out, whole / kAesBlockSize);

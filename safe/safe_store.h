@@ -44,8 +44,8 @@ bool SaveSafe(const char* userName, const char* password, const cpStringArray& e
 // pass replaces entries with the safe's lines and calls refreshList.
 // A wrong password or unreadable file leaves entries untouched; lines that
 // are not three tab-separated fields empty it and fail.
-bool LoadSafe(const char* userName, const char* password, cpStringArray& entries,
-              bool verifyOnly = false, const std::function<void()>& refreshList = {});
+bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly = false,
+              const std::function<void()>& refreshList = {});
 
 // Opens the user's safe under a key held from an earlier log-in or save, with
 // no key derivation: the same checks and results as the password's LoadSafe.
@@ -62,8 +62,7 @@ bool DeriveKeyForSafe(const char* userName, const char* password, HeldSafeKey& k
 
 // A key for a password being set (new user, password change, upgrade): a
 // strong one with a new random salt and these parameters, or a legacy one.
-bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params,
-                      HeldSafeKey& key);
+bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params, HeldSafeKey& key);
 
 struct SafeInfo {
   SafeFormat format;

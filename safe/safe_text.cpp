@@ -5,9 +5,7 @@
 #include "core/heapstring.h"
 #include "safe/safe_format.h"
 
-SafeText::~SafeText() {
-  WipeAndFree(joined);
-}
+SafeText::~SafeText() { WipeAndFree(joined); }
 
 bool BuildSafeText(const cpStringArray& entries, SafeText& text) {
   if (entries.GetCount() == 0) {

@@ -51,8 +51,8 @@ bool ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, SafeLin
 void SealStrongRecord(const uint8_t key[kStrongKeySize], const StrongSafeHeader& header, const uint8_t* text,
                       size_t length, uint8_t* out) {
   EncodeStrongHeader(header, out);
-  crypto_aead_xchacha20poly1305_ietf_encrypt(out + kStrongHeaderSize, nullptr, text, length, out,
-                                             kStrongHeaderSize, nullptr, header.nonce, key);
+  crypto_aead_xchacha20poly1305_ietf_encrypt(out + kStrongHeaderSize, nullptr, text, length, out, kStrongHeaderSize,
+                                             nullptr, header.nonce, key);
 }
 
 bool OpenStrongRecord(const uint8_t key[kStrongKeySize], uint8_t* record, size_t size, size_t& textLength) {
@@ -60,8 +60,8 @@ bool OpenStrongRecord(const uint8_t key[kStrongKeySize], uint8_t* record, size_t
   unsigned long long opened = 0;
   uint8_t* sealed = record + kStrongHeaderSize;
   // In place: libsodium checks the tag over the ciphertext before it decrypts.
-  if (crypto_aead_xchacha20poly1305_ietf_decrypt(sealed, &opened, nullptr, sealed, size - kStrongHeaderSize,
-                                                 record, kStrongHeaderSize, record + 32, key) != 0) {
+  if (crypto_aead_xchacha20poly1305_ietf_decrypt(sealed, &opened, nullptr, sealed, size - kStrongHeaderSize, record,
+                                                 kStrongHeaderSize, record + 32, key) != 0) {
     return false;
   }
   textLength = static_cast<size_t>(opened);
@@ -105,5 +105,5 @@ SafeFileKind ProbeSafeFile(const char* path, StrongSafeHeader& header) {
   if (!read) return SafeFileKind::kUnreadable;
   if (!HasStrongMagic(bytes, length)) return SafeFileKind::kLegacy;
   return IsStrongFileSizeAllowed(fileSize) && DecodeStrongHeader(bytes, header) ? SafeFileKind::kStrong
-                                                                               : SafeFileKind::kDamagedStrong;
+                                                                                : SafeFileKind::kDamagedStrong;
 }

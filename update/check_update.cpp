@@ -26,8 +26,8 @@ bool CheckUpdateAvailable(const char* host, int product, bool qa, const FetchLim
 
   char localPath[kUpdatePathSize];
   cpBuffer installed;
-  if (GetAppFilePath(kCurrentSignatureName, localPath, false) != nullptr &&
-      installed.LoadFromFile(localPath) && installed.Equals(published)) {
+  if (GetAppFilePath(kCurrentSignatureName, localPath, false) != nullptr && installed.LoadFromFile(localPath) &&
+      installed.Equals(published)) {
     return false;
   }
 

@@ -10,5 +10,4 @@ inline constexpr FetchLimits kSignatureFetchLimits{5, 5, 64, 64 * 1024, 20};
 // saved as "newupdate.sig" in the private temporary directory. On false the
 // update error text holds the reason, or is empty when the published update
 // is the installed one.
-bool CheckUpdateAvailable(const char* host, int product, bool qa,
-                          const FetchLimits& limits = kSignatureFetchLimits);
+bool CheckUpdateAvailable(const char* host, int product, bool qa, const FetchLimits& limits = kSignatureFetchLimits);

@@ -38,8 +38,8 @@ bool HashFile(int fd, uint8_t digest[kMd5DigestSize]) {
 
 }  // namespace
 
-bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa,
-                    CheckedInstaller& installer, const FetchLimits& limits) {
+bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa, CheckedInstaller& installer,
+                    const FetchLimits& limits) {
   cpString& error = UpdateErrorText();
   error.clear();
   installer.Adopt(-1);

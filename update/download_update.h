@@ -14,5 +14,5 @@ inline constexpr FetchLimits kInstallerFetchLimits{15, 30, 1024, 512ull * 1024 *
 // then holds, with the first 16 bytes of the accepted "newupdate.sig". On
 // false the update error text holds the reason, or is empty when the fetch
 // failed or was cancelled.
-bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa,
-                    CheckedInstaller& installer, const FetchLimits& limits = kInstallerFetchLimits);
+bool DownloadUpdate(const char* host, int product, UpdateProgress* progress, bool qa, CheckedInstaller& installer,
+                    const FetchLimits& limits = kInstallerFetchLimits);

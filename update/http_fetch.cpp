@@ -25,8 +25,7 @@ struct Transfer {
 // Without a total length the bar runs as a cycle: it advances with the bytes,
 // wraps every 750000 and shows full once at the end (n == 0). False on cancel.
 bool ReportChunk(Transfer& transfer, uint32_t n) {
-  transfer.shown = (n == 0) ? kFetchProgressCycle
-                            : std::min(transfer.shown + n, kFetchProgressCycle);
+  transfer.shown = (n == 0) ? kFetchProgressCycle : std::min(transfer.shown + n, kFetchProgressCycle);
   if (transfer.progress->SetProgress(transfer.shown, kFetchProgressCycle)) return false;
   if (transfer.shown == kFetchProgressCycle) transfer.shown = 0;
   std::this_thread::sleep_for(std::chrono::milliseconds(kFetchPauseMilliseconds));
@@ -61,16 +60,14 @@ size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
 // position, so it redraws nothing and obeys the dialog's throttle.
 int WhileWaiting(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   Transfer& transfer = *static_cast<Transfer*>(user);
-  if (transfer.progress != nullptr &&
-      transfer.progress->SetProgress(transfer.shown, kFetchProgressCycle)) {
+  if (transfer.progress != nullptr && transfer.progress->SetProgress(transfer.shown, kFetchProgressCycle)) {
     transfer.cancelled = true;
     return 1;
   }
   return 0;
 }
 
-CURL* OpenRequest(const std::string& url, curl_slist* headers, Transfer& transfer,
-                  const FetchLimits& limits) {
+CURL* OpenRequest(const std::string& url, curl_slist* headers, Transfer& transfer, const FetchLimits& limits) {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   if (!initialised) return nullptr;
   CURL* curl = curl_easy_init();
@@ -107,8 +104,8 @@ bool BodyEndedEarly(CURL* curl, CURLcode code) {
 
 }  // namespace
 
-bool HttpFetch(cpBuffer& out, const char* host, const char* path, uint32_t& errorCode,
-               UpdateProgress* progress, const FetchLimits& limits) {
+bool HttpFetch(cpBuffer& out, const char* host, const char* path, uint32_t& errorCode, UpdateProgress* progress,
+               const FetchLimits& limits) {
   errorCode = 0;
   std::string url = "http://";
   url += host;

@@ -30,5 +30,5 @@ inline constexpr const char* kFetchUserAgent = "QuillAutoUpdateFetch";
 // and errorCode holds the libcurl error (0 when the user cancelled). With a
 // progress dialog, every chunk is reported on a cycle of 750000 bytes and
 // followed by a 10 ms pause; a cancel there ends the fetch with false.
-bool HttpFetch(cpBuffer& out, const char* host, const char* path, uint32_t& errorCode,
-               UpdateProgress* progress, const FetchLimits& limits);
+bool HttpFetch(cpBuffer& out, const char* host, const char* path, uint32_t& errorCode, UpdateProgress* progress,
+               const FetchLimits& limits);

@@ -53,8 +53,7 @@ std::string StartErrorText(int error) {
   const int movedInstaller = fcntl(installer, F_DUPFD, kFirstFreeDescriptor);
   const int movedReport = fcntl(report, F_DUPFD_CLOEXEC, kFirstFreeDescriptor);
   if (movedInstaller < 0 || movedReport < 0) ReportFailure(report);
-  if (dup2(movedInstaller, kInstallerDescriptor) < 0 ||
-      dup3(movedReport, kReportDescriptor, O_CLOEXEC) < 0) {
+  if (dup2(movedInstaller, kInstallerDescriptor) < 0 || dup3(movedReport, kReportDescriptor, O_CLOEXEC) < 0) {
     ReportFailure(movedReport);
   }
   close_range(kReportDescriptor + 1, ~0U, 0);

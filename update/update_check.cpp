@@ -48,8 +48,7 @@ std::string UpdateServer(WReg& settings) {
 
 void ShowError(UpdateView& view, OwnerWindow owner, const char* fallback) {
   const cpString& error = UpdateErrorText();
-  view.ShowMessageBox(owner, error.empty() ? fallback : error.c_str(), kErrorCaption,
-                      kMbOk | kMbIconError);
+  view.ShowMessageBox(owner, error.empty() ? fallback : error.c_str(), kErrorCaption, kMbOk | kMbIconError);
 }
 
 // True when the automatic run should go on to check (asking first unless the
@@ -75,8 +74,8 @@ bool AskHowToUpdate(UpdateEnvironment& environment, OwnerWindow owner) {
   return choice != kChooseNever;
 }
 
-void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product, bool qa,
-                 const std::string& host, UpdateProgress& progress) {
+void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product, bool qa, const std::string& host,
+                 UpdateProgress& progress) {
   UpdateView& view = environment.view;
   if (view.ShowMessageBox(owner, kOfferText, kOfferCaption, kMbYesNo) != kIdYes) return;
 
@@ -86,7 +85,9 @@ void OfferUpdate(UpdateEnvironment& environment, OwnerWindow owner, int product,
   {
     CrossThreadProgress reports(progress, view);
     view.RunOffInterfaceThread(
-        [&] { downloaded = DownloadUpdate(host.c_str(), product, &reports, qa, installer, environment.installerLimits); },
+        [&] {
+          downloaded = DownloadUpdate(host.c_str(), product, &reports, qa, installer, environment.installerLimits);
+        },
         [&reports] { reports.Stop(); });
   }
   progress.Close();
@@ -116,9 +117,7 @@ bool InstallerHandOffBuiltIn() {
 #endif
 }
 
-uint32_t CurrentCalendarTime32() {
-  return static_cast<uint32_t>(std::time(nullptr));
-}
+uint32_t CurrentCalendarTime32() { return static_cast<uint32_t>(std::time(nullptr)); }
 
 void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironment& environment) {
   if (checkRunning) return;
@@ -146,8 +145,7 @@ void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironme
     if (environment.installerHandOff) {
       OfferUpdate(environment, owner, product, qa, host, *progress);
     } else {
-      environment.view.ShowMessageBox(owner, kPackagedUpdateText, kPackagedUpdateCaption,
-                                      kMbOk | kMbIconInformation);
+      environment.view.ShowMessageBox(owner, kPackagedUpdateText, kPackagedUpdateCaption, kMbOk | kMbIconInformation);
     }
   } else if (manual) {
     environment.view.ShowMessageBox(owner, kNoUpdateText, kNoUpdateCaption, kMbOk);

@@ -30,8 +30,7 @@ bool InstallerHandOffBuiltIn();
 // limits are replaceable so its decisions can be checked without waiting a
 // week, a deadline or ending the test.
 struct UpdateEnvironment {
-  UpdateEnvironment(WReg& settingsStore, UpdateView& updateView)
-      : settings(settingsStore), view(updateView) {}
+  UpdateEnvironment(WReg& settingsStore, UpdateView& updateView) : settings(settingsStore), view(updateView) {}
 
   WReg& settings;
   UpdateView& view;

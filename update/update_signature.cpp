@@ -10,8 +10,8 @@
 
 #include "update/update_key.h"
 
-RSA* BuildRsaKey(const unsigned char* modulus, size_t modulusLength,
-                 const unsigned char* exponent, size_t exponentLength) {
+RSA* BuildRsaKey(const unsigned char* modulus, size_t modulusLength, const unsigned char* exponent,
+                 size_t exponentLength) {
   RSA* key = RSA_new();
   if (key == nullptr) return nullptr;
   BIGNUM* n = BN_bin2bn(modulus, static_cast<int>(modulusLength), nullptr);
@@ -25,9 +25,8 @@ RSA* BuildRsaKey(const unsigned char* modulus, size_t modulusLength,
   return key;
 }
 
-bool VerifySignatureWithKey(const unsigned char* data, size_t length,
-                            const unsigned char* modulus, size_t modulusLength,
-                            const unsigned char* exponent, size_t exponentLength) {
+bool VerifySignatureWithKey(const unsigned char* data, size_t length, const unsigned char* modulus,
+                            size_t modulusLength, const unsigned char* exponent, size_t exponentLength) {
   if (data == nullptr || length < kSignatureHeaderSize) return false;
   const size_t signatureLength = data[kSignatureDigestSize];
   if (length - kSignatureHeaderSize < signatureLength) return false;
@@ -36,14 +35,13 @@ bool VerifySignatureWithKey(const unsigned char* data, size_t length,
   if (key == nullptr) return false;
   // RSA_verify insists on a signature as long as the modulus and compares the
   // whole DigestInfo DER-exactly, so no padding or encoding slack is accepted.
-  const bool verified =
-      RSA_verify(NID_md5, data, kSignatureDigestSize, data + kSignatureHeaderSize,
-                 static_cast<unsigned int>(signatureLength), key) == 1;
+  const bool verified = RSA_verify(NID_md5, data, kSignatureDigestSize, data + kSignatureHeaderSize,
+                                   static_cast<unsigned int>(signatureLength), key) == 1;
   RSA_free(key);
   return verified;
 }
 
 bool VerifyUpdateSignature(const unsigned char* data, size_t length) {
-  return VerifySignatureWithKey(data, length, kUpdateKeyModulus, kUpdateKeyModulusSize,
-                                kUpdateKeyExponent, kUpdateKeyExponentSize);
+  return VerifySignatureWithKey(data, length, kUpdateKeyModulus, kUpdateKeyModulusSize, kUpdateKeyExponent,
+                                kUpdateKeyExponentSize);
 }

@@ -13,13 +13,12 @@ inline constexpr size_t kSignatureHeaderSize = kSignatureDigestSize + 1;
 
 // An RSA public key from big-endian modulus and exponent bytes; null on
 // failure. The caller releases it with RSA_free.
-RSA* BuildRsaKey(const unsigned char* modulus, size_t modulusLength,
-                 const unsigned char* exponent, size_t exponentLength);
+RSA* BuildRsaKey(const unsigned char* modulus, size_t modulusLength, const unsigned char* exponent,
+                 size_t exponentLength);
 
 // Checks a signature file against the given public key.
-bool VerifySignatureWithKey(const unsigned char* data, size_t length,
-                            const unsigned char* modulus, size_t modulusLength,
-                            const unsigned char* exponent, size_t exponentLength);
+bool VerifySignatureWithKey(const unsigned char* data, size_t length, const unsigned char* modulus,
+                            size_t modulusLength, const unsigned char* exponent, size_t exponentLength);
 
 // Checks a signature file against the key built into Quillbox.
 bool VerifyUpdateSignature(const unsigned char* data, size_t length);

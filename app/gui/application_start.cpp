@@ -102,9 +102,8 @@ int RunApplication(Quillbox& app) {
   // Later starts are answered once the window is up, also those that came
   // during the splash or the update check (kept until now), so a window
   // started minimised comes forward. From the loop, after the first show.
-  QTimer::singleShot(0, window.get(), [&instance, &window] {
-    instance.SetActivationHandler([&window] { window->RestoreAndRaise(); });
-  });
+  QTimer::singleShot(0, window.get(),
+                     [&instance, &window] { instance.SetActivationHandler([&window] { window->RestoreAndRaise(); }); });
 
   QApplication::exec();
 

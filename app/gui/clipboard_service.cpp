@@ -12,8 +12,7 @@ constexpr char kSecretFieldProperty[] = "quillboxSecretField";
 
 }  // namespace
 
-ClipboardService::ClipboardService(int clearSeconds, QObject* parent)
-    : QObject(parent), keeper_(clipboard_, clock_) {
+ClipboardService::ClipboardService(int clearSeconds, QObject* parent) : QObject(parent), keeper_(clipboard_, clock_) {
   keeper_.SetClearSeconds(clearSeconds);
   ticker_.setInterval(kTickMs);
   connect(&ticker_, &QTimer::timeout, this, &ClipboardService::Tick);

@@ -73,9 +73,8 @@ void EntryListModel::Sort(int order) {
     const char* line = entries_.GetAt(entry);
     keys.emplace_back(line ? EntryLineField(line, column) : std::string_view(), entry);
   }
-  std::stable_sort(keys.begin(), keys.end(), [order](const auto& a, const auto& b) {
-    return CompareEntries(a.first, b.first, order) < 0;
-  });
+  std::stable_sort(keys.begin(), keys.end(),
+                   [order](const auto& a, const auto& b) { return CompareEntries(a.first, b.first, order) < 0; });
   ordered_.clear();
   for (const auto& key : keys) {
     ordered_.push_back(key.second);
@@ -141,9 +140,7 @@ int EntryListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int EntryListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
-}
+int EntryListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
 QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || static_cast<size_t>(index.row()) >= rows_.size()) {

@@ -51,5 +51,5 @@ class EntryListModel : public QAbstractTableModel {
   EntryFilter filter_;
   std::vector<uint32_t> ordered_;  // every entry, in display order
   std::vector<uint32_t> rows_;     // entry index of each row shown, in display order
-  std::vector<char> revealed_;   // by entry index
+  std::vector<char> revealed_;     // by entry index
 };

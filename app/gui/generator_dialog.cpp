@@ -84,8 +84,10 @@ QString GeneratorDialog::Password() const { return password_->text(); }
 PasswordOptions GeneratorDialog::Options() const {
   PasswordOptions options;
   options.length = length_->value();
-  const std::pair<QCheckBox*, unsigned> classes[] = {
-      {lower_, kPasswordLowerCase}, {upper_, kPasswordUpperCase}, {digits_, kPasswordDigits}, {symbols_, kPasswordSymbols}};
+  const std::pair<QCheckBox*, unsigned> classes[] = {{lower_, kPasswordLowerCase},
+                                                     {upper_, kPasswordUpperCase},
+                                                     {digits_, kPasswordDigits},
+                                                     {symbols_, kPasswordSymbols}};
   options.classes = 0;
   for (const auto& [box, flag] : classes) {
     if (box->isChecked()) options.classes |= flag;

@@ -39,7 +39,8 @@ MainWindow::MainWindow(Quillbox& app)
       filter_(new FilterField),
       clipboard_(new ClipboardService(app.GetClipboardClearSeconds(), this)),
       lockWatch_(new LockWatch(app.GetLockAfterSeconds(), app.GetLockOnScreenLock(), this)),
-      watcher_(new SafeWatcher(app, [this] { LockAndAskForPassword(); }, this)) {
+      watcher_(new SafeWatcher(
+          app, [this] { LockAndAskForPassword(); }, this)) {
   setWindowTitle(QString::fromLatin1(kTitle));
   list_->setModel(model_);
   auto* central = new QWidget;
@@ -183,8 +184,8 @@ void MainWindow::MinimizeIfShown() {
 // (beside it, except in a packaged install), which is where a desktop
 // launcher's working directory is not.
 void MainWindow::OpenHelp() {
-  const QString page = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" QUILLBOX_HELP_DIR "/") +
-                                       QString::fromLatin1(kHelpFile));
+  const QString page = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                       QStringLiteral("/" QUILLBOX_HELP_DIR "/") + QString::fromLatin1(kHelpFile));
   QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }
 

@@ -14,29 +14,42 @@ MessageBoxAnswerer& Answerer() {
 
 QMessageBox::Icon IconFor(unsigned style) {
   switch (style & kMbIconMask) {
-    case kMbIconError: return QMessageBox::Critical;
-    case kMbIconQuestion: return QMessageBox::Question;
-    case kMbIconWarning: return QMessageBox::Warning;
-    case kMbIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case kMbIconError:
+      return QMessageBox::Critical;
+    case kMbIconQuestion:
+      return QMessageBox::Question;
+    case kMbIconWarning:
+      return QMessageBox::Warning;
+    case kMbIconInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
 QMessageBox::StandardButtons ButtonsFor(unsigned style) {
   switch (style & kMbButtonMask) {
-    case kMbOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case kMbYesNo: return QMessageBox::Yes | QMessageBox::No;
-    default: return QMessageBox::Ok;
+    case kMbOkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMbYesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    default:
+      return QMessageBox::Ok;
   }
 }
 
 int AnswerFor(int button, unsigned style) {
   switch (button) {
-    case QMessageBox::Ok: return kIdOk;
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    case QMessageBox::Cancel: return kIdCancel;
-    default: return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdCancel;
+    case QMessageBox::Ok:
+      return kIdOk;
+    case QMessageBox::Yes:
+      return kIdYes;
+    case QMessageBox::No:
+      return kIdNo;
+    case QMessageBox::Cancel:
+      return kIdCancel;
+    default:
+      return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdCancel;
   }
 }
 

@@ -15,7 +15,8 @@ WRect ToWRect(const QRect& rect) {
 bool QtPlacementWindow::GetNormalRect(WRect* rect) {
   const Qt::WindowStates state = window_.windowState();
   QRect client = window_.geometry();
-  if ((state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) && window_.normalGeometry().isValid()) {
+  if ((state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+      window_.normalGeometry().isValid()) {
     client = window_.normalGeometry();
   }
   // The frame offset is the same in every state; it is 0 before the first show.

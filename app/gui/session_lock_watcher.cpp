@@ -63,8 +63,9 @@ void SessionLockWatcher::WatchScreenSavers() {
 void SessionLockWatcher::WatchLogind() {
   QDBusConnection bus = QDBusConnection::systemBus();
   if (!bus.isConnected()) return;
-  bus.connect(QString::fromLatin1(kLogindService), QString::fromLatin1(kLogindPath), QString::fromLatin1(kLogindManager),
-              QStringLiteral("PrepareForSleep"), this, SLOT(OnPrepareForSleep(bool)));
+  bus.connect(QString::fromLatin1(kLogindService), QString::fromLatin1(kLogindPath),
+              QString::fromLatin1(kLogindManager), QStringLiteral("PrepareForSleep"), this,
+              SLOT(OnPrepareForSleep(bool)));
   const QString session = LogindSessionPath(bus);
   if (session.isEmpty()) return;
   bus.connect(QString::fromLatin1(kLogindService), session, QString::fromLatin1(kLogindSession), QStringLiteral("Lock"),

@@ -65,8 +65,8 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     ToggleWindow();
     return true;
   }
-  if (watched == &window_ && event->type() == QEvent::WindowStateChange &&
-      window_.isMinimized() && window_.App().GetResideOnTaskbar()) {
+  if (watched == &window_ && event->type() == QEvent::WindowStateChange && window_.isMinimized() &&
+      window_.App().GetResideOnTaskbar()) {
     // Hidden once the minimise has finished, so the window manager sees a
     // withdrawn window and drops its taskbar button.
     QTimer::singleShot(0, &window_, [this] {

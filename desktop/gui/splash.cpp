@@ -20,9 +20,8 @@ void ScaleInto(const WBmp& source, WBmp& destination) {
   const auto sourceHeight = static_cast<uint32_t>(source.GetHeight());
   const auto width = static_cast<uint32_t>(destination.GetWidth());
   const auto height = static_cast<uint32_t>(destination.GetHeight());
-  ResizeImage(source.GetPixels(), destination.GetPixels(), kColourPlanes, kBytesPerPixel,
-              kBytesPerPixel, sourceWidth * kBytesPerPixel, width * kBytesPerPixel, sourceWidth,
-              sourceHeight, width, height);
+  ResizeImage(source.GetPixels(), destination.GetPixels(), kColourPlanes, kBytesPerPixel, kBytesPerPixel,
+              sourceWidth * kBytesPerPixel, width * kBytesPerPixel, sourceWidth, sourceHeight, width, height);
 }
 
 }  // namespace
@@ -30,9 +29,9 @@ void ScaleInto(const WBmp& source, WBmp& destination) {
 SplashGeometry PrepareSplashPicture(int id, const QSize& desktop, WBmp& picture) {
   WBmp source(1, 1);
   source.LoadFromResource(id);
-  const SplashGeometry g = ComputeSplashGeometry(
-      static_cast<uint32_t>(desktop.width()), static_cast<uint32_t>(desktop.height()),
-      static_cast<uint32_t>(source.GetWidth()), static_cast<uint32_t>(source.GetHeight()));
+  const SplashGeometry g =
+      ComputeSplashGeometry(static_cast<uint32_t>(desktop.width()), static_cast<uint32_t>(desktop.height()),
+                            static_cast<uint32_t>(source.GetWidth()), static_cast<uint32_t>(source.GetHeight()));
   picture.Resize(static_cast<int>(g.width), static_cast<int>(g.height));
   ScaleInto(source, picture);
   return g;
@@ -49,6 +48,5 @@ void ShowSplash(int id, uint32_t seconds) {
   window.setGeometry(desktop.x() + static_cast<int>(g.x), desktop.y() + static_cast<int>(g.y),
                      static_cast<int>(g.width), static_cast<int>(g.height));
   window.show();
-  WaitWhilePumping(seconds, SystemSplashClock(),
-                   [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  WaitWhilePumping(seconds, SystemSplashClock(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 }

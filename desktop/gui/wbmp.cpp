@@ -31,12 +31,9 @@ bool WBmp::CopyFromBitmap(const QImage& source) {
   return true;
 }
 
-void WBmp::LoadFromResource(int id) {
-  CopyFromBitmap(QImage(QStringLiteral(":/images/bitmap_%1.png").arg(id)));
-}
+void WBmp::LoadFromResource(int id) { CopyFromBitmap(QImage(QStringLiteral(":/images/bitmap_%1.png").arg(id))); }
 
-void WBmp::Draw(QPainter& painter, int x, int y, int sourceX, int sourceY, int width,
-                int height) const {
+void WBmp::Draw(QPainter& painter, int x, int y, int sourceX, int sourceY, int width, int height) const {
   if (image_.isNull()) return;
   if (width == 0) width = GetWidth();
   if (height == 0) height = GetHeight();

@@ -13,53 +13,49 @@
 
 namespace {
 
-void Require(bool condition)
-{
-    if (!condition) std::abort();
+void Require(bool condition) {
+  if (!condition) std::abort();
 }
 
-std::vector<std::string> Lines(ImportPlan& plan)
-{
-    std::vector<std::string> lines;
-    for (uint32_t i = 0; i < plan.Lines().GetCount(); ++i) lines.emplace_back(plan.Lines().GetAt(i));
-    return lines;
+std::vector<std::string> Lines(ImportPlan& plan) {
+  std::vector<std::string> lines;
+  for (uint32_t i = 0; i < plan.Lines().GetCount(); ++i) lines.emplace_back(plan.Lines().GetAt(i));
+  return lines;
 }
 
-void RequireStorable(const std::string& line)
-{
-    size_t tabs = 0, field = 0;
-    for (char c : line) {
-        Require(c != '\r' && c != '\n');
-        if (c == '\t') {
-            ++tabs;
-            field = 0;
-        } else {
-            Require(++field <= 259);
-        }
+void RequireStorable(const std::string& line) {
+  size_t tabs = 0, field = 0;
+  for (char c : line) {
+    Require(c != '\r' && c != '\n');
+    if (c == '\t') {
+      ++tabs;
+      field = 0;
+    } else {
+      Require(++field <= 259);
     }
-    Require(tabs == 2);
+  }
+  Require(tabs == 2);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    ImportPlan plan;
-    std::string error;
-    if (!PlanImportText(text, FUZZ_FORMAT, &plan, &error)) {
-        Require(!error.empty() && error.find('\n') == std::string::npos);
-        return 0;
-    }
-    std::vector<std::string> lines = Lines(plan);
-    for (const std::string& line : lines) RequireStorable(line);
-
-    const InterchangeFormat* format = FindInterchangeFormat(FUZZ_FORMAT);
-    std::string written;
-    // XML cannot carry most control characters at all; the writer says so.
-    if (!format->write(plan.Lines(), &written, &error)) return 0;
-    ImportPlan reread;
-    Require(PlanImportText(written, FUZZ_FORMAT, &reread, &error));
-    Require(Lines(reread) == lines);
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  ImportPlan plan;
+  std::string error;
+  if (!PlanImportText(text, FUZZ_FORMAT, &plan, &error)) {
+    Require(!error.empty() && error.find('\n') == std::string::npos);
     return 0;
+  }
+  std::vector<std::string> lines = Lines(plan);
+  for (const std::string& line : lines) RequireStorable(line);
+
+  const InterchangeFormat* format = FindInterchangeFormat(FUZZ_FORMAT);
+  std::string written;
+  // XML cannot carry most control characters at all; the writer says so.
+  if (!format->write(plan.Lines(), &written, &error)) return 0;
+  ImportPlan reread;
+  Require(PlanImportText(written, FUZZ_FORMAT, &reread, &error));
+  Require(Lines(reread) == lines);
+  return 0;
 }

@@ -17,9 +17,7 @@ std::string& SafeFolder() {
   return folder;
 }
 
-void RemoveSafeFolder() {
-  std::filesystem::remove_all(SafeFolder());
-}
+void RemoveSafeFolder() { std::filesystem::remove_all(SafeFolder()); }
 
 bool IsWellFormedLine(const char* line) {
   int fields = 1;
@@ -60,7 +58,6 @@ void CheckLoadResult(bool loaded, const cpStringArray& entries) {
   if (loaded) {
     for (uint32_t i = 0; i < entries.GetCount(); ++i) Require(IsWellFormedLine(entries.GetAt(i)));
   } else {
-    Require(entries.GetCount() == 0 ||
-            (entries.GetCount() == 1 && std::strcmp(entries.GetAt(0), "before") == 0));
+    Require(entries.GetCount() == 0 || (entries.GetCount() == 1 && std::strcmp(entries.GetAt(0), "before") == 0));
   }
 }

@@ -5,8 +5,7 @@
 
 #include "update/update_signature.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    VerifyUpdateSignature(data, size);
-    return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  VerifyUpdateSignature(data, size);
+  return 0;
 }

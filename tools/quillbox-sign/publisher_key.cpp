@@ -17,8 +17,7 @@ EVP_PKEY* GeneratePublisherKey() {
   if (context == nullptr) return nullptr;
   EVP_PKEY* key = nullptr;
   BIGNUM* exponent = BN_new();
-  if (exponent != nullptr && BN_set_word(exponent, kPublisherKeyExponent) == 1 &&
-      EVP_PKEY_keygen_init(context) == 1 &&
+  if (exponent != nullptr && BN_set_word(exponent, kPublisherKeyExponent) == 1 && EVP_PKEY_keygen_init(context) == 1 &&
       EVP_PKEY_CTX_set_rsa_keygen_bits(context, kPublisherKeyBits) == 1 &&
       EVP_PKEY_CTX_set1_rsa_keygen_pubexp(context, exponent) == 1) {
     EVP_PKEY_generate(context, &key);
@@ -77,8 +76,7 @@ static bool GetBigEndianParam(EVP_PKEY* key, const char* name, std::vector<unsig
   return true;
 }
 
-bool GetRsaPublicParts(EVP_PKEY* key, std::vector<unsigned char>& modulus,
-                       std::vector<unsigned char>& exponent) {
+bool GetRsaPublicParts(EVP_PKEY* key, std::vector<unsigned char>& modulus, std::vector<unsigned char>& exponent) {
   if (key == nullptr || !EVP_PKEY_is_a(key, "RSA")) return false;
   return GetBigEndianParam(key, OSSL_PKEY_PARAM_RSA_N, modulus) &&
          GetBigEndianParam(key, OSSL_PKEY_PARAM_RSA_E, exponent);
@@ -90,7 +88,8 @@ std::string FormatEmbeddedKeySource(EVP_PKEY* key) {
       exponent.size() != kUpdateKeyExponentSize) {
     return {};
   }
-  std::string source = "#include \"update/update_key.h\"\n\nconst unsigned char kUpdateKeyModulus[kUpdateKeyModulusSize] = {";
+  std::string source =
+      "#include \"update/update_key.h\"\n\nconst unsigned char kUpdateKeyModulus[kUpdateKeyModulusSize] = {";
   char hex[8];
   for (size_t i = 0; i < modulus.size(); ++i) {
     std::snprintf(hex, sizeof hex, "0x%02x,", modulus[i]);

@@ -27,8 +27,7 @@ EVP_PKEY* ReadPublicKeyFile(const char* path);
 
 // The key's modulus and exponent as big-endian bytes, as the signature check
 // takes them. False for a key that is not RSA.
-bool GetRsaPublicParts(EVP_PKEY* key, std::vector<unsigned char>& modulus,
-                       std::vector<unsigned char>& exponent);
+bool GetRsaPublicParts(EVP_PKEY* key, std::vector<unsigned char>& modulus, std::vector<unsigned char>& exponent);
 
 // C++ source defining the embedded key (kUpdateKeyModulus, kUpdateKeyExponent);
 // empty when the key does not have the embedded sizes.

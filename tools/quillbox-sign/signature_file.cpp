@@ -24,8 +24,7 @@ static Bytes SignDigest(const Bytes& digest, EVP_PKEY* privateKey) {
   if (context == nullptr) return {};
   Bytes signature;
   size_t size = 0;
-  if (EVP_PKEY_sign_init(context) == 1 &&
-      EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_PADDING) == 1 &&
+  if (EVP_PKEY_sign_init(context) == 1 && EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_PADDING) == 1 &&
       EVP_PKEY_CTX_set_signature_md(context, EVP_md5()) == 1 &&
       EVP_PKEY_sign(context, nullptr, &size, digest.data(), digest.size()) == 1) {
     signature.resize(size);
@@ -41,8 +40,8 @@ static Bytes SignDigest(const Bytes& digest, EVP_PKEY* privateKey) {
 
 Bytes MakeSignatureFile(const Bytes& installer, EVP_PKEY* privateKey) {
   Bytes modulus, exponent;
-  if (!GetRsaPublicParts(privateKey, modulus, exponent) ||
-      modulus.size() != kUpdateKeyModulusSize || exponent.size() != kUpdateKeyExponentSize) {
+  if (!GetRsaPublicParts(privateKey, modulus, exponent) || modulus.size() != kUpdateKeyModulusSize ||
+      exponent.size() != kUpdateKeyExponentSize) {
     return {};
   }
   Bytes file = InstallerDigest(installer);
@@ -55,15 +54,14 @@ Bytes MakeSignatureFile(const Bytes& installer, EVP_PKEY* privateKey) {
   return file;
 }
 
-SignatureCheck CheckSignatureFile(const Bytes& signatureFile, const Bytes& installer,
-                                  const Bytes& modulus, const Bytes& exponent) {
-  if (!VerifySignatureWithKey(signatureFile.data(), signatureFile.size(), modulus.data(),
-                              modulus.size(), exponent.data(), exponent.size())) {
+SignatureCheck CheckSignatureFile(const Bytes& signatureFile, const Bytes& installer, const Bytes& modulus,
+                                  const Bytes& exponent) {
+  if (!VerifySignatureWithKey(signatureFile.data(), signatureFile.size(), modulus.data(), modulus.size(),
+                              exponent.data(), exponent.size())) {
     return SignatureCheck::BadSignature;
   }
   const Bytes digest = InstallerDigest(installer);
-  if (digest.empty() ||
-      !std::equal(digest.begin(), digest.end(), signatureFile.begin())) {
+  if (digest.empty() || !std::equal(digest.begin(), digest.end(), signatureFile.begin())) {
     return SignatureCheck::DigestMismatch;
   }
   return SignatureCheck::Valid;

@@ -19,5 +19,5 @@ enum class SignatureCheck { Valid, BadSignature, DigestMismatch };
 
 // Checks the signature with the given public key, then that the signed digest
 // is the installer's.
-SignatureCheck CheckSignatureFile(const Bytes& signatureFile, const Bytes& installer,
-                                  const Bytes& modulus, const Bytes& exponent);
+SignatureCheck CheckSignatureFile(const Bytes& signatureFile, const Bytes& installer, const Bytes& modulus,
+                                  const Bytes& exponent);

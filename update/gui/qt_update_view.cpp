@@ -12,8 +12,7 @@
 #include "update/update_check.h"
 #include "update/update_files.h"
 
-int QtUpdateView::ShowMessageBox(OwnerWindow owner, const char* text, const char* caption,
-                                 unsigned style) {
+int QtUpdateView::ShowMessageBox(OwnerWindow owner, const char* text, const char* caption, unsigned style) {
   return messageBoxes_.ShowMessageBox(owner, text, caption, style);
 }
 
@@ -32,7 +31,8 @@ void QtUpdateView::RunOffInterfaceThread(const std::function<void()>& work, cons
     work();
     finished = true;
     // Queued: a quit that arrives before the loop runs still ends it.
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
   if (!finished) loop.exec();
   // The loop ends before the work only when the program is asked to end.

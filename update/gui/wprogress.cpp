@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-
 namespace {
 
 constexpr uint32_t kRedrawInterval = 175;
@@ -51,8 +50,9 @@ bool WProgress::Create(OwnerWindow owner, uint32_t range) {
   lastRedraw_ = 0;
   if (owner_) owner_->setEnabled(false);
 
-  auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  auto* dialog =
+      new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   dialog->setWindowTitle(QString::fromLatin1(kTitle));
   auto* caption = new QLabel(QString::fromLatin1(kComponentText), dialog);
   text_ = new QLabel(QString::fromLatin1(kStartText), dialog);

@@ -92,8 +92,7 @@ void AboutBoxTest::LinkLabelsAreBlueAndTheWebSiteBoldUnderlined() {
   for (const char* id : {"1085", "1062"}) {
     QCOMPARE(Label(box, id)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
   }
-  QCOMPARE(Label(box, "1013")->palette().color(QPalette::WindowText),
-           box.palette().color(QPalette::WindowText));
+  QCOMPARE(Label(box, "1013")->palette().color(QPalette::WindowText), box.palette().color(QPalette::WindowText));
   const QFont webSite = Label(box, "1085")->font();
   QVERIFY(webSite.bold());
   QVERIFY(webSite.underline());

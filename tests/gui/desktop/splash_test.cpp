@@ -25,7 +25,7 @@ class SplashTest : public QObject {
 void SplashTest::PixelsAreBlueGreenRedUnusedTopDown() {
   QImage source(3, 2, QImage::Format_RGB888);
   source.fill(Qt::black);
-  source.setPixelColor(0, 0, QColor(10, 20, 30));   // top-left
+  source.setPixelColor(0, 0, QColor(10, 20, 30));     // top-left
   source.setPixelColor(2, 1, QColor(200, 150, 100));  // bottom-right
   WBmp bitmap(1, 1);
   QVERIFY(bitmap.CopyFromBitmap(source));
@@ -56,9 +56,7 @@ void SplashTest::ResizeKeepsPixelsOnlyForTheSameSize() {
 }
 
 void SplashTest::LoadFromResourceReadsTheArtwork() {
-  const struct {
-    int id, width, height;
-  } cases[] = {{118, 1342, 250}, {127, 360, 67}};
+  const struct { int id, width, height; } cases[] = {{118, 1342, 250}, {127, 360, 67}};
   for (const auto& c : cases) {
     WBmp bitmap(1, 1);
     bitmap.LoadFromResource(c.id);
@@ -113,8 +111,7 @@ double MeanDifference(const QImage& a, const QImage& b) {
 }
 
 QImage AsImage(const WBmp& bitmap) {
-  return QImage(bitmap.GetPixels(), bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetWidth() * 4,
-                QImage::Format_RGB32);
+  return QImage(bitmap.GetPixels(), bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetWidth() * 4, QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -125,7 +122,7 @@ void SplashTest::PictureIsTheArtworkScaledToFit() {
     QSize desktop;
     QRect placed;
   } cases[] = {
-      {{1024, 768}, {51, 199, 921, 171}},   // reduced
+      {{1024, 768}, {51, 199, 921, 171}},    // reduced
       {{1920, 1080}, {96, 253, 1728, 321}},  // enlarged
   };
   for (const auto& c : cases) {

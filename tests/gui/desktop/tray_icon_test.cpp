@@ -88,8 +88,8 @@ void TrayIconTest::DoubleClickMinimisesAndRestores() {
 }
 
 void TrayIconTest::OtherClicksDoNothing() {
-  for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context,
-                      QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+  for (auto reason :
+       {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
     Activate(reason);
     QVERIFY(Shown());
   }

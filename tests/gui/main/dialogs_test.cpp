@@ -66,13 +66,20 @@ void DialogsTest::LogInValidatesInOrder_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("password");
   QTest::addColumn<QString>("message");
-  QTest::newRow("name with a space") << "al ice" << "pw" << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
-  QTest::newRow("non-ASCII letter") << QString::fromUtf8("al\xC3\xAF" "ce") << "pw"
-                                    << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
-  QTest::newRow("unknown user") << "bob" << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
-  QTest::newRow("empty name") << "" << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
-  QTest::newRow("wrong password") << "alice" << "PW" << Expected(kErrorCaption, kLogInFailedMessage);
-  QTest::newRow("right password") << "alice" << "pw" << QString();
+  QTest::newRow("name with a space") << "al ice"
+                                     << "pw" << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
+  QTest::newRow("non-ASCII letter") << QString::fromUtf8(
+                                           "al\xC3\xAF"
+                                           "ce")
+                                    << "pw" << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage);
+  QTest::newRow("unknown user") << "bob"
+                                << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
+  QTest::newRow("empty name") << ""
+                              << "pw" << Expected(kErrorCaption, kUserNotFoundMessage);
+  QTest::newRow("wrong password") << "alice"
+                                  << "PW" << Expected(kErrorCaption, kLogInFailedMessage);
+  QTest::newRow("right password") << "alice"
+                                  << "pw" << QString();
 }
 
 void DialogsTest::LogInValidatesInOrder() {
@@ -134,20 +141,28 @@ void DialogsTest::CreateUserValidatesInOrder_data() {
   QTest::addColumn<QString>("message");
   QTest::addColumn<bool>("closes");
   QTest::addColumn<bool>("loggedIn");
-  QTest::newRow("empty password") << "carol" << "" << "" << kIdYes << Expected(kErrorCaption, kEmptyPasswordMessage)
-                                  << false << false;
-  QTest::newRow("mismatch") << "carol" << "a" << "A" << kIdYes << Expected(kErrorCaption, kPasswordMismatchMessage)
-                            << false << false;
+  QTest::newRow("empty password") << "carol"
+                                  << ""
+                                  << "" << kIdYes << Expected(kErrorCaption, kEmptyPasswordMessage) << false << false;
+  QTest::newRow("mismatch") << "carol"
+                            << "a"
+                            << "A" << kIdYes << Expected(kErrorCaption, kPasswordMismatchMessage) << false << false;
   // 130 characters fit the field; their 260 bytes do not fit a safe.
   QTest::newRow("too long in UTF-8") << "carol" << QString(130, QChar(0xE9)) << QString(130, QChar(0xE9)) << kIdYes
                                      << Expected(kErrorCaption, kPasswordTooLongMessage) << false << false;
-  QTest::newRow("bad name closes anyway") << "car_ol" << "a" << "a" << kIdYes
-                                          << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage) << true << false;
-  QTest::newRow("existing user, No") << "alice" << "a" << "a" << kIdNo << Expected("alice", kDeleteUserQuestion)
-                                     << true << false;
-  QTest::newRow("existing user, Yes") << "alice" << "a" << "a" << kIdYes << Expected("alice", kDeleteUserQuestion)
-                                      << true << true;
-  QTest::newRow("new user") << "carol" << "a" << "a" << kIdYes << QString() << true << true;
+  QTest::newRow("bad name closes anyway")
+      << "car_ol"
+      << "a"
+      << "a" << kIdYes << Expected(kInvalidUserNameCaption, kInvalidUserNameMessage) << true << false;
+  QTest::newRow("existing user, No") << "alice"
+                                     << "a"
+                                     << "a" << kIdNo << Expected("alice", kDeleteUserQuestion) << true << false;
+  QTest::newRow("existing user, Yes") << "alice"
+                                      << "a"
+                                      << "a" << kIdYes << Expected("alice", kDeleteUserQuestion) << true << true;
+  QTest::newRow("new user") << "carol"
+                            << "a"
+                            << "a" << kIdYes << QString() << true << true;
 }
 
 void DialogsTest::CreateUserValidatesInOrder() {
@@ -180,12 +195,20 @@ void DialogsTest::SetPasswordValidatesInOrder_data() {
   QTest::addColumn<QString>("password");
   QTest::addColumn<QString>("confirmation");
   QTest::addColumn<QString>("message");
-  QTest::newRow("wrong old password") << "PW" << "" << "x" << Expected(kErrorCaption, kOldPasswordIncorrectMessage);
-  QTest::newRow("empty new password") << "pw" << "" << "" << Expected(kErrorCaption, kEmptyPasswordMessage);
-  QTest::newRow("mismatch") << "pw" << "new" << "New" << Expected(kErrorCaption, kPasswordMismatchMessage);
+  QTest::newRow("wrong old password") << "PW"
+                                      << ""
+                                      << "x" << Expected(kErrorCaption, kOldPasswordIncorrectMessage);
+  QTest::newRow("empty new password") << "pw"
+                                      << ""
+                                      << "" << Expected(kErrorCaption, kEmptyPasswordMessage);
+  QTest::newRow("mismatch") << "pw"
+                            << "new"
+                            << "New" << Expected(kErrorCaption, kPasswordMismatchMessage);
   QTest::newRow("too long in UTF-8") << "pw" << QString(130, QChar(0xE9)) << QString(130, QChar(0xE9))
                                      << Expected(kErrorCaption, kPasswordTooLongMessage);
-  QTest::newRow("changed") << "pw" << "new" << "new" << QString();
+  QTest::newRow("changed") << "pw"
+                           << "new"
+                           << "new" << QString();
 }
 
 void DialogsTest::SetPasswordValidatesInOrder() {
@@ -252,9 +275,12 @@ void DialogsTest::FieldLimits() {
 void DialogsTest::EntryDialogRefusesSeparators_data() {
   QTest::addColumn<QString>("edit");
   QTest::addColumn<QString>("text");
-  QTest::newRow("tab in description") << "descriptionEdit" << "a\tb";
-  QTest::newRow("carriage return in user name") << "userNameEdit" << "a\rb";
-  QTest::newRow("line feed in password") << "passwordEdit" << "a\nb";
+  QTest::newRow("tab in description") << "descriptionEdit"
+                                      << "a\tb";
+  QTest::newRow("carriage return in user name") << "userNameEdit"
+                                                << "a\rb";
+  QTest::newRow("line feed in password") << "passwordEdit"
+                                         << "a\nb";
 }
 
 void DialogsTest::EntryDialogRefusesSeparators() {

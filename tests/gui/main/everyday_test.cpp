@@ -85,7 +85,8 @@ void EverydayTest::NewMenuItemsComeAfterTheDesignedOnes() {
   const QList<QAction*> file = window.menuBar()->actions()[0]->menu()->actions();
   QVERIFY(file.indexOf(window.MenuAction(kCmdExit)) < file.indexOf(window.MenuAction(kCmdLock)));
   const QList<QAction*> passwords = window.menuBar()->actions()[1]->menu()->actions();
-  QVERIFY(passwords.indexOf(window.MenuAction(kCmdDeleteEntries)) < passwords.indexOf(window.MenuAction(kCmdCopyUserName)));
+  QVERIFY(passwords.indexOf(window.MenuAction(kCmdDeleteEntries)) <
+          passwords.indexOf(window.MenuAction(kCmdCopyUserName)));
   QVERIFY(!window.MenuAction(kCmdLock)->isEnabled());
   world.CreateUserWithEntries("alice", "pw", {});
   QVERIFY(window.MenuAction(kCmdLock)->isEnabled());

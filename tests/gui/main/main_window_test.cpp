@@ -165,8 +165,7 @@ void MainWindowTest::DoubleClickEditsTopSelectedRowOrAddsBelowRows() {
 
   // With several rows selected, editing takes the topmost in display order.
   list->selectRow(2);
-  list->selectionModel()->select(list->model()->index(1, 0),
-                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  list->selectionModel()->select(list->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   OnNextModalDialog(world.Window(), capture);
   window.RunCommand(kCmdEditEntry);
   QCOMPARE(description, QString("b"));

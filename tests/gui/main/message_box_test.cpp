@@ -35,8 +35,8 @@ void MessageBoxTest::RequestsBecomeTheirQMessageBox_data() {
                               << int(QMessageBox::Yes) << int(QMessageBox::No) << kIdNo;
   QTest::newRow("Yes/No closed") << (kMbYesNo | kMbIconWarning) << int(QMessageBox::Warning) << yesNo
                                  << int(QMessageBox::Yes) << 0 << kIdNo;
-  QTest::newRow("information Cancel") << (kMbOkCancel | kMbIconInformation) << int(QMessageBox::Information)
-                                      << okCancel << int(QMessageBox::Ok) << int(QMessageBox::Cancel) << kIdCancel;
+  QTest::newRow("information Cancel") << (kMbOkCancel | kMbIconInformation) << int(QMessageBox::Information) << okCancel
+                                      << int(QMessageBox::Ok) << int(QMessageBox::Cancel) << kIdCancel;
 }
 
 void MessageBoxTest::RequestsBecomeTheirQMessageBox() {

@@ -19,19 +19,16 @@ struct FakeClock {
   }
 };
 
-QString Text(const WProgress& progress) {
-  return progress.Dialog()->findChild<QLabel*>("percentText")->text();
-}
-int Bar(const WProgress& progress) {
-  return progress.Dialog()->findChild<QProgressBar*>("progressBar")->value();
-}
+QString Text(const WProgress& progress) { return progress.Dialog()->findChild<QLabel*>("percentText")->text(); }
+int Bar(const WProgress& progress) { return progress.Dialog()->findChild<QProgressBar*>("progressBar")->value(); }
 
 // Whether events are dispatched: a queued call runs only when they are.
 struct DispatchProbe {
   bool ran = false;
   void Arm() {
     ran = false;
-    QMetaObject::invokeMethod(qApp, [this] { ran = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [this] { ran = true; }, Qt::QueuedConnection);
   }
 };
 

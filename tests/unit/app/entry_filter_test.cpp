@@ -11,9 +11,9 @@ namespace {
 const std::vector<std::string> kEntries = {
     "Bank\tjdoe\thunter2",
     "MAIL server\tpostmaster\tbankpass",
-    "\xC3\x84rztekammer\tDr. \xC3\x96zt\xC3\xBCrk\tx",   // Ärztekammer, Dr. Öztürk
-    "\xCE\xA3\xCE\xA5\xCE\xA3\tuser\ty",          // ΣΥΣ (Greek capitals)
-    "Caf\xE9\tlatin1\tz",                           // "Café" stored in Latin-1
+    "\xC3\x84rztekammer\tDr. \xC3\x96zt\xC3\xBCrk\tx",  // Ärztekammer, Dr. Öztürk
+    "\xCE\xA3\xCE\xA5\xCE\xA3\tuser\ty",                // ΣΥΣ (Greek capitals)
+    "Caf\xE9\tlatin1\tz",                               // "Café" stored in Latin-1
     "only description",
     "\t\tpassword only",
 };
@@ -35,16 +35,16 @@ TEST(EntryFilter, TextAndShownRows) {
   };
   const Case cases[] = {
       {"", {0, 1, 2, 3, 4, 5, 6}},
-      {"bank", {0}},               // "bankpass" is a password: never matched
+      {"bank", {0}},  // "bankpass" is a password: never matched
       {"BANK", {0}},
       {"mail", {1}},
-      {"POSTMASTER", {1}},          // the user name column
-      {"hunter", {}},               // only in a password
+      {"POSTMASTER", {1}},  // the user name column
+      {"hunter", {}},       // only in a password
       {"password", {}},
-      {"\xC3\xA4rzte", {2}},        // "ärzte" finds "Ärzte"
-      {"\xC3\xB6zt\xC3\xBCrk", {2}},  // "öztürk" in the user name
+      {"\xC3\xA4rzte", {2}},              // "ärzte" finds "Ärzte"
+      {"\xC3\xB6zt\xC3\xBCrk", {2}},      // "öztürk" in the user name
       {"\xCF\x83\xCF\x85\xCF\x82", {3}},  // "συς" with a final sigma finds "ΣΥΣ"
-      {"CAF\xC3\x89", {4}},         // "CAFÉ" typed finds the Latin-1 "Café"
+      {"CAF\xC3\x89", {4}},               // "CAFÉ" typed finds the Latin-1 "Café"
       {"e", {0, 1, 2, 3, 5}},
       {"\t", {}},
       {"nothing like it", {}},

@@ -14,28 +14,20 @@ bool FakeView::RefreshList() {
   return true;
 }
 
-void FakeView::SetMenuItemEnabled(int commandId, bool enabled) {
-  menuCalls.emplace_back(commandId, enabled);
-}
+void FakeView::SetMenuItemEnabled(int commandId, bool enabled) { menuCalls.emplace_back(commandId, enabled); }
 
 void FakeView::SetMenuItemChecked(int, bool) {}
 
-int FakeView::GetRowCount() {
-  return static_cast<int>(rows.size());
-}
+int FakeView::GetRowCount() { return static_cast<int>(rows.size()); }
 
-bool FakeView::IsRowSelected(int row) {
-  return rows.at(row).selected;
-}
+bool FakeView::IsRowSelected(int row) { return rows.at(row).selected; }
 
 bool FakeView::GetRowEntryIndex(int row, int& entryIndex) {
   entryIndex = rows.at(row).entryIndex;
   return entryIndex != kUnreadableRow;
 }
 
-void FakeView::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) {
-  selections.push_back(entryIndexes);
-}
+void FakeView::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) { selections.push_back(entryIndexes); }
 
 void FakeView::ShowStatus(const char* text) { notes.emplace_back(text); }
 

@@ -138,12 +138,8 @@ TEST_F(QuillboxEntries, GetEntryFieldsSplitsAndCuts) {
     const char* password;
   };
   const std::vector<Case> cases = {
-      {0, true, "d", "u", "p"},
-      {1, true, "", "", ""},
-      {2, true, "only", "", ""},
-      {3, true, "a", cut.c_str(), "c"},
-      {4, false, "", "", ""},
-      {-1, false, "", "", ""},
+      {0, true, "d", "u", "p"},         {1, true, "", "", ""},  {2, true, "only", "", ""},
+      {3, true, "a", cut.c_str(), "c"}, {4, false, "", "", ""}, {-1, false, "", "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.index);

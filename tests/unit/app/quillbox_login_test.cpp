@@ -21,12 +21,12 @@ namespace {
 using MenuCalls = std::vector<std::pair<int, bool>>;
 
 // With a legacy safe open, which the upgrade command is for.
-const MenuCalls kLoggedInMenu = {
-    {kCmdAddEntry, true}, {kCmdLogIn, false}, {kCmdLogOut, true}, {kCmdSetPassword, true},
-    {kCmdSafeFolder, false}, {kCmdLock, true}, {kCmdImport, true},  {kCmdExport, true}, {kCmdUpgradeSafe, true}};
-const MenuCalls kLoggedOutMenu = {
-    {kCmdAddEntry, false}, {kCmdLogIn, true}, {kCmdLogOut, false}, {kCmdSetPassword, false},
-    {kCmdSafeFolder, true}, {kCmdLock, false}, {kCmdImport, false}, {kCmdExport, false}, {kCmdUpgradeSafe, false}};
+const MenuCalls kLoggedInMenu = {{kCmdAddEntry, true},    {kCmdLogIn, false},      {kCmdLogOut, true},
+                                 {kCmdSetPassword, true}, {kCmdSafeFolder, false}, {kCmdLock, true},
+                                 {kCmdImport, true},      {kCmdExport, true},      {kCmdUpgradeSafe, true}};
+const MenuCalls kLoggedOutMenu = {{kCmdAddEntry, false},    {kCmdLogIn, true},      {kCmdLogOut, false},
+                                  {kCmdSetPassword, false}, {kCmdSafeFolder, true}, {kCmdLock, false},
+                                  {kCmdImport, false},      {kCmdExport, false},    {kCmdUpgradeSafe, false}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:
@@ -86,9 +86,11 @@ TEST_F(QuillboxLogIn, FailedLogInLeavesTheOpenSafeAsItWas) {
   MakeSafe("bob", "secret", {"x\ty\tz"});
   ASSERT_TRUE(app.LogIn("alice", "pw"));
   view.menuCalls.clear();
-  const std::vector<std::pair<std::string, std::string>> failures = {
-      {"alice", "wrong"}, {"bob", "pw"}, {"nobody", "pw"}, {"carol-too-long-for-the-name-field", "pw"},
-      {"alice", std::string(260, 'p')}};
+  const std::vector<std::pair<std::string, std::string>> failures = {{"alice", "wrong"},
+                                                                     {"bob", "pw"},
+                                                                     {"nobody", "pw"},
+                                                                     {"carol-too-long-for-the-name-field", "pw"},
+                                                                     {"alice", std::string(260, 'p')}};
   for (const auto& [name, password] : failures) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(app.LogIn(name.c_str(), password.c_str()));

@@ -13,8 +13,7 @@ namespace {
 // A folder of safes plus a private temp dir, driven through the real binary.
 class CliEndToEnd : public ::testing::Test {
  protected:
-  CliResult Run(std::vector<std::string> args, const std::string& input = "",
-                const char* program = QUILLBOX_CLI_PATH) {
+  CliResult Run(std::vector<std::string> args, const std::string& input = "", const char* program = QUILLBOX_CLI_PATH) {
     args.insert(args.begin(), {"--dir", safes_.Root(), "--password-stdin"});
     return RunCliProcess(args, input, temp_.Root(), program);
   }
@@ -112,7 +111,8 @@ TEST_F(CliEndToEnd, ExportImportRoundTrip) {
 TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
   std::string hex = ReadTextFile(QUILLBOX_TEST_DATA_DIR "/safe/fixture.SAFE.hex");
   std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
   ASSERT_EQ(bytes.size(), 76u);
   WriteTextFile(safes_.Path("fixture.SAFE"), bytes);
   EXPECT_EQ(Ok({"list", "fixture"}, "password\n"), "1\tBank\tjdoe\n2\tMail\tjohn.doe@example.com\n");
@@ -140,7 +140,8 @@ TEST_F(CliEndToEnd, SafeFolderSettingAndConflictCopies) {
   WriteTextFile(config.Path("user/tarnwell/HKEY_CURRENT_USER.reg"),
                 "Windows Registry Editor Version 5.00\r\n\r\n"
                 "[HKEY_CURRENT_USER\\Software\\tarnwell\\Tarnwell Quillbox\\2.x]\r\n"
-                "\"Safe_Folder\"=\"" + safes_.Root() + "\"\r\n");
+                "\"Safe_Folder\"=\"" +
+                    safes_.Root() + "\"\r\n");
   setenv("XDG_CONFIG_HOME", config.Path("user").c_str(), 1);
   setenv("XDG_CONFIG_DIRS", config.Path("no-machine-hive/xdg").c_str(), 1);
   auto run = [this](std::vector<std::string> args, const std::string& input) {
@@ -153,13 +154,15 @@ TEST_F(CliEndToEnd, SafeFolderSettingAndConflictCopies) {
 
   // Two sides' versions, as Syncthing keeps them, and one under another password.
   Ok({"add", "bob", "Bank", "jdoe"}, "pw\nb1\n");
-  ASSERT_EQ(rename(safes_.Path("bob.SAFE").c_str(),
-                   safes_.Path("bob.sync-conflict-20250101-101010-ABCDEF7.SAFE").c_str()), 0);
+  ASSERT_EQ(
+      rename(safes_.Path("bob.SAFE").c_str(), safes_.Path("bob.sync-conflict-20250101-101010-ABCDEF7.SAFE").c_str()),
+      0);
   Ok({"create", "bob"}, "pw\n");
   Ok({"add", "bob", "Mail", "jd"}, "pw\nm1\n");
   Ok({"create", "carol"}, "other\n");
-  ASSERT_EQ(rename(safes_.Path("carol.SAFE").c_str(),
-                   safes_.Path("bob (conflicted copy 2025-01-02 101010).SAFE").c_str()), 0);
+  ASSERT_EQ(
+      rename(safes_.Path("carol.SAFE").c_str(), safes_.Path("bob (conflicted copy 2025-01-02 101010).SAFE").c_str()),
+      0);
 
   CliResult merged = run({"merge", "bob"}, "pw\n");
   EXPECT_EQ(merged.status, 0) << merged.err;

@@ -30,8 +30,8 @@ class CliInterchange : public ::testing::Test {
 };
 
 TEST_F(CliInterchange, EveryFormatImportsAndASecondRunAddsNothing) {
-  const char* files[] = {"quillbox.csv", "keepassxc.csv", "keepassxc-2.6.csv", "keepass.xml",
-                         "bitwarden.csv", "bitwarden.json", "chrome.csv", "firefox.csv"};
+  const char* files[] = {"quillbox.csv",  "keepassxc.csv",  "keepassxc-2.6.csv", "keepass.xml",
+                         "bitwarden.csv", "bitwarden.json", "chrome.csv",        "firefox.csv"};
   for (const char* file : files) {
     CliResult result = Run({"import", "alice", Fixture(file)});
     EXPECT_EQ(result.status, 0) << file << ": " << result.err;
@@ -66,18 +66,24 @@ TEST_F(CliInterchange, DryRunTellsAndChangesNothing) {
 }
 
 TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
-  WriteTextFile(safes_.Path("mixed.csv"),
-                "name,url,username,password\nok,,u,p\n\"two\nlines\",,u,p\nshort\n" + std::string(300, 'x') + ",,u,p\n");
+  WriteTextFile(safes_.Path("mixed.csv"), "name,url,username,password\nok,,u,p\n\"two\nlines\",,u,p\nshort\n" +
+                                              std::string(300, 'x') + ",,u,p\n");
   std::string before = SafeBytes();
   CliResult refused = Run({"import", "alice", safes_.Path("mixed.csv")});
   EXPECT_EQ(refused.status, 2);
   std::string file = safes_.Path("mixed.csv");
-  EXPECT_EQ(refused.err,
-            "quillbox-cli: " + file + ": line 3: Fields cannot contain tabs or line breaks.\n"
-            "quillbox-cli: " + file + ": line 5: a row needs 4 fields\n"
-            "quillbox-cli: " + file + ": line 6: " + kEntryFieldTooLongMessage + "\n"
-            "quillbox-cli: " + file + ": 3 entries cannot be stored; nothing was imported; "
-            "--skip-invalid imports the other entries\n");
+  EXPECT_EQ(refused.err, "quillbox-cli: " + file +
+                             ": line 3: Fields cannot contain tabs or line breaks.\n"
+                             "quillbox-cli: " +
+                             file +
+                             ": line 5: a row needs 4 fields\n"
+                             "quillbox-cli: " +
+                             file + ": line 6: " + kEntryFieldTooLongMessage +
+                             "\n"
+                             "quillbox-cli: " +
+                             file +
+                             ": 3 entries cannot be stored; nothing was imported; "
+                             "--skip-invalid imports the other entries\n");
   EXPECT_EQ(refused.out, "");
   EXPECT_EQ(SafeBytes(), before);
 
@@ -90,10 +96,12 @@ TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
 }
 
 TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
-  std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 \"&lol;&lol;&lol;\">]>"
-                     "<KeePassFile><Root>&lol2;</Root></KeePassFile>";
+  std::string bomb =
+      "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 \"&lol;&lol;&lol;\">]>"
+      "<KeePassFile><Root>&lol2;</Root></KeePassFile>";
   const std::pair<std::string, std::string> files[] = {
-      {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open", "a quoted field is not closed"},
+      {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open",
+       "a quoted field is not closed"},
       {"name,url,username,password\na,b\n", "line 2: a row needs 4 fields"},
       {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "Fields cannot be longer than 259"},
       {"name,url,username,password\nCaf\xE9,,u,p\n", "line 2: the text is not UTF-8"},
@@ -142,7 +150,8 @@ TEST_F(CliInterchange, ExportWritesA0600FileOnlyOverAnotherWithForce) {
   }
   CliResult stdout_export = Run({"export", "--format=bitwarden-csv", "alice", "-"});
   EXPECT_EQ(stdout_export.status, 0);
-  EXPECT_TRUE(stdout_export.out.starts_with("folder,favorite,type,name,notes,fields,reprompt,login_uri")) << stdout_export.out;
+  EXPECT_TRUE(stdout_export.out.starts_with("folder,favorite,type,name,notes,fields,reprompt,login_uri"))
+      << stdout_export.out;
   EXPECT_EQ(stdout_export.err, kWarning);
 
   CliResult read_only = Run({"export", "--format", "chrome-csv", "alice", safes_.Path("c.csv")});

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 extern char** environ;
 
 namespace {
@@ -24,8 +23,8 @@ void AppendAvailable(int fd, std::string* out, bool* open) {
 
 }  // namespace
 
-CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& temp_dir, const char* program) {
+CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input, const std::string& temp_dir,
+                        const char* program) {
   int in[2], out[2], err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
   posix_spawn_file_actions_t actions;

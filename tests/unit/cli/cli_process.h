@@ -15,5 +15,5 @@ struct CliResult {
 
 // program defaults to the test build, which differs from the shipped one
 // only in the Argon2id parameters of new safes.
-CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& temp_dir, const char* program = QUILLBOX_CLI_PATH);
+CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input, const std::string& temp_dir,
+                        const char* program = QUILLBOX_CLI_PATH);

@@ -72,7 +72,9 @@ class TerminalRun {
     return true;
   }
 
-  void Type(const std::string& text) { EXPECT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+  void Type(const std::string& text) {
+    EXPECT_EQ(write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
 
   int Finish() {
     WaitFor("\x01never shown");  // drain the rest of the output

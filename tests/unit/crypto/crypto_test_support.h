@@ -24,32 +24,31 @@ std::string CryptoPathName(CryptoPath path);
 
 // Forces the portable paths for one scope.
 class ScopedCryptoPath {
-public:
-    explicit ScopedCryptoPath(CryptoPath path);
-    ~ScopedCryptoPath();
+ public:
+  explicit ScopedCryptoPath(CryptoPath path);
+  ~ScopedCryptoPath();
 
-    ScopedCryptoPath(const ScopedCryptoPath&) = delete;
-    ScopedCryptoPath& operator=(const ScopedCryptoPath&) = delete;
+  ScopedCryptoPath(const ScopedCryptoPath&) = delete;
+  ScopedCryptoPath& operator=(const ScopedCryptoPath&) = delete;
 
-private:
-    bool previous_;
+ private:
+  bool previous_;
 };
 
 // A test run once per path; the accelerated run is skipped when the processor
 // lacks the instructions that Available() looks for.
 template <bool (*Available)()>
 class CryptoPathTest : public testing::TestWithParam<CryptoPath> {
-protected:
-    void SetUp() override
-    {
-        if (GetParam() == CryptoPath::Accelerated && !Available())
-            GTEST_SKIP() << "the processor lacks the instructions of the accelerated path";
-    }
+ protected:
+  void SetUp() override {
+    if (GetParam() == CryptoPath::Accelerated && !Available())
+      GTEST_SKIP() << "the processor lacks the instructions of the accelerated path";
+  }
 
-private:
-    ScopedCryptoPath path_{GetParam()};
+ private:
+  ScopedCryptoPath path_{GetParam()};
 };
 
-#define QUILLBOX_INSTANTIATE_ON_BOTH_PATHS(suite)                                                                  \
-    INSTANTIATE_TEST_SUITE_P(Paths, suite, testing::Values(CryptoPath::Accelerated, CryptoPath::Portable),       \
-                             [](const auto& info) { return CryptoPathName(info.param); })
+#define QUILLBOX_INSTANTIATE_ON_BOTH_PATHS(suite)                                                        \
+  INSTANTIATE_TEST_SUITE_P(Paths, suite, testing::Values(CryptoPath::Accelerated, CryptoPath::Portable), \
+                           [](const auto& info) { return CryptoPathName(info.param); })

@@ -49,8 +49,10 @@ TEST_P(PasswordGeneratorTable, LengthClassesAndAlphabet) {
   }());
   EXPECT_NEAR(PasswordStrengthBits(c.options), c.options.length * std::log2(expected.size()), 1e-9);
 
-  const std::pair<unsigned, const char*> classes[] = {
-      {kPasswordLowerCase, kLower}, {kPasswordUpperCase, kUpper}, {kPasswordDigits, kDigits}, {kPasswordSymbols, kSymbols}};
+  const std::pair<unsigned, const char*> classes[] = {{kPasswordLowerCase, kLower},
+                                                      {kPasswordUpperCase, kUpper},
+                                                      {kPasswordDigits, kDigits},
+                                                      {kPasswordSymbols, kSymbols}};
   for (int round = 0; round < 200; ++round) {
     char password[kFieldCapacity];
     ASSERT_TRUE(GeneratePassword(c.options, password, sizeof password));
@@ -69,16 +71,15 @@ const std::string kAll = std::string(kLower) + kUpper + kDigits + kSymbols;
 
 INSTANTIATE_TEST_SUITE_P(
     Options, PasswordGeneratorTable,
-    testing::Values(
-        GeneratorCase{"Shortest", {8, kPasswordAllClasses, false}, kAll.c_str()},
-        GeneratorCase{"Longest", {128, kPasswordAllClasses, false}, kAll.c_str()},
-        GeneratorCase{"ShortestWithoutLookAlikes", {8, kPasswordAllClasses, true}, kAll.c_str()},
-        GeneratorCase{"LowerOnly", {20, kPasswordLowerCase, false}, kLower},
-        GeneratorCase{"UpperOnly", {20, kPasswordUpperCase, false}, kUpper},
-        GeneratorCase{"DigitsOnly", {20, kPasswordDigits, false}, kDigits},
-        GeneratorCase{"SymbolsOnly", {20, kPasswordSymbols, false}, kSymbols},
-        GeneratorCase{"DigitsWithoutLookAlikes", {8, kPasswordDigits, true}, kDigits},
-        GeneratorCase{"SymbolsWithoutLookAlikes", {8, kPasswordSymbols, true}, kSymbols}),
+    testing::Values(GeneratorCase{"Shortest", {8, kPasswordAllClasses, false}, kAll.c_str()},
+                    GeneratorCase{"Longest", {128, kPasswordAllClasses, false}, kAll.c_str()},
+                    GeneratorCase{"ShortestWithoutLookAlikes", {8, kPasswordAllClasses, true}, kAll.c_str()},
+                    GeneratorCase{"LowerOnly", {20, kPasswordLowerCase, false}, kLower},
+                    GeneratorCase{"UpperOnly", {20, kPasswordUpperCase, false}, kUpper},
+                    GeneratorCase{"DigitsOnly", {20, kPasswordDigits, false}, kDigits},
+                    GeneratorCase{"SymbolsOnly", {20, kPasswordSymbols, false}, kSymbols},
+                    GeneratorCase{"DigitsWithoutLookAlikes", {8, kPasswordDigits, true}, kDigits},
+                    GeneratorCase{"SymbolsWithoutLookAlikes", {8, kPasswordSymbols, true}, kSymbols}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PasswordGenerator, AlphabetIsPrintableAsciiWithoutSpaceOrSeparators) {

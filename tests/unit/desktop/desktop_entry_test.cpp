@@ -45,8 +45,7 @@ TEST(DesktopEntryTest, EntryIsAnApplicationThatRunsTheProgram) {
 
 bool RunToEnd(const char* const argv[]) {
   pid_t pid;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
-    return false;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return false;
   int status = 0;
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -54,8 +53,8 @@ bool RunToEnd(const char* const argv[]) {
 // GLib's launcher reads the entry as a session would and starts the program;
 // the program reports the path it was started by.
 TEST(DesktopEntryTest, RealLauncherStartsProgramsWithAwkwardPaths) {
-  const char* folders[] = {"plain", "with space", "dollar$HOME", "back\\slash", "quote\"d",
-                           "it's", "tick`s", "(paren) & pipe|;"};
+  const char* folders[] = {"plain",    "with space", "dollar$HOME", "back\\slash",
+                           "quote\"d", "it's",       "tick`s",      "(paren) & pipe|;"};
   for (const char* folder : folders) {
     ScratchDir scratch;
     const std::string report = scratch.Path("started");
@@ -63,15 +62,14 @@ TEST(DesktopEntryTest, RealLauncherStartsProgramsWithAwkwardPaths) {
     ASSERT_EQ(mkdir(dir.c_str(), 0700), 0) << folder;
     const std::string program = dir + "/quillbox";
     // Written aside and renamed, so the report is never read half-written.
-    WriteTextFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > '" + report + ".new' && mv '" + report +
-                           ".new' '" + report + "'\n");
+    WriteTextFile(program,
+                  "#!/bin/sh\nprintf '%s' \"$0\" > '" + report + ".new' && mv '" + report + ".new' '" + report + "'\n");
     ASSERT_EQ(chmod(program.c_str(), 0700), 0);
     const std::string entry = scratch.Path("Quillbox.desktop");
     WriteTextFile(entry, BuildAutostartEntry(program));
 
     const char* launch[] = {"gio", "launch", entry.c_str(), nullptr};
-    ASSERT_TRUE(RunToEnd(launch)) << folder << ": gio (libglib2.0-bin) could not launch\n"
-                                  << ReadTextFile(entry);
+    ASSERT_TRUE(RunToEnd(launch)) << folder << ": gio (libglib2.0-bin) could not launch\n" << ReadTextFile(entry);
     EXPECT_EQ(WaitForFileText(report), program) << folder;
   }
 }

@@ -42,18 +42,19 @@ TEST_F(MailProgramTest, HandsAnAddressedTitledMessageToTheMailProgram) {
             "[Tarnwell Sales Manager <sales@tarnwell.com>]\n");
 }
 
-TEST_F(MailProgramTest, WithoutAMailProgramNothingHappens) {
-  EXPECT_FALSE(SendSalesInquiryMail());
-}
+TEST_F(MailProgramTest, WithoutAMailProgramNothingHappens) { EXPECT_FALSE(SendSalesInquiryMail()); }
 
 // The mail program waits until the caller has got control back; a caller
 // that waited for it would see "late" instead.
 TEST_F(MailProgramTest, ReturnsAtOnceAndLeavesNoChildBehind) {
   const std::string go = scratch_.Path("go");
-  AddProgram("xdg-email", "i=0\n"
-                          "while [ ! -e '" + go + "' ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done\n"
-                          "if [ -e '" + go + "' ]; then state=go; else state=late; fi\n" +
-                          WriteReport("echo $state"));
+  AddProgram("xdg-email",
+             "i=0\n"
+             "while [ ! -e '" +
+                 go +
+                 "' ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i+1)); done\n"
+                 "if [ -e '" +
+                 go + "' ]; then state=go; else state=late; fi\n" + WriteReport("echo $state"));
   ASSERT_TRUE(SendSalesInquiryMail());
   WriteTextFile(go, "");
   EXPECT_EQ(WaitForFileText(Report()), "go\n");

@@ -10,11 +10,9 @@ TEST(SplashGeometryTest, SplashFitsNineTenthsOfTheDesktopWidthAThirdDown) {
     SplashGeometry expected;
   };
   const Case cases[] = {
-      {1024, 768, {51, 199, 921, 171}},
-      {1920, 1080, {96, 253, 1728, 321}},  // enlarged
-      {800, 100, {132, 0, 536, 100}},      // a flat desktop: the height limits
-      {0, 768, {0, 256, 0, 0}},
-      {1024, 0, {512, 0, 0, 0}},
+      {1024, 768, {51, 199, 921, 171}}, {1920, 1080, {96, 253, 1728, 321}},  // enlarged
+      {800, 100, {132, 0, 536, 100}},                                        // a flat desktop: the height limits
+      {0, 768, {0, 256, 0, 0}},         {1024, 0, {512, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     SplashGeometry g = ComputeSplashGeometry(c.desktopWidth, c.desktopHeight, 1342, 250);

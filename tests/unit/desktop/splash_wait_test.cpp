@@ -26,10 +26,8 @@ TEST(SplashWaitTest, WaitsTheGivenTimeAcrossATickCounterWrap) {
   };
   // Passes at 0, 50, ... ms; the one that finds more than the limit gone ends it.
   const Case cases[] = {
-      {4, 1000, 82, 81},
-      {4, 0xFFFFFFFFu - 1000, 82, 81},  // wraps after a second
-      {4, 0xFFFFFFFFu, 82, 81},
-      {0, 5, 2, 1},  // at most one sleep
+      {4, 1000, 82, 81},           {4, 0xFFFFFFFFu - 1000, 82, 81},  // wraps after a second
+      {4, 0xFFFFFFFFu, 82, 81},    {0, 5, 2, 1},                     // at most one sleep
       {0, 0xFFFFFFFFu - 10, 2, 1},
   };
   for (const Case& c : cases) {

@@ -19,8 +19,9 @@ std::string XmlBomb() {
     for (int k = 0; k < 10; ++k) text += "&a" + std::to_string(i - 1) + ";";
     text += "\">\n";
   }
-  return text + "]>\n<KeePassFile><Root><Group><Entry><String><Key>Title</Key><Value>&a9;</Value>"
-                "</String></Entry></Group></Root></KeePassFile>\n";
+  return text +
+         "]>\n<KeePassFile><Root><Group><Entry><String><Key>Title</Key><Value>&a9;</Value>"
+         "</String></Entry></Group></Root></KeePassFile>\n";
 }
 
 std::string DeepJson(size_t depth) {
@@ -45,8 +46,7 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
        "line 2: the text is not UTF-8"},
       {"overlong UTF-8", "name,url,username,password\n\xC0\xAF,,u,p\n", "", "line 2: the text is not UTF-8"},
       {"XML bomb", XmlBomb(), "", "line 2: the file declares a document type, which KeePass XML never has"},
-      {"external entity", "<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><KeePassFile/>", "",
-       "declares a document type"},
+      {"external entity", "<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><KeePassFile/>", "", "declares a document type"},
       {"undeclared entity", "<KeePassFile><Root>&x;</Root></KeePassFile>", "", "line 1: undefined entity"},
       {"XML not KeePass", "<html><body/></html>", "", "not a KeePass XML export"},
       {"malformed XML", "<KeePassFile><Root></KeePassFile>", "", "line 1: mismatched tag"},
@@ -54,8 +54,8 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
       {"JSON array at the top", "[{\"items\": []}]", "", "not an object"},
       {"malformed JSON", "{\"items\": [\n{\"type\": 1,}]}", "", "line 2: the text is not valid JSON"},
       {"JSON without items", "{\"encrypted\": false}", "", "no items list"},
-      {"encrypted Bitwarden export",
-       "{\"encrypted\": true, \"passwordProtected\": true, \"items\": []}", "", "encrypted Bitwarden export"},
+      {"encrypted Bitwarden export", "{\"encrypted\": true, \"passwordProtected\": true, \"items\": []}", "",
+       "encrypted Bitwarden export"},
       {"unknown header", "Site,Login,Secret\na,b,c\n", "", "the format is not recognised"},
       {"forced format that does not fit", "Description,Username,Password\n", "chrome-csv",
        "the first line must be name,url,username,password"},
@@ -100,11 +100,8 @@ TEST(BadInput, EmptyFilesAndFoldersAreNotRead) {
 }
 
 TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
-  std::string text = "name,url,username,password\n" +
-                     std::string("ok,,u,p\n") +
-                     "\"two\nlines\",,u,p\n" +
-                     "short,row\n" +
-                     "long," + std::string(300, 'h') + ",u," + std::string(260, 'p') + "\n" +
+  std::string text = "name,url,username,password\n" + std::string("ok,,u,p\n") + "\"two\nlines\",,u,p\n" +
+                     "short,row\n" + "long," + std::string(300, 'h') + ",u," + std::string(260, 'p') + "\n" +
                      ",https://" + std::string(300, 'h') + "/,u,p\n";
   ImportPlan plan;
   std::string error;

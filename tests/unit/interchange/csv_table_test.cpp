@@ -32,7 +32,9 @@ TEST(CsvTable, ParsesWellFormedText) {
       {"a,,\r\n", {{"a", "", ""}}},
       {"\"x,y\",\"say \"\"hi\"\"\",\"\"\r\n", {{"x,y", "say \"hi\"", ""}}},
       {"\"two\r\nlines\",\"lf\nonly\"\n", {{"two\r\nlines", "lf\nonly"}}},
-      {"\xEF\xBB\xBF" "Description\r\n\r\n\nx\r\n", {{"Description"}, {"x"}}},
+      {"\xEF\xBB\xBF"
+       "Description\r\n\r\n\nx\r\n",
+       {{"Description"}, {"x"}}},
       {" a , b \n", {{" a ", " b "}}},
       {"pa\xE4ss,\t\n", {{"pa\xE4ss", "\t"}}},
       {"lone\rcr,x\n", {{"lone\rcr", "x"}}},
@@ -61,10 +63,7 @@ TEST(CsvTable, RefusesMalformedTextAndSaysWhere) {
     size_t line;
   };
   const Case cases[] = {
-      {"a,b\n\"never closed,x\n", 2},
-      {"a,b\nc,d\"e\n", 2},
-      {"\"closed\"junk,b\n", 1},
-      {"\"a\"\rb\n", 1},
+      {"a,b\n\"never closed,x\n", 2}, {"a,b\nc,d\"e\n", 2}, {"\"closed\"junk,b\n", 1}, {"\"a\"\rb\n", 1},
       {"x\n\"a\nb\nc\" d\n", 4},
   };
   for (const Case& c : cases) {

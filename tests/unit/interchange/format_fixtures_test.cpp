@@ -33,8 +33,8 @@ struct FixtureCase {
   ImportSummary counts;  // format_name and imported are checked apart
 };
 
-ImportSummary Counts(size_t read, size_t other, size_t recycled, size_t groups, size_t urls, size_t notes,
-                     size_t totp, size_t fields, size_t attachments) {
+ImportSummary Counts(size_t read, size_t other, size_t recycled, size_t groups, size_t urls, size_t notes, size_t totp,
+                     size_t fields, size_t attachments) {
   ImportSummary s;
   s.read = read;
   s.other_items = other;
@@ -58,7 +58,8 @@ TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
       {"bitwarden.csv", "bitwarden-csv", {kBank, kCafe, kMail}, Counts(3, 2, 0, 1, 2, 1, 1, 1, 0)},
       {"bitwarden.json", "bitwarden-json", {kBank, kCafe, kMail}, Counts(3, 3, 0, 1, 3, 1, 1, 1, 0)},
       {"chrome.csv", "chrome-csv", {kBank, kCafe, kMail}, Counts(3, 0, 0, 0, 3, 1, 0, 0, 0)},
-      {"firefox.csv", "firefox-csv",
+      {"firefox.csv",
+       "firefox-csv",
        {"bank.example.com\tjdoe\tpa\"ss,1", "caf\xC3\xA9.example\t\tcr\xC3\xA8me", kMail},
        Counts(3, 0, 0, 0, 3, 0, 0, 0, 0)},
   };
@@ -131,7 +132,9 @@ TEST(FormatFixtures, SafeBytesThatAreNotUtf8AreExportedAsTheWindowsCodePage) {
   std::string written, error;
   ASSERT_TRUE(FindInterchangeFormat("bitwarden-json")->write(entries, &written, &error));
   EXPECT_NE(written.find("\"Caf\xC3\xA9\""), std::string::npos);
-  EXPECT_NE(written.find("\"\xE2\x82\xAC" "uro\""), std::string::npos);
+  EXPECT_NE(written.find("\"\xE2\x82\xAC"
+                         "uro\""),
+            std::string::npos);
   // The safe's own CSV keeps the bytes as they are.
   written.clear();
   ASSERT_TRUE(FindInterchangeFormat("quillbox-csv")->write(entries, &written, &error));

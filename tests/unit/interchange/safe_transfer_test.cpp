@@ -72,7 +72,8 @@ TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
   EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("bomb.xml"), ""));
   ASSERT_EQ(view.boxes.size(), 1u);
   EXPECT_EQ(view.boxes[0].caption, "ERROR");
-  EXPECT_EQ(view.boxes[0].text, File("bomb.xml") + ": line 1: the file declares a document type, which KeePass XML never has");
+  EXPECT_EQ(view.boxes[0].text,
+            File("bomb.xml") + ": line 1: the file declares a document type, which KeePass XML never has");
 
   WriteTextFile(File("ok.csv"), "Description,Username,Password\nNew,u,p\n");
   chmod(dir.SafePath("alice").c_str(), 0400);
@@ -91,7 +92,8 @@ TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
   ASSERT_EQ(view.boxes.size(), 1u);
   EXPECT_EQ(view.boxes[0].caption, kExportCaption);
   EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
-  EXPECT_EQ(view.boxes[0].text, std::string(kPlainTextWarning) + "\n\nExport 1 entries as Bitwarden JSON to " + path + "?");
+  EXPECT_EQ(view.boxes[0].text,
+            std::string(kPlainTextWarning) + "\n\nExport 1 entries as Bitwarden JSON to " + path + "?");
   struct stat info;
   EXPECT_NE(stat(path.c_str(), &info), 0);
 

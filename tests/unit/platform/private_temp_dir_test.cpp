@@ -32,9 +32,7 @@ class ScopedTmpDir {
   std::string old_;
 };
 
-std::string PrivateName() {
-  return "quillbox-" + std::to_string(geteuid());
-}
+std::string PrivateName() { return "quillbox-" + std::to_string(geteuid()); }
 
 TEST(PrivateTempDir, CreatedPrivateWithTrailingSlash) {
   ScratchDir scratch;
@@ -74,7 +72,9 @@ TEST(PrivateTempDir, RefusesFoldersOthersCouldReach) {
       {"world writable",
        [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0 && chmod(path.c_str(), 0703) == 0; }},
       {"owned by someone else",  // only root can give a folder away
-       [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0 && chown(path.c_str(), 65534, 65534) == 0; }},
+       [](const std::string& path) {
+         return mkdir(path.c_str(), 0700) == 0 && chown(path.c_str(), 65534, 65534) == 0;
+       }},
       {"a plain file", [](const std::string& path) { return close(creat(path.c_str(), 0600)) == 0; }},
   };
   for (const auto& c : cases) {

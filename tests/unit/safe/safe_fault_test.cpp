@@ -24,9 +24,7 @@ class FailingFileOps : public SafeFileOps {
   bool CreateTempFile(const char* directory, const char* prefix, char* path, size_t capacity) override {
     return !Fails() && SafeFileOps::CreateTempFile(directory, prefix, path, capacity);
   }
-  int OpenForWriting(const char* path) override {
-    return Fails() ? -1 : SafeFileOps::OpenForWriting(path);
-  }
+  int OpenForWriting(const char* path) override { return Fails() ? -1 : SafeFileOps::OpenForWriting(path); }
   bool Write(int fd, const void* data, size_t size) override {
     if (!Fails()) return SafeFileOps::Write(fd, data, size);
     // A short write: part of the data reaches the file.

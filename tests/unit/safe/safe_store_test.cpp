@@ -89,7 +89,7 @@ struct PathCase {
   const char* name;
   std::string executable;  // "" makes the lookup fail
   std::string userName;
-  std::string expected;    // "" for a refused name
+  std::string expected;  // "" for a refused name
 };
 
 TEST(SafeStore, BuildSafePathPlacesSafesBesideTheExecutable) {

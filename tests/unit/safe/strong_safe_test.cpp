@@ -86,7 +86,7 @@ TEST(StrongSafe, SavesKeepTheFormatKeyAndSaltAndDrawNewNonces) {
   entries.Add("d\te\tf");
   ASSERT_TRUE(SaveSafe("alice", key, entries));
   const std::string second = ReadTextFile(dir.SafePath("alice"));
-  EXPECT_EQ(second.substr(0, 32), first.substr(0, 32));   // magic, parameters, salt
+  EXPECT_EQ(second.substr(0, 32), first.substr(0, 32));    // magic, parameters, salt
   EXPECT_NE(second.substr(32, 24), first.substr(32, 24));  // nonce
 
   // A save under the bare password keeps the format and parameters; the

@@ -23,9 +23,7 @@ class CheckUpdateTest : public ::testing::Test {
     ASSERT_EQ(published_.size(), 145u);
   }
 
-  bool Check(bool qa = false) {
-    return CheckUpdateAvailable(server_.Host().c_str(), 10, qa);
-  }
+  bool Check(bool qa = false) { return CheckUpdateAvailable(server_.Host().c_str(), 10, qa); }
   std::string Error() const { return UpdateErrorText(); }
 
   UpdateSandbox sandbox_;

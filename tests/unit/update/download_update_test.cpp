@@ -79,9 +79,7 @@ TEST_P(DownloadUpdateTest, StartsTheCheckedFileNotWhatIsSwappedIn) {
   };
   const Case cases[] = {
       {"another file renamed over it",
-       [](const std::string& installer, const std::string& impostor) {
-         std::filesystem::rename(impostor, installer);
-       }},
+       [](const std::string& installer, const std::string& impostor) { std::filesystem::rename(impostor, installer); }},
       {"a symlink to another file",
        [](const std::string& installer, const std::string& impostor) {
          std::filesystem::remove(installer);
@@ -104,8 +102,7 @@ TEST_P(DownloadUpdateTest, StartsTheCheckedFileNotWhatIsSwappedIn) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(TemporaryFolders, DownloadUpdateTest,
-                         ::testing::Values("tmp", "temp with spaces"));
+INSTANTIATE_TEST_SUITE_P(TemporaryFolders, DownloadUpdateTest, ::testing::Values("tmp", "temp with spaces"));
 
 class DownloadRefusalTest : public DownloadUpdateTest {};
 INSTANTIATE_TEST_SUITE_P(Plain, DownloadRefusalTest, ::testing::Values("tmp"));

@@ -5,8 +5,8 @@
 #include <thread>
 
 std::vector<unsigned char> RecordingInstaller(const std::string& recordPath) {
-  const std::string script = "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > '" + recordPath +
-                             ".part'\nmv '" + recordPath + ".part' '" + recordPath + "'\n";
+  const std::string script = "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > '" + recordPath + ".part'\nmv '" + recordPath +
+                             ".part' '" + recordPath + "'\n";
   return {script.begin(), script.end()};
 }
 

@@ -8,9 +8,7 @@
 
 #include "tools/quillbox-sign/signature_file.h"
 
-std::string TestDataPath(const char* name) {
-  return std::string(QUILLBOX_TEST_DATA_DIR) + "/update/" + name;
-}
+std::string TestDataPath(const char* name) { return std::string(QUILLBOX_TEST_DATA_DIR) + "/update/" + name; }
 
 TestKeySigner::TestKeySigner() {
   FILE* file = std::fopen(TestDataPath("test_private.pem").c_str(), "rb");
@@ -34,9 +32,7 @@ Bytes TestKeySigner::SignBlock(const Bytes& block) const {
   return out;
 }
 
-Bytes TestKeySigner::SignatureFileFor(const Bytes& installer) const {
-  return MakeSignatureFile(installer, key_);
-}
+Bytes TestKeySigner::SignatureFileFor(const Bytes& installer) const { return MakeSignatureFile(installer, key_); }
 
 Bytes Md5Of(const Bytes& data) { return InstallerDigest(data); }
 

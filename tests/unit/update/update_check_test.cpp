@@ -86,15 +86,16 @@ TEST_F(UpdateCheckTest, FollowsTheWeeklySchedule) {
       {"option 1 checks without asking", 1, weekAgo, false, kNow, false, true, static_cast<int>(kNow), 0, 1},
       {"option 1, less than a week", 1, weekAgo + 1, false, kNow, false, false, weekAgo + 1, 0, 1},
       {"option 2 never checks by itself", 2, weekAgo - kWeek, false, kNow, false, false, weekAgo - kWeek, 0, 2},
-      {"option 2 still asks on request", 2, static_cast<int>(kNow), true, kNow, true, true, static_cast<int>(kNow), 0, 2},
+      {"option 2 still asks on request", 2, static_cast<int>(kNow), true, kNow, true, true, static_cast<int>(kNow), 0,
+       2},
       {"option 5 counts as 0", 5, weekAgo, false, kNow, true, true, static_cast<int>(kNow), 0, 5},
       {"option -1 counts as 0", -1, weekAgo, false, kNow, true, true, static_cast<int>(kNow), 0, -1},
       {"on request, time never stored", {}, {}, true, kNow, true, true, static_cast<int>(kNow)},
       {"just once keeps a stored 1", 1, static_cast<int>(kNow), true, kNow, true, true, static_cast<int>(kNow), 0, 1},
       {"choosing 1 stores it", 0, weekAgo, false, kNow, true, true, static_cast<int>(kNow), 1, 1},
       {"choosing 2 stores it and stops", 0, weekAgo, false, kNow, true, false, weekAgo, 2, 2},
-      {"a week across 2038", 1, INT_MAX - 100, false, static_cast<uint32_t>(INT_MAX) - 100 + kWeek,
-       false, true, static_cast<int>(static_cast<uint32_t>(INT_MAX) - 100 + kWeek), 0, 1},
+      {"a week across 2038", 1, INT_MAX - 100, false, static_cast<uint32_t>(INT_MAX) - 100 + kWeek, false, true,
+       static_cast<int>(static_cast<uint32_t>(INT_MAX) - 100 + kWeek), 0, 1},
   };
   for (const Case& c : cases) {
     UpdateSandbox sandbox;

@@ -36,7 +36,8 @@ TEST(UpdateFolderTest, KeepsToTheFolderItChecked) {
   fs::create_directory_symlink(planted, path);
 
   ASSERT_TRUE(Write(folder, "newupdate.sig", "signature"));
-  EXPECT_EQ(ReadBytes(moved + "/newupdate.sig"), std::vector<unsigned char>({'s', 'i', 'g', 'n', 'a', 't', 'u', 'r', 'e'}));
+  EXPECT_EQ(ReadBytes(moved + "/newupdate.sig"),
+            std::vector<unsigned char>({'s', 'i', 'g', 'n', 'a', 't', 'u', 'r', 'e'}));
   EXPECT_TRUE(fs::is_empty(planted));
   // Only the file itself is left: no half-written sibling.
   EXPECT_EQ(std::distance(fs::directory_iterator(moved), fs::directory_iterator()), 1);

@@ -46,9 +46,7 @@ UpdateSandbox::~UpdateSandbox() {
   fs::remove_all(root_, ignored);
 }
 
-std::string UpdateSandbox::PrivateDir() const {
-  return tempDir_ + "/quillbox-" + std::to_string(geteuid()) + "/";
-}
+std::string UpdateSandbox::PrivateDir() const { return tempDir_ + "/quillbox-" + std::to_string(geteuid()) + "/"; }
 
 TestSettings::TestSettings() { BuildKeyName(); }
 

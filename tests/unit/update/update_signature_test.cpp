@@ -61,41 +61,97 @@ TEST_F(UpdateSignatureTest, RejectsEveryMutatedEncoding) {
     std::function<Bytes()> block;
   };
   const Case cases[] = {
-      {"leading byte not zero", [&] { Bytes b = Pkcs1Block(info); b[0] = 0x01; return b; }},
-      {"block type 2", [&] { Bytes b = Pkcs1Block(info); b[1] = 0x02; return b; }},
-      {"block type 0", [&] { Bytes b = Pkcs1Block(info); b[1] = 0x00; return b; }},
-      {"padding byte changed", [&] { Bytes b = Pkcs1Block(info); b[40] = 0xfe; return b; }},
-      {"last padding byte zero (short padding, garbage)", [&] {
-         Bytes b = Pkcs1Block(info); b[3] = 0x00; return b; }},
-      {"no padding at all", [&] {
+      {"leading byte not zero",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[0] = 0x01;
+         return b;
+       }},
+      {"block type 2",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[1] = 0x02;
+         return b;
+       }},
+      {"block type 0",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[1] = 0x00;
+         return b;
+       }},
+      {"padding byte changed",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[40] = 0xfe;
+         return b;
+       }},
+      {"last padding byte zero (short padding, garbage)",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[3] = 0x00;
+         return b;
+       }},
+      {"no padding at all",
+       [&] {
          Bytes b = {0x00, 0x01, 0x00};
          b.insert(b.end(), 128 - 3 - info.size(), 0x00);
          b.insert(b.end(), info.begin(), info.end());
-         return b; }},
-      {"separator missing", [&] {
-         Bytes b = Pkcs1Block(info); b[128 - info.size() - 1] = 0xff; return b; }},
-      {"SHA-1 algorithm identifier", [&] {
-         Bytes i = {0x30, 0x1d, 0x30, 0x09, 0x06, 0x05, 0x2b, 0x0e, 0x03, 0x02, 0x1a, 0x05, 0x00,
-                    0x04, 0x10};
+         return b;
+       }},
+      {"separator missing",
+       [&] {
+         Bytes b = Pkcs1Block(info);
+         b[128 - info.size() - 1] = 0xff;
+         return b;
+       }},
+      {"SHA-1 algorithm identifier",
+       [&] {
+         Bytes i = {0x30, 0x1d, 0x30, 0x09, 0x06, 0x05, 0x2b, 0x0e, 0x03, 0x02, 0x1a, 0x05, 0x00, 0x04, 0x10};
          i.insert(i.end(), digest_.begin(), digest_.end());
-         return Pkcs1Block(i); }},
-      {"MD2 algorithm identifier", [&] { Bytes i = info; i[13] = 0x02; return Pkcs1Block(i); }},
-      {"parameters missing", [&] {
-         Bytes i = {0x30, 0x1e, 0x30, 0x0a, 0x06, 0x08, 0x2a, 0x86, 0x48, 0x86, 0xf7, 0x0d,
-                    0x02, 0x05, 0x04, 0x10};
+         return Pkcs1Block(i);
+       }},
+      {"MD2 algorithm identifier",
+       [&] {
+         Bytes i = info;
+         i[13] = 0x02;
+         return Pkcs1Block(i);
+       }},
+      {"parameters missing",
+       [&] {
+         Bytes i = {0x30, 0x1e, 0x30, 0x0a, 0x06, 0x08, 0x2a, 0x86, 0x48, 0x86, 0xf7, 0x0d, 0x02, 0x05, 0x04, 0x10};
          i.insert(i.end(), digest_.begin(), digest_.end());
-         return Pkcs1Block(i); }},
-      {"BER long-form outer length", [&] {
-         Bytes i = info; i[1] = 0x81; i.insert(i.begin() + 2, 0x20); return Pkcs1Block(i); }},
-      {"BER long-form digest length", [&] {
-         Bytes i = info; i[17] = 0x81; i.insert(i.begin() + 18, 0x10); i[1] = 0x21;
-         return Pkcs1Block(i); }},
-      {"trailing garbage after DigestInfo", [&] {
-         Bytes i = info; i.push_back(0x00); return Pkcs1Block(i); }},
-      {"garbage inside the sequence", [&] {
-         Bytes i = info; i[1] = 0x22; i.push_back(0x05); i.push_back(0x00); return Pkcs1Block(i); }},
-      {"digest of other bytes", [&] {
-         return Pkcs1Block(Md5DigestInfo(Md5Of({'x'}))); }},
+         return Pkcs1Block(i);
+       }},
+      {"BER long-form outer length",
+       [&] {
+         Bytes i = info;
+         i[1] = 0x81;
+         i.insert(i.begin() + 2, 0x20);
+         return Pkcs1Block(i);
+       }},
+      {"BER long-form digest length",
+       [&] {
+         Bytes i = info;
+         i[17] = 0x81;
+         i.insert(i.begin() + 18, 0x10);
+         i[1] = 0x21;
+         return Pkcs1Block(i);
+       }},
+      {"trailing garbage after DigestInfo",
+       [&] {
+         Bytes i = info;
+         i.push_back(0x00);
+         return Pkcs1Block(i);
+       }},
+      {"garbage inside the sequence",
+       [&] {
+         Bytes i = info;
+         i[1] = 0x22;
+         i.push_back(0x05);
+         i.push_back(0x00);
+         return Pkcs1Block(i);
+       }},
+      {"digest of other bytes", [&] { return Pkcs1Block(Md5DigestInfo(Md5Of({'x'}))); }},
   };
   for (const Case& c : cases) {
     const Bytes block = c.block();
@@ -126,7 +182,7 @@ TEST_F(UpdateSignatureTest, RejectsSignaturesOfTheWrongLengthOrRange) {
   one[127] = 0x01;
   EXPECT_FALSE(Verify(FileAround(digest_, one)));
   EXPECT_FALSE(Verify(FileAround(digest_, Bytes(128, 0xff))));  // above the modulus
-  EXPECT_FALSE(Verify(FileAround(digest_, {})));                 // L = 0
+  EXPECT_FALSE(Verify(FileAround(digest_, {})));                // L = 0
 }
 
 TEST_F(UpdateSignatureTest, RejectsFilesOfUnusableSizes) {
