@@ -61,10 +61,14 @@ int Quillbox::Ask(OwnerWindow owner, const char* text, const char* caption, unsi
   return view_ != nullptr ? view_->ShowMessageBox(owner, text, caption, style) : kIdCancel;
 }
 
-void Quillbox::RunSlow(const std::function<void()>& work) {
+bool Quillbox::RunSlow(const std::function<void()>& work) {
+  const uint64_t session = session_;
+  ++busy_;
   if (view_ != nullptr) {
     view_->RunBusy(work);
   } else {
     work();
   }
+  --busy_;
+  return session_ == session;
 }

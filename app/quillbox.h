@@ -2,6 +2,7 @@
 
 #include "app/clipboard_keeper.h"
 #include "app/lock_policy.h"
+#include "app/quillbox_messages.h"
 #include "app/quillbox_view.h"
 #include "app/wapp.h"
 #include <memory>
@@ -12,6 +13,7 @@
 #include "safe/held_safe_key.h"
 #include "platform/message_box_view.h"
 #include "safe/entry_merge.h"
+#include "safe/held_changes.h"
 #include "safe/safe_fingerprint.h"
 
 // Capacities of the log-in state and entry-field buffers, terminator included.
@@ -91,6 +93,21 @@ class Quillbox : public WApp {
   // it failed because another save held the safe's lock past the wait.
   bool LastSaveSucceeded() const { return lastSaveSucceeded_; }
   bool LastSaveWasBlocked() const { return lastSaveBlocked_; }
+  // "<safe path>: <reason>" of the last save that failed.
+  std::string LastSaveError() const { return SaveFailureText(); }
+  // Changes that are in the list but not yet in the file: the open safe's,
+  // and those held over a lock or log-out until their safe is open again.
+  bool HasUnsavedChanges() const { return !pending_.empty() || !held_.empty(); }
+  // The window's timer: tries the open safe's unsaved changes again. True
+  // when none wait any more.
+  bool RetryUnsavedChanges();
+  // Before a log-out or exit: saves the open safe's unsaved changes, asking
+  // "Retry", "Discard" or "Cancel" on owner while they cannot be saved.
+  // False when the user cancelled; the safe stays open, changes and all.
+  bool SettleUnsavedChanges(OwnerWindow owner);
+  // Whether slow work (a key derivation) is running: a lock asked for
+  // meanwhile waits until it ends.
+  bool IsBusy() const { return busy_ > 0; }
   // Whether the open safe is in the legacy format, which an upgrade replaces.
   bool IsOpenSafeLegacy() const { return loggedIn_ && key_.GetFormat() == SafeFormat::kLegacy; }
   // Argon2id parameters of the safes this object creates or upgrades; tests
@@ -106,12 +123,15 @@ class Quillbox : public WApp {
   // Closes the open safe as LogOut does, but writes it only when the last
   // save did not reach the file: a lock changes nothing on disk. The user
   // name stays for the next log-in. False when no safe was open. A file that
-  // no longer opens with the password is never written; changes that could
-  // not be saved wait for the next log-in as the same user.
+  // no longer opens with the password is never written. Changes that could
+  // not be saved (here and at log-out) are held in guarded memory until the
+  // same safe is opened again under the same key, and saved then.
   bool Lock();
   // New users get the strong format unless a folder is shared with older copies.
   void CreateUser(OwnerWindow owner, const char* name, const char* password, SafeFormat format = SafeFormat::kStrong);
-  bool ChangePassword(const char* name, const char* newPassword);
+  // A new password that cannot be saved is told on owner; the safe and the
+  // open list keep the old one.
+  bool ChangePassword(const char* name, const char* newPassword, OwnerWindow owner = nullptr);
   bool IsValidUserName(OwnerWindow owner, const char* name);
   // Re-saves the open legacy safe in the strong format under a new key from
   // its password. A failure leaves the file and the open safe as they were.
@@ -144,7 +164,8 @@ class Quillbox : public WApp {
   // Each buffer holds kEntryFieldCapacity bytes.
   bool GetEntryFields(int index, char* description, char* userName, char* password) const;
   // Takes over the checked entry lines of an import and saves once. When the
-  // save fails they are taken out again, so the list matches the file.
+  // save fails they are taken out again, so the list matches the file, and
+  // LastSaveError says why.
   bool AppendEntries(cpStringArray& lines);
 
   // Null when the three fields can be stored, else the message to show:
@@ -156,18 +177,36 @@ class Quillbox : public WApp {
   // CheckNewPassword, with its refusal shown on owner.
   bool AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
   enum class CommitResult { kSaved, kLockBusy, kDoesNotOpen, kSaveFailed };
-  // The end of LogOut: the list, the password and the file's state go.
+  // The end of LogOut: the list, the password and the file's state go;
+  // unsaved changes are held for the safe's next opening.
   void CloseSafeUnsaved();
-  // Applies the change to the open list at once, then commits it.
+  CommitResult WritePending(const HeldSafeKey* newKey);
+  // Tells a failed save (and a later success) in the status bar.
+  void NoteSaveResult(CommitResult result);
+  // The message box for a save the user just asked for that failed: message
+  // has "%s" for the safe's path and the reason.
+  void ReportSaveFailure(OwnerWindow owner, const char* message = kSaveFailedMessage,
+                         const char* caption = kSaveFailedCaption);
+  // "<path>: <reason>" of the last failed save.
+  std::string SaveFailureText() const;
+  void HoldPendingChanges();
+  void TakeHeldChanges(const char* name);
+  void DropHeldChangesOf(const char* name);
+  // Applies the change to the open list at once, then commits it; a failed
+  // save is told and the change kept for the next one.
   bool MakeChange(std::unique_ptr<EntryChange> change);
+  // The first half: into the list and the unsaved changes.
+  bool ApplyChange(std::unique_ptr<EntryChange> change);
   // Under the safe's lock: a file that someone else changed is loaded and
   // every unsaved change applied to it, then the list is saved (under
   // newKey when given: a new password, or the upgrade).
   CommitResult CommitPending(const HeldSafeKey* newKey = nullptr);
   // Loads the user's safe under key and makes it the open one (key is taken).
   bool OpenSafe(const char* name, HeldSafeKey& key);
-  // Key derivations go through the view, which keeps the window alive meanwhile.
-  void RunSlow(const std::function<void()>& work);
+  // Key derivations go through the view, which keeps the window alive
+  // meanwhile. False when the open safe changed meanwhile (closed, or
+  // another one opened): the caller then abandons its work, writing nothing.
+  [[nodiscard]] bool RunSlow(const std::function<void()>& work);
   // Loads a conflict copy of the open safe into copy.
   bool OpensConflictCopy(const char* name, const char* password, cpStringArray& copy);
   // A newer list in place of the open one, with the unsaved changes on it.
@@ -196,7 +235,11 @@ class Quillbox : public WApp {
   bool lastSaveBlocked_ = false;
   SafeFingerprint known_;                              // the file as last read or written here
   std::vector<std::unique_ptr<EntryChange>> pending_;  // applied to the list, not yet saved
-  std::string pendingUser_;
+  std::vector<HeldChanges> held_;                      // unsaved changes of safes now closed
+  std::string saveError_;                              // why the last save failed
+  bool failureShown_ = false;                          // the status bar tells of unsaved changes
+  uint64_t session_ = 0;                               // counts openings and closings of a safe
+  int busy_ = 0;
   int unopenableLooks_ = 0;
   std::vector<std::string> reportedCopies_;
   QuillboxView* view_ = nullptr;

@@ -44,6 +44,6 @@ bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char
     return false;
   }
   if (!AcceptNewPassword(owner, newPassword, confirmation)) return false;
-  if (IsValidUserName(owner, name)) ChangePassword(name, newPassword);
+  if (IsValidUserName(owner, name)) ChangePassword(name, newPassword, owner);
   return true;
 }

@@ -57,8 +57,8 @@ bool Quillbox::AppendEntries(cpStringArray& lines) {
     if (!change->Add(lines.GetAt(i))) return false;
   }
   const EntryChange* made = change.get();
-  if (!MakeChange(std::move(change))) return false;
-  if (lastSaveSucceeded_) return true;
+  if (!ApplyChange(std::move(change))) return false;
+  if (CommitPending() == CommitResult::kSaved) return true;
   // An import that could not be saved is not kept for a later save: the
   // user was told nothing was imported.
   EntryChange undo;
@@ -66,6 +66,10 @@ bool Quillbox::AppendEntries(cpStringArray& lines) {
   if (!pending_.empty() && pending_.back().get() == made) pending_.pop_back();
   ApplyEntryChange(entries_, undo);
   RefreshView();
+  if (pending_.empty() && failureShown_) {
+    failureShown_ = false;
+    ShowStatus("");
+  }
   return false;
 }
 

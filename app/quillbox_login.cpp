@@ -1,11 +1,14 @@
+#include <errno.h>
 #include <string.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/command_ids.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "core/heapstring.h"
 #include "platform/replace_file.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
@@ -50,16 +53,19 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   RemoveLeftoverSafeCopies(name);
   HeldSafeKey key;
   bool derived = false;
-  RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
-  return derived && OpenSafe(name, key) ? LogInResult::kLoggedIn : LogInResult::kRefused;
+  bool sameSafe = RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
+  return sameSafe && derived && OpenSafe(name, key) ? LogInResult::kLoggedIn : LogInResult::kRefused;
 }
 
 bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key) {
   cpStringArray loaded;
   SafeFingerprint fingerprint;
   if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint) != SafeSnapshotResult::kLoaded) return false;
-  // Changes that could not be saved belong to their user's safe only.
-  if (pendingUser_ != name) pending_.clear();
+  // The safe open until now keeps its unsaved changes for its own next
+  // opening; this one gets back those held for it.
+  if (loggedIn_) CloseSafeUnsaved();
+  TakeHeldChanges(name);
+  ++session_;
   std::snprintf(userName_, sizeof userName_, "%s", name);
   key_ = std::move(key);
   unopenableLooks_ = 0;
@@ -72,7 +78,7 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key) {
   }
   SetLoggedInMenu(true);
   loggedIn_ = true;
-  if (!pending_.empty()) CommitPending();
+  if (!pending_.empty() && CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
   return true;
 }
 
@@ -104,20 +110,31 @@ void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* passw
     bool replacing = SafeExists(name);
     if (replacing && Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
     bool derived = false;
-    RunSlow([&] { derived = DeriveNewSafeKey(password, format, newSafeParams_, key); });
+    // Nothing is open here, so no other safe can be opened meanwhile.
+    (void)RunSlow([&] { derived = DeriveNewSafeKey(password, format, newSafeParams_, key); });
     if (!derived) return;
-    if (replacing) DeleteSafe(name);
     cpStringArray noEntries;
-    SaveSafe(name, key, noEntries);
+    // The old safe is replaced in one step, so a failed save keeps it.
+    errno = 0;
+    if (!SaveSafe(name, key, noEntries)) {
+      char path[kSafePathCapacity];
+      std::string reason = std::string(BuildSafePath(name, path) ? path : name) + ": " +
+                           (errno != 0 ? strerror(errno) : kSafeNotWrittenReason);
+      char* text = FormatString(kNewUserNotSavedMessage, reason.c_str());
+      if (view_ != nullptr)
+        view_->ShowSaveFailure(owner, text != nullptr ? text : kNewUserNotSavedMessage, kErrorCaption);
+      FreeString(text);
+      return;
+    }
   }
   // Unsaved changes of a replaced safe go with it.
-  pending_.clear();
+  DropHeldChangesOf(name);
   // Opened under the key just made: no second key derivation.
   RemoveLeftoverSafeCopies(name);
   OpenSafe(name, key);
 }
 
-bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
+bool Quillbox::ChangePassword(const char* name, const char* newPassword, OwnerWindow owner) {
   if (!FitsLogInState(name, newPassword)) return false;
   if (loggedIn_) {
     // The open entries belong to the current user; never write them into
@@ -128,13 +145,16 @@ bool Quillbox::ChangePassword(const char* name, const char* newPassword) {
     StrongSafeParams params = format == SafeFormat::kStrong ? key_.GetParams() : newSafeParams_;
     HeldSafeKey newKey;
     bool derived = false;
-    RunSlow([&] { derived = DeriveNewSafeKey(newPassword, format, params, newKey); });
+    // A lock or another log-in meanwhile: nothing is re-keyed.
+    if (!RunSlow([&] { derived = DeriveNewSafeKey(newPassword, format, params, newKey); })) return false;
     HeldSafeKey reopen;
     if (!derived || !reopen.CopyFrom(newKey)) return false;
     // A newer file is merged first, then everything goes under the new
-    // password. When that fails the file keeps the old one and the log-in
-    // below fails, as designed.
-    CommitPending(&newKey);
+    // password. When that fails the file and the open safe keep the old one.
+    if (CommitPending(&newKey) != CommitResult::kSaved) {
+      ReportSaveFailure(owner, kNewPasswordNotSavedMessage, kErrorCaption);
+      return false;
+    }
     key_ = std::move(newKey);
     LogOut();
     return OpenSafe(name, reopen);
@@ -150,9 +170,10 @@ bool Quillbox::UpgradeSafe() {
   HeldSafeKey strong;
   bool derived = false;
   StrongSafeParams params = newSafeParams_;
-  RunSlow([&] { derived = DeriveNewSafeKey(legacy.GetLegacyPassword(), SafeFormat::kStrong, params, strong); });
-  // The safe might have been closed meanwhile.
-  if (!derived || !IsOpenSafeLegacy() || CommitPending(&strong) != CommitResult::kSaved) return false;
+  bool sameSafe =
+      RunSlow([&] { derived = DeriveNewSafeKey(legacy.GetLegacyPassword(), SafeFormat::kStrong, params, strong); });
+  // The safe might have been closed, or another opened, meanwhile.
+  if (!sameSafe || !derived || !IsOpenSafeLegacy() || CommitPending(&strong) != CommitResult::kSaved) return false;
   key_ = std::move(strong);
   SetLoggedInMenu(true);
   return true;
@@ -161,7 +182,10 @@ bool Quillbox::UpgradeSafe() {
 void Quillbox::RunUpgradeSafe(OwnerWindow owner) {
   if (!IsOpenSafeLegacy()) return;
   if (Ask(owner, kUpgradeSafeQuestion, kUpgradeSafeCaption, kMbYesNo | kMbIconQuestion) != kIdYes) return;
-  if (!UpgradeSafe()) Ask(owner, kUpgradeSafeFailedMessage, kErrorCaption, kMbOk | kMbIconWarning);
+  if (UpgradeSafe()) return;
+  std::string text = kUpgradeSafeFailedMessage;
+  if (!saveError_.empty()) text += "\r\n\r\n" + SaveFailureText();
+  Ask(owner, text.c_str(), kErrorCaption, kMbOk | kMbIconWarning);
 }
 
 bool Quillbox::IsValidUserName(OwnerWindow owner, const char* name) {

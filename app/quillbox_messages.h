@@ -41,3 +41,27 @@ inline constexpr char kUpgradeSafeQuestion[] =
     "every computer that opens it runs this version or a later one.";
 inline constexpr char kUpgradeSafeFailedMessage[] =
     "The safe could not be upgraded.\r\nIt keeps its previous encryption.";
+
+// A save that did not reach the file: the change stays in the list and is
+// saved by the next save that succeeds. "%s" is "<safe path>: <reason>".
+inline constexpr char kSaveFailedCaption[] = "Not Saved";
+inline constexpr char kSaveFailedMessage[] =
+    "Your change could not be saved to the safe\r\n%s\r\n\r\n"
+    "It stays in the list, and Quillbox saves it as soon as the safe can be written again.";
+inline constexpr char kUnsavedChangesNote[] = "Not saved yet (%s); your changes are kept and tried again.";
+inline constexpr char kUnsavedChangesSavedNote[] = "Your unsaved changes are saved now.";
+inline constexpr char kUnsavedChangesCaption[] = "Unsaved Changes";
+inline constexpr char kUnsavedChangesQuestion[] =
+    "%zu change(s) could not be saved to the safe\r\n%s\r\n\r\n"
+    "Retry to save them again, Discard to drop them, or Cancel to go back to them.";
+inline constexpr char kHeldChangesQuestion[] =
+    "%zu change(s) made before the safe was locked are not saved yet; "
+    "they are saved when you log in to that safe again.\r\n\r\n"
+    "Discard to drop them, or Cancel to go back and log in.";
+inline constexpr char kNewPasswordNotSavedMessage[] =
+    "The new password could not be saved to the safe\r\n%s\r\n\r\nThe safe keeps its old password.";
+inline constexpr char kNewUserNotSavedMessage[] = "The new user's safe could not be created\r\n%s";
+// Reasons for a failed save, after the safe's path.
+inline constexpr char kSafeBusyReason[] = "another program is saving it";
+inline constexpr char kSafeChangedReason[] = "the file was changed elsewhere and no longer opens with your password";
+inline constexpr char kSafeNotWrittenReason[] = "the file could not be written";

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -85,20 +86,32 @@ void Quillbox::TakeNewerList(cpStringArray& newer, const SafeFingerprint& finger
 }
 
 bool Quillbox::MakeChange(std::unique_ptr<EntryChange> change) {
+  if (!ApplyChange(std::move(change))) return false;
+  // The change is made either way: shown, kept and saved by a later save.
+  if (CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
+  return true;
+}
+
+bool Quillbox::ApplyChange(std::unique_ptr<EntryChange> change) {
   if (ApplyEntryChange(entries_, *change) == EntryChangeOutcome::kFailed) return false;
   pending_.push_back(std::move(change));
-  pendingUser_ = userName_;
   RefreshView();
-  CommitPending();
   return true;
 }
 
 Quillbox::CommitResult Quillbox::CommitPending(const HeldSafeKey* newKey) {
+  CommitResult result = WritePending(newKey);
+  NoteSaveResult(result);
+  return result;
+}
+
+Quillbox::CommitResult Quillbox::WritePending(const HeldSafeKey* newKey) {
   lastSaveBlocked_ = false;
   SafeLock lock;
   if (lock.AcquireWaiting(userName_) == SafeLock::Result::kHeldElsewhere) {
     lastSaveSucceeded_ = false;
     lastSaveBlocked_ = true;
+    saveError_ = kSafeBusyReason;
     return CommitResult::kLockBusy;
   }
   SafeDiskState disk = CompareSafeWithDisk(userName_, known_);
@@ -115,11 +128,16 @@ Quillbox::CommitResult Quillbox::CommitPending(const HeldSafeKey* newKey) {
       case SafeSnapshotResult::kUnsettled:
       case SafeSnapshotResult::kDoesNotOpen:
         lastSaveSucceeded_ = false;
+        saveError_ = kSafeChangedReason;
         return CommitResult::kDoesNotOpen;
     }
   }
+  errno = 0;
   lastSaveSucceeded_ = SaveSafe(userName_, newKey != nullptr ? *newKey : key_, entries_);
-  if (!lastSaveSucceeded_) return CommitResult::kSaveFailed;
+  if (!lastSaveSucceeded_) {
+    saveError_ = errno != 0 ? strerror(errno) : kSafeNotWrittenReason;
+    return CommitResult::kSaveFailed;
+  }
   // Under the lock, so no cooperating writer slips in; a sync program does
   // not replace a file it saw change since it last looked.
   if (!TakeSafeFingerprint(userName_, known_)) known_ = SafeFingerprint();
@@ -167,13 +185,14 @@ bool Quillbox::OpensConflictCopy(const char* name, const char* password, cpStrin
   if (password == nullptr) return false;
   HeldSafeKey key;
   bool derived = false;
-  RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
-  return derived && LoadSafe(name, key, copy);
+  bool sameSafe = RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
+  return sameSafe && derived && LoadSafe(name, key, copy);
 }
 
 ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
   ConflictMerge merge;
   if (!loggedIn_) return merge;
+  const uint64_t session = session_;
   std::vector<std::string> names = FindConflictCopies(userName_);
   std::vector<std::string> opened;
   std::vector<std::unique_ptr<cpStringArray>> copies;
@@ -190,6 +209,9 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
       merge.refused.push_back(name + ".SAFE");
     }
   }
+  // A key derivation for a copy let the window run: a lock or another
+  // log-in meanwhile ends this merge with nothing shown or written.
+  if (session_ != session || !loggedIn_) return ConflictMerge{0, 0, {}, false};
   if (!copies.empty()) {
     // Into the newest list: pick up the file first, and let the save below
     // run the same check under the lock.
@@ -207,11 +229,12 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
         change->Add(entries_.GetAt(i));
       }
       pending_.push_back(std::move(change));
-      pendingUser_ = userName_;
       RefreshView();
       ReselectLines(selected);
-      merge.saved = CommitPending() == CommitResult::kSaved;
     }
+    // A copy goes only once every entry it brought is in the file: also
+    // when an earlier look brought them in and their save failed.
+    if (!pending_.empty()) merge.saved = CommitPending() == CommitResult::kSaved;
     if (merge.saved) {
       for (const std::string& name : opened) {
         char path[kSafePathCapacity];
@@ -224,6 +247,8 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
 }
 
 void Quillbox::CloseSafeUnsaved() {
+  HoldPendingChanges();
+  ++session_;
   SetLoggedInMenu(false);
   entries_.RemoveAll();
   RefreshView();

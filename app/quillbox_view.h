@@ -31,6 +31,12 @@ class QuillboxView : public MessageBoxView {
   virtual void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) { (void)entryIndexes; }
   // A short note that needs no answer (the status bar).
   virtual void ShowStatus(const char* text) { (void)text; }
+  // A save the user asked for did not reach the file; text names the safe
+  // and the reason. Views that end with the command and report its exit
+  // status in their own words leave it out.
+  virtual void ShowSaveFailure(OwnerWindow owner, const char* text, const char* caption) {
+    ShowMessageBox(owner, text, caption, kMbOk | kMbIconWarning);
+  }
 
   // Runs slow work (a key derivation, about a second) while showing that
   // the program is busy and keeping its windows painted. The work touches

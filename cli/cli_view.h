@@ -22,6 +22,8 @@ class CliView : public QuillboxView {
   int GetRowCount() override;
   bool IsRowSelected(int row) override;
   bool GetRowEntryIndex(int row, int& entryIndex) override;
+  // Each command reports its own failure with its exit status.
+  void ShowSaveFailure(OwnerWindow, const char*, const char*) override {}
 
   // One flag per entry; rows and entries are the same here.
   void SelectEntries(std::vector<bool> selected);

@@ -49,7 +49,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
     return false;
   }
   if (!app.AppendEntries(plan.Lines())) {
-    ShowError(view, owner, "The safe could not be saved; nothing was imported.");
+    ShowError(view, owner, ("The safe could not be saved; nothing was imported.\n" + app.LastSaveError()).c_str());
     return false;
   }
   return true;

@@ -11,6 +11,8 @@ using OwnerWindow = void*;
 inline constexpr unsigned kMbOk = 0x00;
 inline constexpr unsigned kMbOkCancel = 0x01;
 inline constexpr unsigned kMbYesNo = 0x04;
+// "Retry", "Discard" and "Cancel", for changes that could not be saved.
+inline constexpr unsigned kMbRetryDiscardCancel = 0x06;
 inline constexpr unsigned kMbIconError = 0x10;
 inline constexpr unsigned kMbIconQuestion = 0x20;
 inline constexpr unsigned kMbIconWarning = 0x30;
@@ -20,6 +22,8 @@ inline constexpr unsigned kMbIconMask = 0xF0;
 
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
+inline constexpr int kIdRetry = 4;
+inline constexpr int kIdDiscard = 5;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 

@@ -1,5 +1,6 @@
 #include "platform/replace_file.h"
 
+#include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -32,7 +33,10 @@ bool ReplaceFileWithCopy(const char* source, const char* destination) {
   if (source == nullptr || destination == nullptr || !ResolveDestination(destination, target)) return false;
   struct stat info;
   // Root may write anything, so the owner-write bit is tested, not access().
-  if (stat(target.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) return false;
+  if (stat(target.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return false;
+  }
   return AtomicCopyFile(source, target.c_str());
 }
 

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -93,7 +94,10 @@ bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray&
     char safePath[kSafePathCapacity];
     ok = BuildSafePath(userName, safePath) && ops.ReplaceWithCopy(tempPath, safePath);
   }
+  // errno tells the caller why a save failed.
+  int error = errno;
   unlink(tempPath);
+  errno = error;
   return ok;
 }
 

@@ -106,6 +106,8 @@ int RunApplication(Quillbox& app) {
                      [&instance, &window] { instance.SetActivationHandler([&window] { window->RestoreAndRaise(); }); });
 
   QApplication::exec();
+  // A session that ends under the window still gets its last save.
+  app.LogOut();
 
   app.SaveWindowPlacement(kWindowPlacementName, placement);
   app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <QVBoxLayout>
@@ -149,7 +150,14 @@ void MainWindow::LockAndAskForPassword() {
   ShowStatus(kSafeNoLongerOpensNote);
 }
 
-void MainWindow::RunBusy(const std::function<void()>& work) { RunBusyWork(work); }
+void MainWindow::RunBusy(const std::function<void()>& work) {
+  RunBusyWork(work);
+  if (lockAfterBusy_) {
+    lockAfterBusy_ = false;
+    // Once the step that waited for the derivation has finished.
+    QTimer::singleShot(0, this, [this] { LockSafe(); });
+  }
+}
 
 void MainWindow::SortList(int column) {
   const int order = NextSortOrder(app_.GetSortOrder(), column);
@@ -198,10 +206,14 @@ void MainWindow::RestoreAndRaise() {
   activateWindow();
 }
 
+void MainWindow::RequestExit() {
+  if (app_.SettleUnsavedChanges(Owner())) QCoreApplication::exit(0);
+}
+
 // Closing ends the loop; the window is saved and destroyed after it.
 void MainWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
-  QCoreApplication::exit(0);
+  RequestExit();
 }
 
 void MainWindow::OnSelectionChanged() {

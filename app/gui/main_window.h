@@ -60,6 +60,9 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void UpdatePasswordMasks();
   void SelectAllEntries();
 
+  // Exit, the window's close button and the tray's Exit: unsaved changes
+  // are saved first, or the user chooses to drop them or stay.
+  void RequestExit();
   void ShowLogInDialog();
   void ShowSetPasswordDialog();
   void LogOut();
@@ -110,4 +113,6 @@ class MainWindow : public QMainWindow, public QuillboxView {
   QMenu* contextMenu_ = nullptr;
   std::map<int, QAction*> menuActions_;
   SafeWatcher* watcher_;
+  // A lock asked for while a key derivation ran: it runs once that ends.
+  bool lockAfterBusy_ = false;
 };

@@ -1,4 +1,3 @@
-#include <QCoreApplication>
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
@@ -14,7 +13,7 @@
 std::span<const MainWindow::Command> MainWindow::CommandTable() {
   static const Command kCommands[] = {
       {kCmdAbout, [](MainWindow& w) { ShowAboutBox(&w); }},
-      {kCmdExit, [](MainWindow&) { QCoreApplication::exit(0); }},
+      {kCmdExit, [](MainWindow& w) { w.RequestExit(); }},
       {kCmdSetPassword, [](MainWindow& w) { w.ShowSetPasswordDialog(); }},
       {kCmdLogIn, [](MainWindow& w) { w.ShowLogInDialog(); }},
       {kCmdLogOut, [](MainWindow& w) { w.LogOut(); }},

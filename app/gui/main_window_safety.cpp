@@ -94,12 +94,19 @@ void MainWindow::CopyField(CopiedField field) {
 }
 
 void MainWindow::LogOut() {
+  if (!app_.SettleUnsavedChanges(Owner())) return;
   clipboard_->ClearNow();
   app_.LogOut();
   filter_->clear();
 }
 
 void MainWindow::LockSafe() {
+  // Never inside the wait of a key derivation: the step after it would
+  // find another safe, or the log-in dialog, in place of its own.
+  if (app_.IsBusy()) {
+    lockAfterBusy_ = true;
+    return;
+  }
   if (!app_.IsLoggedIn()) return;
   CancelOpenDialogs();
   app_.Lock();

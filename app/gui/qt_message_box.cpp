@@ -1,6 +1,7 @@
 #include "app/gui/qt_message_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/gui/qt_text.h"
 #include "platform/message_box_view.h"
@@ -33,6 +34,8 @@ QMessageBox::StandardButtons ButtonsFor(unsigned style) {
       return QMessageBox::Ok | QMessageBox::Cancel;
     case kMbYesNo:
       return QMessageBox::Yes | QMessageBox::No;
+    case kMbRetryDiscardCancel:
+      return QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel;
     default:
       return QMessageBox::Ok;
   }
@@ -48,6 +51,10 @@ int AnswerFor(int button, unsigned style) {
       return kIdNo;
     case QMessageBox::Cancel:
       return kIdCancel;
+    case QMessageBox::Retry:
+      return kIdRetry;
+    case QMessageBox::Discard:
+      return kIdDiscard;
     default:
       return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdCancel;
   }
@@ -65,8 +72,21 @@ int ShowQtMessageBox(QWidget* owner, const char* text, const char* caption, unsi
     return Answerer()(owner, text ? text : "", caption ? caption : "", style);
   }
   QMessageBox box(IconFor(style), DisplayText(caption), DisplayText(text), ButtonsFor(style), owner);
-  // As on Windows, the first button is the default one: Enter answers OK or Yes.
-  box.setDefaultButton((style & kMbButtonMask) == kMbYesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  // As on Windows, the first button is the default one: Enter answers OK, Yes or Retry.
+  switch (style & kMbButtonMask) {
+    case kMbYesNo:
+      box.setDefaultButton(QMessageBox::Yes);
+      break;
+    case kMbRetryDiscardCancel:
+      // The same words on every desktop (some themes call Discard "Close without Saving").
+      box.button(QMessageBox::Retry)->setText(QStringLiteral("&Retry"));
+      box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+      box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+      box.setDefaultButton(QMessageBox::Retry);
+      break;
+    default:
+      box.setDefaultButton(QMessageBox::Ok);
+  }
   return AnswerFor(box.exec(), style);
 }
 

@@ -12,6 +12,7 @@ namespace {
 constexpr int kSettleMs = 150;
 constexpr int kRetryMs = 500;
 constexpr int kPollMs = 1000;
+constexpr int kRetrySaveMs = 5000;
 
 }  // namespace
 
@@ -26,7 +27,13 @@ SafeWatcher::SafeWatcher(Quillbox& app, std::function<void()> lockAndAsk, QObjec
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, soon);
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, soon);
   poll_.start(kPollMs);
+  connect(&retrySave_, &QTimer::timeout, this, [this] {
+    if (app_.IsLoggedIn() && MayTouchList()) app_.RetryUnsavedChanges();
+  });
+  retrySave_.start(kRetrySaveMs);
 }
+
+bool SafeWatcher::MayTouchList() const { return !app_.IsBusy() && QApplication::activeModalWidget() == nullptr; }
 
 void SafeWatcher::LookNow() { Look(); }
 
@@ -52,9 +59,9 @@ void SafeWatcher::FollowOpenSafe() {
 
 void SafeWatcher::Look() {
   FollowOpenSafe();
-  // An open dialog holds entry indexes of the list as it was; the poll
-  // looks again once it is closed, and its own save merges meanwhile.
-  if (!app_.IsLoggedIn() || QApplication::activeModalWidget() != nullptr) return;
+  // The poll looks again once the dialog is closed or the derivation has
+  // ended; a dialog's own save merges meanwhile.
+  if (!app_.IsLoggedIn() || !MayTouchList()) return;
   switch (app_.PickUpDiskChange()) {
     case DiskPickUp::kRetrySoon:
       settle_.start(kRetryMs);

@@ -11,7 +11,8 @@ class Quillbox;
 // file by renaming another over it, which only the folder reports) and lets
 // the application object decide: reload, look again shortly, or lock. A
 // slow poll backs the watcher up where it sees nothing, as on network
-// folders. What to do lives in Quillbox::PickUpDiskChange; this only times it.
+// folders. What to do lives in Quillbox::PickUpDiskChange; this only times it,
+// and the retries of changes whose save failed.
 class SafeWatcher : public QObject {
   Q_OBJECT
 
@@ -25,10 +26,14 @@ class SafeWatcher : public QObject {
  private:
   void Look();
   void FollowOpenSafe();
+  // Whether the list may change now: no key derivation runs and no dialog
+  // holds entry indexes of the list as it was.
+  bool MayTouchList() const;
 
   Quillbox& app_;
   std::function<void()> lockAndAsk_;
   QFileSystemWatcher watcher_;
   QTimer settle_;  // a burst of events is one look
   QTimer poll_;
+  QTimer retrySave_;
 };

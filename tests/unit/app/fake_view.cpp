@@ -1,9 +1,19 @@
 #include "tests/unit/app/fake_view.h"
 
-// Unscripted boxes answer as if closed: No for a question, OK otherwise.
+// Unscripted boxes answer as if closed: No for a question, Cancel for
+// unsaved changes, OK otherwise.
 int FakeView::ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) {
   boxes.push_back({text, caption, style});
-  if (answers.empty()) return (style & kMbButtonMask) == kMbYesNo ? kIdNo : kIdOk;
+  if (answers.empty()) {
+    switch (style & kMbButtonMask) {
+      case kMbYesNo:
+        return kIdNo;
+      case kMbRetryDiscardCancel:
+        return kIdCancel;
+      default:
+        return kIdOk;
+    }
+  }
   int answer = answers.front();
   answers.pop_front();
   return answer;
@@ -34,4 +44,5 @@ void FakeView::ShowStatus(const char* text) { notes.emplace_back(text); }
 void FakeView::RunBusy(const std::function<void()>& work) {
   ++busyRuns;
   work();
+  if (duringBusy) duringBusy();
 }

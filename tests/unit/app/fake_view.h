@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,4 +46,6 @@ class FakeView : public QuillboxView {
   std::vector<std::vector<uint32_t>> selections;
   std::vector<std::string> notes;
   int busyRuns = 0;
+  // Runs after the work of RunBusy, as events handled during the wait would.
+  std::function<void()> duringBusy;
 };

@@ -128,7 +128,8 @@ TEST_F(QuillboxStrongSafe, FailedUpgradeKeepsTheLegacySafeAndSaysSo) {
   view.answers = {kIdYes};
   app.RunUpgradeSafe(nullptr);
   ASSERT_EQ(view.boxes.size(), 2u);
-  EXPECT_EQ(view.boxes[1].text, kUpgradeSafeFailedMessage);
+  EXPECT_EQ(view.boxes[1].text,
+            std::string(kUpgradeSafeFailedMessage) + "\r\n\r\n" + dir.SafePath("carol") + ": Permission denied");
   EXPECT_EQ(view.boxes[1].caption, kErrorCaption);
   EXPECT_EQ(ReadTextFile(dir.SafePath("carol")), legacy);
   EXPECT_TRUE(app.IsOpenSafeLegacy());

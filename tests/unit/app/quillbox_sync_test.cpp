@@ -11,6 +11,7 @@
 #include "app/quillbox_messages.h"
 #include "safe/safe_fingerprint.h"
 #include "safe/safe_store.h"
+#include "tests/unit/app/app_with_safes.h"
 #include "tests/unit/app/fake_view.h"
 #include "tests/unit/safe/safe_test_dir.h"
 
@@ -24,22 +25,8 @@ using Lines = std::vector<std::string>;
 
 const Lines kStart = {"Bank\tjdoe\tb1", "Mail\tjd\tm1", "Shop\tj\ts1"};
 
-class QuillboxSync : public ::testing::Test {
+class QuillboxSync : public AppWithSafes {
  protected:
-  QuillboxSync() { app.SetView(&view); }
-
-  void Write(const char* user, const char* password, const Lines& lines) {
-    cpStringArray entries;
-    Fill(entries, lines);
-    ASSERT_TRUE(SaveSafe(user, password, entries));
-  }
-
-  Lines Read(const char* user, const char* password = "pw") {
-    cpStringArray entries;
-    EXPECT_TRUE(LoadSafe(user, password, entries)) << user;
-    return ToVector(entries);
-  }
-
   // The rows as the fake view shows them: stored order, those named selected.
   void ShowRows(const Lines& selected) {
     view.rows.clear();
@@ -56,10 +43,6 @@ class QuillboxSync : public ::testing::Test {
     }
     return -1;
   }
-
-  SafeTestDir dir;
-  FakeView view;
-  Quillbox app;
 };
 
 // Here: what this window does. There: what another program saved first.

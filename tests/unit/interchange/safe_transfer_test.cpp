@@ -79,7 +79,8 @@ TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
   chmod(dir.SafePath("alice").c_str(), 0400);
   view.answers = {kIdYes};
   EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("ok.csv"), ""));
-  EXPECT_EQ(view.boxes.back().text, "The safe could not be saved; nothing was imported.");
+  EXPECT_EQ(view.boxes.back().text,
+            "The safe could not be saved; nothing was imported.\n" + dir.SafePath("alice") + ": Permission denied");
   EXPECT_EQ(ToVector(app.GetEntries()), Lines({"Kept\tme\tx"}));
   chmod(dir.SafePath("alice").c_str(), 0600);
   EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
