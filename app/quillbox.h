@@ -42,7 +42,10 @@ struct ConflictMerge {
   size_t entries = 0;                // entries that came in
   size_t copies = 0;                 // copies merged and removed
   std::vector<std::string> refused;  // file names of copies that did not open, left alone
-  bool saved = true;                 // false: nothing was removed, try again later
+  // File names of copies whose key derivation asks for more work than the
+  // safe's own, left alone and not tried again while the program runs.
+  std::vector<std::string> tooCostly;
+  bool saved = true;  // false: nothing was removed, try again later
 };
 
 // The application object: settings store and framework (through WApp), the
@@ -208,7 +211,8 @@ class Quillbox : public WApp {
   // another one opened): the caller then abandons its work, writing nothing.
   [[nodiscard]] bool RunSlow(const std::function<void()>& work);
   // Loads a conflict copy of the open safe into copy.
-  bool OpensConflictCopy(const char* name, const char* password, cpStringArray& copy);
+  enum class CopyOpening { kOpened, kDoesNotOpen, kTooCostly };
+  CopyOpening OpenConflictCopy(const char* name, const char* password, cpStringArray& copy);
   // A newer list in place of the open one, with the unsaved changes on it.
   void TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint);
   void SelectedLines(cpStringArray& lines);
@@ -242,5 +246,6 @@ class Quillbox : public WApp {
   int busy_ = 0;
   int unopenableLooks_ = 0;
   std::vector<std::string> reportedCopies_;
+  std::vector<std::string> costlyCopies_;  // paths, for as long as the program runs
   QuillboxView* view_ = nullptr;
 };

@@ -65,3 +65,6 @@ inline constexpr char kNewUserNotSavedMessage[] = "The new user's safe could not
 inline constexpr char kSafeBusyReason[] = "another program is saving it";
 inline constexpr char kSafeChangedReason[] = "the file was changed elsewhere and no longer opens with your password";
 inline constexpr char kSafeNotWrittenReason[] = "the file could not be written";
+// After a conflict copy's file name.
+inline constexpr char kCostlyCopyNote[] =
+    " asks for a slower key derivation than this safe's own and was left alone; merge it by hand if you trust it.";

@@ -32,6 +32,9 @@ std::string ConflictMergeNote(const ConflictMerge& merge) {
   for (const std::string& name : merge.refused) {
     note += (note.empty() ? "" : " ") + name + " does not open with this password and was left alone.";
   }
+  for (const std::string& name : merge.tooCostly) {
+    note += (note.empty() ? "" : " ") + name + kCostlyCopyNote;
+  }
   return note;
 }
 
@@ -179,14 +182,22 @@ DiskPickUp Quillbox::PickUpDiskChange() {
 }
 
 // Copies of this safe share its salt, so the held key opens them with no key
-// derivation; one made apart, or still legacy, needs the password.
-bool Quillbox::OpensConflictCopy(const char* name, const char* password, cpStringArray& copy) {
-  if (LoadSafe(name, key_, copy)) return true;
-  if (password == nullptr) return false;
+// derivation; one made apart, or still legacy, needs the password. A copy
+// whose header asks for more Argon2id work than the safe's own is never
+// derived: a damaged or hostile copy could cost minutes at every log-in.
+Quillbox::CopyOpening Quillbox::OpenConflictCopy(const char* name, const char* password, cpStringArray& copy) {
+  if (LoadSafe(name, key_, copy)) return CopyOpening::kOpened;
+  if (password == nullptr) return CopyOpening::kDoesNotOpen;
+  SafeInfo info;
+  const StrongSafeParams& own = key_.GetFormat() == SafeFormat::kStrong ? key_.GetParams() : newSafeParams_;
+  if (GetSafeInfo(name, info) && info.format == SafeFormat::kStrong &&
+      uint64_t{info.params.iterations} * info.params.memoryKiB > uint64_t{own.iterations} * own.memoryKiB) {
+    return CopyOpening::kTooCostly;
+  }
   HeldSafeKey key;
   bool derived = false;
   bool sameSafe = RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
-  return sameSafe && derived && LoadSafe(name, key, copy);
+  return sameSafe && derived && LoadSafe(name, key, copy) ? CopyOpening::kOpened : CopyOpening::kDoesNotOpen;
 }
 
 ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
@@ -199,19 +210,35 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
   for (const std::string& name : names) {
     // Told once; not opened again on every look.
     if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) != reportedCopies_.end()) continue;
+    char path[kSafePathCapacity];
+    if (!BuildSafePath(name.c_str(), path) ||
+        std::find(costlyCopies_.begin(), costlyCopies_.end(), path) != costlyCopies_.end()) {
+      continue;
+    }
     auto copy = std::make_unique<cpStringArray>();
     copy->SetWipeOnRelease(true);
-    if (OpensConflictCopy(name.c_str(), password, *copy)) {
-      opened.push_back(name);
-      copies.push_back(std::move(copy));
-    } else {
-      reportedCopies_.push_back(name);
-      merge.refused.push_back(name + ".SAFE");
+    switch (OpenConflictCopy(name.c_str(), password, *copy)) {
+      case CopyOpening::kOpened:
+        opened.push_back(name);
+        copies.push_back(std::move(copy));
+        break;
+      case CopyOpening::kDoesNotOpen:
+        reportedCopies_.push_back(name);
+        merge.refused.push_back(name + ".SAFE");
+        break;
+      case CopyOpening::kTooCostly:
+        costlyCopies_.push_back(path);
+        merge.tooCostly.push_back(name + ".SAFE");
+        break;
     }
   }
   // A key derivation for a copy let the window run: a lock or another
   // log-in meanwhile ends this merge with nothing shown or written.
-  if (session_ != session || !loggedIn_) return ConflictMerge{0, 0, {}, false};
+  if (session_ != session || !loggedIn_) {
+    ConflictMerge abandoned;
+    abandoned.saved = false;
+    return abandoned;
+  }
   if (!copies.empty()) {
     // Into the newest list: pick up the file first, and let the save below
     // run the same check under the lock.
@@ -242,7 +269,9 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
       }
     }
   }
-  if (merge.copies > 0 || !merge.refused.empty()) ShowStatus(ConflictMergeNote(merge).c_str());
+  if (merge.copies > 0 || !merge.refused.empty() || !merge.tooCostly.empty()) {
+    ShowStatus(ConflictMergeNote(merge).c_str());
+  }
   return merge;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/quillbox_messages.h"
+
 ExitStatus RunMerge(CliSession& session) {
   SecretText password;
   ExitStatus status = session.LogInForChange(kSafePasswordPrompt, kLogInFailedMessage, &password);
@@ -10,6 +12,7 @@ ExitStatus RunMerge(CliSession& session) {
   for (const std::string& name : merge.refused) {
     session.Fail(kExitOk, name + " does not open with this password and was left alone");
   }
+  for (const std::string& name : merge.tooCostly) session.Fail(kExitOk, name + kCostlyCopyNote);
   if (!merge.saved) {
     if (session.app().LastSaveWasBlocked()) return session.FailLocked();
     return session.Fail(kExitFailure, "The safe could not be saved; the conflict copies were left alone");

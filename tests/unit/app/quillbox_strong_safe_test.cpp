@@ -165,4 +165,32 @@ TEST_F(QuillboxStrongSafe, ConflictCopyWithItsOwnSaltMergesAtLogIn) {
   EXPECT_FALSE(SafeExists(kCopy));
 }
 
+// A copy whose header asks for more Argon2id work than the safe's own is
+// never derived: told once, left on disk, and not tried at the next log-in.
+TEST_F(QuillboxStrongSafe, ConflictCopyAskingForMoreWorkIsLeftAloneAndToldOnce) {
+  app.CreateUser(nullptr, "alice", "pw");
+  HeldSafeKey costly;
+  ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, {2, 16}, costly));
+  cpStringArray lines;
+  Fill(lines, {"Mail\tjd\tm1"});
+  const char kCopy[] = "alice.sync-conflict-20250101-101010-ABCDEF7";
+  ASSERT_TRUE(SaveSafe(kCopy, costly, lines));
+  app.LogOut();
+
+  const int derivationsBefore = view.busyRuns;
+  ASSERT_TRUE(app.SubmitLogIn(nullptr, "alice", "pw"));
+  EXPECT_EQ(view.busyRuns, derivationsBefore + 1);  // the log-in's own
+  EXPECT_TRUE(app.GetEntries().GetCount() == 0);
+  EXPECT_TRUE(SafeExists(kCopy));
+  ASSERT_FALSE(view.notes.empty());
+  EXPECT_EQ(view.notes.back(), std::string(kCopy) + ".SAFE" + kCostlyCopyNote);
+
+  app.LogOut();
+  view.notes.clear();
+  ASSERT_TRUE(app.SubmitLogIn(nullptr, "alice", "pw"));
+  EXPECT_EQ(view.busyRuns, derivationsBefore + 2);
+  EXPECT_TRUE(view.notes.empty());
+  EXPECT_TRUE(SafeExists(kCopy));
+}
+
 }  // namespace
