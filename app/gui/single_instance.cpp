@@ -90,11 +90,13 @@ void SingleInstance::SetActivationHandler(std::function<void()> handler) {
 }
 
 // Qt's Wayland platform activates a window with the token it finds in the
-// environment (and then drops it), as the compositor asks.
+// environment, as the compositor asks. Only for this activation: a token
+// left there would pass on to programs started later.
 void SingleInstance::Activate() {
   if (!pendingToken_.isEmpty()) qputenv(kActivationTokenVariable, pendingToken_);
   pendingToken_.clear();
   handler_();
+  qunsetenv(kActivationTokenVariable);
 }
 
 bool SingleInstance::AskRunningInstance() {

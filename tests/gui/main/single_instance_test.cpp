@@ -80,7 +80,8 @@ void SingleInstanceTest::LaterStartHandsOverItsActivationToken() {
 }
 
 // Earlier versions send the bare line; a token that is not one (spaces,
-// control characters) still activates, without it.
+// control characters) still activates, without it. The token is in the
+// environment only while the handler runs.
 void SingleInstanceTest::RequestLinesOfEveryVersionActivate() {
   RecordingInstance first;
   QVERIFY(first.instance.ClaimOrActivate());
@@ -104,6 +105,8 @@ void SingleInstanceTest::RequestLinesOfEveryVersionActivate() {
     QVERIFY(socket.waitForBytesWritten(1000));
     QTRY_COMPARE(first.seen.size(), before + 1);
     QCOMPARE(first.seen.last(), c.token);
+    // Not left for programs the window starts later.
+    QVERIFY(!qEnvironmentVariableIsSet(kTokenVariable));
   }
   qunsetenv(kTokenVariable);
 }
