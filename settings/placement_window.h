@@ -27,4 +27,8 @@ class WPlacementWindow {
   virtual bool GetMonitorRects(std::vector<WRect>* monitors) = 0;
   // The primary monitor's work area. False when it is not known.
   virtual bool GetWorkArea(WRect* workArea) = 0;
+  // False where the window system never tells a client where its window is
+  // (Wayland): only the size is then saved and restored, and the position
+  // saved under another window system is kept for it.
+  virtual bool PositionKnown() = 0;
 };

@@ -71,13 +71,15 @@ void WReg::RestoreWindowPlacement(const char* baseName, WPlacementWindow& window
   int height = normal.bottom - normal.top;
 
   char name[kNameSize];
-  std::snprintf(name, sizeof name, "%s_x", baseName);
-  GetSettingInt(name, &x, x);
-  std::snprintf(name, sizeof name, "%s_y", baseName);
-  GetSettingInt(name, &y, y);
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  KeepCornerVisible(window, &x, &y);
+  if (window.PositionKnown()) {
+    std::snprintf(name, sizeof name, "%s_x", baseName);
+    GetSettingInt(name, &x, x);
+    std::snprintf(name, sizeof name, "%s_y", baseName);
+    GetSettingInt(name, &y, y);
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    KeepCornerVisible(window, &x, &y);
+  }
 
   std::snprintf(name, sizeof name, "%s_dx", baseName);
   GetSettingInt(name, &width, width);
@@ -93,10 +95,12 @@ void WReg::SaveWindowPlacement(const char* baseName, WPlacementWindow& window) {
   if (!window.GetNormalRect(&normal)) return;
   if (!BaseNameFits(baseName, kMaxPlacementBaseName)) return;
   char name[kNameSize];
-  std::snprintf(name, sizeof name, "%s_x", baseName);
-  SetSettingInt(name, normal.left);
-  std::snprintf(name, sizeof name, "%s_y", baseName);
-  SetSettingInt(name, normal.top);
+  if (window.PositionKnown()) {
+    std::snprintf(name, sizeof name, "%s_x", baseName);
+    SetSettingInt(name, normal.left);
+    std::snprintf(name, sizeof name, "%s_y", baseName);
+    SetSettingInt(name, normal.top);
+  }
   std::snprintf(name, sizeof name, "%s_dx", baseName);
   SetSettingInt(name, normal.right - normal.left);
   std::snprintf(name, sizeof name, "%s_dy", baseName);

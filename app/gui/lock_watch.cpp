@@ -48,6 +48,19 @@ void LockWatch::Tick() {
   emit lockRequested();
 }
 
+void LockWatch::SetSafeOpen(bool open) {
+  safeOpen_ = open;
+  // Without locking on a session lock there is nothing to wait for.
+  if (open && policy_.LocksWithSession()) {
+    sleepInhibitor_.Take();
+  } else if (!open) {
+    // Once the lock's remaining steps (clipboard, dialogs) are done too.
+    QTimer::singleShot(0, this, [this] {
+      if (!safeOpen_) sleepInhibitor_.Release();
+    });
+  }
+}
+
 void LockWatch::OnSessionLocked() {
   if (policy_.LocksWithSession()) emit lockRequested();
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/gui/sleep_inhibitor.h"
 #include "app/lock_policy.h"
 
 class SessionLockWatcher;
@@ -10,12 +11,18 @@ class SessionLockWatcher;
 // Tells the main window when to lock: keyboard and mouse input anywhere in
 // the application restart the idle time (LockPolicy decides when it is up),
 // and a locking desktop session locks at once when the setting says so.
+// Sleep counts as a session lock; while a safe is open it holds back sleep
+// (a logind delay inhibitor) until the lock has finished.
 class LockWatch : public QObject {
   Q_OBJECT
 
  public:
   LockWatch(int lockAfterSeconds, bool lockOnScreenLock, QObject* parent = nullptr);
   ~LockWatch() override;
+
+  // Told by the window each time a safe opens or closes.
+  void SetSafeOpen(bool open);
+  bool HoldsBackSleep() const { return sleepInhibitor_.IsHeld(); }
 
  signals:
   void lockRequested();
@@ -31,4 +38,6 @@ class LockWatch : public QObject {
   LockPolicy policy_;
   QTimer ticker_;
   SessionLockWatcher* session_;
+  SleepInhibitor sleepInhibitor_;
+  bool safeOpen_ = false;
 };

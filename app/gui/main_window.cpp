@@ -74,6 +74,8 @@ MainWindow::MainWindow(Quillbox& app)
     }
   });
   connect(lockWatch_, &LockWatch::lockRequested, this, [this] { RunCommand(kCmdLock); });
+  // Lock is enabled exactly while a safe is open.
+  connect(MenuAction(kCmdLock), &QAction::enabledChanged, lockWatch_, &LockWatch::SetSafeOpen);
   app_.SetView(this);
 }
 

@@ -50,3 +50,8 @@ bool QtPlacementWindow::GetWorkArea(WRect* workArea) {
   *workArea = ToWRect(screen->availableGeometry());
   return true;
 }
+
+// A Wayland client is never told where its window is, nor may it say where.
+bool QtPlacementWindow::PositionKnown() {
+  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}

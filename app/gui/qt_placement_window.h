@@ -15,6 +15,7 @@ class QtPlacementWindow : public WPlacementWindow {
   void SetNormalRect(int x, int y, int width, int height) override;
   bool GetMonitorRects(std::vector<WRect>* monitors) override;
   bool GetWorkArea(WRect* workArea) override;
+  bool PositionKnown() override;
 
  private:
   QWidget& window_;

@@ -8,11 +8,34 @@
 
 namespace {
 
-constexpr char kActivateRequest[] = "activate\n";
+// "activate", then a space and the launcher's activation token when it gave
+// one, then a newline. The bare line is what earlier versions send.
+constexpr char kActivateRequest[] = "activate";
+constexpr char kActivationTokenVariable[] = "XDG_ACTIVATION_TOKEN";
+// Tokens are short; a longer line is not one of ours.
+constexpr qsizetype kMaxRequestSize = 4096;
 constexpr int kConnectTimeoutMs = 1000;
 // A first instance that holds the lock may still be starting its server.
 constexpr int kConnectAttempts = 50;
 constexpr int kRetryDelayMs = 100;
+
+QByteArray ActivationRequest(const QByteArray& token) {
+  QByteArray request(kActivateRequest);
+  if (!token.isEmpty()) request += ' ' + token;
+  return request + '\n';
+}
+
+// The token of a whole request line; empty for the bare request and for
+// anything that is not printable ASCII.
+QByteArray TokenOf(const QByteArray& line) {
+  const QByteArray prefix = QByteArray(kActivateRequest) + ' ';
+  if (!line.startsWith(prefix)) return {};
+  const QByteArray token = line.mid(prefix.size());
+  for (char c : token) {
+    if (c <= ' ' || c > '~') return {};
+  }
+  return token;
+}
 
 }  // namespace
 
@@ -62,8 +85,18 @@ void SingleInstance::SetActivationHandler(std::function<void()> handler) {
   handler_ = std::move(handler);
   if (pending_ && handler_) {
     pending_ = false;
-    handler_();
+    Activate();
   }
+}
+
+// Qt's Wayland platform activates a window with the token it finds in the
+// environment, as the compositor asks. Only for this activation: a token
+// left there would pass on to programs started later.
+void SingleInstance::Activate() {
+  if (!pendingToken_.isEmpty()) qputenv(kActivationTokenVariable, pendingToken_);
+  pendingToken_.clear();
+  handler_();
+  qunsetenv(kActivationTokenVariable);
 }
 
 bool SingleInstance::AskRunningInstance() {
@@ -71,7 +104,7 @@ bool SingleInstance::AskRunningInstance() {
     QLocalSocket socket;
     socket.connectToServer(name_);
     if (socket.waitForConnected(kConnectTimeoutMs)) {
-      socket.write(kActivateRequest);
+      socket.write(ActivationRequest(qgetenv(kActivationTokenVariable)));
       socket.waitForBytesWritten(kConnectTimeoutMs);
       socket.disconnectFromServer();
       return true;
@@ -85,11 +118,14 @@ void SingleInstance::OnNewConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (!socket->readAll().contains('\n')) {
+      if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kMaxRequestSize) socket->abort();
         return;
       }
+      pendingToken_ = TokenOf(socket->readLine(kMaxRequestSize).trimmed());
+      socket->readAll();
       if (handler_) {
-        handler_();
+        Activate();
       } else {
         pending_ = true;
       }

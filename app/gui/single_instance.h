@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -23,7 +24,9 @@ class SingleInstance : public QObject {
 
   // Called in the first instance each time a later start asks. A request
   // that came before any handler (during the splash, say) is kept, and the
-  // handler is called for it at once when it is set.
+  // handler is called for it at once when it is set. The activation token
+  // the later start was launched with (XDG_ACTIVATION_TOKEN) is in this
+  // process's environment while the handler runs, for the window to use.
   void SetActivationHandler(std::function<void()> handler);
   bool HasPendingActivation() const { return pending_; }
 
@@ -32,10 +35,12 @@ class SingleInstance : public QObject {
  private:
   bool AskRunningInstance();
   void OnNewConnection();
+  void Activate();
 
   QString name_;
   QLockFile lock_;
   QLocalServer* server_ = nullptr;
   std::function<void()> handler_;
   bool pending_ = false;
+  QByteArray pendingToken_;
 };

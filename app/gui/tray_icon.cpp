@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QTimer>
@@ -16,6 +17,19 @@ constexpr const char* kTrayIconImage = ":/images/icon_107.png";
 // The object name of the widget Qt shows in an X11 (XEmbed) tray.
 constexpr const char* kQtTrayWidgetName = "QSystemTrayIconSys";
 
+constexpr const char* kTrayWindowSignal = "systemTrayWindowChanged(QScreen*)";
+
+// Qt shows the icon through a D-Bus tray where one runs, and otherwise
+// through the X11 tray, whose watcher connects a signal of the X11
+// platform's native interface: elsewhere that connection fails with a
+// warning, and no tray could take the icon anyway. The interface's class is
+// private to Qt; it is reached through its only base, QObject.
+bool TrayCanTakeIcon() {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) return true;
+  const auto* native = reinterpret_cast<const QObject*>(QGuiApplication::platformNativeInterface());
+  return native != nullptr && native->metaObject()->indexOfSignal(kTrayWindowSignal) != -1;
+}
+
 }  // namespace
 
 TrayIcon::TrayIcon(MainWindow& window) : QObject(&window), window_(window), icon_(this) {
@@ -29,7 +43,7 @@ TrayIcon::~TrayIcon() { SetTrayIcon(false); }
 
 void TrayIcon::SetTrayIcon(bool add) {
   if (add && !shown_) {
-    icon_.show();
+    if (TrayCanTakeIcon()) icon_.show();
     shown_ = true;
     WatchRightDoubleClicks();
   } else if (!add && shown_) {

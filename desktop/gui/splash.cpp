@@ -45,8 +45,10 @@ void ShowSplash(int id, uint32_t seconds) {
   const SplashGeometry g = PrepareSplashPicture(id, desktop.size(), picture);
 
   SplashWindow window(picture);
-  window.setGeometry(desktop.x() + static_cast<int>(g.x), desktop.y() + static_cast<int>(g.y),
-                     static_cast<int>(g.width), static_cast<int>(g.height));
+  // A window that cannot be resized is floated by tiling compositors, not
+  // stretched over the screen.
+  window.setFixedSize(static_cast<int>(g.width), static_cast<int>(g.height));
+  window.move(desktop.x() + static_cast<int>(g.x), desktop.y() + static_cast<int>(g.y));
   window.show();
   WaitWhilePumping(seconds, SystemSplashClock(), [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 }

@@ -41,7 +41,7 @@ qb_fail() {
     import -window root "$shot" 2>/dev/null && qb_log "screen at failure: $shot" || true
   fi
   local log
-  for log in quillbox icewm xvfb; do
+  for log in quillbox icewm xvfb sway; do
     if [ -s "${QB_ROOT:-/nonexistent}/$log.log" ]; then
       qb_log "$log output:"; tail -n 40 "$QB_ROOT/$log.log" >&2 || true
     fi
@@ -76,6 +76,24 @@ qb_wait_for() {
 # Starts Xvfb on a free display and icewm, and gives
 # the test its own HOME, config hives, temporary and runtime folders.
 qb_init() {
+  qb_init_folders
+
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if qb_start_display; then
+      break
+    fi
+    [ "$attempt" -lt 5 ] || qb_fail "no X display with a window manager"
+    qb_log "display attempt $attempt failed; trying again"
+    tail -n 5 "$QB_ROOT/xvfb.log" "$QB_ROOT/icewm.log" >&2 2>/dev/null || true
+  done
+  qb_log "display $DISPLAY ready in $QB_ROOT"
+  qb_start_accessibility_bus
+}
+
+# The test's own HOME, config hives, temporary and runtime folders, all
+# removed on exit.
+qb_init_folders() {
   QB_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/quillbox-e2e.XXXXXX")
   QB_ARTIFACT_DIR=${QB_ARTIFACT_DIR:-${TMPDIR:-/tmp}}
   trap qb_cleanup EXIT
@@ -93,18 +111,6 @@ qb_init() {
   mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$TMPDIR"
   mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
   unset QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
-
-  local attempt
-  for attempt in 1 2 3 4 5; do
-    if qb_start_display; then
-      break
-    fi
-    [ "$attempt" -lt 5 ] || qb_fail "no X display with a window manager"
-    qb_log "display attempt $attempt failed; trying again"
-    tail -n 5 "$QB_ROOT/xvfb.log" "$QB_ROOT/icewm.log" >&2 2>/dev/null || true
-  done
-  qb_log "display $DISPLAY ready in $QB_ROOT"
-  qb_start_accessibility_bus
 }
 
 # A private session bus with the accessibility bus launcher on it, as a
@@ -112,6 +118,16 @@ qb_init() {
 # accessibility (AT-SPI) bus, so qb_menu finds a menu item by its text.
 # The bus starts no services of its own (no service folders).
 qb_start_accessibility_bus() {
+  qb_start_session_bus
+  GSETTINGS_BACKEND=memory /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >>"$QB_ROOT/dbus.log" 2>&1 &
+  QB_PIDS+=("$!")
+  qb_a11y_bus_up() { QB_A11Y_BUS=$(qb_a11y_address) && [ -n "$QB_A11Y_BUS" ]; }
+  QB_WAIT_TIMEOUT=10 qb_wait_for qb_a11y_bus_up || qb_fail "no accessibility bus"
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+# A private session bus (DBUS_SESSION_BUS_ADDRESS) that starts no services.
+qb_start_session_bus() {
   local socket="$QB_ROOT/session-bus"
   cat >"$QB_ROOT/session-bus.conf" <<EOF
 <busconfig>
@@ -129,11 +145,6 @@ EOF
   QB_PIDS+=("$!")
   QB_WAIT_TIMEOUT=10 qb_wait_for test -S "$socket" || qb_fail "no session bus"
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$socket"
-  GSETTINGS_BACKEND=memory /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >>"$QB_ROOT/dbus.log" 2>&1 &
-  QB_PIDS+=("$!")
-  qb_a11y_bus_up() { QB_A11Y_BUS=$(qb_a11y_address) && [ -n "$QB_A11Y_BUS" ]; }
-  QB_WAIT_TIMEOUT=10 qb_wait_for qb_a11y_bus_up || qb_fail "no accessibility bus"
-  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
 qb_a11y_address() {

@@ -157,11 +157,14 @@ void SplashTest::SplashShowsTheFittedPictureWhileEventsFlow() {
 
   // A timer of another part of the program fires while the splash is up.
   QRect seen;
+  QSize smallest, largest;
   QImage shown;
   QTimer::singleShot(200, [&] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (w->isVisible() && w->windowFlags().testFlag(Qt::SplashScreen)) {
         seen = w->geometry();
+        smallest = w->minimumSize();
+        largest = w->maximumSize();
         shown = w->grab().toImage();
       }
     }
@@ -169,6 +172,9 @@ void SplashTest::SplashShowsTheFittedPictureWhileEventsFlow() {
   ShowSplash(118, 1);
 
   QCOMPARE(seen, QRect(desktop.x() + g.x, desktop.y() + g.y, g.width, g.height));
+  // Fixed at the picture's size, so a tiling compositor floats it.
+  QCOMPARE(smallest, seen.size());
+  QCOMPARE(largest, seen.size());
   // The artwork's corner is near white and its middle is not blank.
   QVERIFY(shown.pixelColor(0, 0).lightness() > 200);
   QVERIFY(shown.pixelColor(shown.width() / 3, shown.height() / 2).lightness() < 200);

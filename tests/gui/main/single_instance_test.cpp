@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,6 +12,8 @@ class SingleInstanceTest : public QObject {
 
  private slots:
   void LaterStartAsksTheFirstToComeForward();
+  void LaterStartHandsOverItsActivationToken();
+  void RequestLinesOfEveryVersionActivate();
   void LeftoverSocketAndLockDoNotBlockAStart();
   void RequestDuringTheSplashIsKeptForTheWindow();
 };
@@ -26,6 +29,86 @@ void SingleInstanceTest::LaterStartAsksTheFirstToComeForward() {
   SingleInstance second(name);
   QVERIFY(!second.ClaimOrActivate());
   QTRY_COMPARE(activations, 1);
+}
+
+namespace {
+
+constexpr char kTokenVariable[] = "XDG_ACTIVATION_TOKEN";
+
+// A first instance in a folder of its own that records the token in the
+// environment each time its handler runs.
+struct RecordingInstance {
+  QTemporaryDir dir;
+  QString name = QDir(dir.path()).filePath("instance");
+  SingleInstance instance{name};
+  QList<QByteArray> seen;
+
+  void SetHandler() {
+    instance.SetActivationHandler([this] { seen.append(qgetenv(kTokenVariable)); });
+  }
+};
+
+// A later start by a launcher that gave it token.
+bool LaterStartWithToken(const QString& name, const QByteArray& token) {
+  qputenv(kTokenVariable, token);
+  SingleInstance later(name);
+  const bool askedTheFirst = !later.ClaimOrActivate();
+  qunsetenv(kTokenVariable);
+  return askedTheFirst;
+}
+
+}  // namespace
+
+// Under Wayland the compositor raises a window only for a token from the
+// launcher, which the later start was given; the first instance gets it in
+// its environment, where Qt's Wayland platform looks.
+void SingleInstanceTest::LaterStartHandsOverItsActivationToken() {
+  RecordingInstance first;
+  QVERIFY(first.instance.ClaimOrActivate());
+  first.SetHandler();
+  QVERIFY(LaterStartWithToken(first.name, "sway-token-1"));
+  QTRY_COMPARE(first.seen, QList<QByteArray>{"sway-token-1"});
+
+  // Kept with a request that came before the window.
+  RecordingInstance early;
+  QVERIFY(early.instance.ClaimOrActivate());
+  QVERIFY(LaterStartWithToken(early.name, "sway-token-2"));
+  QTRY_VERIFY(early.instance.HasPendingActivation());
+  early.SetHandler();
+  QCOMPARE(early.seen, QList<QByteArray>{"sway-token-2"});
+  qunsetenv(kTokenVariable);
+}
+
+// Earlier versions send the bare line; a token that is not one (spaces,
+// control characters) still activates, without it. The token is in the
+// environment only while the handler runs.
+void SingleInstanceTest::RequestLinesOfEveryVersionActivate() {
+  RecordingInstance first;
+  QVERIFY(first.instance.ClaimOrActivate());
+  first.SetHandler();
+  const struct {
+    QByteArray line;
+    QByteArray token;
+  } cases[] = {
+      {"activate\n", ""},
+      {"activate abc-123_XYZ\n", "abc-123_XYZ"},
+      {"activate two words\n", ""},
+      {"activate bad\x01token\n", ""},
+  };
+  for (const auto& c : cases) {
+    qunsetenv(kTokenVariable);
+    const qsizetype before = first.seen.size();
+    QLocalSocket socket;
+    socket.connectToServer(first.name);
+    QVERIFY(socket.waitForConnected(1000));
+    socket.write(c.line);
+    QVERIFY(socket.waitForBytesWritten(1000));
+    QTRY_COMPARE(first.seen.size(), before + 1);
+    QCOMPARE(first.seen.last(), c.token);
+    // Not left for programs the window starts later.
+    QVERIFY(!qEnvironmentVariableIsSet(kTokenVariable));
+  }
+  qunsetenv(kTokenVariable);
 }
 
 void SingleInstanceTest::LeftoverSocketAndLockDoNotBlockAStart() {

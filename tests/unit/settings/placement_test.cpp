@@ -29,6 +29,7 @@ class FakeWindow : public WPlacementWindow {
     *rect = workArea;
     return workAreaKnown;
   }
+  bool PositionKnown() override { return positionKnown; }
 
   WRect normal{100, 100, 900, 700};
   bool placementKnown = true;
@@ -36,6 +37,7 @@ class FakeWindow : public WPlacementWindow {
   bool monitorsKnown = true;
   WRect workArea{0, 0, 1920, 1040};
   bool workAreaKnown = true;
+  bool positionKnown = true;
   std::optional<WRect> placed;
 };
 
@@ -174,6 +176,28 @@ TEST_F(PlacementTest, SaveStoresTheNormalRectangleAndRestoreBringsItBack) {
   FakeWindow fresh;
   app_.RestoreWindowPlacement("Main_Window_Dim", fresh);
   EXPECT_EQ(fresh.placed, (WRect{200, 150, 1000, 750}));
+}
+
+// A Wayland window always reports 0,0: the size goes and comes back, the
+// position saved under X11 stays for the next X11 start.
+TEST_F(PlacementTest, WithoutAKnownPositionOnlyTheSizeTravels) {
+  Store({{"W_x", 300}, {"W_y", 40}, {"W_dx", 500}, {"W_dy", 400}});
+  FakeWindow wayland;
+  wayland.positionKnown = false;
+  wayland.normal = {0, 0, 1024, 768};
+  wayland.monitors = {};  // a corner test would move a kept position to 0,0
+  app_.RestoreWindowPlacement("W", wayland);
+  EXPECT_EQ(wayland.placed, (WRect{0, 0, 500, 400}));
+
+  app_.SaveWindowPlacement("W", wayland);
+  EXPECT_EQ(Stored("W_x"), 300);
+  EXPECT_EQ(Stored("W_y"), 40);
+  EXPECT_EQ(Stored("W_dx"), 1024);
+  EXPECT_EQ(Stored("W_dy"), 768);
+
+  FakeWindow x11;
+  app_.RestoreWindowPlacement("W", x11);
+  EXPECT_EQ(x11.placed, (WRect{300, 40, 1324, 808}));
 }
 
 TEST_F(PlacementTest, BaseNameLimitsAndFailedQueries) {
