@@ -1,11 +1,33 @@
 #include "app/gui/entry_list_view.h"
 
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+namespace {
+
+// QStyledItemDelegate fills a cache of role data for each cell it paints
+// and keeps it until the next one. Filling it from a blank cell of a model
+// of its own replaces what the last cell left there.
+class ForgetfulDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void Forget() {
+    QStandardItemModel blank(1, 1);
+    QStyleOptionViewItem option;
+    initStyleOption(&option, blank.index(0, 0));
+  }
+};
+
+}  // namespace
+
 EntryListView::EntryListView(QWidget* parent) : QTableView(parent) {
+  setItemDelegate(new ForgetfulDelegate(this));
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -51,3 +73,5 @@ void EntryListView::contextMenuEvent(QContextMenuEvent* event) {
   event->accept();
   emit contextMenuWanted(at);
 }
+
+void EntryListView::ForgetPaintedTexts() { static_cast<ForgetfulDelegate*>(itemDelegate())->Forget(); }

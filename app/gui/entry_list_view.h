@@ -14,6 +14,10 @@ class EntryListView : public QTableView {
 
   explicit EntryListView(QWidget* parent = nullptr);
 
+  // The item delegate keeps the texts of the cell it painted last, which may
+  // be a shown password; this makes it let go of them (the list was emptied).
+  void ForgetPaintedTexts();
+
  signals:
   // A double-click on a row (true) or on the empty part below the rows.
   void entryDoubleClicked(bool onRow);

@@ -106,6 +106,7 @@ bool MainWindow::RefreshList() {
   SortList(kResortColumn);
   // A reset drops the selection without a selection signal.
   OnSelectionChanged();
+  if (model_->rowCount() == 0) list_->ForgetPaintedTexts();
   return true;
 }
 
