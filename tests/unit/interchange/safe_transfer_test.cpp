@@ -51,7 +51,7 @@ TEST_F(SafeTransfer, ImportShowsTheSummaryAndAddsOnlyOnYes) {
             "1 new entry to import.\n"
             "1 entry is already in the safe, skipped.\n"
             "1 entry cannot be stored, skipped.\n"
-            "\nThese entries cannot be stored and are skipped:\n"
+            "\nThese records are skipped:\n"
             "line 4: Fields cannot contain tabs or line breaks.\n"
             "\nAdd the new entries to the safe?");
   EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
@@ -83,6 +83,20 @@ TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
   EXPECT_EQ(ToVector(app.GetEntries()), Lines({"Kept\tme\tx"}));
   chmod(dir.SafePath("alice").c_str(), 0600);
   EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
+}
+
+TEST_F(SafeTransfer, AFilePastTheRecordCapIsRefusedAndTheSafeKept) {
+  std::string text = "name,url,username,password\n";
+  for (size_t i = 0; i <= kMaxImportRecords; ++i) text += "Site " + std::to_string(i) + ",,u,p\n";
+  WriteTextFile(File("huge.csv"), text);
+  std::string before = ReadTextFile(dir.SafePath("alice"));
+  view.answers = {kIdYes};
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("huge.csv"), ""));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].caption, "ERROR");
+  EXPECT_EQ(view.boxes[0].text, File("huge.csv") + ": " + kTooManyRecordsMessage);
+  EXPECT_EQ(ToVector(app.GetEntries()), Lines({"Kept\tme\tx"}));
+  EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), before);
 }
 
 TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
