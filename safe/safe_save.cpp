@@ -15,6 +15,7 @@
 #include "safe/safe_resave_key.h"
 #include "safe/safe_store.h"
 #include "safe/safe_text.h"
+#include "platform/temp_file.h"
 #include "safe/strong_record.h"
 
 namespace {
@@ -93,7 +94,7 @@ bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray&
     char safePath[kSafePathCapacity];
     ok = BuildSafePath(userName, safePath) && ops.ReplaceWithCopy(tempPath, safePath);
   }
-  unlink(tempPath);
+  RemoveTempFile(tempPath);
   return ok;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -62,6 +63,17 @@ TEST_F(CliEndToEnd, EntryLifecycle) {
 
   Ok({"rm", "alice", "1", "--yes"}, "other\n");
   EXPECT_EQ(Ok({"export", "alice"}, "other\n"), "Description,Username,Password\r\n");
+}
+
+// A save killed before removing its temporary file leaves a whole safe in
+// the private temp folder; the next start removes it.
+TEST_F(CliEndToEnd, StartRemovesWhatKilledSavesLeftInThePrivateTempFolder) {
+  const std::string folder = temp_.Path("quillbox-" + std::to_string(geteuid()));
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  WriteTextFile(folder + "/tulvaneAb12Cd", "a whole safe");
+  Ok({"generate"}, "", QUILLBOX_SHIPPED_CLI_PATH);
+  struct stat info;
+  EXPECT_NE(stat((folder + "/tulvaneAb12Cd").c_str(), &info), 0);
 }
 
 TEST_F(CliEndToEnd, GeneratePrintsCountPasswordsOfTheLengthAsked) {

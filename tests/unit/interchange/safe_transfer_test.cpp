@@ -1,7 +1,10 @@
 // The window's import and export over the open safe, answered through the
 // message-box seam.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -120,6 +123,29 @@ TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
   EXPECT_TRUE(ExportOpenSafe(app, view, nullptr, path, "bitwarden-json", true));
   EXPECT_EQ(FileMode(path) & 0777, 0600u);
   EXPECT_NE(ReadTextFile(path).find("\"password\": \"x\""), std::string::npos);
+}
+
+// An export killed before its rename leaves every password in plain text
+// beside the file it was to become. The next export to that folder removes
+// it, but never the file of an export still running.
+TEST_F(SafeTransfer, ExportRemovesWhatKilledExportsLeftButNotRunningOnes) {
+  WriteTextFile(File(".quillbox-export-Ab12Cd"), "Description,Username,Password\r\nKept,me,x\r\n");
+  WriteTextFile(File(".quillbox-export-Held01"), "being written");
+  WriteTextFile(File(".quillbox-export-notes.txt"), "not an export's");
+  const int running = open(File(".quillbox-export-Held01").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(flock(running, LOCK_EX), 0);
+
+  view.answers = {kIdYes};
+  ASSERT_TRUE(ExportOpenSafe(app, view, nullptr, File("out.csv"), "", false));
+  struct stat info;
+  EXPECT_NE(stat(File(".quillbox-export-Ab12Cd").c_str(), &info), 0);
+  EXPECT_EQ(stat(File(".quillbox-export-Held01").c_str(), &info), 0);
+  EXPECT_EQ(stat(File(".quillbox-export-notes.txt").c_str(), &info), 0);
+  close(running);
+  view.answers = {kIdYes};
+  ASSERT_TRUE(ExportOpenSafe(app, view, nullptr, File("out.csv"), "", true));
+  EXPECT_NE(stat(File(".quillbox-export-Held01").c_str(), &info), 0);
 }
 
 }  // namespace
