@@ -43,9 +43,9 @@ class ImportPlan : public ForeignEntrySink {
   ImportPlan(const ImportPlan&) = delete;
   ImportPlan& operator=(const ImportPlan&) = delete;
 
-  // A reader fills the plan through a ForeignFile that has the plan as its
-  // sink; Finish then adds what the file counted. False only when memory
-  // ran out on the way.
+  // A reader fills the plan, once, through a ForeignFile that has the plan
+  // as its sink; Finish then adds what the file counted. False only when
+  // memory ran out on the way.
   void Take(const ForeignEntry& entry, const ForeignFile& file) override;
   bool Finish(const ForeignFile& file, const char* format_name);
   // Drops the lines the safe already holds, so an import run twice adds nothing.
