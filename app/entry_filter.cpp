@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/legacy_text.h"
+
 namespace {
 
 // Fields longer than this are cut when the safe is loaded.
@@ -84,10 +86,10 @@ size_t EncodeUtf8(char32_t c, char* out) {
 }
 
 // Calls put with the folded UTF-8 bytes of text, read as UTF-8 or, with
-// latin1, one character a byte. False when text is not valid UTF-8 (and
-// not read as Latin-1) or put refuses.
+// legacy, one character a byte by the legacy field rule. False when text is
+// not valid UTF-8 (and not read as legacy) or put refuses.
 template <class Put>
-bool Fold(std::string_view text, bool latin1, Put put) {
+bool Fold(std::string_view text, bool legacy, Put put) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[i]);
     if (b < 0x80) {
@@ -96,7 +98,8 @@ bool Fold(std::string_view text, bool latin1, Put put) {
       continue;
     }
     char32_t c = b;
-    if (latin1) {
+    if (legacy) {
+      c = LegacyByteCodePoint(b);
       ++i;
     } else if (!DecodeUtf8(text, i, c)) {
       return false;

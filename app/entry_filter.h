@@ -7,8 +7,8 @@
 // The rule of the filter field above the entry list: an entry is shown when
 // its description or account user name contains the filter text, compared
 // after Unicode simple case folding. Passwords are never looked at. Text is
-// UTF-8; a field that is not valid UTF-8 is read as Latin-1, as the list
-// shows it.
+// UTF-8; a field that is not valid UTF-8 is read by the legacy field rule
+// (core/legacy_text.h), as the list shows it.
 class EntryFilter {
  public:
   // Empty text lets every entry through.

@@ -14,17 +14,24 @@ ExitStatus ReportProblems(CliSession& session, const ImportPlan& plan) {
   const CliArguments& arguments = session.arguments();
   const std::vector<std::string>& problems = plan.Problems();
   if (problems.empty()) return kExitOk;
+  // Only the first problems are kept; the rest are counted.
+  std::string more;
+  if (plan.ProblemCount() > problems.size()) {
+    more = arguments.file + ": and " + std::to_string(plan.ProblemCount() - problems.size()) + " more";
+  }
   if (arguments.skip_invalid) {
     for (const std::string& problem : problems) session.Warn(arguments.file + ": " + problem + " (skipped)");
+    if (!more.empty()) session.Warn(more + " (skipped)");
     return kExitOk;
   }
   constexpr char kNothingImported[] = "nothing was imported; --skip-invalid imports the other entries";
-  if (problems.size() == 1) {
+  if (plan.ProblemCount() == 1) {
     return session.Fail(kExitBadArguments, arguments.file + ": " + problems[0] + " (" + kNothingImported + ")");
   }
   for (const std::string& problem : problems) session.Warn(arguments.file + ": " + problem);
-  return session.Fail(kExitBadArguments, arguments.file + ": " + std::to_string(problems.size()) +
-                                             " entries cannot be stored; " + kNothingImported);
+  if (!more.empty()) session.Warn(more);
+  return session.Fail(kExitBadArguments, arguments.file + ": " + std::to_string(plan.ProblemCount()) +
+                                             " records cannot be imported; " + kNothingImported);
 }
 
 bool AppendLines(cpStringArray& lines, cpStringArray& entries) {

@@ -5,13 +5,21 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/legacy_text.h"
 #include "interchange/entry_fields.h"
 
 namespace {
 
-// Fields are printed as they are stored: bytes, not C strings.
+// Fields are printed as UTF-8, by the rule the window reads them with,
+// through one buffer reserved once and wiped: a piece may be a password.
 void Print(FILE* out, std::initializer_list<std::string_view> pieces) {
-  for (std::string_view piece : pieces) fwrite(piece.data(), 1, piece.size(), out);
+  size_t bound = 0;
+  for (std::string_view piece : pieces) bound += 3 * piece.size();
+  std::string text;
+  text.reserve(bound);
+  for (std::string_view piece : pieces) AppendFieldAsUtf8(piece, &text);
+  fwrite(text.data(), 1, text.size(), out);
+  explicit_bzero(text.data(), text.size());
 }
 
 ExitStatus FinishOutput(CliSession& session) {

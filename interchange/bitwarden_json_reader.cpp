@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "interchange/bitwarden_json.h"
-#include "interchange/utf8_text.h"
+#include "core/legacy_text.h"
 #include "interchange/wiping_allocator.h"
 
 namespace {
@@ -13,7 +13,7 @@ namespace {
 using Json = nlohmann::basic_json<std::map, std::vector, WipingString>;
 
 // What a JSON container is in a Bitwarden export.
-enum class Node { kOther, kRoot, kItems, kItem, kLogin, kUris, kUri, kFields };
+enum class Node { kOther, kRoot, kItems, kItem, kLogin, kUris, kUri, kFields, kPasskeys, kHistory, kCollections };
 
 constexpr int kLoginType = 1;
 // A real export nests five deep; far deeper is a wrong or hostile file.
@@ -26,14 +26,25 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
   // Null when the whole text was read as an unencrypted export.
   const char* Failure() const {
     if (failure_ != nullptr) return failure_;
+    // A password-protected export holds its items encrypted in one string
+    // under a key from the export's own password; an account-encrypted one
+    // keeps the items, each field encrypted with the account's key.
+    if (encrypted_ && password_protected_) {
+      return "the file is a password-protected Bitwarden export, which cannot be imported; "
+             "export again as unencrypted JSON";
+    }
+    if (encrypted_) {
+      return "the file is an account-encrypted Bitwarden export, which only that Bitwarden account can read; "
+             "export again as unencrypted JSON";
+    }
     if (!seen_items_) return "the file is not a Bitwarden JSON export (no items list)";
-    if (encrypted_) return "the file is an encrypted Bitwarden export; export again as unencrypted JSON";
     return nullptr;
   }
 
   bool null() override { return true; }
   bool boolean(bool value) override {
     if (Here() == Node::kRoot && key_ == "encrypted") encrypted_ = value;
+    if (Here() == Node::kRoot && key_ == "passwordProtected") password_protected_ = value;
     return true;
   }
   bool number_integer(number_integer_t value) override { return Number(value); }
@@ -59,6 +70,9 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
           if (entry_->urls++ == 0) entry_->url = text;
         }
         break;
+      case Node::kCollections:
+        item_collections_.emplace_back(text);
+        break;
       default:
         break;
     }
@@ -76,23 +90,35 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
     if (nodes_.empty()) {
       node = Node::kRoot;
     } else if (parent == Node::kItems) {
+      if (!file_->CountRecord()) {
+        failure_ = kTooManyRecordsMessage;
+        return false;
+      }
       node = Node::kItem;
       item_type_ = 0;
-      entry_ = &file_->Add(++items_);
+      item_collections_.clear();
+      entry_ = &file_->Start(++items_);
     } else if (parent == Node::kItem && key_ == "login") {
       node = Node::kLogin;
     } else if (parent == Node::kUris) {
       node = Node::kUri;
     } else if (parent == Node::kFields) {
       ++entry_->custom_fields;
+    } else if (parent == Node::kPasskeys) {
+      ++entry_->passkeys;
+    } else if (parent == Node::kHistory) {
+      ++entry_->history_entries;
     }
     return Push(node);
   }
 
   bool end_object() override {
     if (Here() == Node::kItem && item_type_ != kLoginType) {
-      file_->entries.pop_back();
+      file_->Drop();
       ++file_->other_items;
+    } else if (Here() == Node::kItem) {
+      file_->collections.insert(item_collections_.begin(), item_collections_.end());
+      file_->Keep();
     }
     nodes_.pop_back();
     return true;
@@ -106,8 +132,14 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
       seen_items_ = true;
     } else if (parent == Node::kItem && key_ == "fields") {
       node = Node::kFields;
+    } else if (parent == Node::kItem && key_ == "passwordHistory") {
+      node = Node::kHistory;
+    } else if (parent == Node::kItem && key_ == "collectionIds") {
+      node = Node::kCollections;
     } else if (parent == Node::kLogin && key_ == "uris") {
       node = Node::kUris;
+    } else if (parent == Node::kLogin && key_ == "fido2Credentials") {
+      node = Node::kPasskeys;
     }
     return Push(node);
   }
@@ -156,9 +188,11 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
   string_t key_;
   ForeignEntry* entry_ = nullptr;
   int64_t item_type_ = 0;
+  std::vector<std::string> item_collections_;
   size_t items_ = 0;
   bool seen_items_ = false;
   bool encrypted_ = false;
+  bool password_protected_ = false;
   const char* failure_ = nullptr;
   size_t error_position_ = 0;
   bool positioned_ = false;
@@ -190,6 +224,6 @@ bool ReadBitwardenJson(std::string_view text, ForeignFile* file, std::string* er
   if (parsed && failure == nullptr) return true;
   *error = failure == nullptr ? "the text is not valid JSON" : failure;
   if (reader.Positioned()) *error = "line " + std::to_string(LineAt(text, reader.ErrorPosition())) + ": " + *error;
-  file->entries.clear();
+  file->Drop();
   return false;
 }

@@ -1,7 +1,7 @@
 #include "interchange/bitwarden_json.h"
 #include "interchange/entry_fields.h"
 #include "interchange/export_text.h"
-#include "interchange/utf8_text.h"
+#include "core/legacy_text.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ constexpr size_t kItemMarkup = 320;
 void AppendField(std::string_view indent, const char* name, std::string_view value, std::string* converted,
                  std::string* out) {
   converted->clear();
-  AppendAsUtf8(value, converted);
+  AppendFieldAsUtf8(value, converted);
   out->append(indent).append("\"").append(name).append("\": ");
   AppendJsonString(*converted, out);
   out->append(",\n");

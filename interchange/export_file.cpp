@@ -3,14 +3,17 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/held_temp_file.h"
 #include "core/posixfile.h"
 
 namespace {
+
+// The new file's name before it is published: this prefix and six characters.
+constexpr char kExportPrefix[] = ".quillbox-export-";
 
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -48,16 +51,24 @@ ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes
     if (!replace) return ExportFileResult::kExists;
   }
   std::string folder = FolderOf(path);
-  std::string temporary = folder + "/.quillbox-export-XXXXXX";
-  int fd = mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600 from the start
+  // The new file holds every password in plain text: an export killed
+  // before its rename leaves it behind, and the next export to the folder
+  // removes it. One still held belongs to a running export and stays.
+  RemoveUnheldTempFiles(folder, kExportPrefix);
+  std::string temporary;
+  int fd = CreateHeldTempFile(folder, kExportPrefix, temporary);  // mode 0600 from the start
   if (fd < 0) {
     *message = folder + ": " + strerror(errno);
     return ExportFileResult::kFailed;
   }
   bool written = WriteFully(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
   int error = errno;
-  written = CloseChecked(fd) && written;
-  if (written && Publish(temporary, path, replace, &error)) {
+  bool published = written && Publish(temporary, path, replace, &error);
+  if (!published) unlink(temporary.c_str());
+  // Closing lets go of the lock, so only once the file is renamed or gone;
+  // its fsync has already told of any lost write.
+  close(fd);
+  if (published) {
     int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_fd >= 0) {
       fsync(folder_fd);
@@ -65,7 +76,6 @@ ExportFileResult WriteExportFile(const std::string& path, std::string_view bytes
     }
     return ExportFileResult::kWritten;
   }
-  unlink(temporary.c_str());
   if (error == EEXIST) return ExportFileResult::kExists;
   *message = path + ": " + strerror(error);
   return ExportFileResult::kFailed;

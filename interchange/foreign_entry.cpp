@@ -6,10 +6,23 @@ ForeignEntry::~ForeignEntry() {
   for (std::string* text : {&title, &user_name, &password, &url, &group}) WipeString(text);
 }
 
-ForeignEntry& ForeignFile::Add(size_t position) {
-  ForeignEntry& entry = entries.emplace_back();
+ForeignEntry& ForeignFile::Start(size_t position) {
+  current_.clear();
+  ForeignEntry& entry = current_.emplace_back();
   entry.position = position;
   return entry;
+}
+
+void ForeignFile::Keep() {
+  if (current_.empty()) return;
+  sink_->Take(current_.back(), *this);
+  current_.clear();
+}
+
+void ForeignFile::Drop() { current_.clear(); }
+
+void ForeignFile::AddMalformed(size_t position, std::string reason) {
+  if (malformed_rows++ < kMaxKeptProblems) malformed.push_back({position, std::move(reason)});
 }
 
 void AppendSecret(std::string* text, std::string_view more) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct ForeignEntry {
   size_t totp_secrets = 0;
   size_t custom_fields = 0;
   size_t attachments = 0;
+  size_t passkeys = 0;
+  size_t history_entries = 0;  // earlier passwords or versions
+  size_t tags = 0;
+  size_t http_realms = 0;
 
   ForeignEntry() = default;
   ~ForeignEntry();
@@ -34,18 +39,57 @@ struct ForeignProblem {
   std::string reason;
 };
 
-// Everything a reader took from one file.
+// More records than any real export holds: the file is refused before its
+// records can exhaust memory.
+inline constexpr size_t kMaxImportRecords = 200000;
+inline constexpr char kTooManyRecordsMessage[] =
+    "the file holds more than 200000 records, more than an import takes; nothing was imported";
+// Problems beyond this many are counted, not kept.
+inline constexpr size_t kMaxKeptProblems = 100;
+
+struct ForeignFile;
+
+// Takes each login record as soon as the reader has read it whole, so that
+// an import never holds all of a file's records at once.
+class ForeignEntrySink {
+ public:
+  virtual void Take(const ForeignEntry& entry, const ForeignFile& file) = 0;
+
+ protected:
+  ~ForeignEntrySink() = default;
+};
+
+// What a reader takes from one file: the login records go to the sink one
+// by one, the rest is counted here.
 struct ForeignFile {
+  explicit ForeignFile(ForeignEntrySink* sink) : sink_(sink) {}
+
   const char* position_name = "line";  // what ForeignEntry::position counts
   // The safe's own CSV: descriptions are kept as written, even empty ones.
   bool titles_are_descriptions = false;
-  // A deque never moves its records, so no stale copy of a password is left.
-  std::deque<ForeignEntry> entries;
-  std::vector<ForeignProblem> problems;
-  size_t other_items = 0;     // cards, secure notes, identities: not logins
-  size_t recycled_items = 0;  // entries in a recycle bin
+  // Rows that are not records of the format (a wrong number of fields): the
+  // first kMaxKeptProblems, and how many there were.
+  std::vector<ForeignProblem> malformed;
+  size_t malformed_rows = 0;
+  size_t other_items = 0;             // cards, secure notes, identities: not logins
+  size_t recycled_items = 0;          // entries in a recycle bin
+  std::set<std::string> collections;  // organisation collections the logins are in
+  size_t records = 0;
 
-  ForeignEntry& Add(size_t position);
+  // The record being read; Keep hands it to the sink, Drop forgets it.
+  ForeignEntry& Start(size_t position);
+  void Keep();
+  void Drop();
+  void AddMalformed(size_t position, std::string reason);
+  // Counts one more record of any kind; false once there are more than
+  // kMaxImportRecords.
+  bool CountRecord() { return ++records <= kMaxImportRecords; }
+
+ private:
+  ForeignEntrySink* sink_;
+  // Holds the one record being read; a deque never moves it, so no stale
+  // copy of a password is left by growth.
+  std::deque<ForeignEntry> current_;
 };
 
 // Appends to a string that may hold a secret; when it must grow, the old

@@ -6,18 +6,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "interchange/csv_formats.h"
+#include "interchange/utf16_text.h"
 
 namespace {
 
 // Far beyond any real export; a bound so a wrong file cannot exhaust memory.
 constexpr size_t kMaxImportBytes = size_t{256} << 20;
+constexpr char kOutOfMemory[] = "there is not enough memory to read the file; nothing was imported";
 
-}  // namespace
-
-ImportText::~ImportText() { WipeString(&bytes); }
-
-bool ReadImportText(const std::string& name, ImportText* text, std::string* error) {
+bool ReadWholeFile(const std::string& name, ImportText* text, std::string* error) {
   bool from_stdin = name == "-";
   int fd = from_stdin ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -31,15 +31,22 @@ bool ReadImportText(const std::string& name, ImportText* text, std::string* erro
     return false;
   }
   if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= kMaxImportBytes) {
-    text->bytes.reserve(static_cast<size_t>(info.st_size) + 1);
-  }
   char chunk[65536];
-  ssize_t n;
-  while ((n = read(fd, chunk, sizeof chunk)) != 0) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || text->bytes.size() + static_cast<size_t>(n) > kMaxImportBytes) break;
-    AppendSecret(&text->bytes, std::string_view(chunk, static_cast<size_t>(n)));
+  ssize_t n = 0;
+  try {
+    if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= kMaxImportBytes) {
+      text->bytes.reserve(static_cast<size_t>(info.st_size) + 1);
+    }
+    while ((n = read(fd, chunk, sizeof chunk)) != 0) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || text->bytes.size() + static_cast<size_t>(n) > kMaxImportBytes) break;
+      AppendSecret(&text->bytes, std::string_view(chunk, static_cast<size_t>(n)));
+    }
+  } catch (const std::bad_alloc&) {
+    explicit_bzero(chunk, sizeof chunk);
+    if (!from_stdin) close(fd);
+    *error = name + ": " + kOutOfMemory;
+    return false;
   }
   int read_errno = errno;
   explicit_bzero(chunk, sizeof chunk);
@@ -55,30 +62,55 @@ bool ReadImportText(const std::string& name, ImportText* text, std::string* erro
   return true;
 }
 
-bool PlanImportText(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
-  const InterchangeFormat* format = nullptr;
+const InterchangeFormat* ImportFormat(std::string_view text, const std::string& format_name, std::string* error) {
   if (!format_name.empty()) {
-    format = FindInterchangeFormat(format_name);
+    const InterchangeFormat* format = FindInterchangeFormat(format_name);
     if (format == nullptr) {
       *error = "unknown format " + format_name + "; the formats are " + InterchangeFormatNames(false);
-      return false;
     }
-  } else {
-    format = DetectInterchangeFormat(text);
-    if (format == nullptr) {
-      *error = std::string("the format is not recognised: the first line must be ") + kQuillboxCsvHeader +
-               " or the header of another program's export (--format names one of " + InterchangeFormatNames(false) +
-               ")";
-      return false;
-    }
+    return format;
   }
-  ForeignFile file;
+  const InterchangeFormat* format = DetectInterchangeFormat(text);
+  if (format == nullptr) {
+    *error = std::string("the format is not recognised: the first line must be ") + kQuillboxCsvHeader +
+             " or the header of another program's export (--format names one of " + InterchangeFormatNames(false) + ")";
+  }
+  return format;
+}
+
+bool PlanUtf8Text(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
+  const InterchangeFormat* format = ImportFormat(text, format_name, error);
+  if (format == nullptr) return false;
+  ForeignFile file(plan);
   if (!format->read(text, &file, error)) return false;
-  if (!plan->Build(file, format->name)) {
-    *error = "out of memory";
+  if (!plan->Finish(file, format->name)) {
+    *error = kOutOfMemory;
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+ImportText::~ImportText() { WipeString(&bytes); }
+
+bool ReadImportText(const std::string& name, ImportText* text, std::string* error) {
+  if (ReadWholeFile(name, text, error)) return true;
+  WipeString(&text->bytes);
+  return false;
+}
+
+bool PlanImportText(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
+  // What an import holds beside the text is bounded by its record cap; a
+  // machine short of that much memory refuses the file rather than abort.
+  try {
+    if (!HasUtf16ByteOrderMark(text)) return PlanUtf8Text(text, format_name, plan, error);
+    ImportText utf8;
+    return AppendUtf16AsUtf8(text, &utf8.bytes, error) && PlanUtf8Text(utf8.bytes, format_name, plan, error);
+  } catch (const std::bad_alloc&) {
+    *error = kOutOfMemory;
+    return false;
+  }
 }
 
 const InterchangeFormat* ExportFormatNamed(const std::string& name, std::string* error) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/cpstringarray.h"
@@ -10,11 +12,13 @@
 // What an import does, counted for the summary both front ends show.
 struct ImportSummary {
   std::string format_name;
-  size_t read = 0;             // login records in the file
-  size_t imported = 0;         // new entries (to be) added
-  size_t already_in_safe = 0;  // identical in all three fields to one there
-  size_t invalid = 0;          // records that cannot be stored
-  size_t other_items = 0;      // not logins
+  size_t read = 0;              // login records in the file
+  size_t imported = 0;          // new entries (to be) added
+  size_t without_password = 0;  // of those, with an empty password
+  size_t already_in_safe = 0;   // identical in all three fields to one there
+  size_t invalid = 0;           // records that cannot be stored
+  size_t malformed = 0;         // rows that are no record of the format
+  size_t other_items = 0;       // not logins
   size_t recycled_items = 0;
   // Left behind: the safe keeps a description, a user name and a password.
   size_t group_paths = 0;
@@ -23,29 +27,42 @@ struct ImportSummary {
   size_t totp_secrets = 0;
   size_t custom_fields = 0;
   size_t attachments = 0;
+  size_t passkeys = 0;
+  size_t collections = 0;
+  size_t history_entries = 0;
+  size_t tags = 0;
+  size_t http_realms = 0;
 };
 
 // Records turned into entry lines ("description\tuser\tpassword"): the
 // description is the title, else the URL's host, else "(untitled)"; every
 // line is checked against the rules of the entry dialog.
-class ImportPlan {
+class ImportPlan : public ForeignEntrySink {
  public:
   ImportPlan();
   ImportPlan(const ImportPlan&) = delete;
   ImportPlan& operator=(const ImportPlan&) = delete;
 
-  // False only when memory runs out.
-  bool Build(const ForeignFile& file, const char* format_name);
+  // A reader fills the plan, once, through a ForeignFile that has the plan
+  // as its sink; Finish then adds what the file counted. False only when
+  // memory ran out on the way.
+  void Take(const ForeignEntry& entry, const ForeignFile& file) override;
+  bool Finish(const ForeignFile& file, const char* format_name);
   // Drops the lines the safe already holds, so an import run twice adds nothing.
   void SkipExisting(const cpStringArray& safe_entries);
 
-  // Records that cannot be stored, in file order, each "line 3: reason".
+  // Records that cannot be stored and malformed rows, in file order, each
+  // "line 3: reason": the first kMaxKeptProblems of ProblemCount().
   const std::vector<std::string>& Problems() const { return problems_; }
+  size_t ProblemCount() const { return summary_.invalid + summary_.malformed; }
   cpStringArray& Lines() { return lines_; }
   const ImportSummary& Summary() const { return summary_; }
 
  private:
   cpStringArray lines_;
+  std::vector<std::pair<size_t, const char*>> entry_problems_;  // the first kMaxKeptProblems
+  std::set<std::string> groups_;
+  bool out_of_memory_ = false;
   std::vector<std::string> problems_;
   ImportSummary summary_;
 };

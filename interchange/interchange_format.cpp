@@ -37,9 +37,9 @@ const InterchangeFormat* DetectInterchangeFormat(std::string_view text) {
   std::string_view start = SkipByteOrderMarkAndSpace(text);
   if (start.starts_with('<')) return FindInterchangeFormat("keepass-xml");
   if (start.starts_with('{') || start.starts_with('[')) return FindInterchangeFormat("bitwarden-json");
-  // A header names no field that holds a line break, so its first line is it.
-  std::string_view first_line = text.substr(0, text.find('\n'));
-  if (first_line.ends_with('\r')) first_line.remove_suffix(1);
+  // A header names no field that holds a line break, so its first line is
+  // it, whichever line end the file uses.
+  std::string_view first_line = text.substr(0, text.find_first_of("\r\n"));
   const char* name = CsvFormatOfHeader(first_line);
   return name == nullptr ? nullptr : FindInterchangeFormat(name);
 }

@@ -9,7 +9,8 @@
 
 // Reads a whole file's text into records. False with a one-line reason
 // (led by the line where it applies) when the file cannot be read at all;
-// records that alone are faulty go into ForeignFile::problems instead.
+// login records go to the file's sink as they are read; malformed rows are
+// counted in the file instead.
 using InterchangeReader = bool (*)(std::string_view text, ForeignFile* file, std::string* error);
 
 // Writes the safe's entry lines ("description\tuser\tpassword") into out,

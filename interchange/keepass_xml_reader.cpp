@@ -1,4 +1,5 @@
 #include <expat.h>
+#include <ctype.h>
 #include <malloc.h>
 #include <string.h>
 
@@ -45,7 +46,71 @@ enum class Element {
   kValue,
   kBinary,
   kHistory,
+  kHistoryEntry,
+  kTags,
 };
+
+// The parser's fault in this program's words; its own texts are terse.
+const char* XmlFaultText(XML_Error code) {
+  switch (code) {
+    case XML_ERROR_NO_MEMORY:
+      return "out of memory";
+    case XML_ERROR_SYNTAX:
+    case XML_ERROR_INVALID_TOKEN:
+      return "the text is not well-formed XML here";
+    case XML_ERROR_NO_ELEMENTS:
+    case XML_ERROR_UNCLOSED_TOKEN:
+    case XML_ERROR_PARTIAL_CHAR:
+      return "the file ends in the middle of the XML (cut short?)";
+    case XML_ERROR_TAG_MISMATCH:
+      return "an element is closed by the end tag of another (mismatched tag)";
+    case XML_ERROR_DUPLICATE_ATTRIBUTE:
+      return "an element names the same attribute twice";
+    case XML_ERROR_JUNK_AFTER_DOC_ELEMENT:
+      return "there is more text after the end of the document";
+    case XML_ERROR_UNDEFINED_ENTITY:
+      return "an undefined entity is used (an & not written as &amp;?)";
+    case XML_ERROR_BAD_CHAR_REF:
+      return "a character reference names a character XML cannot hold";
+    case XML_ERROR_UNCLOSED_CDATA_SECTION:
+      return "a CDATA section is not closed";
+    case XML_ERROR_INCORRECT_ENCODING:
+    case XML_ERROR_UNKNOWN_ENCODING:
+      return "the file is not in the encoding it declares (KeePass writes UTF-8)";
+    case XML_ERROR_MISPLACED_XML_PI:
+      return "the XML declaration is not at the start of the file";
+    default:
+      return "the text is not well-formed XML here";
+  }
+}
+
+// The inner XML of a KeePass database carries protected values as Base64
+// of their encrypted bytes; an export writes them in plain text (marked
+// ProtectInMemory instead).
+bool LooksLikeBase64(std::string_view text) {
+  if (text.empty() || text.size() % 4 != 0) return false;
+  size_t end = text.find_last_not_of('=');
+  if (end == std::string_view::npos || text.size() - end - 1 > 2) return false;
+  for (char c : text.substr(0, end + 1)) {
+    if (!isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '/') return false;
+  }
+  return true;
+}
+
+// KeePass separates tags with ';' (older versions) or ','.
+size_t CountTags(std::string_view text) {
+  size_t tags = 0;
+  bool blank = true;  // the tag so far holds only spaces
+  for (char c : text) {
+    if (c == ';' || c == ',') {
+      tags += !blank;
+      blank = true;
+    } else if (c != ' ') {
+      blank = false;
+    }
+  }
+  return tags + !blank;
+}
 
 struct GroupState {
   std::string name;
@@ -88,8 +153,9 @@ class KeepassXmlReader {
     }
     if (!ok) {
       size_t line = XML_GetCurrentLineNumber(parser);
-      *error = "line " + std::to_string(line) + ": " +
-               (failure_ != nullptr ? failure_ : XML_ErrorString(XML_GetErrorCode(parser)));
+      std::string place = "line " + std::to_string(line);
+      if (failure_ == nullptr) place += ", column " + std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
+      *error = place + ": " + (failure_ != nullptr ? failure_ : XmlFaultText(XML_GetErrorCode(parser)));
     }
     XML_ParserFree(parser);
     return ok;
@@ -99,8 +165,8 @@ class KeepassXmlReader {
   static void StartDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     static_cast<KeepassXmlReader*>(self)->Stop("the file declares a document type, which KeePass XML never has");
   }
-  static void StartElement(void* self, const XML_Char* name, const XML_Char**) {
-    static_cast<KeepassXmlReader*>(self)->Start(name);
+  static void StartElement(void* self, const XML_Char* name, const XML_Char** attributes) {
+    static_cast<KeepassXmlReader*>(self)->Start(name, attributes);
   }
   static void EndElement(void* self, const XML_Char*) { static_cast<KeepassXmlReader*>(self)->End(); }
   static void CharacterData(void* self, const XML_Char* data, int length) {
@@ -139,6 +205,10 @@ class KeepassXmlReader {
         if (name == "String") return Element::kString;
         if (name == "Binary") return Element::kBinary;
         if (name == "History") return Element::kHistory;
+        if (name == "Tags") return Element::kTags;
+        break;
+      case Element::kHistory:
+        if (name == "Entry") return Element::kHistoryEntry;
         break;
       case Element::kString:
         if (name == "Key") return Element::kKey;
@@ -150,7 +220,14 @@ class KeepassXmlReader {
     return Element::kOther;
   }
 
-  void Start(const XML_Char* name) {
+  static bool IsProtected(const XML_Char** attributes) {
+    for (size_t i = 0; attributes[i] != nullptr; i += 2) {
+      if (strcmp(attributes[i], "Protected") == 0 && strcmp(attributes[i + 1], "True") == 0) return true;
+    }
+    return false;
+  }
+
+  void Start(const XML_Char* name, const XML_Char** attributes) {
     Element element = Classify(name);
     stack_.push_back(element);
     // Expat may still report the end of this element after a stop.
@@ -164,8 +241,12 @@ class KeepassXmlReader {
         groups_.back().recycled = groups_.size() > 1 && groups_[groups_.size() - 2].recycled;
         break;
       case Element::kEntry:
-        entry_ = groups_.back().recycled ? nullptr : &file_->Add(XML_GetCurrentLineNumber(parser_));
+        if (!file_->CountRecord()) return Stop(kTooManyRecordsMessage);
+        entry_ = groups_.back().recycled ? nullptr : &file_->Start(XML_GetCurrentLineNumber(parser_));
         if (entry_ == nullptr) ++file_->recycled_items;
+        break;
+      case Element::kHistoryEntry:
+        if (entry_ != nullptr) ++entry_->history_entries;
         break;
       case Element::kString:
         WipeString(&key_);
@@ -177,8 +258,13 @@ class KeepassXmlReader {
       case Element::kRecycleBinUuid:
       case Element::kGroupName:
       case Element::kGroupUuid:
-      case Element::kKey:
       case Element::kValue:
+        value_protected_ = IsProtected(attributes);
+        collecting_ = true;
+        WipeString(&text_);
+        break;
+      case Element::kKey:
+      case Element::kTags:
         collecting_ = true;
         WipeString(&text_);
         break;
@@ -206,14 +292,25 @@ class KeepassXmlReader {
         groups_.pop_back();
         break;
       case Element::kEntry:
-        if (entry_ != nullptr) entry_->group = GroupPath();
+        if (entry_ != nullptr) {
+          entry_->group = GroupPath();
+          file_->Keep();
+        }
         entry_ = nullptr;
         break;
       case Element::kKey:
         key_.swap(text_);
         break;
       case Element::kValue:
+        if (value_protected_ && LooksLikeBase64(text_)) {
+          Stop(
+              "the file is the inner XML of a KeePass database: its protected values are still encrypted; "
+              "export the database from KeePass or KeePassXC as XML");
+        }
         value_.swap(text_);
+        break;
+      case Element::kTags:
+        if (entry_ != nullptr) entry_->tags += CountTags(text_);
         break;
       case Element::kString:
         if (entry_ != nullptr) TakeString();
@@ -265,6 +362,7 @@ class KeepassXmlReader {
   std::string recycle_bin_uuid_;
   bool seen_root_ = false;
   bool collecting_ = false;
+  bool value_protected_ = false;
   std::string text_;
   std::string key_;
   std::string value_;

@@ -3,7 +3,7 @@
 #include "interchange/entry_fields.h"
 #include "interchange/export_text.h"
 #include "interchange/keepass_xml.h"
-#include "interchange/utf8_text.h"
+#include "core/legacy_text.h"
 
 namespace {
 
@@ -63,11 +63,11 @@ bool WriteKeepassXml(const cpStringArray& entries, std::string* out, std::string
   for (uint32_t i = 0; ok && i < entries.GetCount(); ++i) {
     EntryFields entry = SplitEntryLine(entries.GetAt(i));
     converted.clear();
-    AppendAsUtf8(entry.description, &converted);
+    AppendFieldAsUtf8(entry.description, &converted);
     size_t user_start = converted.size();
-    AppendAsUtf8(entry.account_user, &converted);
+    AppendFieldAsUtf8(entry.account_user, &converted);
     size_t password_start = converted.size();
-    AppendAsUtf8(entry.password, &converted);
+    AppendFieldAsUtf8(entry.password, &converted);
     std::string_view all(converted);
     out->append("\t\t\t<Entry>\n\t\t\t\t<UUID>");
     ok = AppendUuid(out);

@@ -14,12 +14,13 @@ int ShowError(MessageBoxView& view, OwnerWindow owner, const std::string& text) 
   return view.ShowMessageBox(owner, text.c_str(), kErrorCaption, kMbOk | kMbIconWarning);
 }
 
-std::string ProblemList(const std::vector<std::string>& problems) {
+std::string ProblemList(const ImportPlan& plan) {
+  const std::vector<std::string>& problems = plan.Problems();
   if (problems.empty()) return "";
-  std::string text = "\nThese entries cannot be stored and are skipped:\n";
+  std::string text = "\nThese records are skipped:\n";
   for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i) text += problems[i] + "\n";
-  if (problems.size() > kListedProblems) {
-    text += "and " + std::to_string(problems.size() - kListedProblems) + " more\n";
+  if (plan.ProblemCount() > kListedProblems) {
+    text += "and " + std::to_string(plan.ProblemCount() - kListedProblems) + " more\n";
   }
   return text;
 }
@@ -38,7 +39,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
     return false;
   }
   plan.SkipExisting(app.GetEntries());
-  std::string summary = FormatImportSummary(plan.Summary(), ImportStage::kPreview) + ProblemList(plan.Problems());
+  std::string summary = FormatImportSummary(plan.Summary(), ImportStage::kPreview) + ProblemList(plan);
   if (plan.Lines().GetCount() == 0) {
     view.ShowMessageBox(owner, (summary + "\nThere is nothing to import.").c_str(), kImportCaption,
                         kMbOk | kMbIconInformation);

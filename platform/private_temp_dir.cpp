@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/held_temp_file.h"
+
 namespace {
 
 std::string TempRoot() {
@@ -61,4 +63,9 @@ bool GetPrivateTempDir(char* buffer, size_t capacity) {
   if (path.size() >= capacity) return false;
   std::snprintf(buffer, capacity, "%s", path.c_str());
   return true;
+}
+
+void RemoveUnheldPrivateTempFiles(const char* prefix) {
+  std::string path = MakePrivateTempDir();
+  if (!path.empty() && IsPrivateDirectory(path)) RemoveUnheldTempFiles(path, prefix);
 }

@@ -14,3 +14,8 @@ bool GetPrivateTempDir(char* buffer, size_t capacity);
 // checked as above through the descriptor itself, so what was checked is what
 // later openat calls reach. -1 on failure; the caller closes it.
 int OpenPrivateTempDir();
+
+// Removes the files named prefix and six characters that programs killed
+// while writing them left in the directory; held ones (platform/temp_file.h)
+// belong to running programs and stay. Each program does this as it starts.
+void RemoveUnheldPrivateTempFiles(const char* prefix);

@@ -16,6 +16,7 @@
 #include "safe/safe_resave_key.h"
 #include "safe/safe_store.h"
 #include "safe/safe_text.h"
+#include "platform/temp_file.h"
 #include "safe/strong_record.h"
 
 namespace {
@@ -96,7 +97,7 @@ bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray&
   }
   // errno tells the caller why a save failed.
   int error = errno;
-  unlink(tempPath);
+  RemoveTempFile(tempPath);
   errno = error;
   return ok;
 }

@@ -5,6 +5,8 @@
 #include "app/gui/application_start.h"
 #include "app/quillbox.h"
 #include "platform/core_dumps.h"
+#include "platform/private_temp_dir.h"
+#include "safe/safe_format.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
   DisableCoreDumps();
+  // Safes that killed saves left in the private temp folder.
+  RemoveUnheldPrivateTempFiles(kSafeTempPrefix);
   if (!HasDisplay()) {
     std::fputs("quillbox: no graphical display found; in a terminal use quillbox-cli instead\n", stderr);
     return 1;

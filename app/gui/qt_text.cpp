@@ -3,6 +3,10 @@
 #include <QStringDecoder>
 #include <string.h>
 
+#include <string>
+
+#include "core/legacy_text.h"
+
 QString TextFromBytes(std::string_view bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -10,7 +14,12 @@ QString TextFromBytes(std::string_view bytes) {
     return text;
   }
   WipeText(text);
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  std::string converted;
+  converted.reserve(3 * bytes.size());  // never regrown, so no copy is left behind
+  AppendFieldAsUtf8(bytes, &converted);
+  text = QString::fromUtf8(converted.data(), static_cast<qsizetype>(converted.size()));
+  explicit_bzero(converted.data(), converted.size());
+  return text;
 }
 
 QByteArray BytesFromText(const QString& text) { return text.toUtf8(); }

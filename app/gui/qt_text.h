@@ -5,8 +5,8 @@
 #include <string_view>
 
 // Safe text is bytes. The GUI writes UTF-8, like the rest of a Linux
-// desktop; bytes that are not valid UTF-8 (text from a single-byte code
-// page) are shown as Latin-1 so that nothing becomes unreadable.
+// desktop; bytes that are not valid UTF-8 (an older safe's code page) are
+// read by the legacy field rule of core/legacy_text.h.
 QString TextFromBytes(std::string_view bytes);
 QByteArray BytesFromText(const QString& text);
 

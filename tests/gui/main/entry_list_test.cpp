@@ -27,6 +27,7 @@ class EntryListTest : public QObject {
   void StoredOrderOutOfRangeIsClampedAtFirstSort();
   void MasksFollowTheSelection();
   void SelectAllRevealsEveryPassword();
+  void LegacyBytesShowAsWindows1252();
   void EntryChangeClearsSelectionAndMasksAll();
   void EditAndDeleteFollowTheSelection();
   void ChangeOnDiskKeepsSortAndSelection();
@@ -138,6 +139,18 @@ void EntryListTest::SelectAllRevealsEveryPassword() {
   world.Window().ListView()->setFocus();
   QTest::keyClick(world.Window().ListView(), Qt::Key_A, Qt::ControlModifier);
   QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"p1", "p2", "p3"}));
+}
+
+// The same characters the filter matches and every export writes.
+void EntryListTest::LegacyBytesShowAsWindows1252() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"\x80uro \x93q\x94", "Caf\xE9", "\x9Fx"}});
+  world.Window().SelectAllEntries();
+  QCOMPARE(ColumnTexts(world.Window(), 0), (Rows{"\xE2\x82\xAC"
+                                                 "uro \xE2\x80\x9Cq\xE2\x80\x9D"}));
+  QCOMPARE(ColumnTexts(world.Window(), 1), (Rows{"Caf\xC3\xA9"}));
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"\xC5\xB8x"}));
 }
 
 void EntryListTest::EntryChangeClearsSelectionAndMasksAll() {

@@ -16,6 +16,7 @@ const std::vector<std::string> kEntries = {
     "Caf\xE9\tlatin1\tz",                               // "Café" stored in Latin-1
     "only description",
     "\t\tpassword only",
+    "\x80uro \x93quoted\x94\tcp1252\tz",  // Windows-1252 bytes of an older safe
 };
 
 std::vector<int> Shown(const std::string& text) {
@@ -34,18 +35,20 @@ TEST(EntryFilter, TextAndShownRows) {
     std::vector<int> rows;
   };
   const Case cases[] = {
-      {"", {0, 1, 2, 3, 4, 5, 6}},
+      {"", {0, 1, 2, 3, 4, 5, 6, 7}},
       {"bank", {0}},  // "bankpass" is a password: never matched
       {"BANK", {0}},
       {"mail", {1}},
       {"POSTMASTER", {1}},  // the user name column
       {"hunter", {}},       // only in a password
       {"password", {}},
-      {"\xC3\xA4rzte", {2}},              // "ärzte" finds "Ärzte"
-      {"\xC3\xB6zt\xC3\xBCrk", {2}},      // "öztürk" in the user name
-      {"\xCF\x83\xCF\x85\xCF\x82", {3}},  // "συς" with a final sigma finds "ΣΥΣ"
-      {"CAF\xC3\x89", {4}},               // "CAFÉ" typed finds the Latin-1 "Café"
-      {"e", {0, 1, 2, 3, 5}},
+      {"\xC3\xA4rzte", {2}},                    // "ärzte" finds "Ärzte"
+      {"\xC3\xB6zt\xC3\xBCrk", {2}},            // "öztürk" in the user name
+      {"\xCF\x83\xCF\x85\xCF\x82", {3}},        // "συς" with a final sigma finds "ΣΥΣ"
+      {"CAF\xC3\x89", {4}},                     // "CAFÉ" typed finds the Latin-1 "Café"
+      {"\xE2\x82\xAC", {7}},                    // "€" finds the Windows-1252 euro sign
+      {"\xE2\x80\x9Cquoted\xE2\x80\x9D", {7}},  // typographic quotes, as the list shows them
+      {"e", {0, 1, 2, 3, 5, 7}},
       {"\t", {}},
       {"nothing like it", {}},
   };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -64,6 +65,17 @@ TEST_F(CliEndToEnd, EntryLifecycle) {
   EXPECT_EQ(Ok({"export", "alice"}, "other\n"), "Description,Username,Password\r\n");
 }
 
+// A save killed before removing its temporary file leaves a whole safe in
+// the private temp folder; the next start removes it.
+TEST_F(CliEndToEnd, StartRemovesWhatKilledSavesLeftInThePrivateTempFolder) {
+  const std::string folder = temp_.Path("quillbox-" + std::to_string(geteuid()));
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  WriteTextFile(folder + "/tulvaneAb12Cd", "a whole safe");
+  Ok({"generate"}, "", QUILLBOX_SHIPPED_CLI_PATH);
+  struct stat info;
+  EXPECT_NE(stat((folder + "/tulvaneAb12Cd").c_str(), &info), 0);
+}
+
 TEST_F(CliEndToEnd, GeneratePrintsCountPasswordsOfTheLengthAsked) {
   const std::string out = Ok({"generate", "--length", "12", "--no-symbols", "--count", "5"});
   size_t lines = 0;
@@ -117,8 +129,9 @@ TEST_F(CliEndToEnd, OpensTheInteroperabilityFixture) {
   WriteTextFile(safes_.Path("fixture.SAFE"), bytes);
   EXPECT_EQ(Ok({"list", "fixture"}, "password\n"), "1\tBank\tjdoe\n2\tMail\tjohn.doe@example.com\n");
   EXPECT_EQ(Ok({"show", "fixture", "1"}, "password\n"), "Description: Bank\nUsername: jdoe\nPassword: s3cr3t!\n");
+  // The stored Windows-1252 byte is printed as UTF-8.
   EXPECT_EQ(Ok({"show", "fixture", "2"}, "password\n"),
-            "Description: Mail\nUsername: john.doe@example.com\nPassword: pa\xE4ss\n");
+            "Description: Mail\nUsername: john.doe@example.com\nPassword: pa\xC3\xA4ss\n");
   EXPECT_EQ(Run({"list", "fixture"}, "Password\n").status, 4);
 }
 
@@ -210,7 +223,7 @@ TEST_F(CliEndToEnd, UpgradeTurnsALegacySafeStrongOnce) {
   EXPECT_EQ(Ok({"info", "alice"}),
             "Format: strong (Argon2id, XChaCha20-Poly1305)\nArgon2id iterations: 1\nArgon2id memory: 8 KiB\n");
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), listing);
-  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Caf\xE9\nUsername: \nPassword: \xFF\n");
+  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Caf\xC3\xA9\nUsername: \nPassword: \xC3\xBF\n");
   EXPECT_EQ(Ok({"upgrade", "alice"}, "pw\n"), "The safe of alice already uses the strong format.\n");
   EXPECT_EQ(Run({"list", "alice"}, "nope\n").status, 4);
 }

@@ -53,8 +53,23 @@ TEST_F(CliInterchange, EveryFormatImportsAndASecondRunAddsNothing) {
             "3 entries are already in the safe, skipped.\n"
             "1 entry in the recycle bin, skipped.\n"
             "Left behind (the safe has no place for them): 1 group path, 2 URLs, 1 note, 1 TOTP secret, "
-            "1 custom field, 1 attachment.\n");
+            "1 custom field, 1 attachment, 1 password history entry, 2 tags.\n");
   EXPECT_EQ(SafeBytes(), before);
+}
+
+TEST_F(CliInterchange, LegacyBytesArePrintedAndExportedAlike) {
+  // The safe's own CSV carries the bytes of an older safe as they are.
+  std::string file = temp_.Path("legacy.csv");
+  WriteTextFile(file, "Description,Username,Password\n\x80uro \x93q\x94,Caf\xE9,\x9Fx\n");
+  ASSERT_EQ(Run({"import", "alice", file}).status, 0);
+  const std::string shown =
+      "\xE2\x82\xAC"
+      "uro \xE2\x80\x9Cq\xE2\x80\x9D";
+  EXPECT_EQ(List(), "1\t" + shown + "\tCaf\xC3\xA9\n");
+  EXPECT_EQ(Run({"show", "alice", "1"}).out,
+            "Description: " + shown + "\nUsername: Caf\xC3\xA9\nPassword: \xC5\xB8x\n");
+  CliResult exported = Run({"export", "alice", "--format", "keepassxc-csv"});
+  EXPECT_NE(exported.out.find("Quillbox," + shown + ",Caf\xC3\xA9,\xC5\xB8x,"), std::string::npos) << exported.out;
 }
 
 TEST_F(CliInterchange, DryRunTellsAndChangesNothing) {
@@ -76,21 +91,25 @@ TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
                              ": line 3: Fields cannot contain tabs or line breaks.\n"
                              "quillbox-cli: " +
                              file +
-                             ": line 5: a row needs 4 fields\n"
+                             ": line 5: malformed row: 1 field where the header has 4\n"
                              "quillbox-cli: " +
                              file + ": line 6: " + kEntryFieldTooLongMessage +
                              "\n"
                              "quillbox-cli: " +
                              file +
-                             ": 3 entries cannot be stored; nothing was imported; "
+                             ": 3 records cannot be imported; nothing was imported; "
                              "--skip-invalid imports the other entries\n");
   EXPECT_EQ(refused.out, "");
   EXPECT_EQ(SafeBytes(), before);
 
   CliResult skipped = Run({"import", "--skip-invalid", "alice", file});
   EXPECT_EQ(skipped.status, 0) << skipped.err;
-  EXPECT_NE(skipped.err.find(file + ": line 5: a row needs 4 fields (skipped)\n"), std::string::npos) << skipped.err;
-  EXPECT_NE(skipped.out.find("1 new entry imported.\n3 entries cannot be stored, skipped.\n"), std::string::npos)
+  EXPECT_NE(skipped.err.find(file + ": line 5: malformed row: 1 field where the header has 4 (skipped)\n"),
+            std::string::npos)
+      << skipped.err;
+  EXPECT_NE(skipped.out.find("1 new entry imported.\n2 entries cannot be stored, skipped.\n"
+                             "1 malformed row (a wrong number of fields), skipped.\n"),
+            std::string::npos)
       << skipped.out;
   EXPECT_EQ(List(), "1\tok\tu\n");
 }
@@ -102,7 +121,7 @@ TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
   const std::pair<std::string, std::string> files[] = {
       {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open",
        "a quoted field is not closed"},
-      {"name,url,username,password\na,b\n", "line 2: a row needs 4 fields"},
+      {"name,url,username,password\na,b\n", "line 2: malformed row: 2 fields where the header has 4"},
       {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "Fields cannot be longer than 259"},
       {"name,url,username,password\nCaf\xE9,,u,p\n", "line 2: the text is not UTF-8"},
       {bomb, "declares a document type"},

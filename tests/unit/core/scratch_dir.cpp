@@ -23,9 +23,11 @@ ScratchDir::~ScratchDir() {
 
 std::string ScratchDir::Path(const std::string& name) const { return path_ + "/" + name; }
 
-std::string ScratchDir::Listing() const {
+std::string ScratchDir::Listing() const { return FolderListing(path_); }
+
+std::string FolderListing(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_))
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   std::string listing;

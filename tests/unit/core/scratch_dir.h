@@ -21,6 +21,8 @@ class ScratchDir {
   std::string path_;
 };
 
+// Names of any folder's entries, sorted, separated by spaces.
+std::string FolderListing(const std::string& folder);
 void WriteTextFile(const std::string& path, const std::string& contents);
 std::string ReadTextFile(const std::string& path);
 unsigned FileMode(const std::string& path);

@@ -33,9 +33,23 @@ struct FixtureCase {
   ImportSummary counts;  // format_name and imported are checked apart
 };
 
+// What each fixture leaves behind beyond the counts every format has.
+struct MoreCounts {
+  size_t passkeys = 0;
+  size_t collections = 0;
+  size_t history_entries = 0;
+  size_t tags = 0;
+  size_t http_realms = 0;
+};
+
 ImportSummary Counts(size_t read, size_t other, size_t recycled, size_t groups, size_t urls, size_t notes, size_t totp,
-                     size_t fields, size_t attachments) {
+                     size_t fields, size_t attachments, MoreCounts more = {}) {
   ImportSummary s;
+  s.passkeys = more.passkeys;
+  s.collections = more.collections;
+  s.history_entries = more.history_entries;
+  s.tags = more.tags;
+  s.http_realms = more.http_realms;
   s.read = read;
   s.other_items = other;
   s.recycled_items = recycled;
@@ -51,17 +65,32 @@ ImportSummary Counts(size_t read, size_t other, size_t recycled, size_t groups, 
 TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
   const FixtureCase cases[] = {
       {"quillbox.csv", "quillbox-csv", {kBank, kCafe, kMail}, Counts(3, 0, 0, 0, 0, 0, 0, 0, 0)},
-      {"keepassxc.csv", "keepassxc-csv", {kBank, kCafe, kMail}, Counts(3, 0, 0, 1, 2, 1, 1, 0, 0)},
+      // The recycle bin's entries stay out, as they do from its XML.
+      {"keepassxc.csv", "keepassxc-csv", {kBank, kCafe, kMail}, Counts(3, 0, 1, 1, 2, 1, 1, 0, 0)},
       {"keepassxc-2.6.csv", "keepassxc-csv", {kBank, kCafe, kMail}, Counts(3, 0, 0, 1, 2, 1, 0, 0, 0)},
-      // History versions and the recycle bin stay out; groups nest.
-      {"keepass.xml", "keepass-xml", {kCafe, kMail, kBank}, Counts(3, 0, 1, 1, 2, 1, 1, 1, 1)},
+      // History versions and the recycle bin stay out, counted; groups nest.
+      {"keepass.xml",
+       "keepass-xml",
+       {kCafe, kMail, kBank},
+       Counts(3, 0, 1, 1, 2, 1, 1, 1, 1, {.history_entries = 1, .tags = 2})},
       {"bitwarden.csv", "bitwarden-csv", {kBank, kCafe, kMail}, Counts(3, 2, 0, 1, 2, 1, 1, 1, 0)},
-      {"bitwarden.json", "bitwarden-json", {kBank, kCafe, kMail}, Counts(3, 3, 0, 1, 3, 1, 1, 1, 0)},
+      // Older clients write no reprompt column; an organisation's export
+      // starts with its collections instead of a folder.
+      {"bitwarden-no-reprompt.csv", "bitwarden-csv", {kBank, kCafe, kMail}, Counts(3, 1, 0, 1, 2, 1, 1, 1, 0)},
+      {"bitwarden-organization.csv",
+       "bitwarden-csv",
+       {kBank, kCafe, kMail},
+       Counts(3, 1, 0, 0, 2, 1, 1, 1, 0, {.collections = 2})},
+      {"bitwarden.json",
+       "bitwarden-json",
+       {kBank, kCafe, kMail},
+       Counts(3, 3, 0, 1, 3, 1, 1, 1, 0, {.passkeys = 1, .collections = 1, .history_entries = 2})},
       {"chrome.csv", "chrome-csv", {kBank, kCafe, kMail}, Counts(3, 0, 0, 0, 3, 1, 0, 0, 0)},
+      // Firefox's record of its own account is left out, as Firefox does.
       {"firefox.csv",
        "firefox-csv",
        {"bank.example.com\tjdoe\tpa\"ss,1", "caf\xC3\xA9.example\t\tcr\xC3\xA8me", kMail},
-       Counts(3, 0, 0, 0, 3, 0, 0, 0, 0)},
+       Counts(3, 0, 0, 0, 3, 0, 0, 0, 0, {.http_realms = 1})},
   };
   for (const FixtureCase& c : cases) {
     SCOPED_TRACE(c.file);
@@ -79,9 +108,11 @@ TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
     EXPECT_EQ(s.imported, c.entries.size());
     const ImportSummary& e = c.counts;
     EXPECT_EQ(std::vector<size_t>({s.read, s.other_items, s.recycled_items, s.group_paths, s.urls, s.notes,
-                                   s.totp_secrets, s.custom_fields, s.attachments}),
+                                   s.totp_secrets, s.custom_fields, s.attachments, s.passkeys, s.collections,
+                                   s.history_entries, s.tags, s.http_realms}),
               std::vector<size_t>({e.read, e.other_items, e.recycled_items, e.group_paths, e.urls, e.notes,
-                                   e.totp_secrets, e.custom_fields, e.attachments}));
+                                   e.totp_secrets, e.custom_fields, e.attachments, e.passkeys, e.collections,
+                                   e.history_entries, e.tags, e.http_realms}));
   }
 }
 
@@ -156,7 +187,75 @@ TEST(FormatFixtures, ImportSkipsWhatTheSafeHoldsAndTheSummarySaysSo) {
             "1 entry is already in the safe, skipped.\n"
             "3 items are not a login (card, secure note, identity), skipped.\n"
             "Left behind (the safe has no place for them): 1 group path, 3 URLs, 1 note, 1 TOTP secret, "
-            "1 custom field.\n");
+            "1 custom field, 1 passkey, 1 collection, 2 password history entries.\n");
+}
+
+TEST(FormatFixtures, EntriesWithoutAPasswordAreImportedAndNoted) {
+  ImportPlan plan;
+  std::string error;
+  ASSERT_TRUE(PlanImportText("name,url,username,password\nDoor,,,\nBank,,jdoe,\nMail,,m,x\n", "", &plan, &error))
+      << error;
+  cpStringArray safe;
+  safe.Add("Bank\tjdoe\t");
+  plan.SkipExisting(safe);
+  EXPECT_EQ(LinesOf(plan), Lines({"Door\t\t", "Mail\tm\tx"}));
+  EXPECT_EQ(FormatImportSummary(plan.Summary(), ImportStage::kDone),
+            "3 entries read as chrome-csv.\n"
+            "2 new entries imported.\n"
+            "1 of them has no password.\n"
+            "1 entry is already in the safe, skipped.\n");
+}
+
+// Files other programs or systems write with other line ends and encodings
+// read as the plain UTF-8 file with LF.
+TEST(FormatFixtures, CrLineEndsAndUtf16AreRead) {
+  std::string text = Fixture("chrome.csv");
+  auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+      text.replace(at, from.size(), to);
+    return text;
+  };
+  auto utf16 = [](const std::string& utf8, bool little) {
+    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+    std::u16string units;
+    for (size_t i = 0; i < utf8.size();) {
+      unsigned char b = static_cast<unsigned char>(utf8[i]);
+      char32_t c = b;
+      size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+      if (n > 1) c = b & (0xFF >> (n + 1));
+      for (size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+      i += n;
+      if (c >= 0x10000) {
+        units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+      } else {
+        units.push_back(static_cast<char16_t>(c));
+      }
+    }
+    for (char16_t unit : units) {
+      char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      out += little ? std::string{low, high} : std::string{high, low};
+    }
+    return out;
+  };
+  // A key sign needs a surrogate pair in UTF-16.
+  std::string lf = replaced(text, "\r\n", "\n") + "Key,,k,\xF0\x9F\x94\x91\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"CR only", replaced(lf, "\n", "\r")},
+      {"UTF-16 little-endian", utf16(lf, true)},
+      {"UTF-16 big-endian with CRLF", utf16(replaced(lf, "\n", "\r\n"), false)},
+  };
+  ImportPlan expected;
+  std::string error;
+  ASSERT_TRUE(PlanImportText(lf, "", &expected, &error)) << error;
+  for (const auto& [what, variant] : cases) {
+    SCOPED_TRACE(what);
+    ImportPlan plan;
+    ASSERT_TRUE(PlanImportText(variant, "", &plan, &error)) << error;
+    EXPECT_EQ(LinesOf(plan), LinesOf(expected));
+    EXPECT_EQ(FormatImportSummary(plan.Summary(), ImportStage::kPreview),
+              FormatImportSummary(expected.Summary(), ImportStage::kPreview));
+  }
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "interchange/url_host.h"
-#include "interchange/utf8_text.h"
+#include "core/legacy_text.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ TEST(InterchangeText, Utf8IsCheckedStrictly) {
 
 TEST(InterchangeText, BytesThatAreNotUtf8AreReadAsWindows1252) {
   std::string out;
-  AppendAsUtf8("caf\xC3\xA9", &out);
-  AppendAsUtf8("|\x9F\xE9\x80|", &out);
+  AppendFieldAsUtf8("caf\xC3\xA9", &out);
+  AppendFieldAsUtf8("|\x9F\xE9\x80|", &out);
   EXPECT_EQ(out, "caf\xC3\xA9|\xC5\xB8\xC3\xA9\xE2\x82\xAC|");
 }
 

@@ -1,7 +1,10 @@
 // The window's import and export over the open safe, answered through the
 // message-box seam.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -51,7 +54,7 @@ TEST_F(SafeTransfer, ImportShowsTheSummaryAndAddsOnlyOnYes) {
             "1 new entry to import.\n"
             "1 entry is already in the safe, skipped.\n"
             "1 entry cannot be stored, skipped.\n"
-            "\nThese entries cannot be stored and are skipped:\n"
+            "\nThese records are skipped:\n"
             "line 4: Fields cannot contain tabs or line breaks.\n"
             "\nAdd the new entries to the safe?");
   EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
@@ -86,6 +89,20 @@ TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
   EXPECT_EQ(SafeLines(), Lines({"Kept\tme\tx"}));
 }
 
+TEST_F(SafeTransfer, AFilePastTheRecordCapIsRefusedAndTheSafeKept) {
+  std::string text = "name,url,username,password\n";
+  for (size_t i = 0; i <= kMaxImportRecords; ++i) text += "Site " + std::to_string(i) + ",,u,p\n";
+  WriteTextFile(File("huge.csv"), text);
+  std::string before = ReadTextFile(dir.SafePath("alice"));
+  view.answers = {kIdYes};
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("huge.csv"), ""));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_EQ(view.boxes[0].caption, "ERROR");
+  EXPECT_EQ(view.boxes[0].text, File("huge.csv") + ": " + kTooManyRecordsMessage);
+  EXPECT_EQ(ToVector(app.GetEntries()), Lines({"Kept\tme\tx"}));
+  EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), before);
+}
+
 TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
   std::string path = File("vault.json");
   view.answers = {kIdNo};
@@ -107,6 +124,29 @@ TEST_F(SafeTransfer, ExportWarnsFirstAndWritesA0600File) {
   EXPECT_TRUE(ExportOpenSafe(app, view, nullptr, path, "bitwarden-json", true));
   EXPECT_EQ(FileMode(path) & 0777, 0600u);
   EXPECT_NE(ReadTextFile(path).find("\"password\": \"x\""), std::string::npos);
+}
+
+// An export killed before its rename leaves every password in plain text
+// beside the file it was to become. The next export to that folder removes
+// it, but never the file of an export still running.
+TEST_F(SafeTransfer, ExportRemovesWhatKilledExportsLeftButNotRunningOnes) {
+  WriteTextFile(File(".quillbox-export-Ab12Cd"), "Description,Username,Password\r\nKept,me,x\r\n");
+  WriteTextFile(File(".quillbox-export-Held01"), "being written");
+  WriteTextFile(File(".quillbox-export-notes.txt"), "not an export's");
+  const int running = open(File(".quillbox-export-Held01").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(flock(running, LOCK_EX), 0);
+
+  view.answers = {kIdYes};
+  ASSERT_TRUE(ExportOpenSafe(app, view, nullptr, File("out.csv"), "", false));
+  struct stat info;
+  EXPECT_NE(stat(File(".quillbox-export-Ab12Cd").c_str(), &info), 0);
+  EXPECT_EQ(stat(File(".quillbox-export-Held01").c_str(), &info), 0);
+  EXPECT_EQ(stat(File(".quillbox-export-notes.txt").c_str(), &info), 0);
+  close(running);
+  view.answers = {kIdYes};
+  ASSERT_TRUE(ExportOpenSafe(app, view, nullptr, File("out.csv"), "", true));
+  EXPECT_NE(stat(File(".quillbox-export-Held01").c_str(), &info), 0);
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
+#include "platform/temp_file.h"
 #include "tests/unit/core/scratch_dir.h"
 
 namespace {
@@ -93,6 +96,39 @@ TEST(PrivateTempDir, DefaultsToTmp) {
   char buffer[260];
   ASSERT_TRUE(GetPrivateTempDir(buffer, sizeof buffer));
   EXPECT_EQ(std::string(buffer), "/tmp/" + PrivateName() + "/");
+}
+
+// A save killed before it removed its temporary file leaves a whole safe in
+// the private folder. The sweep each program runs at start removes it, but
+// never the file of a save still running, nor files that are not a save's.
+TEST(PrivateTempDir, SweepRemovesWhatKilledSavesLeftButNotRunningOnes) {
+  ScratchDir scratch;
+  ScopedTmpDir tmp(scratch.Path(""));
+  char folder[260];
+  ASSERT_TRUE(GetPrivateTempDir(folder, sizeof folder));
+  char running[260];
+  ASSERT_TRUE(CreateTempFile(folder, "tulvane", running, sizeof running));
+  const pid_t killed = fork();
+  if (killed == 0) {
+    char left[260];
+    _exit(CreateTempFile(folder, "tulvane", left, sizeof left) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(killed, &status, 0), killed);
+  ASSERT_EQ(status, 0);
+  WriteTextFile(std::string(folder) + "tulvane-notes.txt", "not a save's");
+  WriteTextFile(std::string(folder) + "update.bin", "an update's");
+  ASSERT_EQ(FolderListing(folder).size(),
+            std::string("tulvaneXXXXXX tulvaneXXXXXX tulvane-notes.txt update.bin").size());
+
+  RemoveUnheldPrivateTempFiles("tulvane");
+  struct stat info;
+  EXPECT_EQ(stat(running, &info), 0) << "a running save's file stays";
+  EXPECT_EQ(FolderListing(folder).size(), std::string("tulvaneXXXXXX tulvane-notes.txt update.bin").size());
+
+  RemoveTempFile(running);
+  RemoveUnheldPrivateTempFiles("tulvane");
+  EXPECT_EQ(FolderListing(folder), "tulvane-notes.txt update.bin");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "interchange/utf8_text.h"
+#include "core/legacy_text.h"
 
 #include <cstdint>
 
@@ -39,19 +39,6 @@ size_t SequenceLength(std::string_view text, size_t i) {
   return length;
 }
 
-void AppendCodePoint(uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    out->push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
 }  // namespace
 
 size_t FindInvalidUtf8(std::string_view text) {
@@ -68,13 +55,32 @@ size_t FindInvalidUtf8(std::string_view text) {
   return text.size();
 }
 
-void AppendAsUtf8(std::string_view text, std::string* out) {
-  if (FindInvalidUtf8(text) == text.size()) {
-    out->append(text);
+void AppendCodePointAsUtf8(char32_t code, std::string* out) {
+  if (code < 0x80) {
+    out->push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+char32_t LegacyByteCodePoint(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+void AppendFieldAsUtf8(std::string_view field, std::string* out) {
+  if (FindInvalidUtf8(field) == field.size()) {
+    out->append(field);
     return;
   }
-  for (char c : text) {
-    uint8_t b = static_cast<uint8_t>(c);
-    AppendCodePoint(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b, out);
-  }
+  for (char c : field) AppendCodePointAsUtf8(LegacyByteCodePoint(static_cast<unsigned char>(c)), out);
 }
