@@ -10,17 +10,19 @@
 
 namespace {
 
-// QStyledItemDelegate fills a cache of role data for each cell it paints
-// and keeps it until the next one. Filling it from a blank cell of a model
-// of its own replaces what the last cell left there.
+// QStyledItemDelegate fills a cache of role data for each cell it paints,
+// and the style keeps a copy of the last cell's options (its text included)
+// for its layout; both stay until the next cell. Laying out a blank cell of
+// a model of its own replaces what the last one left there.
 class ForgetfulDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
 
-  void Forget() {
+  void Forget(const QWidget& view) {
     QStandardItemModel blank(1, 1);
     QStyleOptionViewItem option;
     initStyleOption(&option, blank.index(0, 0));
+    view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
   }
 };
 
@@ -74,4 +76,4 @@ void EntryListView::contextMenuEvent(QContextMenuEvent* event) {
   emit contextMenuWanted(at);
 }
 
-void EntryListView::ForgetPaintedTexts() { static_cast<ForgetfulDelegate*>(itemDelegate())->Forget(); }
+void EntryListView::ForgetPaintedTexts() { static_cast<ForgetfulDelegate*>(itemDelegate())->Forget(*this); }
