@@ -24,8 +24,15 @@ inline constexpr char kSafeFolderSetting[] = "Safe_Folder";
 
 enum class LogInResult {
   kLoggedIn,
-  kRefused,  // missing or damaged safe, or wrong password
+  kRefused,  // a name or password too long to hold
+  kMissing,
+  kDamaged,
+  kWrongPassword,
+  kFailed,  // out of memory, or the key derivation failed
 };
+
+// The log-in's view of why a safe did not open.
+LogInResult ToLogInResult(SafeLoadResult why);
 
 // What a look at the open safe's file found (PickUpDiskChange).
 enum class DiskPickUp {
@@ -165,7 +172,7 @@ class Quillbox : public WApp {
   // newKey when given: a new password, or the upgrade).
   CommitResult CommitPending(const HeldSafeKey* newKey = nullptr);
   // Loads the user's safe under key and makes it the open one (key is taken).
-  bool OpenSafe(const char* name, HeldSafeKey& key);
+  bool OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why = nullptr);
   // Key derivations go through the view, which keeps the window alive meanwhile.
   void RunSlow(const std::function<void()>& work);
   // Loads a conflict copy of the open safe into copy.

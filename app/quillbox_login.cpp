@@ -28,6 +28,22 @@ void RemoveLeftoverSafeCopies(const char* name) {
 
 }  // namespace
 
+LogInResult ToLogInResult(SafeLoadResult why) {
+  switch (why) {
+    case SafeLoadResult::kMissing:
+      return LogInResult::kMissing;
+    case SafeLoadResult::kDamaged:
+      return LogInResult::kDamaged;
+    case SafeLoadResult::kWrongPassword:
+      return LogInResult::kWrongPassword;
+    case SafeLoadResult::kLoaded:
+      return LogInResult::kLoggedIn;
+    case SafeLoadResult::kFailed:
+      break;
+  }
+  return LogInResult::kFailed;
+}
+
 void Quillbox::SetLoggedInMenu(bool loggedIn) {
   if (view_ == nullptr) return;
   view_->SetMenuItemEnabled(kCmdAddEntry, loggedIn);
@@ -51,13 +67,20 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   HeldSafeKey key;
   bool derived = false;
   RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
-  return derived && OpenSafe(name, key) ? LogInResult::kLoggedIn : LogInResult::kRefused;
+  SafeLoadResult why = SafeLoadResult::kFailed;
+  if (!derived) {
+    why = WhyNoKeyForSafe(name);
+  } else if (OpenSafe(name, key, &why)) {
+    return LogInResult::kLoggedIn;
+  }
+  // A file that opened but kept changing has no reason to name.
+  return why == SafeLoadResult::kLoaded ? LogInResult::kFailed : ToLogInResult(why);
 }
 
-bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key) {
+bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why) {
   cpStringArray loaded;
   SafeFingerprint fingerprint;
-  if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint) != SafeSnapshotResult::kLoaded) return false;
+  if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint, why) != SafeSnapshotResult::kLoaded) return false;
   // Changes that could not be saved belong to their user's safe only.
   if (pendingUser_ != name) pending_.clear();
   std::snprintf(userName_, sizeof userName_, "%s", name);
