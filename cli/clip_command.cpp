@@ -27,6 +27,11 @@ ExitStatus RunClip(CliSession& session) {
   if (!clipboard.Choose(clearSeconds > 0)) {
     return session.Fail(kExitFailure, "no clipboard: this needs a graphical session with wl-copy or xclip");
   }
+  // Clipboard histories keep a copy that lacks the hint.
+  if (!clipboard.CarriesHint()) {
+    session.Warn(std::string("warning: ") + clipboard.ToolName() +
+                 " cannot mark the copy as a password; clipboard histories may keep it");
+  }
   cpStringArray entries;
   entries.SetWipeOnRelease(true);
   ExitStatus status = session.LoadForReading(entries);
