@@ -25,7 +25,7 @@ ExitStatus RunClip(CliSession& session) {
   session.app().GetSettingInt("Clipboard_Clear_Seconds", &clearSeconds, kDefaultClipboardClearSeconds);
   ToolClipboard clipboard;
   if (!clipboard.Choose(clearSeconds > 0)) {
-    return session.Fail(kExitFailure, "no clipboard: this needs a graphical session with wl-copy or xclip");
+    return session.Fail(kExitFailure, kNoClipboardMessage);
   }
   // Clipboard histories keep a copy that lacks the hint.
   if (!clipboard.CarriesHint()) {

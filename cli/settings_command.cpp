@@ -6,6 +6,7 @@
 
 #include "app/clipboard_keeper.h"
 #include "app/lock_policy.h"
+#include "cli/cli_session.h"
 #include "platform/hive_file.h"
 #include "platform/hive_key.h"
 #include "platform/hive_location.h"
@@ -145,4 +146,11 @@ std::string PeekSettingText(const char* settingsKeyName, const char* name, size_
     if (DecodeSettingString(value, buffer.data(), capacity)) return buffer.c_str();
   }
   return {};
+}
+
+ExitStatus RunSettings(CliSession& session) {
+  int status = RunSettingsCommand(session.app().SettingsKeyName, session.out());
+  if (status != kExitOk) return static_cast<ExitStatus>(status);
+  std::fprintf(session.out(), "\nSafe folder: %s\n", session.DescribeSafeFolder().c_str());
+  return std::fflush(session.out()) == 0 ? kExitOk : kExitFailure;
 }

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/exit_status.h"
+
+class CliSession;
+
 // `quillbox-cli settings`: prints where the two hives are and, for every
 // setting the application uses, its effective value and where it came from
 // ("machine", "user" or "default"), resolved exactly as the application
@@ -16,3 +20,6 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out);
 // A text setting as the application would read it (capacity bytes), found
 // the same read-only way: quillbox-cli never creates a hive to read one.
 std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity);
+
+// `quillbox-cli settings`: the settings, then the safe folder in use and why.
+ExitStatus RunSettings(CliSession& session);
