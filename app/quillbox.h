@@ -13,14 +13,15 @@
 #include "platform/message_box_view.h"
 #include "safe/entry_merge.h"
 #include "safe/safe_fingerprint.h"
+#include "settings/setting_catalogue.h"
 
-// Capacities of the log-in state and entry-field buffers, terminator included.
-inline constexpr int kUserNameCapacity = 30;
+// Capacities of the log-in state and entry-field buffers, terminator included
+// (the user name's is the settings catalogue's).
 inline constexpr int kPasswordCapacity = 260;
 inline constexpr int kEntryFieldCapacity = 260;
 
 // The folder of the safes; empty keeps the designed rule (safe/safe_folder.h).
-inline constexpr char kSafeFolderSetting[] = "Safe_Folder";
+inline constexpr const char* kSafeFolderSetting = kSafeFolderSpec.name;
 
 enum class LogInResult {
   kLoggedIn,

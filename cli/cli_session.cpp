@@ -75,7 +75,7 @@ ExitStatus CliSession::UseSafeFolder() {
   // The settings key path, for the "Safe_Folder" setting and the settings command.
   app_.SetInstance(nullptr);
   if (arguments_.dir.empty()) {
-    SetSafeFolder(PeekSettingText(app_.SettingsKeyName, kSafeFolderSetting, kSafePathCapacity - 1));
+    SetSafeFolder(PeekSettingText(app_.SettingsKeyName, kSafeFolderSpec));
     return kExitOk;
   }
   char folder[PATH_MAX];

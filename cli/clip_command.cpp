@@ -22,7 +22,7 @@ void Say(CliSession& session, const std::string& text) {
 
 ExitStatus RunClip(CliSession& session) {
   int clearSeconds = kDefaultClipboardClearSeconds;
-  session.app().GetSettingInt("Clipboard_Clear_Seconds", &clearSeconds, kDefaultClipboardClearSeconds);
+  session.app().ReadSetting(kClipboardClearSecondsSetting, &clearSeconds);
   ToolClipboard clipboard;
   if (!clipboard.Choose(clearSeconds > 0)) {
     return session.Fail(kExitFailure, kNoClipboardMessage);

@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/exit_status.h"
-
-class CliSession;
+struct SettingSpec;
 
 // `quillbox-cli settings`: prints where the two hives are and, for every
 // setting the application uses, its effective value and where it came from
@@ -17,9 +15,6 @@ class CliSession;
 // empty or the output cannot be written.
 int RunSettingsCommand(const char* settingsKeyName, FILE* out);
 
-// A text setting as the application would read it (capacity bytes), found
-// the same read-only way: quillbox-cli never creates a hive to read one.
-std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity);
-
-// `quillbox-cli settings`: the settings, then the safe folder in use and why.
-ExitStatus RunSettings(CliSession& session);
+// A text setting as the application would read it, found the same
+// read-only way: quillbox-cli never creates a hive to read one.
+std::string PeekSettingText(const char* settingsKeyName, const SettingSpec& setting);
