@@ -28,22 +28,6 @@ void RemoveLeftoverSafeCopies(const char* name) {
 
 }  // namespace
 
-LogInResult ToLogInResult(SafeLoadResult why) {
-  switch (why) {
-    case SafeLoadResult::kMissing:
-      return LogInResult::kMissing;
-    case SafeLoadResult::kDamaged:
-      return LogInResult::kDamaged;
-    case SafeLoadResult::kWrongPassword:
-      return LogInResult::kWrongPassword;
-    case SafeLoadResult::kLoaded:
-      return LogInResult::kLoggedIn;
-    case SafeLoadResult::kFailed:
-      break;
-  }
-  return LogInResult::kFailed;
-}
-
 void Quillbox::SetLoggedInMenu(bool loggedIn) {
   if (view_ == nullptr) return;
   view_->SetMenuItemEnabled(kCmdAddEntry, loggedIn);
