@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/clock.h"
+#include "settings/setting_catalogue.h"
 
 // What the clipboard service needs of the desktop's clipboard.
 class ClipboardPort {
@@ -58,6 +59,5 @@ class ClipboardKeeper {
   uint32_t copiedAtMs_ = 0;
 };
 
-inline constexpr int kDefaultClipboardClearSeconds = 15;
 inline constexpr char kClipboardClearedText[] = "Clipboard cleared";
 inline constexpr char kClipboardLeftAloneText[] = "The clipboard holds something else now; left as it is";

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/clock.h"
-
-inline constexpr int kDefaultLockAfterSeconds = 300;
+#include "settings/setting_catalogue.h"
 
 // When an open safe locks by itself: after "Lock_After_Seconds" without
 // keyboard or mouse input in Quillbox's windows (0: never), and when the

@@ -24,19 +24,19 @@ const char* Quillbox::GetDisplayName() const { return "Tarnwell Quillbox"; }
 void Quillbox::SetView(QuillboxView* view) { view_ = view; }
 
 void Quillbox::ReadStartSettings() {
-  GetSettingString("Last_Username", userName_, kUserNameCapacity - 1, "");
-  GetSettingInt("Last_Sort", &sortOrder_, 2);
-  resideOnTaskbar_ = GetSettingBool("Store_On_Taskbar_Only", false);
-  GetSettingInt("Clipboard_Clear_Seconds", &clipboardClearSeconds_, kDefaultClipboardClearSeconds);
-  GetSettingInt("Lock_After_Seconds", &lockAfterSeconds_, kDefaultLockAfterSeconds);
-  lockOnScreenLock_ = GetSettingBool("Lock_On_Screen_Lock", true);
+  ReadSetting(kLastUsernameSetting, userName_);
+  ReadSetting(kLastSortSetting, &sortOrder_);
+  resideOnTaskbar_ = ReadFlagSetting(kStoreOnTaskbarOnlySetting);
+  ReadSetting(kClipboardClearSecondsSetting, &clipboardClearSeconds_);
+  ReadSetting(kLockAfterSecondsSetting, &lockAfterSeconds_);
+  lockOnScreenLock_ = ReadFlagSetting(kLockOnScreenLockSetting);
   settingsRead_ = true;
   UseSafeFolderSetting();
 }
 
 void Quillbox::UseSafeFolderSetting() {
-  char folder[kSafePathCapacity];
-  GetSettingString(kSafeFolderSetting, folder, sizeof folder - 1, "");
+  char folder[kSafeFolderSpec.capacity];
+  ReadSetting(kSafeFolderSpec, folder);
   SetSafeFolder(folder);
 }
 
@@ -48,9 +48,9 @@ bool Quillbox::ChooseSafeFolder(const char* folder) {
 }
 
 void Quillbox::WriteExitSettings() {
-  SetSettingString("Last_Username", userName_);
-  SetSettingInt("Last_Sort", sortOrder_);
-  SetSettingInt("Store_On_Taskbar_Only", resideOnTaskbar_ ? 1 : 0);
+  SetSettingString(kLastUsernameSetting.name, userName_);
+  SetSettingInt(kLastSortSetting.name, sortOrder_);
+  SetSettingInt(kStoreOnTaskbarOnlySetting.name, resideOnTaskbar_ ? 1 : 0);
 }
 
 void Quillbox::RefreshView() {

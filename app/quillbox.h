@@ -15,19 +15,27 @@
 #include "safe/entry_merge.h"
 #include "safe/held_changes.h"
 #include "safe/safe_fingerprint.h"
+#include "settings/setting_catalogue.h"
 
-// Capacities of the log-in state and entry-field buffers, terminator included.
-inline constexpr int kUserNameCapacity = 30;
+// Capacities of the log-in state and entry-field buffers, terminator included
+// (the user name's is the settings catalogue's).
 inline constexpr int kPasswordCapacity = 260;
 inline constexpr int kEntryFieldCapacity = 260;
 
 // The folder of the safes; empty keeps the designed rule (safe/safe_folder.h).
-inline constexpr char kSafeFolderSetting[] = "Safe_Folder";
+inline constexpr const char* kSafeFolderSetting = kSafeFolderSpec.name;
 
 enum class LogInResult {
   kLoggedIn,
-  kRefused,  // missing or damaged safe, or wrong password
+  kRefused,  // a name or password too long to hold
+  kMissing,
+  kDamaged,
+  kWrongPassword,
+  kFailed,  // out of memory, or the key derivation failed
 };
+
+// The log-in's view of why a safe did not open.
+LogInResult ToLogInResult(SafeLoadResult why);
 
 // What a look at the open safe's file found (PickUpDiskChange).
 enum class DiskPickUp {
@@ -205,7 +213,7 @@ class Quillbox : public WApp {
   // newKey when given: a new password, or the upgrade).
   CommitResult CommitPending(const HeldSafeKey* newKey = nullptr);
   // Loads the user's safe under key and makes it the open one (key is taken).
-  bool OpenSafe(const char* name, HeldSafeKey& key);
+  bool OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why = nullptr);
   // Key derivations go through the view, which keeps the window alive
   // meanwhile. False when the open safe changed meanwhile (closed, or
   // another one opened): the caller then abandons its work, writing nothing.

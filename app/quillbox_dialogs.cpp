@@ -15,8 +15,9 @@ bool Quillbox::SubmitLogIn(OwnerWindow owner, const char* name, const char* pass
     Ask(owner, kUserNotFoundMessage, kErrorCaption, kWarning);
     return false;
   }
-  if (!LogIn(name, password)) {
-    Ask(owner, kLogInFailedMessage, kErrorCaption, kWarning);
+  LogInResult result = TryLogIn(name, password);
+  if (result != LogInResult::kLoggedIn) {
+    Ask(owner, result == LogInResult::kDamaged ? kDamagedSafeMessage : kLogInFailedMessage, kErrorCaption, kWarning);
     return false;
   }
   // Versions that a sync program kept apart come together at log-in.

@@ -54,13 +54,21 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   HeldSafeKey key;
   bool derived = false;
   bool sameSafe = RunSlow([&] { derived = DeriveKeyForSafe(name, password, key); });
-  return sameSafe && derived && OpenSafe(name, key) ? LogInResult::kLoggedIn : LogInResult::kRefused;
+  SafeLoadResult why = SafeLoadResult::kFailed;
+  if (!sameSafe) return LogInResult::kFailed;
+  if (!derived) {
+    why = WhyNoKeyForSafe(name);
+  } else if (OpenSafe(name, key, &why)) {
+    return LogInResult::kLoggedIn;
+  }
+  // A file that opened but kept changing has no reason to name.
+  return why == SafeLoadResult::kLoaded ? LogInResult::kFailed : ToLogInResult(why);
 }
 
-bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key) {
+bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why) {
   cpStringArray loaded;
   SafeFingerprint fingerprint;
-  if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint) != SafeSnapshotResult::kLoaded) return false;
+  if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint, why) != SafeSnapshotResult::kLoaded) return false;
   // The safe open until now keeps its unsaved changes for its own next
   // opening; this one gets back those held for it.
   if (loggedIn_) CloseSafeUnsaved();

@@ -8,6 +8,7 @@ inline constexpr char kInvalidUserNameMessage[] = "Must use only a-z, A-Z and 0-
 inline constexpr char kUserNotFoundMessage[] =
     "User name could not be found.\r\nPlease re-check user name or create a new user.";
 inline constexpr char kLogInFailedMessage[] = "User could not be logged on.\r\nPlease re-check password";
+inline constexpr char kDamagedSafeMessage[] = "User could not be logged on.\r\nThe safe file is damaged";
 inline constexpr char kSafeInUseMessage[] = "This safe is being saved by another program.\r\nPlease try again.";
 inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";

@@ -1,57 +1,12 @@
 #include "cli/cli_arguments.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
-#include "crypto/password_generator.h"
+#include "cli/command_table.h"
 
 namespace {
-
-enum OptionFlag : unsigned {
-  kForceFlag = 1,
-  kYesFlag = 2,
-  kEditFlags = 4,
-  kFormatFlag = 8,
-  kImportFlags = 16,
-  kGenerateFlags = 32,
-  kClipFlags = 64,
-  kLegacyFlag = 128,
-};
-
-struct CommandShape {
-  std::string_view name;
-  CliCommand command;
-  size_t min_operands;  // after the command name
-  size_t max_operands;
-  unsigned options;  // command-specific options it accepts
-  std::string_view usage;
-};
-
-constexpr size_t kMany = SIZE_MAX;
-
-constexpr CommandShape kCommands[] = {
-    {"help", CliCommand::kHelp, 0, 0, 0, "help"},
-    {"create", CliCommand::kCreate, 1, 1, kForceFlag | kLegacyFlag, "create USER [--force] [--legacy]"},
-    {"list", CliCommand::kList, 1, 1, 0, "list USER"},
-    {"show", CliCommand::kShow, 2, 2, 0, "show USER INDEX"},
-    {"add", CliCommand::kAdd, 3, 3, 0, "add USER DESCRIPTION ACCOUNT_USER"},
-    {"edit", CliCommand::kEdit, 2, 2, kEditFlags, "edit USER INDEX [--description D] [--user U] [--password]"},
-    {"rm", CliCommand::kRemove, 2, kMany, kYesFlag, "rm USER INDEX..."},
-    {"passwd", CliCommand::kPasswd, 1, 1, 0, "passwd USER"},
-    {"export", CliCommand::kExport, 1, 2, kFormatFlag | kForceFlag, "export [--format NAME] [--force] USER [FILE]"},
-    {"import", CliCommand::kImport, 2, 2, kFormatFlag | kImportFlags,
-     "import [--format NAME] [--skip-invalid] [--dry-run] USER FILE"},
-    {"settings", CliCommand::kSettings, 0, 0, 0, "settings"},
-    {"merge", CliCommand::kMerge, 1, 1, 0, "merge USER"},
-    {"generate", CliCommand::kGenerate, 0, 0, kGenerateFlags,
-     "generate [--length N] [--no-symbols] [--no-lookalikes] [--count K]"},
-    {"clip", CliCommand::kClip, 2, 2, kClipFlags, "clip USER INDEX [--user-name]"},
-    {"upgrade", CliCommand::kUpgrade, 1, 1, 0, "upgrade USER"},
-    {"info", CliCommand::kInfo, 1, 1, 0, "info USER"},
-};
-
-// A count that still fits a terminal's scroll-back.
-constexpr int kMaxCount = 1000;
 
 bool ParseIndex(std::string_view text, size_t* index) {
   if (text.empty() || text.size() > 9) return false;
@@ -65,13 +20,6 @@ bool ParseIndex(std::string_view text, size_t* index) {
   return true;
 }
 
-bool ParseNumber(std::string_view text, int min, int max, int* number) {
-  size_t value = 0;
-  if (!ParseIndex(text, &value) || value < static_cast<size_t>(min) || value > static_cast<size_t>(max)) return false;
-  *number = static_cast<int>(value);
-  return true;
-}
-
 // Splits "--name=value" into its two halves; value stays empty without '='.
 std::string_view SplitValue(std::string_view* option, bool* has_value) {
   size_t equals = option->find('=');
@@ -80,6 +28,29 @@ std::string_view SplitValue(std::string_view* option, bool* has_value) {
   std::string_view value = option->substr(equals + 1);
   *option = option->substr(0, equals);
   return value;
+}
+
+// The operand names of a command's row, in order; *repeats when the last
+// one may be given again, *optional counts the bracketed ones.
+std::vector<std::string_view> OperandNames(std::string_view operands, bool* repeats, size_t* optional) {
+  std::vector<std::string_view> names;
+  *repeats = false;
+  *optional = 0;
+  while (!operands.empty()) {
+    size_t space = operands.find(' ');
+    std::string_view name = operands.substr(0, space);
+    operands = space == std::string_view::npos ? std::string_view() : operands.substr(space + 1);
+    if (name.starts_with('[')) {
+      ++*optional;
+      name = name.substr(1, name.size() - 2);
+    }
+    if (name.ends_with("...")) {
+      *repeats = true;
+      name.remove_suffix(3);
+    }
+    names.push_back(name);
+  }
+  return names;
 }
 
 class ArgumentParser {
@@ -99,7 +70,11 @@ class ArgumentParser {
         operands_.emplace_back(arg);
       }
     }
-    return help_requested_ ? true : AssignOperands();
+    if (arguments_->help) {
+      arguments_->command = "help";
+      return true;
+    }
+    return AssignOperands();
   }
 
  private:
@@ -108,124 +83,55 @@ class ArgumentParser {
     return false;
   }
 
-  bool TakeValue(std::string_view option, bool has_value, std::string_view inline_value, std::string* out) {
-    if (has_value) {
-      *out = inline_value;
-      return true;
-    }
-    if (next_ >= argc_) return Fail("option " + std::string(option) + " needs a value");
-    *out = argv_[next_++];
-    return true;
-  }
-
-  bool ParseOption(std::string_view option) {
+  bool ParseOption(std::string_view name) {
     bool has_value = false;
-    std::string_view value = SplitValue(&option, &has_value);
-    bool takes_value = option == "--dir" || option == "--description" || option == "--user" || option == "--format" ||
-                       option == "--length" || option == "--count";
-    if (has_value && !takes_value) return Fail("option " + std::string(option) + " takes no value");
-    if (option == "--help" || option == "-h") {
-      help_requested_ = true;
-    } else if (option == "--dir") {
-      return TakeValue(option, has_value, value, &arguments_->dir);
-    } else if (option == "--password-stdin") {
-      arguments_->password_stdin = true;
-    } else if (option == "--force") {
-      arguments_->force = true;
-      used_options_ |= kForceFlag;
-    } else if (option == "--legacy") {
-      arguments_->legacy = true;
-      used_options_ |= kLegacyFlag;
-    } else if (option == "--yes" || option == "-y") {
-      arguments_->yes = true;
-      used_options_ |= kYesFlag;
-    } else if (option == "--description") {
-      arguments_->edit_description = true;
-      used_options_ |= kEditFlags;
-      return TakeValue(option, has_value, value, &arguments_->description);
-    } else if (option == "--user") {
-      arguments_->edit_account_user = true;
-      used_options_ |= kEditFlags;
-      return TakeValue(option, has_value, value, &arguments_->account_user);
-    } else if (option == "--format") {
-      used_options_ |= kFormatFlag;
-      return TakeValue(option, has_value, value, &arguments_->format);
-    } else if (option == "--skip-invalid") {
-      arguments_->skip_invalid = true;
-      used_options_ |= kImportFlags;
-    } else if (option == "--dry-run") {
-      arguments_->dry_run = true;
-      used_options_ |= kImportFlags;
-    } else if (option == "--password") {
-      arguments_->edit_password = true;
-      used_options_ |= kEditFlags;
-    } else if (option == "--length" || option == "--count") {
-      used_options_ |= kGenerateFlags;
-      std::string text;
-      if (!TakeValue(option, has_value, value, &text)) return false;
-      const bool is_length = option == "--length";
-      int* number = is_length ? &arguments_->length : &arguments_->count;
-      if (!ParseNumber(text, is_length ? kGeneratedLengthMin : 1, is_length ? kGeneratedLengthMax : kMaxCount,
-                       number)) {
-        return Fail(is_length ? "--length takes a number from 8 to 128" : "--count takes a number from 1 to 1000");
-      }
-    } else if (option == "--no-symbols") {
-      arguments_->no_symbols = true;
-      used_options_ |= kGenerateFlags;
-    } else if (option == "--no-lookalikes") {
-      arguments_->no_lookalikes = true;
-      used_options_ |= kGenerateFlags;
-    } else if (option == "--user-name") {
-      arguments_->clip_user_name = true;
-      used_options_ |= kClipFlags;
-    } else {
-      return Fail("unknown option " + std::string(option));
+    std::string_view value = SplitValue(&name, &has_value);
+    const CliOption* option = FindCliOption(name);
+    if (option == nullptr) return Fail("unknown option " + std::string(name));
+    if (has_value && option->value.empty()) return Fail("option " + std::string(name) + " takes no value");
+    if (!option->value.empty() && !has_value) {
+      if (next_ >= argc_) return Fail("option " + std::string(name) + " needs a value");
+      value = argv_[next_++];
     }
-    return true;
+    used_options_ |= option->bit;
+    return option->apply(*arguments_, value, error_);
   }
 
   bool AssignOperands() {
     if (operands_.empty()) return Fail("no command given");
-    const CommandShape* shape = nullptr;
-    for (const CommandShape& candidate : kCommands) {
-      if (candidate.name == operands_[0]) shape = &candidate;
-    }
-    if (shape == nullptr) return Fail("unknown command " + operands_[0]);
+    const CliCommandRow* command = FindCliCommand(operands_[0]);
+    if (command == nullptr) return Fail("unknown command " + operands_[0]);
+    arguments_->command = command->name;
+    std::string usage = "usage: quillbox-cli " + CliSynopsis(*command);
+    bool repeats = false;
+    size_t optional = 0;
+    std::vector<std::string_view> names = OperandNames(command->operands, &repeats, &optional);
     size_t count = operands_.size() - 1;
-    std::string usage = "usage: quillbox-cli " + std::string(shape->usage);
-    if (count < shape->min_operands || count > shape->max_operands) return Fail(usage);
-    if ((used_options_ & ~shape->options) != 0) return Fail("option not used by " + operands_[0] + "; " + usage);
-    arguments_->command = shape->command;
-    if (count == 0) return true;
-    arguments_->user = operands_[1];
-    switch (shape->command) {
-      case CliCommand::kAdd:
-        arguments_->description = operands_[2];
-        arguments_->account_user = operands_[3];
-        return true;
-      case CliCommand::kImport:
-      case CliCommand::kExport:
-        if (count == 2) arguments_->file = operands_[2];
-        return true;
-      case CliCommand::kShow:
-      case CliCommand::kClip:
-      case CliCommand::kEdit:
-      case CliCommand::kRemove:
-        return AssignIndexes(shape->command == CliCommand::kEdit, usage);
-      default:
-        return true;
+    if (count < names.size() - optional || (!repeats && count > names.size())) return Fail(usage);
+    if ((used_options_ & ~command->options) != 0) return Fail("option not used by " + operands_[0] + "; " + usage);
+    if (command->needs_option && used_options_ == 0) return Fail("nothing to change; " + usage);
+    for (size_t i = 1; i < operands_.size(); ++i) {
+      if (!Assign(names[std::min(i - 1, names.size() - 1)], operands_[i])) return false;
     }
+    return true;
   }
 
-  bool AssignIndexes(bool is_edit, const std::string& usage) {
-    for (size_t i = 2; i < operands_.size(); ++i) {
+  bool Assign(std::string_view name, const std::string& operand) {
+    if (name == "USER") {
+      arguments_->user = operand;
+    } else if (name == "DESCRIPTION") {
+      arguments_->description = operand;
+    } else if (name == "ACCOUNT_USER") {
+      arguments_->account_user = operand;
+    } else if (name == "FILE") {
+      arguments_->file = operand;
+    } else {
       size_t index = 0;
-      if (!ParseIndex(operands_[i], &index)) {
-        return Fail("invalid index " + operands_[i] + "; indexes count from 1 as list shows them");
+      if (!ParseIndex(operand, &index)) {
+        return Fail("invalid index " + operand + "; indexes count from 1 as list shows them");
       }
       arguments_->indexes.push_back(index);
     }
-    if (is_edit && used_options_ == 0) return Fail("nothing to change; " + usage);
     return true;
   }
 
@@ -234,7 +140,6 @@ class ArgumentParser {
   CliArguments* arguments_;
   std::string* error_;
   int next_ = 1;
-  bool help_requested_ = false;
   unsigned used_options_ = 0;
   std::vector<std::string> operands_;
 };

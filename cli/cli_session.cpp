@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include "app/quillbox_messages.h"
-#include "cli/safe_diagnosis.h"
 #include "cli/settings_command.h"
 #include "safe/safe_folder.h"
 #include "safe/safe_lock.h"
@@ -16,6 +15,37 @@ namespace {
 
 constexpr char kEntryPasswordPrompt[] = "Password for account: ";
 constexpr char kUserNameTooLongMessage[] = "User names cannot be longer than 29 characters.";
+
+// The status and message of a safe that did not open.
+ExitStatus StatusFor(LogInResult result) {
+  switch (result) {
+    case LogInResult::kMissing:
+      return kExitMissingSafe;
+    case LogInResult::kDamaged:
+      return kExitDamagedSafe;
+    case LogInResult::kWrongPassword:
+    case LogInResult::kRefused:
+      return kExitWrongPassword;
+    case LogInResult::kLoggedIn:
+      return kExitOk;
+    case LogInResult::kFailed:
+      break;
+  }
+  return kExitFailure;
+}
+
+const char* MessageFor(LogInResult result, const char* wrong_password_message) {
+  switch (StatusFor(result)) {
+    case kExitMissingSafe:
+      return kUserNotFoundMessage;
+    case kExitDamagedSafe:
+      return kDamagedSafeMessage;
+    case kExitWrongPassword:
+      return wrong_password_message;
+    default:
+      return "User could not be logged on.\r\nThe safe could not be read: out of memory";
+  }
+}
 
 }  // namespace
 
@@ -45,7 +75,7 @@ ExitStatus CliSession::UseSafeFolder() {
   // The settings key path, for the "Safe_Folder" setting and the settings command.
   app_.SetInstance(nullptr);
   if (arguments_.dir.empty()) {
-    SetSafeFolder(PeekSettingText(app_.SettingsKeyName, kSafeFolderSetting, kSafePathCapacity - 1));
+    SetSafeFolder(PeekSettingText(app_.SettingsKeyName, kSafeFolderSpec));
     return kExitOk;
   }
   char folder[PATH_MAX];
@@ -124,8 +154,9 @@ ExitStatus CliSession::LoadForReading(cpStringArray& entries) {
   SecretText password;
   status = ReadSafePassword(kSafePasswordPrompt, &password);
   if (status != kExitOk) return status;
-  SafeOpenResult result = LoadSafeForCli(user(), password.c_str(), entries);
-  return result.status == kExitOk ? kExitOk : Fail(result.status, result.message);
+  entries.SetWipeOnRelease(true);
+  LogInResult result = ToLogInResult(LoadSafeWithResult(user(), password.c_str(), entries));
+  return result == LogInResult::kLoggedIn ? kExitOk : FailToOpen(result, kLogInFailedMessage);
 }
 
 ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message,
@@ -137,9 +168,12 @@ ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_pass
   SecretText& password = kept_password != nullptr ? *kept_password : own_password;
   status = ReadSafePassword(prompt, &password);
   if (status != kExitOk) return status;
-  if (app_.LogIn(user(), password.c_str())) return kExitOk;
-  SafeOpenResult why = DiagnoseSafe(user(), password.c_str());
-  return Fail(why.status, why.status == kExitWrongPassword ? wrong_password_message : why.message);
+  LogInResult result = app_.TryLogIn(user(), password.c_str());
+  return result == LogInResult::kLoggedIn ? kExitOk : FailToOpen(result, wrong_password_message);
+}
+
+ExitStatus CliSession::FailToOpen(LogInResult result, const char* wrong_password_message) {
+  return Fail(StatusFor(result), MessageFor(result, wrong_password_message));
 }
 
 ExitStatus CliSession::CheckSaved() {

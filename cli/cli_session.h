@@ -64,6 +64,8 @@ class CliSession {
   ExitStatus LogInForChange(const char* prompt = kSafePasswordPrompt,
                             const char* wrong_password_message = kLogInFailedMessage,
                             SecretText* kept_password = nullptr);
+  // The exit status and message of a safe that did not open.
+  ExitStatus FailToOpen(LogInResult result, const char* wrong_password_message);
   // Whether every save of this run reached the file.
   ExitStatus CheckSaved();
 

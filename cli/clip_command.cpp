@@ -22,10 +22,15 @@ void Say(CliSession& session, const std::string& text) {
 
 ExitStatus RunClip(CliSession& session) {
   int clearSeconds = kDefaultClipboardClearSeconds;
-  session.app().GetSettingInt("Clipboard_Clear_Seconds", &clearSeconds, kDefaultClipboardClearSeconds);
+  session.app().ReadSetting(kClipboardClearSecondsSetting, &clearSeconds);
   ToolClipboard clipboard;
   if (!clipboard.Choose(clearSeconds > 0)) {
-    return session.Fail(kExitFailure, "no clipboard: this needs a graphical session with wl-copy or xclip");
+    return session.Fail(kExitFailure, kNoClipboardMessage);
+  }
+  // Clipboard histories keep a copy that lacks the hint.
+  if (!clipboard.CarriesHint()) {
+    session.Warn(std::string("warning: ") + clipboard.ToolName() +
+                 " cannot mark the copy as a password; clipboard histories may keep it");
   }
   cpStringArray entries;
   entries.SetWipeOnRelease(true);

@@ -7,3 +7,7 @@
 // xclip, kept there for "Clipboard_Clear_Seconds" and then cleared if it is
 // still ours, as the window does. Says what it did and ends when it cleared.
 ExitStatus RunClip(CliSession& session);
+
+// Also in the README, word for word.
+inline constexpr char kNoClipboardMessage[] =
+    "no clipboard: this needs an X11 display or wl-copy on Wayland (and xclip when Clipboard_Clear_Seconds is 0)";

@@ -8,5 +8,23 @@ enum ExitStatus : int {
   kExitMissingSafe = 3,
   kExitWrongPassword = 4,
   kExitDamagedSafe = 5,
-  kExitLockedSafe = 6,  // open in the desktop application
+  kExitLockedSafe = 6,
+};
+
+// What each status means, for --help and the manual page.
+struct ExitStatusRow {
+  ExitStatus status;
+  const char* meaning;
+};
+
+inline constexpr ExitStatusRow kExitStatusRows[] = {
+    {kExitOk, "done"},
+    {kExitFailure, "another failure, such as a save that did not reach the file; the safe is as it was"},
+    {kExitBadArguments, "bad arguments or input"},
+    {kExitMissingSafe, "the safe is missing"},
+    {kExitWrongPassword, "wrong password"},
+    {kExitDamagedSafe, "the safe is damaged"},
+    {kExitLockedSafe,
+     "another save (the desktop program's or another quillbox-cli's) held the safe's lock past a short wait; the "
+     "safe is as it was"},
 };

@@ -1,10 +1,6 @@
 #include "cli/import_command.h"
 
-#include "cli/safe_diagnosis.h"
-#include "core/heapstring.h"
 #include "interchange/import_file.h"
-#include "safe/safe_lock.h"
-#include "safe/safe_store.h"
 
 namespace {
 
@@ -34,17 +30,6 @@ ExitStatus ReportProblems(CliSession& session, const ImportPlan& plan) {
                                              " records cannot be imported; " + kNothingImported);
 }
 
-bool AppendLines(cpStringArray& lines, cpStringArray& entries) {
-  while (lines.GetCount() > 0) {
-    char* line = lines.Detach(0);
-    if (entries.AddOwned(line) == nullptr) {
-      WipeAndFree(line);
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 ExitStatus RunImport(CliSession& session) {
@@ -63,31 +48,15 @@ ExitStatus RunImport(CliSession& session) {
     return session.Fail(kExitBadArguments, arguments.file + ": " + error);
   }
   status = ReportProblems(session, plan);
-  if (status == kExitOk) status = session.CheckSafeExists();
+  // Through the window's change path: the save takes the safe's lock, loads
+  // a file changed since the log-in and adds the entries to that.
+  if (status == kExitOk) status = session.LogInForChange();
   if (status != kExitOk) return status;
-  SecretText password;
-  status = session.ReadSafePassword(kSafePasswordPrompt, &password);
-  if (status != kExitOk) return status;
-  // Held from the load until after the save, so no change made elsewhere in
-  // between is lost; not while the password is typed.
-  SafeLock lock;
-  if (!arguments.dry_run && lock.AcquireWaiting(session.user()) == SafeLock::Result::kHeldElsewhere) {
-    return session.FailLocked();
-  }
-  cpStringArray entries;
-  entries.SetWipeOnRelease(true);
-  if (status == kExitOk) {
-    SafeOpenResult loaded = LoadSafeForCli(session.user(), password.c_str(), entries);
-    if (loaded.status != kExitOk) status = session.Fail(loaded.status, loaded.message);
-  }
-  if (status != kExitOk) return status;
-  plan.SkipExisting(entries);
+  plan.SkipExisting(session.app().GetEntries());
   ImportStage stage = arguments.dry_run ? ImportStage::kPreview : ImportStage::kDone;
-  if (!arguments.dry_run && plan.Lines().GetCount() > 0) {
-    if (!AppendLines(plan.Lines(), entries)) return session.Fail(kExitFailure, "out of memory; nothing was imported");
-    if (!SaveSafe(session.user(), password.c_str(), entries)) {
-      return session.Fail(kExitFailure, "The safe could not be saved; the file keeps its previous contents");
-    }
+  if (!arguments.dry_run && plan.Lines().GetCount() > 0 && !session.app().AppendEntries(plan.Lines())) {
+    ExitStatus saved = session.CheckSaved();
+    return saved != kExitOk ? saved : session.Fail(kExitFailure, "out of memory; nothing was imported");
   }
   std::string summary = FormatImportSummary(plan.Summary(), stage);
   fputs(summary.c_str(), session.out());

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "cli/settings_command.h"
 #include "core/legacy_text.h"
 #include "interchange/entry_fields.h"
 
@@ -49,4 +50,11 @@ ExitStatus RunShow(CliSession& session) {
   Print(session.out(), {"Description: ", fields.description, "\nUsername: ", fields.account_user,
                         "\nPassword: ", fields.password, "\n"});
   return FinishOutput(session);
+}
+
+ExitStatus RunSettings(CliSession& session) {
+  int status = RunSettingsCommand(session.app().SettingsKeyName, session.out());
+  if (status != kExitOk) return static_cast<ExitStatus>(status);
+  std::fprintf(session.out(), "\nSafe folder: %s\n", session.DescribeSafeFolder().c_str());
+  return std::fflush(session.out()) == 0 ? kExitOk : kExitFailure;
 }

@@ -6,3 +6,5 @@
 // they work while the safe is open in the desktop application.
 ExitStatus RunList(CliSession& session);
 ExitStatus RunShow(CliSession& session);
+// `quillbox-cli settings`: the settings, then the safe folder in use and why.
+ExitStatus RunSettings(CliSession& session);

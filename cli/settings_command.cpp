@@ -4,49 +4,13 @@
 
 #include <string>
 
-#include "app/clipboard_keeper.h"
-#include "app/lock_policy.h"
 #include "platform/hive_file.h"
 #include "platform/hive_key.h"
 #include "platform/hive_location.h"
+#include "settings/setting_catalogue.h"
 #include "settings/setting_value.h"
 
 namespace {
-
-enum class Kind { Text, Number, Flag };
-
-struct Setting {
-  const char* name;
-  Kind kind;
-  int defaultNumber;  // numbers and flags
-  size_t capacity;    // text: bytes the application reads
-  const char* defaultShown;
-};
-
-// The names, kinds, capacities and defaults the application reads them with.
-constexpr size_t kUserNameCapacity = 29;
-constexpr size_t kServerCapacity = 255;
-constexpr size_t kFolderCapacity = 259;
-const Setting kSettings[] = {
-    {"Last_Username", Kind::Text, 0, kUserNameCapacity, "\"\""},
-    {"Last_Sort", Kind::Number, 2, 0, nullptr},
-    {"Store_On_Taskbar_Only", Kind::Flag, 0, 0, nullptr},
-    {"Main_Window_Dim_x", Kind::Number, 0, 0, "(window's own)"},
-    {"Main_Window_Dim_y", Kind::Number, 0, 0, "(window's own)"},
-    {"Main_Window_Dim_dx", Kind::Number, 0, 0, "(window's own)"},
-    {"Main_Window_Dim_dy", Kind::Number, 0, 0, "(window's own)"},
-    {"Main_Listview_Dim_col0", Kind::Number, 0, 0, "(column's own)"},
-    {"Main_Listview_Dim_col1", Kind::Number, 0, 0, "(column's own)"},
-    {"Main_Listview_Dim_col2", Kind::Number, 0, 0, "(column's own)"},
-    {"Update_Check_Option", Kind::Number, 0, 0, nullptr},
-    {"Last_Update_Check_Time", Kind::Number, 0, 0, nullptr},
-    {"qamode", Kind::Flag, 0, 0, nullptr},
-    {"Update_Server", Kind::Text, 0, kServerCapacity, "(built-in server)"},
-    {"Safe_Folder", Kind::Text, 0, kFolderCapacity, "\"\""},
-    {"Clipboard_Clear_Seconds", Kind::Number, kDefaultClipboardClearSeconds, 0, nullptr},
-    {"Lock_After_Seconds", Kind::Number, kDefaultLockAfterSeconds, 0, nullptr},
-    {"Lock_On_Screen_Lock", Kind::Flag, 1, 0, nullptr},
-};
 
 struct Hive {
   WHive hive;
@@ -84,24 +48,24 @@ std::string Printable(const char* text) {
 }
 
 // The value as the application would read it from this hive, or false.
-bool Decode(const Setting& setting, const WHiveValue& value, std::string* shown) {
-  if (setting.kind == Kind::Text) {
-    std::string buffer(setting.capacity + 1, '\0');
-    if (!DecodeSettingString(value, buffer.data(), setting.capacity)) return false;
+bool Decode(const SettingSpec& setting, const WHiveValue& value, std::string* shown) {
+  if (setting.kind == SettingKind::kText) {
+    std::string buffer(setting.capacity, '\0');
+    if (!DecodeSettingString(value, buffer.data(), setting.capacity - 1)) return false;
     *shown = Printable(buffer.c_str());
     return true;
   }
   int number = 0;
   if (!DecodeSettingInt(value, &number)) return false;
   *shown = std::to_string(number);
-  if (setting.kind == Kind::Flag) *shown += number != 0 ? " (on)" : " (off)";
+  if (setting.kind == SettingKind::kFlag) *shown += number != 0 ? " (on)" : " (off)";
   return true;
 }
 
-std::string DefaultShown(const Setting& setting) {
+std::string DefaultShown(const SettingSpec& setting) {
   if (setting.defaultShown != nullptr) return setting.defaultShown;
   std::string shown = std::to_string(setting.defaultNumber);
-  if (setting.kind == Kind::Flag) shown += setting.defaultNumber != 0 ? " (on)" : " (off)";
+  if (setting.kind == SettingKind::kFlag) shown += setting.defaultNumber != 0 ? " (on)" : " (off)";
   return shown;
 }
 
@@ -119,7 +83,7 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out) {
     std::fprintf(out, "%-8s hive: %s%s\n", hive.label, hive.path.c_str(), note);
   }
   std::fprintf(out, "\n%-24s %-24s %s\n", "NAME", "VALUE", "FROM");
-  for (const Setting& setting : kSettings) {
+  for (const SettingSpec& setting : SettingCatalogue()) {
     std::string shown = DefaultShown(setting);
     const char* from = "default";
     for (const Hive& hive : hives) {
@@ -135,14 +99,16 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out) {
   return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
 }
 
-std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity) {
+std::string PeekSettingText(const char* settingsKeyName, const SettingSpec& setting) {
   Hive hives[] = {{WHive::LocalMachine, "machine", {}, false, {}}, {WHive::CurrentUser, "user", {}, false, {}}};
   for (Hive& hive : hives) {
     LoadHive(&hive);
     WHiveValue value;
-    if (!hive.used || !hive.document.FindValue(HiveKeyPath(hive.hive, settingsKeyName), name, &value)) continue;
-    std::string buffer(capacity + 1, '\0');
-    if (DecodeSettingString(value, buffer.data(), capacity)) return buffer.c_str();
+    if (!hive.used || !hive.document.FindValue(HiveKeyPath(hive.hive, settingsKeyName), setting.name, &value)) {
+      continue;
+    }
+    std::string buffer(setting.capacity, '\0');
+    if (DecodeSettingString(value, buffer.data(), setting.capacity - 1)) return buffer.c_str();
   }
   return {};
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+struct SettingSpec;
+
 // `quillbox-cli settings`: prints where the two hives are and, for every
 // setting the application uses, its effective value and where it came from
 // ("machine", "user" or "default"), resolved exactly as the application
@@ -13,6 +15,6 @@
 // empty or the output cannot be written.
 int RunSettingsCommand(const char* settingsKeyName, FILE* out);
 
-// A text setting as the application would read it (capacity bytes), found
-// the same read-only way: quillbox-cli never creates a hive to read one.
-std::string PeekSettingText(const char* settingsKeyName, const char* name, size_t capacity);
+// A text setting as the application would read it, found the same
+// read-only way: quillbox-cli never creates a hive to read one.
+std::string PeekSettingText(const char* settingsKeyName, const SettingSpec& setting);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/quillbox_messages.h"
-#include "cli/safe_diagnosis.h"
 #include "safe/safe_store.h"
 
 namespace {

@@ -97,15 +97,19 @@ SafeDiskState CompareSafeWithDisk(const char* userName, SafeFingerprint& known) 
 }
 
 SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
-                                    SafeFingerprint& fingerprint) {
+                                    SafeFingerprint& fingerprint, SafeLoadResult* why) {
+  SafeLoadResult ignored;
+  SafeLoadResult& result = why != nullptr ? *why : ignored;
   bool missing;
   int fd = OpenSafe(userName, missing);
+  result = SafeLoadResult::kMissing;
   if (fd < 0) return missing ? SafeSnapshotResult::kMissing : SafeSnapshotResult::kDoesNotOpen;
   SafeFingerprint held;
   bool read = FingerprintOpenFile(fd, held);
   cpStringArray loaded;
   loaded.SetWipeOnRelease(true);
-  bool opened = read && LoadSafe(userName, key, loaded);
+  if (read) result = LoadSafeWithResult(userName, key, loaded);
+  bool opened = read && result == SafeLoadResult::kLoaded;
   // The held descriptor keeps its inode from being reused, so the same
   // identity afterwards means the load read these very bytes.
   struct stat after;
@@ -122,14 +126,14 @@ SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key
 }
 
 SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
-                                           SafeFingerprint& fingerprint) {
+                                           SafeFingerprint& fingerprint, SafeLoadResult* why) {
   constexpr int kAttempts = 20;
   constexpr auto kPause = std::chrono::milliseconds(50);
-  SafeSnapshotResult result = LoadSafeSnapshot(userName, key, entries, fingerprint);
+  SafeSnapshotResult result = LoadSafeSnapshot(userName, key, entries, fingerprint, why);
   for (int attempt = 1; attempt < kAttempts; ++attempt) {
     if (result != SafeSnapshotResult::kMissing && result != SafeSnapshotResult::kUnsettled) break;
     std::this_thread::sleep_for(kPause);
-    result = LoadSafeSnapshot(userName, key, entries, fingerprint);
+    result = LoadSafeSnapshot(userName, key, entries, fingerprint, why);
   }
   return result;
 }

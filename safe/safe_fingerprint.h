@@ -4,6 +4,7 @@
 
 #include "core/cpstringarray.h"
 #include "safe/held_safe_key.h"
+#include "safe/safe_load_result.h"
 
 // What a user's safe file held when it was last read or written here: enough
 // to tell whether the file on disk still is those bytes. The MD5 digest is a
@@ -42,11 +43,12 @@ enum class SafeSnapshotResult {
 
 // LoadSafe under a held key (no key derivation) that also says which bytes it loaded: the file is held open and
 // fingerprinted, loaded, and accepted only when the name still points at that
-// same unchanged file. entries changes only on kLoaded.
+// same unchanged file. entries changes only on kLoaded. why, when given,
+// says why a steady file did not open.
 SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
-                                    SafeFingerprint& fingerprint);
+                                    SafeFingerprint& fingerprint, SafeLoadResult* why = nullptr);
 
 // LoadSafeSnapshot, tried again for about a second while the file is missing
 // or unsettled, as while a sync program replaces it.
 SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
-                                           SafeFingerprint& fingerprint);
+                                           SafeFingerprint& fingerprint, SafeLoadResult* why = nullptr);

@@ -44,6 +44,20 @@ bool DeriveKeyForSafe(const char* userName, const char* password, HeldSafeKey& k
   return false;
 }
 
+SafeLoadResult WhyNoKeyForSafe(const char* userName) {
+  StrongSafeHeader header;
+  switch (ProbeUserSafe(userName, header)) {
+    case SafeFileKind::kUnreadable:
+      return SafeLoadResult::kMissing;
+    case SafeFileKind::kDamagedStrong:
+      return SafeLoadResult::kDamaged;
+    case SafeFileKind::kLegacy:
+    case SafeFileKind::kStrong:
+      break;
+  }
+  return SafeLoadResult::kFailed;
+}
+
 bool DeriveNewSafeKey(const char* password, SafeFormat format, const StrongSafeParams& params, HeldSafeKey& key) {
   if (format == SafeFormat::kLegacy) return key.HoldLegacyPassword(password);
   return key.DeriveStrongWithNewSalt(password, params);

@@ -30,14 +30,14 @@ bool LocateRecord(int fd, uint64_t fileSize, uint32_t& length) {
   return RoundUpToBlock(length) + kSafeHeaderSize + kSafeTrailerSize <= total;
 }
 
-// One pass over the file: true when it was read whole and its CRC matched.
+// One pass over the file: loaded when it was read whole and its CRC matched.
 // A full pass hands the decrypted text, pad bytes left out, to lines.
-bool ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, SafeLineCollector* lines) {
+SafeLoadResult ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, SafeLineCollector* lines) {
   uint32_t length;
-  if (!LocateRecord(fd, fileSize, length)) return false;
+  if (!LocateRecord(fd, fileSize, length)) return SafeLoadResult::kDamaged;
   size_t bufferSize = static_cast<size_t>(std::min<uint64_t>(RoundUpToBlock(length), kSafeChunkSize));
   auto* buffer = static_cast<uint8_t*>(std::malloc(std::max<size_t>(bufferSize, 1)));
-  if (buffer == nullptr) return false;
+  if (buffer == nullptr) return SafeLoadResult::kFailed;
   if (lines != nullptr) lines->Start(length);
   uint32_t crc = Crc32Update(0, nullptr, 0);
   bool ok = true;
@@ -53,59 +53,79 @@ bool ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, SafeLineCollec
   explicit_bzero(buffer, bufferSize);
   std::free(buffer);
   uint8_t field[4];
-  return ok && ReadFully(fd, field, sizeof field) && LoadLe32(field) == crc;
+  if (!ok || !ReadFully(fd, field, sizeof field)) return SafeLoadResult::kDamaged;
+  return LoadLe32(field) == crc ? SafeLoadResult::kLoaded : SafeLoadResult::kWrongPassword;
 }
 
-bool ReadSafeFile(const char* path, const char* password, SafeLineCollector* lines) {
+SafeLoadResult ReadSafeFile(const char* path, const char* password, SafeLineCollector* lines) {
+  uint64_t fileSize = 0;
+  int fd = OpenRegularFileForReading(path, fileSize);
+  if (fd < 0) return SafeLoadResult::kMissing;
   uint8_t key[kSafeKeySize];
   DeriveSafeKey(password, key);
   AesContext aes;
   AesSetKey(aes, key, 128, false);
   explicit_bzero(key, sizeof key);
-  uint64_t fileSize = 0;
-  int fd = OpenRegularFileForReading(path, fileSize);
-  bool ok = fd >= 0 && ReadRecord(fd, fileSize, aes, lines);
-  if (fd >= 0) close(fd);
+  SafeLoadResult result = ReadRecord(fd, fileSize, aes, lines);
+  close(fd);
   AesWipeContext(aes);
-  return ok;
+  return result;
 }
 
-bool ReadFileWithKey(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
+SafeLoadResult ReadFileWithKey(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
   if (key.GetFormat() == SafeFormat::kStrong) return ReadStrongSafeFile(path, key, lines);
-  return key.IsHeld() && ReadSafeFile(path, key.GetLegacyPassword(), lines);
+  if (!key.IsHeld()) return SafeLoadResult::kWrongPassword;
+  return ReadSafeFile(path, key.GetLegacyPassword(), lines);
 }
 
-bool ReadPass(const char* userName, const HeldSafeKey& key, SafeLineCollector* lines) {
+SafeLoadResult ReadPass(const char* userName, const HeldSafeKey& key, SafeLineCollector* lines) {
   char path[kSafePathCapacity];
-  return BuildSafePath(userName, path) && ReadFileWithKey(path, key, lines);
+  if (!BuildSafePath(userName, path)) return SafeLoadResult::kMissing;
+  return ReadFileWithKey(path, key, lines);
 }
 
 }  // namespace
 
-bool CheckSafeFile(const char* path, const HeldSafeKey& key) { return ReadFileWithKey(path, key, nullptr); }
-
-bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
-              const std::function<void()>& refreshList) {
-  HeldSafeKey key;
-  if (!DeriveKeyForSafe(userName, password, key)) return false;
-  if (verifyOnly) return ReadPass(userName, key, nullptr);
-  return LoadSafe(userName, key, entries, refreshList);
+bool CheckSafeFile(const char* path, const HeldSafeKey& key) {
+  return ReadFileWithKey(path, key, nullptr) == SafeLoadResult::kLoaded;
 }
 
-bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
-              const std::function<void()>& refreshList) {
+SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
+                                  const std::function<void()>& refreshList) {
+  HeldSafeKey key;
+  if (!DeriveKeyForSafe(userName, password, key)) return WhyNoKeyForSafe(userName);
+  if (verifyOnly) return ReadPass(userName, key, nullptr);
+  return LoadSafeWithResult(userName, key, entries, refreshList);
+}
+
+SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+                                  const std::function<void()>& refreshList) {
   SafeLineCollector lines;
   // The list changes only once the file has been read whole and its CRC
   // matched. A strong file's tag is checked before anything is decrypted,
   // so it needs no separate verify pass.
-  if (key.GetFormat() == SafeFormat::kLegacy && !ReadPass(userName, key, nullptr)) return false;
-  if (!ReadPass(userName, key, &lines)) return false;
+  if (key.GetFormat() == SafeFormat::kLegacy) {
+    SafeLoadResult verified = ReadPass(userName, key, nullptr);
+    if (verified != SafeLoadResult::kLoaded) return verified;
+  }
+  SafeLoadResult read = ReadPass(userName, key, &lines);
+  if (read != SafeLoadResult::kLoaded) return read;
   entries.SetWipeOnRelease(true);
   if (!lines.Finish()) {
     entries.RemoveAll();
-    return false;
+    return SafeLoadResult::kDamaged;
   }
   entries.Swap(lines.Lines());  // the old entries go, wiped, with the collector
   if (refreshList) refreshList();
-  return true;
+  return SafeLoadResult::kLoaded;
+}
+
+bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
+              const std::function<void()>& refreshList) {
+  return LoadSafeWithResult(userName, password, entries, verifyOnly, refreshList) == SafeLoadResult::kLoaded;
+}
+
+bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+              const std::function<void()>& refreshList) {
+  return LoadSafeWithResult(userName, key, entries, refreshList) == SafeLoadResult::kLoaded;
 }

@@ -5,6 +5,7 @@
 
 #include "core/cpstringarray.h"
 #include "safe/held_safe_key.h"
+#include "safe/safe_load_result.h"
 #include "safe/strong_format.h"
 
 // The safe store: one encrypted ".SAFE" file per user in the safe folder, in
@@ -47,6 +48,13 @@ bool SaveSafe(const char* userName, const char* password, const cpStringArray& e
 bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly = false,
               const std::function<void()>& refreshList = {});
 
+// LoadSafe that says why a safe did not open: the log-in messages and the
+// command line's exit statuses are chosen from it.
+SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, cpStringArray& entries,
+                                  bool verifyOnly = false, const std::function<void()>& refreshList = {});
+SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+                                  const std::function<void()>& refreshList = {});
+
 // Opens the user's safe under a key held from an earlier log-in or save, with
 // no key derivation: the same checks and results as the password's LoadSafe.
 // A strong file whose salt or parameters changed since needs the password.
@@ -59,6 +67,10 @@ bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entri
 // and key, so it may run on another thread. False for a missing file, a
 // damaged strong header or a failed derivation (e.g. out of memory).
 bool DeriveKeyForSafe(const char* userName, const char* password, HeldSafeKey& key);
+
+// Why DeriveKeyForSafe gave no key: the file is missing or its strong
+// header damaged, else the derivation itself failed.
+SafeLoadResult WhyNoKeyForSafe(const char* userName);
 
 // A key for a password being set (new user, password change, upgrade): a
 // strong one with a new random salt and these parameters, or a legacy one.

@@ -22,20 +22,25 @@ bool IsStrongFileSizeAllowed(uint64_t fileSize) {
   return fileSize >= kStrongMinFileSize && fileSize - kStrongMinFileSize <= kStrongMaxTextLength;
 }
 
-bool ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, SafeLineCollector* lines) {
+SafeLoadResult ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, SafeLineCollector* lines) {
   uint8_t headerBytes[kStrongHeaderSize];
   StrongSafeHeader header;
   if (!IsStrongFileSizeAllowed(fileSize) || !ReadFully(fd, headerBytes, sizeof headerBytes) ||
-      !DecodeStrongHeader(headerBytes, header) || !key.IsKeyFor(header)) {
-    return false;
+      !DecodeStrongHeader(headerBytes, header)) {
+    return SafeLoadResult::kDamaged;
   }
+  if (!key.IsKeyFor(header)) return SafeLoadResult::kWrongPassword;
   size_t size = static_cast<size_t>(fileSize);
   auto* record = static_cast<uint8_t*>(std::malloc(size));
-  if (record == nullptr) return false;
+  if (record == nullptr) return SafeLoadResult::kFailed;
   std::memcpy(record, headerBytes, sizeof headerBytes);
   size_t textLength = 0;
-  bool opened = ReadFully(fd, record + kStrongHeaderSize, size - kStrongHeaderSize) &&
-                OpenStrongRecord(key.GetStrongKey(), record, size, textLength);
+  SafeLoadResult result = SafeLoadResult::kDamaged;
+  if (ReadFully(fd, record + kStrongHeaderSize, size - kStrongHeaderSize)) {
+    result = OpenStrongRecord(key.GetStrongKey(), record, size, textLength) ? SafeLoadResult::kLoaded
+                                                                            : SafeLoadResult::kWrongPassword;
+  }
+  const bool opened = result == SafeLoadResult::kLoaded;
   if (opened && lines != nullptr) {
     lines->Start(static_cast<uint32_t>(textLength));
     lines->Feed(reinterpret_cast<const char*>(record + kStrongHeaderSize), textLength);
@@ -43,7 +48,7 @@ bool ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, SafeLin
   // Only an opened record holds plaintext.
   if (opened) explicit_bzero(record + kStrongHeaderSize, textLength);
   std::free(record);
-  return opened;
+  return result;
 }
 
 }  // namespace
@@ -84,14 +89,14 @@ bool WriteStrongRecord(SafeFileOps& ops, int fd, const HeldSafeKey& key, const u
   return ok;
 }
 
-bool ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
-  if (key.GetStrongKey() == nullptr) return false;
+SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
+  if (key.GetStrongKey() == nullptr) return SafeLoadResult::kWrongPassword;
   uint64_t fileSize = 0;
   int fd = OpenRegularFileForReading(path, fileSize);
-  if (fd < 0) return false;
-  bool ok = ReadStrongRecord(fd, fileSize, key, lines);
+  if (fd < 0) return SafeLoadResult::kMissing;
+  SafeLoadResult result = ReadStrongRecord(fd, fileSize, key, lines);
   close(fd);
-  return ok;
+  return result;
 }
 
 SafeFileKind ProbeSafeFile(const char* path, StrongSafeHeader& header) {

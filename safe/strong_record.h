@@ -6,6 +6,7 @@
 #include "safe/held_safe_key.h"
 #include "safe/safe_file_ops.h"
 #include "safe/safe_line_collector.h"
+#include "safe/safe_load_result.h"
 #include "safe/strong_format.h"
 
 // Seals a safe text (its NUL included) into a whole strong file in out,
@@ -25,7 +26,7 @@ bool WriteStrongRecord(SafeFileOps& ops, int fd, const HeldSafeKey& key, const u
 // Reads the strong file at path and opens it under the held key, which must
 // have been derived for its header (no key derivation here). With lines
 // null it only checks. The header is checked before anything is allocated.
-bool ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines);
+SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines);
 
 enum class SafeFileKind {
   kUnreadable,

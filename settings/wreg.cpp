@@ -93,6 +93,14 @@ bool WReg::GetSettingBool(const char* name, bool defaultValue) {
   return value != 0;
 }
 
+void WReg::ReadSetting(const SettingSpec& spec, char* buffer) {
+  GetSettingString(spec.name, buffer, spec.capacity - 1, "");
+}
+
+void WReg::ReadSetting(const SettingSpec& spec, int* value) { GetSettingInt(spec.name, value, spec.defaultNumber); }
+
+bool WReg::ReadFlagSetting(const SettingSpec& spec) { return GetSettingBool(spec.name, spec.defaultNumber != 0); }
+
 void WReg::SetSettingString(const char* name, const char* text) {
   WriteString(WHive::LocalMachine, name, text);
   WriteString(WHive::CurrentUser, name, text);

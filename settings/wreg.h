@@ -4,6 +4,7 @@
 
 #include "platform/hive_key.h"
 #include "platform/hive_location.h"
+#include "settings/setting_catalogue.h"
 
 class WColumnView;
 class WPlacementWindow;
@@ -33,6 +34,11 @@ class WReg {
   void GetSettingString(const char* name, char* buffer, size_t capacity, const char* defaultText);
   void GetSettingInt(const char* name, int* value, int defaultValue);
   bool GetSettingBool(const char* name, bool defaultValue);
+  // A catalogued setting with its own default: text into a buffer of
+  // spec.capacity bytes, a number, or a flag.
+  void ReadSetting(const SettingSpec& spec, char* buffer);
+  void ReadSetting(const SettingSpec& spec, int* value);
+  bool ReadFlagSetting(const SettingSpec& spec);
   void SetSettingString(const char* name, const char* text);
   void SetSettingInt(const char* name, int value);
 

@@ -3,7 +3,8 @@
 # --user-name the user name) is on the clipboard with the password-manager
 # hint, never on the primary selection, and is cleared after
 # Clipboard_Clear_Seconds; a copy the user makes in between ends the
-# command at once and is left alone.
+# command at once and is left alone. A copy handed to xclip, which cannot
+# carry the hint, says so on standard error.
 . "$(dirname "$0")/harness.sh"
 qb_init
 qb_install quillbox-cli
@@ -33,4 +34,10 @@ qb_wait_exit "$clip_pid"
 qb_assert_eq "$QB_STATUS" 0 "clip exit status"
 qb_assert_eq "$(qb_clipboard)" "my own note" "the user's own copy"
 grep -q "left as it is" "$QB_ROOT/clip.out" || qb_fail "clip said: $(cat "$QB_ROOT/clip.out")"
+
+qb_set_setting_int Clipboard_Clear_Seconds 0
+printf 'pw\n' | qb_cli clip alice 1 >"$QB_ROOT/clip.out" 2>"$QB_ROOT/clip.err" || qb_fail "clip through xclip failed"
+qb_wait_for qb_clipboard_has "s3cr3t" || qb_fail "the password never reached the clipboard through xclip"
+grep -q "xclip cannot mark the copy as a password" "$QB_ROOT/clip.err" ||
+  qb_fail "no warning that the hint is missing: $(cat "$QB_ROOT/clip.err")"
 qb_log "PASS"

@@ -77,8 +77,11 @@ TEST_F(QuillboxDialogs, LogInDialogValidatesInOrder) {
       {"al ice", "pw", false, kInvalidUserNameMessage},
       {"bob", "pw", false, kUserNotFoundMessage},
       {"alice", "wrong", false, kLogInFailedMessage},
+      {"broken", "pw", false, kDamagedSafeMessage},
       {"alice", "pw", true, nullptr},
   };
+  // A safe cut short is damaged, whatever the password.
+  WriteTextFile(dir.SafePath("broken"), "abc");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + std::string("/") + c.password);
     view.boxes.clear();

@@ -241,7 +241,7 @@ TEST_F(QuillboxLogIn, LogInLeavesOnlySafes) {
   MakeSafe("before", "old", {"a\tb\tc"});
   ASSERT_EQ(rename(dir.SafePath("before").c_str(), (dir.Path() + ".quillbox-copy-k1LLed").c_str()), 0);
 
-  EXPECT_EQ(app.TryLogIn("nobody", "pw"), LogInResult::kRefused);
+  EXPECT_EQ(app.TryLogIn("nobody", "pw"), LogInResult::kMissing);
   EXPECT_FALSE(app.ChangePassword("ghost", "new"));
   ASSERT_TRUE(app.LogIn("alice", "pw"));
   EXPECT_EQ(dir.Listing(), "alice.SAFE tmp");

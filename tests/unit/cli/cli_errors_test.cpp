@@ -178,6 +178,65 @@ TEST_F(CliErrors, EachFailureHasItsStatusAndMessageAndChangesNothing) {
   }
 }
 
+// Every command that opens a safe ends with the status of why it could not:
+// a missing user, a wrong password, a damaged safe, a folder that is not there.
+TEST_F(CliErrors, EveryCommandOnASafeEndsWithItsFailuresStatus) {
+  struct Command {
+    std::vector<std::string> args;  // USER stands for the user
+    std::string input_after_password;
+    bool asks_password = true;
+  };
+  const Command commands[] = {
+      {{"list", "USER"}, ""},
+      {{"show", "USER", "1"}, ""},
+      {{"clip", "USER", "1"}, ""},
+      {{"add", "USER", "d", "u"}, "p\n"},
+      {{"edit", "USER", "1", "--user", "x"}, ""},
+      {{"rm", "USER", "1", "--yes"}, ""},
+      {{"passwd", "USER"}, "new\n"},
+      {{"export", "USER", temp_.Path("out.csv")}, ""},
+      {{"import", "USER", safes_.Path("lf.csv")}, ""},
+      {{"merge", "USER"}, ""},
+      {{"upgrade", "USER"}, ""},
+      {{"info", "USER"}, "", false},
+  };
+  struct Failure {
+    const char* name;
+    std::string user;
+    std::string password;
+    int status;
+    bool needs_password;  // only a command that opens the safe can fail so
+    bool missing_folder = false;
+  };
+  const Failure failures[] = {
+      {"missing user", "bob", "pw\n", 3, false},
+      {"wrong password", "alice", "PW\n", 4, true},
+      {"damaged safe", "truncated", "pw\n", 5, true},  // info reads a legacy safe's header only
+      {"no such safe folder", "alice", "pw\n", 2, false, true},
+  };
+  WriteTextFile(safes_.Path("lf.csv"), "Description,Username,Password\nd,u,p\n");
+  for (const Command& command : commands) {
+    for (const Failure& failure : failures) {
+      if (failure.needs_password && !command.asks_password) continue;
+      SCOPED_TRACE(command.args[0] + ": " + failure.name);
+      auto before = FolderSnapshot();
+      std::vector<std::string> args = {"--dir", failure.missing_folder ? safes_.Path("gone") : safes_.Root(),
+                                       "--password-stdin"};
+      for (const std::string& arg : command.args) args.push_back(arg == "USER" ? failure.user : arg);
+      CliResult result = RunCliProcess(args, failure.password + command.input_after_password, temp_.Root());
+      // clip needs a graphical session first; without one it ends with 1.
+      if (command.args[0] == "clip" && result.err.find("no clipboard") != std::string::npos) {
+        EXPECT_EQ(result.status, 1);
+      } else {
+        EXPECT_EQ(result.status, failure.status) << result.err;
+      }
+      EXPECT_TRUE(result.err.starts_with("quillbox-cli: ")) << result.err;
+      EXPECT_EQ(FolderSnapshot(), before);
+      EXPECT_FALSE(std::filesystem::exists(temp_.Path("out.csv")));
+    }
+  }
+}
+
 TEST_F(CliErrors, ReadingStillWorksWhileAnotherSaveHoldsTheLock) {
   SafeLock lock;
   ASSERT_EQ(lock.Acquire("alice"), SafeLock::Result::kAcquired);

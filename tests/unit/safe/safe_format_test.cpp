@@ -109,7 +109,7 @@ TEST(SafeFormat, LinesAcrossTheChunkBoundary) {
 struct LoadCase {
   const char* name;
   std::string file;
-  bool loads;
+  SafeLoadResult result;           // a changed CRC cannot be told from a wrong password
   std::vector<std::string> lines;  // the list afterwards
 };
 
@@ -129,44 +129,44 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
   const std::vector<std::string> untouched = {"before"};
 
   const std::vector<LoadCase> cases = {
-      {"valid record", good, true, {"a\tb\tc", "d\te\tf"}},
-      {"bytes in front are ignored", "junk in front" + good, true, {"a\tb\tc", "d\te\tf"}},
-      {"truncated file", truncated, false, untouched},
-      {"trailer larger than the file", tooLongTrailer, false, untouched},
-      {"length beyond the trailer", lengthBeyondTrailer, false, untouched},
-      {"trailer too small for a record", tinyTrailer, false, untouched},
-      {"stored CRC differs", badCrc, false, untouched},
-      {"shorter than a trailer", "abc", false, untouched},
-      {"empty file", "", false, untouched},
-      {"wrong password", EncryptRecord("other", std::string("a\tb\tc", 6)), false, untouched},
-      {"only the NUL is one field", EncryptRecord(kPassword, std::string(1, '\0')), false, {}},
+      {"valid record", good, SafeLoadResult::kLoaded, {"a\tb\tc", "d\te\tf"}},
+      {"bytes in front are ignored", "junk in front" + good, SafeLoadResult::kLoaded, {"a\tb\tc", "d\te\tf"}},
+      {"truncated file", truncated, SafeLoadResult::kDamaged, untouched},
+      {"trailer larger than the file", tooLongTrailer, SafeLoadResult::kDamaged, untouched},
+      {"length beyond the trailer", lengthBeyondTrailer, SafeLoadResult::kDamaged, untouched},
+      {"trailer too small for a record", tinyTrailer, SafeLoadResult::kDamaged, untouched},
+      {"stored CRC differs", badCrc, SafeLoadResult::kWrongPassword, untouched},
+      {"shorter than a trailer", "abc", SafeLoadResult::kDamaged, untouched},
+      {"empty file", "", SafeLoadResult::kDamaged, untouched},
+      {"wrong password", EncryptRecord("other", std::string("a\tb\tc", 6)), SafeLoadResult::kWrongPassword, untouched},
+      {"only the NUL is one field", EncryptRecord(kPassword, std::string(1, '\0')), SafeLoadResult::kDamaged, {}},
       {"a fourth field empties the list",
        EncryptRecord(kPassword, std::string("a\tb\tc\r\na\tb\tc\td", 15)),
-       false,
+       SafeLoadResult::kDamaged,
        {}},
       {"260 characters are kept",
        EncryptRecord(kPassword, field260 + "\tb\tc" + std::string(1, '\0')),
-       true,
+       SafeLoadResult::kLoaded,
        {field260 + "\tb\tc"}},
       {"261 characters drop the line",
        EncryptRecord(kPassword, "x\ty\tz\r\n" + field261 + "\tb\tc\r\nk\tl\tm" + std::string(1, '\0')),
-       true,
+       SafeLoadResult::kLoaded,
        {"x\ty\tz", "k\tl\tm"}},
       {"two long lines in a row both drop",
        EncryptRecord(kPassword, "a\t" + field261 + "\tc\r\n" + field261 + "\tb\tc\r\nk\tl\tm" + std::string(1, '\0')),
-       true,
+       SafeLoadResult::kLoaded,
        {"k\tl\tm"}},
-      {"a text without NUL ends at L", EncryptRecord(kPassword, "a\tb\tc", 5), true, {"a\tb\tc"}},
+      {"a text without NUL ends at L", EncryptRecord(kPassword, "a\tb\tc", 5), SafeLoadResult::kLoaded, {"a\tb\tc"}},
       // Pad bytes mean nothing but are under the CRC as they were written.
       {"pad bytes that are not zero",
        EncryptRecord(kPassword, std::string("a\tb\tc", 6), 6, '\xA5'),
-       true,
+       SafeLoadResult::kLoaded,
        {"a\tb\tc"}},
       {"empty safe with such pad bytes",
        EncryptRecord(kPassword, std::string(kEmptySafeSentence, 76), 76, '\xA5'),
-       true,
+       SafeLoadResult::kLoaded,
        {}},
-      {"L of zero", EncryptRecord(kPassword, "", 0), false, {}},
+      {"L of zero", EncryptRecord(kPassword, "", 0), SafeLoadResult::kDamaged, {}},
   };
   SafeTestDir dir;
   for (const auto& c : cases) {
@@ -175,9 +175,9 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
     cpStringArray entries;
     Fill(entries, untouched);
     int refreshes = 0;
-    EXPECT_EQ(LoadSafe("crafted", kPassword, entries, false, [&] { ++refreshes; }), c.loads);
+    EXPECT_EQ(LoadSafeWithResult("crafted", kPassword, entries, false, [&] { ++refreshes; }), c.result);
     EXPECT_EQ(ToVector(entries), c.lines);
-    EXPECT_EQ(refreshes, c.loads ? 1 : 0);
+    EXPECT_EQ(refreshes, c.result == SafeLoadResult::kLoaded ? 1 : 0);
   }
 }
 
@@ -198,7 +198,7 @@ TEST(SafeFormat, MissingSafeFailsAndKeepsTheList) {
   cpStringArray entries;
   entries.Add("kept");
   EXPECT_FALSE(SafeExists("nobody"));
-  EXPECT_FALSE(LoadSafe("nobody", kPassword, entries));
+  EXPECT_EQ(LoadSafeWithResult("nobody", kPassword, entries), SafeLoadResult::kMissing);
   EXPECT_EQ(ToVector(entries), std::vector<std::string>{"kept"});
 }
 

@@ -50,7 +50,7 @@ TEST(StrongSafe, ReadsAndWritesTheKnownAnswerFixture) {
   WriteTextFile(dir.SafePath("fixture"), fixture);
 
   cpStringArray entries;
-  EXPECT_FALSE(LoadSafe("fixture", "Fixture password", entries));
+  EXPECT_EQ(LoadSafeWithResult("fixture", "Fixture password", entries), SafeLoadResult::kWrongPassword);
   ASSERT_TRUE(LoadSafe("fixture", kFixturePassword, entries));
   EXPECT_EQ(ToVector(entries), kFixtureLines);
   SafeInfo info;
@@ -182,7 +182,7 @@ TEST(StrongSafe, HeaderOutOfBoundsIsRefusedAsDamaged) {
     SafeInfo info;
     EXPECT_FALSE(GetSafeInfo("alice", info));
     cpStringArray entries;
-    EXPECT_FALSE(LoadSafe("alice", kPassword, entries));
+    EXPECT_EQ(LoadSafeWithResult("alice", kPassword, entries), SafeLoadResult::kDamaged);
     EXPECT_FALSE(SaveSafe("alice", kPassword, entries));  // nor is it written over
     EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), file);
   }

@@ -1,0 +1,103 @@
+#include "cli/cli_help.h"
+
+#include <string_view>
+
+#include "cli/command_table.h"
+#include "interchange/interchange_format.h"
+
+namespace {
+
+constexpr size_t kWidth = 79;
+
+// Greedy word wrap, each line indented.
+std::string Wrap(std::string_view text, size_t indent) {
+  std::string out;
+  std::string line(indent, ' ');
+  while (!text.empty()) {
+    size_t space = text.find(' ');
+    std::string_view word = text.substr(0, space);
+    text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+    if (line.size() > indent && line.size() + 1 + word.size() > kWidth) {
+      out += line + "\n";
+      line.assign(indent, ' ');
+    }
+    if (line.size() > indent) line += ' ';
+    line += word;
+  }
+  return out + line + "\n";
+}
+
+std::string FormatsSentence() {
+  std::string written, read_only;
+  for (const InterchangeFormat& format : InterchangeFormats()) {
+    std::string& list = format.write != nullptr ? written : read_only;
+    list += (list.empty() ? "" : ", ") + std::string(format.name);
+  }
+  std::string text = "Formats: " + written + " are read and written";
+  if (!read_only.empty()) text += "; " + read_only + " are only read";
+  return text + ".";
+}
+
+std::string OptionTitle(const CliOption& option) {
+  std::string title(option.name);
+  if (!option.value.empty()) title += " " + std::string(option.value);
+  if (!option.alias.empty()) title += ", " + std::string(option.alias);
+  return title;
+}
+
+constexpr char kNotes[] =
+    "Passwords are otherwise asked on the terminal without echo. User names use only a-z, A-Z and 0-9 (at most "
+    "29); fields hold at most 259 bytes of UTF-8 and no tab, CR or LF. A safe open in the desktop program can be "
+    "changed here too: each save merges what changed on disk since the safe was read.";
+
+// Troff: a minus is a hyphen unless escaped.
+std::string Troff(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '-' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string Sentence(std::string_view text) {
+  std::string out(text);
+  if (!out.empty()) out[0] = static_cast<char>(out[0] - 'a' + 'A');
+  return out + ".";
+}
+
+}  // namespace
+
+std::string CliHelpText() {
+  std::string text = "usage: quillbox-cli [--dir DIR] [--password-stdin] COMMAND ...\n\n";
+  text += "Commands (INDEX counts from 1, as list shows it):\n";
+  for (const CliCommandRow& command : CliCommands()) {
+    text += "  " + CliSynopsis(command) + "\n" + Wrap(command.help, 6);
+  }
+  text += "\nOptions:\n";
+  for (const CliOption& option : CliOptions()) {
+    if (option.bit == 0) text += "  " + OptionTitle(option) + "\n" + Wrap(option.help, 6);
+  }
+  text += "\n" + Wrap(FormatsSentence(), 0) + "\n" + Wrap(kNotes, 0) + "\nExit status:\n";
+  for (const ExitStatusRow& row : kExitStatusRows) {
+    text += "  " + std::to_string(row.status) + Wrap(row.meaning, 5).substr(3);
+  }
+  return text;
+}
+
+std::string CliManualSections() {
+  std::string text = ".SH COMMANDS\nIndexes count from 1, in stored order, as\n.B list\nprints them.\n";
+  for (const CliCommandRow& command : CliCommands()) {
+    text += ".TP\n.B \"" + Troff(CliSynopsis(command)) + "\"\n" + Troff(Sentence(command.help)) + "\n";
+  }
+  text += ".PP\n" + Troff(FormatsSentence()) + "\n.SH OPTIONS\n";
+  for (const CliOption& option : CliOptions()) {
+    if (option.bit == 0)
+      text += ".TP\n.B \"" + Troff(OptionTitle(option)) + "\"\n" + Troff(Sentence(option.help)) + "\n";
+  }
+  text += ".SH NOTES\n" + Troff(kNotes) + "\n.SH EXIT STATUS\n";
+  for (const ExitStatusRow& row : kExitStatusRows) {
+    text += ".TP\n.B " + std::to_string(row.status) + "\n" + Troff(Sentence(row.meaning)) + "\n";
+  }
+  return text;
+}

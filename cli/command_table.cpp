@@ -1,0 +1,168 @@
+#include "cli/command_table.h"
+
+#include "cli/change_commands.h"
+#include "cli/cli_arguments.h"
+#include "cli/clip_command.h"
+#include "cli/export_command.h"
+#include "cli/generate_command.h"
+#include "cli/import_command.h"
+#include "cli/merge_command.h"
+#include "cli/read_commands.h"
+#include "cli/settings_command.h"
+#include "cli/user_commands.h"
+#include "crypto/password_generator.h"
+
+namespace {
+
+enum OptionBit : unsigned {
+  kForce = 1u << 0,
+  kLegacy = 1u << 1,
+  kYes = 1u << 2,
+  kDescription = 1u << 3,
+  kAccountUser = 1u << 4,
+  kPassword = 1u << 5,
+  kFormat = 1u << 6,
+  kSkipInvalid = 1u << 7,
+  kDryRun = 1u << 8,
+  kLength = 1u << 9,
+  kCount = 1u << 10,
+  kNoSymbols = 1u << 11,
+  kNoLookalikes = 1u << 12,
+  kUserName = 1u << 13,
+};
+
+// A count that still fits a terminal's scroll-back.
+constexpr int kMaxCount = 1000;
+
+bool ParseNumber(std::string_view text, int min, int max, int* number) {
+  if (text.empty() || text.size() > 4) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < min || value > max) return false;
+  *number = value;
+  return true;
+}
+
+template <bool CliArguments::*flag>
+bool Set(CliArguments& arguments, std::string_view, std::string*) {
+  arguments.*flag = true;
+  return true;
+}
+
+template <std::string CliArguments::*text>
+bool Store(CliArguments& arguments, std::string_view value, std::string*) {
+  arguments.*text = value;
+  return true;
+}
+
+template <std::string CliArguments::*text, bool CliArguments::*flag>
+bool StoreAndSet(CliArguments& arguments, std::string_view value, std::string*) {
+  arguments.*flag = true;
+  arguments.*text = value;
+  return true;
+}
+
+bool StoreLength(CliArguments& arguments, std::string_view value, std::string* error) {
+  if (ParseNumber(value, kGeneratedLengthMin, kGeneratedLengthMax, &arguments.length)) return true;
+  *error = "--length takes a number from 8 to 128";
+  return false;
+}
+
+bool StoreCount(CliArguments& arguments, std::string_view value, std::string* error) {
+  if (ParseNumber(value, 1, kMaxCount, &arguments.count)) return true;
+  *error = "--count takes a number from 1 to 1000";
+  return false;
+}
+
+constexpr CliOption kOptions[] = {
+    {"--dir", "", "DIR", 0, Store<&CliArguments::dir>, "use the safes in DIR instead of the usual safe folder"},
+    {"--password-stdin", "", "", 0, Set<&CliArguments::password_stdin>,
+     "read passwords from standard input, one per line, in the order they would be asked: the safe's password "
+     "first, then (add, edit --password) the entry's, or (passwd, create) the new one, which is not asked twice "
+     "as on a terminal"},
+    {"--help", "-h", "", 0, Set<&CliArguments::help>, "show how to use quillbox-cli"},
+    {"--force", "", "", kForce, Set<&CliArguments::force>, ""},
+    {"--legacy", "", "", kLegacy, Set<&CliArguments::legacy>, ""},
+    {"--yes", "-y", "", kYes, Set<&CliArguments::yes>, ""},
+    {"--description", "", "D", kDescription, StoreAndSet<&CliArguments::description, &CliArguments::edit_description>,
+     ""},
+    {"--user", "", "U", kAccountUser, StoreAndSet<&CliArguments::account_user, &CliArguments::edit_account_user>, ""},
+    {"--password", "", "", kPassword, Set<&CliArguments::edit_password>, ""},
+    {"--format", "", "NAME", kFormat, Store<&CliArguments::format>, ""},
+    {"--skip-invalid", "", "", kSkipInvalid, Set<&CliArguments::skip_invalid>, ""},
+    {"--dry-run", "", "", kDryRun, Set<&CliArguments::dry_run>, ""},
+    {"--length", "", "N", kLength, StoreLength, ""},
+    {"--count", "", "K", kCount, StoreCount, ""},
+    {"--no-symbols", "", "", kNoSymbols, Set<&CliArguments::no_symbols>, ""},
+    {"--no-lookalikes", "", "", kNoLookalikes, Set<&CliArguments::no_lookalikes>, ""},
+    {"--user-name", "", "", kUserName, Set<&CliArguments::clip_user_name>, ""},
+};
+
+constexpr CliCommandRow kCommands[] = {
+    {"help", nullptr, "", 0, false, "show how to use quillbox-cli"},
+    {"create", RunCreate, "USER", kForce | kLegacy, false,
+     "make a new, empty safe; --force replaces an existing one (the way out of a forgotten password), --legacy "
+     "uses the format older copies of Quillbox can open"},
+    {"list", RunList, "USER", 0, false, "print the index, description and account user name of each entry"},
+    {"show", RunShow, "USER INDEX", 0, false, "print one entry, its password included"},
+    {"clip", RunClip, "USER INDEX", kUserName, false,
+     "put the entry's password (or with --user-name its user name) on the clipboard with the password-manager "
+     "hint (X11, or wl-copy on Wayland) and clear it after Clipboard_Clear_Seconds if it is still there"},
+    {"add", RunAdd, "USER DESCRIPTION ACCOUNT_USER", 0, false, "add an entry; its password is asked for"},
+    {"edit", RunEdit, "USER INDEX", kDescription | kAccountUser | kPassword, true,
+     "change an entry; --password asks for the new one"},
+    {"rm", RunRemove, "USER INDEX...", kYes, false,
+     "delete entries after a confirmation; --yes (-y) answers it with Yes, and without it the question is asked "
+     "only when standard input is a terminal, else nothing is deleted"},
+    {"passwd", RunPasswd, "USER", 0, false, "change the safe's password"},
+    {"upgrade", RunUpgrade, "USER", 0, false,
+     "re-encrypt a legacy safe in the strong format (older copies of Quillbox cannot open the result)"},
+    {"info", RunInfo, "USER", 0, false, "print the safe's format and its parameters (no password is asked)"},
+    {"export", RunExport, "USER [FILE]", kFormat | kForce, false,
+     "write the entries in a format other programs import (default quillbox-csv) to a new 0600 FILE, or to "
+     "standard output; --force replaces FILE"},
+    {"import", RunImport, "USER FILE", kFormat | kSkipInvalid | kDryRun, false,
+     "add the entries of an export (\"-\": standard input), its format recognised unless --format names it; "
+     "entries already in the safe are skipped, --skip-invalid imports the entries that can be stored, "
+     "--dry-run only tells what would be imported"},
+    {"settings", RunSettings, "", 0, false,
+     "show the settings the application uses, their values and where each comes from, and the safe folder in use"},
+    {"merge", RunMerge, "USER", 0, false, "fold sync programs' conflict copies of the safe into it"},
+    {"generate", RunGenerate, "", kLength | kCount | kNoSymbols | kNoLookalikes, false,
+     "print K new passwords (default 1) of N characters (8 to 128, default 20); --no-lookalikes leaves out "
+     "0 O o I l 1 |"},
+};
+
+}  // namespace
+
+std::span<const CliOption> CliOptions() { return kOptions; }
+std::span<const CliCommandRow> CliCommands() { return kCommands; }
+
+const CliCommandRow* FindCliCommand(std::string_view name) {
+  for (const CliCommandRow& command : kCommands) {
+    if (command.name == name) return &command;
+  }
+  return nullptr;
+}
+
+const CliOption* FindCliOption(std::string_view name) {
+  for (const CliOption& option : kOptions) {
+    if (option.name == name || (!option.alias.empty() && option.alias == name)) return &option;
+  }
+  return nullptr;
+}
+
+std::string CliSynopsis(const CliCommandRow& command) {
+  std::string text(command.name);
+  if (!command.operands.empty()) text += " " + std::string(command.operands);
+  for (const CliOption& option : kOptions) {
+    if ((option.bit & command.options) == 0) continue;
+    text += " [" + std::string(option.name);
+    if (!option.value.empty()) text += " " + std::string(option.value);
+    text += "]";
+  }
+  return text;
+}

@@ -1,0 +1,29 @@
+#include "settings/setting_catalogue.h"
+
+namespace {
+
+// The window's placement and the update check read these where they are used.
+constexpr SettingSpec kCatalogue[] = {
+    kLastUsernameSetting,
+    kLastSortSetting,
+    kStoreOnTaskbarOnlySetting,
+    {"Main_Window_Dim_x", SettingKind::kNumber, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_y", SettingKind::kNumber, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_dx", SettingKind::kNumber, 0, 0, "(window's own)"},
+    {"Main_Window_Dim_dy", SettingKind::kNumber, 0, 0, "(window's own)"},
+    {"Main_Listview_Dim_col0", SettingKind::kNumber, 0, 0, "(column's own)"},
+    {"Main_Listview_Dim_col1", SettingKind::kNumber, 0, 0, "(column's own)"},
+    {"Main_Listview_Dim_col2", SettingKind::kNumber, 0, 0, "(column's own)"},
+    {"Update_Check_Option", SettingKind::kNumber, 0, 0, nullptr},
+    {"Last_Update_Check_Time", SettingKind::kNumber, 0, 0, nullptr},
+    {"qamode", SettingKind::kFlag, 0, 0, nullptr},
+    {"Update_Server", SettingKind::kText, 0, 256, "(built-in server)"},
+    kSafeFolderSpec,
+    kClipboardClearSecondsSetting,
+    kLockAfterSecondsSetting,
+    kLockOnScreenLockSetting,
+};
+
+}  // namespace
+
+std::span<const SettingSpec> SettingCatalogue() { return kCatalogue; }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+// Every setting the application reads, once: its name, kind, default and
+// limits. The application reads its start settings through these rows and
+// `quillbox-cli settings` lists them all, so the two cannot drift apart.
+
+enum class SettingKind { kText, kNumber, kFlag };
+
+struct SettingSpec {
+  const char* name;
+  SettingKind kind;
+  int defaultNumber;         // numbers and flags
+  size_t capacity;           // text: the buffer it is read into, terminator included
+  const char* defaultShown;  // how the default is told to people; null: the number
+};
+
+// Capacities of the log-in state and a folder path, terminator included.
+inline constexpr size_t kUserNameCapacity = 30;
+inline constexpr size_t kSettingPathCapacity = 260;
+
+inline constexpr int kDefaultClipboardClearSeconds = 15;
+inline constexpr int kDefaultLockAfterSeconds = 300;
+
+inline constexpr SettingSpec kLastUsernameSetting = {"Last_Username", SettingKind::kText, 0, kUserNameCapacity, "\"\""};
+inline constexpr SettingSpec kLastSortSetting = {"Last_Sort", SettingKind::kNumber, 2, 0, nullptr};
+inline constexpr SettingSpec kStoreOnTaskbarOnlySetting = {"Store_On_Taskbar_Only", SettingKind::kFlag, 0, 0, nullptr};
+inline constexpr SettingSpec kSafeFolderSpec = {"Safe_Folder", SettingKind::kText, 0, kSettingPathCapacity, "\"\""};
+inline constexpr SettingSpec kClipboardClearSecondsSetting = {"Clipboard_Clear_Seconds", SettingKind::kNumber,
+                                                              kDefaultClipboardClearSeconds, 0, nullptr};
+inline constexpr SettingSpec kLockAfterSecondsSetting = {"Lock_After_Seconds", SettingKind::kNumber,
+                                                         kDefaultLockAfterSeconds, 0, nullptr};
+inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
+
+// The whole catalogue, in the order `quillbox-cli settings` lists it.
+std::span<const SettingSpec> SettingCatalogue();

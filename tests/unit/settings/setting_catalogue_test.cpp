@@ -1,0 +1,69 @@
+// One catalogue of settings: the command line lists it, and the application
+// and the command line read its texts within the same limits.
+#include "settings/setting_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/settings_command.h"
+#include "tests/unit/settings/isolated_hives.h"
+#include "tests/unit/settings/test_app.h"
+
+namespace {
+
+std::string ListSettings(const char* keyName) {
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* out = open_memstream(&text, &size);
+  EXPECT_EQ(RunSettingsCommand(keyName, out), 0);
+  fclose(out);
+  std::string result(text, size);
+  free(text);
+  return result;
+}
+
+TEST(SettingCatalogue, TheCommandListsEveryRowInOrder) {
+  IsolatedHives hives;
+  TestApp app;
+  app.SetInstance(nullptr);
+  std::istringstream lines(ListSettings(app.SettingsKeyName));
+  std::vector<std::string> listed;
+  bool table = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (table && !line.empty()) listed.push_back(line.substr(0, line.find(' ')));
+    table = table || line.starts_with("NAME ");
+  }
+  std::vector<std::string> catalogue;
+  for (const SettingSpec& spec : SettingCatalogue()) catalogue.emplace_back(spec.name);
+  EXPECT_EQ(listed, catalogue);
+}
+
+// The longest text the application takes, and one byte more, are shown as
+// the application reads them.
+TEST(SettingCatalogue, ApplicationAndCommandLineShareTheTextLimits) {
+  for (const SettingSpec& spec : SettingCatalogue()) {
+    if (spec.kind != SettingKind::kText) continue;
+    for (size_t length : {spec.capacity - 2, spec.capacity - 1}) {
+      SCOPED_TRACE(std::string(spec.name) + " of " + std::to_string(length));
+      IsolatedHives hives;
+      TestApp app;
+      app.SetInstance(nullptr);
+      const std::string text(length, 'a');
+      app.WriteString(WHive::CurrentUser, spec.name, text.c_str());
+      std::vector<char> buffer(spec.capacity, 'x');
+      app.ReadSetting(spec, buffer.data());
+      const bool read = buffer.data() == text;
+      EXPECT_EQ(read, length < spec.capacity - 1);
+      if (spec.name == std::string(kSafeFolderSpec.name)) {
+        EXPECT_EQ(PeekSettingText(app.SettingsKeyName, spec), read ? text : "");
+      }
+      const std::string listing = ListSettings(app.SettingsKeyName);
+      EXPECT_EQ(listing.find("\"" + text + "\"") != std::string::npos, read) << listing;
+    }
+  }
+}
+
+}  // namespace
