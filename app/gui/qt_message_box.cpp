@@ -65,8 +65,14 @@ int ShowQtMessageBox(QWidget* owner, const char* text, const char* caption, unsi
     return Answerer()(owner, text ? text : "", caption ? caption : "", style);
   }
   QMessageBox box(IconFor(style), DisplayText(caption), DisplayText(text), ButtonsFor(style), owner);
-  // As on Windows, the first button is the default one: Enter answers OK or Yes.
-  box.setDefaultButton((style & kMbButtonMask) == kMbYesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  // As on Windows, the first button is the default one (Enter answers OK or
+  // Yes) unless the style names the second.
+  const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
+  if (style & kMbDefButton2) {
+    box.setDefaultButton(yesNo ? QMessageBox::No : QMessageBox::Cancel);
+  } else {
+    box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  }
   return AnswerFor(box.exec(), style);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Splash, tray icon and window behaviour of the real program under icewm:
 # the splash is fitted to a 1024 x 768 desktop; a double-click on the tray
-# icon (either button) minimises and restores, a single click does nothing;
+# icon minimises and restores, a single click does nothing, a right click
+# opens its menu, whose "Show/Hide" does the same;
 # Ctrl+H minimises; with "Reside on Taskbar" a minimise leaves no taskbar
 # button and the tray brings the window back; the flag is stored at exit.
 . "$(dirname "$0")/harness.sh"
@@ -26,13 +27,25 @@ main=$(qb_wait_window "$QB_TITLE_MAIN")
 tray=$(dt_wait_tray_icon)
 dt_has_taskbar_button "$main" || qb_fail "main window has no taskbar button"
 
-for button in 1 3; do
-  dt_click "$tray" "$button" 2
-  dt_wait_wm_state "$main" Iconic
-  dt_click "$tray" "$button" 2
-  dt_wait_wm_state "$main" Normal
-done
+dt_click "$tray" 1 2
+dt_wait_wm_state "$main" Iconic
+dt_click "$tray" 1 2
+dt_wait_wm_state "$main" Normal
 qb_log "tray double-clicks toggle"
+
+tray_menu() {
+  local pid spot=""
+  pid=$(xdotool getwindowpid "$main")
+  dt_click "$tray" 3
+  tray_item_shown() { spot=$(/usr/bin/python3 "$QB_E2E_DIR/menu_item.py" "$QB_A11Y_BUS" "$pid" "$1"); }
+  qb_wait_for tray_item_shown "$1" || qb_fail "no tray menu item \"$1\""
+  xdotool mousemove 0 0 mousemove --sync $spot click 1
+}
+tray_menu "Show/Hide"
+dt_wait_wm_state "$main" Iconic
+tray_menu "Show/Hide"
+dt_wait_wm_state "$main" Normal
+qb_log "tray menu toggles"
 
 # A single click does nothing, whatever the state.
 dt_click "$tray" 1

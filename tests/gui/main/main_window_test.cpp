@@ -25,6 +25,8 @@ class MainWindowTest : public QObject {
  private slots:
   void MenuItemsHaveTheirTextsAndStartingStates_data();
   void MenuItemsHaveTheirTextsAndStartingStates();
+  void FileMenuKeepsTheDesignedOrderAndEndsWithExit();
+  void MnemonicsAreUniqueWithinEachMenu();
   void LogInStateSwitchesTheMenu();
   void AcceleratorsWorkWhileTheirItemsAreGreyed();
   void LogInCommandDoesNothingWhileASafeIsOpen();
@@ -33,6 +35,7 @@ class MainWindowTest : public QObject {
   void DeleteWithoutSelectionAsksNothing();
   void TickedItemsFollowOnlyTheirCommand();
   void PlacementAndColumnWidthsRoundTrip();
+  void LastColumnStretchesAndTheSortedOneShowsIt();
   void SlowWorkKeepsTheWindowAliveAndShowsItIsBusy();
 };
 
@@ -72,6 +75,50 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates() {
     menus << menu->text();
   }
   QCOMPARE(menus, (QStringList{"&File", "&Passwords", "&Help"}));
+}
+
+// The designed items in their designed order, the added ones before Exit's
+// separator, and Exit last.
+void MainWindowTest::FileMenuKeepsTheDesignedOrderAndEndsWithExit() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  QStringList texts;
+  for (QAction* action : window.menuBar()->actions()[0]->menu()->actions()) {
+    texts << (action->isSeparator() ? QString("-") : action->text());
+  }
+  const QStringList expected{"Log In...\tCtrl+L",
+                             "Log Out",
+                             "Set Password...",
+                             "-",
+                             "Hide\tCtrl+H",
+                             "Reside on Taskbar",
+                             "Run at Startup",
+                             "-",
+                             "&Lock\tCtrl+Shift+L",
+                             "Upgrade Safe Encryption...",
+                             "Safe &Folder...",
+                             "-",
+                             "&Import...",
+                             "Ex&port...",
+                             "-",
+                             "E&xit"};
+  QCOMPARE(texts, expected);
+}
+
+// A letter shared by two items of a menu only moves between them.
+void MainWindowTest::MnemonicsAreUniqueWithinEachMenu() {
+  GuiTestWorld world;
+  for (QAction* menu : world.Window().menuBar()->actions()) {
+    QStringList letters;
+    for (QAction* action : menu->menu()->actions()) {
+      const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
+      const qsizetype amp = text.indexOf(QLatin1Char('&'));
+      if (amp < 0 || amp + 1 >= text.size()) continue;
+      const QString letter = text.mid(amp + 1, 1).toLower();
+      QVERIFY2(!letters.contains(letter), qPrintable(menu->text() + ": " + text));
+      letters << letter;
+    }
+  }
 }
 
 void MainWindowTest::LogInStateSwitchesTheMenu() {
@@ -244,6 +291,27 @@ void MainWindowTest::PlacementAndColumnWidthsRoundTrip() {
   columns.SetColumnWidth(1, 37);
   QCOMPARE(columns.GetColumnWidth(1), 37);
   QCOMPARE(columns.GetColumnWidth(3), 0);
+}
+
+void MainWindowTest::LastColumnStretchesAndTheSortedOneShowsIt() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  window.resize(700, 400);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QHeaderView* header = window.ListView()->horizontalHeader();
+  QTRY_COMPARE(header->sectionViewportPosition(2) + header->sectionSize(2), header->viewport()->width());
+  QVERIFY(header->isSortIndicatorShown());
+  world.App().SetSortOrder(2);
+  window.SortList(0);  // another column: ascending
+  QCOMPARE(header->sortIndicatorSection(), 0);
+  QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  window.SortList(0);  // the same column again: descending
+  QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+  QCOMPARE(world.App().GetSortOrder(), 4);
+  QCOMPARE(header->sortIndicatorSection(), 2);
+  QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 }
 
 // A key derivation runs on a thread of its own; meanwhile timers (and so
