@@ -16,23 +16,6 @@
 #include "gui_test_support.h"
 #include "interchange/safe_transfer.h"
 
-namespace {
-
-// Accepts the dialog, again a moment later while it is still shown: a file
-// dialog still reading its folder can clear the typed name and refuse the
-// accept, so the name is typed again first.
-void KeepAccepting(QFileDialog& dialog, const QString& name) {
-  auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
-  if (edit != nullptr && edit->text() != name) edit->setText(name);
-  static_cast<QDialog&>(dialog).accept();
-  QPointer<QFileDialog> shown(&dialog);
-  QTimer::singleShot(50, &dialog, [shown, name] {
-    if (shown != nullptr && shown->isVisible()) KeepAccepting(*shown, name);
-  });
-}
-
-}  // namespace
-
 class InterchangeCommandsTest : public QObject {
   Q_OBJECT
 
