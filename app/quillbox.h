@@ -185,6 +185,9 @@ class Quillbox : public WApp {
   static const char* CheckEntryFields(const char* description, const char* userName, const char* password);
 
  private:
+  // The question before a safe is replaced, No by default, then its password:
+  // without it anyone at the window (a locked one too) could wipe a safe.
+  bool MayReplaceSafe(OwnerWindow owner, const char* name);
   // CheckNewPassword, with its refusal shown on owner.
   bool AcceptNewPassword(OwnerWindow owner, const char* password, const char* confirmation);
   enum class CommitResult { kSaved, kLockBusy, kDoesNotOpen, kSaveFailed };

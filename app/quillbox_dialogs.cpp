@@ -38,6 +38,25 @@ bool Quillbox::SubmitCreateUser(OwnerWindow owner, const char* name, const char*
   return true;
 }
 
+bool Quillbox::MayReplaceSafe(OwnerWindow owner, const char* name) {
+  if (Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning | kMbDefButton2) != kIdYes) return false;
+  if (view_ == nullptr) return true;
+  const auto opens = [this, name](const char* password) {
+    cpStringArray unused;
+    bool opened = false;
+    RunSlow([&] { opened = LoadSafe(name, password, unused, true); });
+    return opened;
+  };
+  switch (view_->AskSafePassword(owner, name, opens)) {
+    case QuillboxView::SafePasswordAnswer::kOpened:
+    case QuillboxView::SafePasswordAnswer::kNotAsked:
+      return true;
+    case QuillboxView::SafePasswordAnswer::kRefused:
+      break;
+  }
+  return false;
+}
+
 bool Quillbox::SubmitNewPassword(OwnerWindow owner, const char* name, const char* oldPassword, const char* newPassword,
                                  const char* confirmation) {
   if (!LogIn(name, oldPassword)) {

@@ -116,7 +116,7 @@ void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* passw
       return;
     }
     bool replacing = SafeExists(name);
-    if (replacing && Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning) != kIdYes) return;
+    if (replacing && !MayReplaceSafe(owner, name)) return;
     bool derived = false;
     // Nothing is open here, so no other safe can be opened meanwhile.
     (void)RunSlow([&] { derived = DeriveNewSafeKey(password, format, newSafeParams_, key); });

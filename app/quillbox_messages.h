@@ -11,6 +11,9 @@ inline constexpr char kLogInFailedMessage[] = "User could not be logged on.\r\nP
 inline constexpr char kDamagedSafeMessage[] = "User could not be logged on.\r\nThe safe file is damaged";
 inline constexpr char kSafeInUseMessage[] = "This safe is being saved by another program.\r\nPlease try again.";
 inline constexpr char kDeleteUserQuestion[] = "Are you sure you want to delete this user?";
+inline constexpr char kReplaceSafePasswordPrompt[] = "Enter the password of this user's safe to replace it:";
+inline constexpr char kReplaceSafeRefusedMessage[] =
+    "The password does not open this user's safe.\r\nThe safe was not replaced.";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
 inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
 // Safes count bytes; the edit fields count characters, and a character
@@ -69,3 +72,15 @@ inline constexpr char kSafeNotWrittenReason[] = "the file could not be written";
 // After a conflict copy's file name.
 inline constexpr char kCostlyCopyNote[] =
     " asks for a slower key derivation than this safe's own and was left alone; merge it by hand if you trust it.";
+
+// Status-bar notes of the window's commands.
+inline constexpr char kPasswordChangedNote[] = "The safe's password was changed.";
+inline constexpr char kSafeUpgradedNote[] = "The safe was upgraded to Argon2id and XChaCha20-Poly1305.";
+inline constexpr char kSelectOneEntryNote[] = "Select one entry to copy from it.";
+
+// Safe Folder: the last user's safe moves along only when asked to.
+inline constexpr char kMoveSafeQuestion[] = "Move this user's safe to the new safe folder?";
+inline constexpr char kSafeFolderHoldsSafeMessage[] =
+    "The new safe folder already holds a safe of this name.\r\nThe old one stays where it was.";
+inline constexpr char kMoveSafeFailedMessage[] = "The safe could not be moved to the new safe folder.\r\n";
+inline constexpr char kSafeFolderLabel[] = "Safe folder: ";

@@ -38,6 +38,17 @@ class QuillboxView : public MessageBoxView {
     ShowMessageBox(owner, text, caption, kMbOk | kMbIconWarning);
   }
 
+  // Asks for the password of the user's existing safe before it is replaced
+  // and returns whether opens(password) accepted it. A view that cannot ask
+  // (quillbox-cli, whose --force is the way out for a forgotten password)
+  // returns kNotAsked.
+  enum class SafePasswordAnswer { kOpened, kRefused, kNotAsked };
+  virtual SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName,
+                                             const std::function<bool(const char* password)>& opens) {
+    (void)owner, (void)userName, (void)opens;
+    return SafePasswordAnswer::kNotAsked;
+  }
+
   // Runs slow work (a key derivation, about a second) while showing that
   // the program is busy and keeping its windows painted. The work touches
   // no window and may run on another thread; this returns when it is done.

@@ -19,6 +19,8 @@ inline constexpr unsigned kMbIconWarning = 0x30;
 inline constexpr unsigned kMbIconInformation = 0x40;
 inline constexpr unsigned kMbButtonMask = 0x0F;
 inline constexpr unsigned kMbIconMask = 0xF0;
+// The second button (No, Cancel) is the default one instead of the first.
+inline constexpr unsigned kMbDefButton2 = 0x100;
 
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kNoUpdateText = "No new updates are available at this time";
 constexpr const char* kNoUpdateCaption = "Software is Current";
+constexpr const char* kCheckFailedText = "The check for updates could not be made.\r\n";
 constexpr const char* kOfferText = "A new update is available, Would you like to install?";
 constexpr const char* kOfferCaption = "Install New Update?";
 constexpr const char* kErrorCaption = "ERROR";
@@ -147,6 +148,10 @@ void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironme
     } else {
       environment.view.ShowMessageBox(owner, kPackagedUpdateText, kPackagedUpdateCaption, kMbOk | kMbIconInformation);
     }
+  } else if (manual && !UpdateErrorText().empty()) {
+    // A check that could not be made is not "nothing new".
+    const std::string text = std::string(kCheckFailedText) + UpdateErrorText();
+    environment.view.ShowMessageBox(owner, text.c_str(), kErrorCaption, kMbOk | kMbIconError);
   } else if (manual) {
     environment.view.ShowMessageBox(owner, kNoUpdateText, kNoUpdateCaption, kMbOk);
   }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -32,12 +33,22 @@ void CopyField(char* buffer, const QByteArray& text) {
   buffer[length] = '\0';
 }
 
+// The designed titles are long sentences: the title bar (a bold font in many
+// themes, the window's buttons and margins beside it) shows them whole.
+int TitleBarWidth(const QWidget& dialog) {
+  constexpr int kTitleBarButtons = 160;
+  QFont bold = dialog.font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) * 11 / 10 + kTitleBarButtons;
+}
+
 }  // namespace
 
 EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* parent)
     : QDialog(parent), fields_(fields), ui_(std::make_unique<Ui::EntryDialog>()) {
   ui_->setupUi(this);
   setWindowTitle(QString::fromLatin1(addMode ? kAddCaption : kEditCaption));
+  setMinimumWidth(std::max(minimumWidth(), TitleBarWidth(*this)));
   ui_->descriptionEdit->setText(TextFromBytes(fields_.description));
   ui_->userNameEdit->setText(TextFromBytes(fields_.userName));
   ui_->passwordEdit->setText(TextFromBytes(fields_.password));

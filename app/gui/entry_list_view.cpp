@@ -46,7 +46,9 @@ EntryListView::EntryListView(QWidget* parent) : QTableView(parent) {
   horizontalHeader()->setMinimumSectionSize(1);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setSectionsClickable(true);
-  horizontalHeader()->setStretchLastSection(false);
+  // The last column takes the room beside the others; the sorted one shows its arrow.
+  horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setSortIndicatorShown(true);
   setAccessibleName(QStringLiteral("Entries"));
 }
 
@@ -61,6 +63,13 @@ void EntryListView::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) {
     event->accept();
     emit copyKeyPressed();
+    return;
+  }
+  // Enter on a selected row edits it, as a double click does.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && selectionModel()->hasSelection()) {
+    event->accept();
+    emit entryDoubleClicked(true);
     return;
   }
   QTableView::keyPressEvent(event);

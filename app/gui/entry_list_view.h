@@ -19,7 +19,8 @@ class EntryListView : public QTableView {
   void ForgetPaintedTexts();
 
  signals:
-  // A double-click on a row (true) or on the empty part below the rows.
+  // A double-click on a row (true) or on the empty part below the rows;
+  // Enter on a selected row counts as one on the row.
   void entryDoubleClicked(bool onRow);
   void copyKeyPressed();
   // Right click, or the Menu key (then at the current row).

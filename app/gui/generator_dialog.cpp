@@ -17,6 +17,7 @@
 
 namespace {
 
+// A label's '&' marks a mnemonic; a shown one is written "&&".
 QCheckBox* AddClass(QVBoxLayout* layout, const char* text, bool checked) {
   auto* box = new QCheckBox(QString::fromLatin1(text));
   box->setChecked(checked);
@@ -40,7 +41,7 @@ GeneratorDialog::GeneratorDialog(bool offerUse, QWidget* parent) : QDialog(paren
   lower_ = AddClass(classes, "Lower case (a-z)", true);
   upper_ = AddClass(classes, "Upper case (A-Z)", true);
   digits_ = AddClass(classes, "Digits (0-9)", true);
-  symbols_ = AddClass(classes, "Symbols (!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~)", true);
+  symbols_ = AddClass(classes, "Symbols (!\"#$%&&'()*+,-./:;<=>?@[\\]^_`{|}~)", true);
   avoidLookAlikes_ = AddClass(classes, "Avoid look-alikes (0 O o I l 1 |)", false);
   layout->addLayout(classes);
 

@@ -3,12 +3,14 @@
 #include <QFileDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
 #include "interchange/interchange_format.h"
 #include "interchange/safe_transfer.h"
+#include "safe/safe_folder.h"
 
 namespace {
 
@@ -36,18 +38,35 @@ QStringList Filters(bool writable_only) {
 
 }  // namespace
 
+QString InterchangeStartFolder() {
+  const QString safes = QDir(QString::fromStdString(GetSafeFolder().path)).canonicalPath();
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QDir(documents).exists() && QDir(documents).canonicalPath() != safes) return documents;
+  return QDir::homePath();
+}
+
 void RunImportCommand(MainWindow& window) {
   if (!window.App().IsLoggedIn()) return;
   QString chosen;
-  QString path = QFileDialog::getOpenFileName(&window, QStringLiteral("Import"), QString(),
+  QString path = QFileDialog::getOpenFileName(&window, QStringLiteral("Import"), InterchangeStartFolder(),
                                               (QStringList(kAnyFormatFilter) + Filters(false)).join(";;"), &chosen);
   if (path.isEmpty()) return;
-  ImportIntoOpenSafe(window.App(), window, window.Owner(), path.toStdString(), FormatOfFilter(chosen, ""));
+  const uint32_t before = window.App().GetEntries().GetCount();
+  if (!ImportIntoOpenSafe(window.App(), window, window.Owner(), path.toStdString(), FormatOfFilter(chosen, ""))) {
+    return;
+  }
+  const uint32_t added = window.App().GetEntries().GetCount() - before;
+  window.ShowStatus(QStringLiteral("Imported %1 %2 from %3.")
+                        .arg(added)
+                        .arg(added == 1 ? "entry" : "entries")
+                        .arg(QFileInfo(path).fileName())
+                        .toLocal8Bit()
+                        .constData());
 }
 
 void RunExportCommand(MainWindow& window) {
   if (!window.App().IsLoggedIn()) return;
-  QFileDialog dialog(&window, QStringLiteral("Export"));
+  QFileDialog dialog(&window, QStringLiteral("Export"), InterchangeStartFolder());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(Filters(true));
   // The dialog adds the chosen format's extension to a bare name, and asks
@@ -65,5 +84,7 @@ void RunExportCommand(MainWindow& window) {
   QString extension = QString::fromUtf8(FindInterchangeFormat(format)->extension);
   bool confirmed = QFileInfo(path).suffix() == extension;
   if (!confirmed) path = QFileInfo(path).dir().filePath(QFileInfo(path).completeBaseName() + '.' + extension);
-  ExportOpenSafe(window.App(), window, window.Owner(), path.toStdString(), format, confirmed);
+  if (!ExportOpenSafe(window.App(), window, window.Owner(), path.toStdString(), format, confirmed)) return;
+  window.ShowStatus(
+      QStringLiteral("Exported the safe to %1.").arg(QFileInfo(path).fileName()).toLocal8Bit().constData());
 }

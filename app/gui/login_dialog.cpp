@@ -1,14 +1,21 @@
 #include "app/gui/login_dialog.h"
 
+#include <QDir>
+
 #include "app/gui/create_user_dialog.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
+#include "app/quillbox_messages.h"
+#include "safe/safe_folder.h"
 #include "ui_login_dialog.h"
 
 LoginDialog::LoginDialog(Quillbox& app, QWidget* parent)
     : QDialog(parent), app_(app), ui_(std::make_unique<Ui::LoginDialog>()) {
   ui_->setupUi(this);
   ui_->nameEdit->setText(TextFromBytes(app_.GetUserName()));
+  // Where the names are looked up: a safe left in another folder is not found.
+  ui_->folderLabel->setText(QString::fromLatin1(kSafeFolderLabel) +
+                            QDir::toNativeSeparators(QString::fromLocal8Bit(GetSafeFolder().path.c_str())));
   if (!ui_->nameEdit->text().isEmpty()) {
     ui_->passwordEdit->setFocus();
   }

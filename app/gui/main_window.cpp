@@ -22,6 +22,8 @@
 #include "app/gui/login_dialog.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/run_entry_dialog.h"
+#include "app/gui/qt_text.h"
+#include "app/gui/safe_password_dialog.h"
 #include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox.h"
@@ -144,6 +146,20 @@ void MainWindow::SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) {
 
 void MainWindow::ShowStatus(const char* text) { statusBar()->showMessage(QString::fromLocal8Bit(text)); }
 
+// A wrong password is told; Cancel is not.
+QuillboxView::SafePasswordAnswer MainWindow::AskSafePassword(OwnerWindow owner, const char* userName,
+                                                             const std::function<bool(const char*)>& opens) {
+  QWidget* parent = owner ? static_cast<QWidget*>(owner) : this;
+  SafePasswordDialog dialog(TextFromBytes(userName), QString::fromLatin1(kReplaceSafePasswordPrompt), parent);
+  if (dialog.exec() != QDialog::Accepted) return SafePasswordAnswer::kRefused;
+  QByteArray password = dialog.Password();
+  const bool opened = opens(password.constData());
+  WipeBytes(password);
+  if (opened) return SafePasswordAnswer::kOpened;
+  ShowMessageBox(parent, kReplaceSafeRefusedMessage, kErrorCaption, kMbOk | kMbIconError);
+  return SafePasswordAnswer::kRefused;
+}
+
 void MainWindow::LookAtSafeOnDisk() { watcher_->LookNow(); }
 
 void MainWindow::LockAndAskForPassword() {
@@ -166,6 +182,8 @@ void MainWindow::SortList(int column) {
   const int order = NextSortOrder(app_.GetSortOrder(), column);
   app_.SetSortOrder(order);
   model_->Sort(order);
+  list_->horizontalHeader()->setSortIndicator(std::clamp(order, 0, kSortOrderCount - 1) / 2,
+                                              order % 2 == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void MainWindow::UpdatePasswordMasks() { model_->RevealRows(list_->selectionModel()->selection()); }
@@ -182,7 +200,22 @@ void MainWindow::ShowLogInDialog() {
 
 void MainWindow::ShowSetPasswordDialog() {
   SetPasswordDialog dialog(app_, this);
-  dialog.exec();
+  if (dialog.exec() == QDialog::Accepted && app_.IsLoggedIn()) ShowStatus(kPasswordChangedNote);
+}
+
+void MainWindow::RunUpgrade() {
+  const bool wasLegacy = app_.IsOpenSafeLegacy();
+  app_.RunUpgradeSafe(Owner());
+  if (wasLegacy && app_.IsLoggedIn() && !app_.IsOpenSafeLegacy()) ShowStatus(kSafeUpgradedNote);
+}
+
+// The copy items are greyed for several rows, but their keys still come here.
+void MainWindow::CopyFieldOfOneEntry(CopiedField field) {
+  if (app_.IsLoggedIn() && list_->selectionModel()->selectedRows().size() > 1) {
+    ShowStatus(kSelectOneEntryNote);
+    return;
+  }
+  CopyField(field);
 }
 
 void MainWindow::MinimizeIfShown() {

@@ -50,6 +50,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   bool GetRowEntryIndex(int row, int& entryIndex) override;
   void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) override;
   void ShowStatus(const char* text) override;
+  SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName,
+                                     const std::function<bool(const char* password)>& opens) override;
 
   // Looks at the open safe's file now instead of at the next tick.
   void LookAtSafeOnDisk();
@@ -75,6 +77,10 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // The user name or password of the row that is the only one selected, or
   // of the current row when none is.
   void CopyField(CopiedField field);
+  // As CopyField, but several selected rows are told to the user.
+  void CopyFieldOfOneEntry(CopiedField field);
+  // File > "Upgrade Safe Encryption...", told in the status bar when done.
+  void RunUpgrade();
   void ShowGenerator();
   void FocusFilter();
   void MinimizeIfShown();

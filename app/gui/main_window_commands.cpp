@@ -31,14 +31,14 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdHelp, [](MainWindow& w) { w.OpenHelp(); }},
       {kCmdSafeFolder, [](MainWindow& w) { ChooseSafeFolderWithDialog(w.App(), &w); }},
       {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
-      {kCmdCopyUserName, [](MainWindow& w) { w.CopyField(CopiedField::kUserName); }},
-      {kCmdCopyPassword, [](MainWindow& w) { w.CopyField(CopiedField::kPassword); }},
+      {kCmdCopyUserName, [](MainWindow& w) { w.CopyFieldOfOneEntry(CopiedField::kUserName); }},
+      {kCmdCopyPassword, [](MainWindow& w) { w.CopyFieldOfOneEntry(CopiedField::kPassword); }},
       {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
       {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},
       {kCmdImport, [](MainWindow& w) { RunImportCommand(w); }},
       {kCmdExport, [](MainWindow& w) { RunExportCommand(w); }},
-      {kCmdUpgradeSafe, [](MainWindow& w) { w.App().RunUpgradeSafe(w.Owner()); }},
+      {kCmdUpgradeSafe, [](MainWindow& w) { w.RunUpgrade(); }},
   };
   return kCommands;
 }

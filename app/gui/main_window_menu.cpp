@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
@@ -28,19 +27,20 @@ const Menu kMenus[] = {
          {"Log In...", kCmdLogIn, "Ctrl+L", true},
          {"Log Out", kCmdLogOut, nullptr, false},
          {"Set Password...", kCmdSetPassword, nullptr, false},
-         {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
-         {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
-         {nullptr, 0, nullptr, true},
-         {"&Import...", kCmdImport, nullptr, false},
-         {"E&xport...", kCmdExport, nullptr, false},
          {nullptr, 0, nullptr, true},
          {"Hide", kCmdHide, "Ctrl+H", true},
          {"Reside on Taskbar", kCmdResideOnTaskbar, nullptr, true},
          {"Run at Startup", kCmdRunAtStartup, nullptr, true},
-         {nullptr, 0, nullptr, true},
-         {"E&xit", kCmdExit, nullptr, true},
+         // Items beyond the designed ones go here, so that Exit stays last.
          {nullptr, 0, nullptr, true},
          {"&Lock", kCmdLock, "Ctrl+Shift+L", false},
+         {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
+         {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
+         {nullptr, 0, nullptr, true},
+         {"&Import...", kCmdImport, nullptr, false},
+         {"Ex&port...", kCmdExport, nullptr, false},
+         {nullptr, 0, nullptr, true},
+         {"E&xit", kCmdExit, nullptr, true},
      }},
     {"&Passwords",
      {
@@ -82,26 +82,6 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_F, kCmdFocusFilter},
 };
 
-// "E&xport..." shares its mnemonic with "E&xit", which would make X only
-// move between the two; X in the menu keeps ending the program as designed.
-class ExitKeyFilter : public QObject {
- public:
-  ExitKeyFilter(QMenu* menu, QAction* exit) : QObject(menu), menu_(menu), exit_(exit) {}
-
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_X || (key->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier)) != 0) return false;
-    menu_->close();
-    exit_->trigger();
-    return true;
-  }
-
- private:
-  QMenu* menu_;
-  QAction* exit_;
-};
-
 }  // namespace
 
 void MainWindow::CreateMenus() {
@@ -117,7 +97,6 @@ void MainWindow::CreateMenus() {
         text += QLatin1Char('\t') + QString::fromLatin1(item.hint);
       }
       QAction* action = qmenu->addAction(text);
-      if (item.id == kCmdExit) qmenu->installEventFilter(new ExitKeyFilter(qmenu, action));
       action->setEnabled(item.enabled);
       menuActions_[item.id] = action;
       connect(action, &QAction::triggered, this, [this, action, id = item.id] {

@@ -72,20 +72,19 @@ int ShowQtMessageBox(QWidget* owner, const char* text, const char* caption, unsi
     return Answerer()(owner, text ? text : "", caption ? caption : "", style);
   }
   QMessageBox box(IconFor(style), DisplayText(caption), DisplayText(text), ButtonsFor(style), owner);
-  // As on Windows, the first button is the default one: Enter answers OK, Yes or Retry.
-  switch (style & kMbButtonMask) {
-    case kMbYesNo:
-      box.setDefaultButton(QMessageBox::Yes);
-      break;
-    case kMbRetryDiscardCancel:
-      // The same words on every desktop (some themes call Discard "Close without Saving").
-      box.button(QMessageBox::Retry)->setText(QStringLiteral("&Retry"));
-      box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
-      box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
-      box.setDefaultButton(QMessageBox::Retry);
-      break;
-    default:
-      box.setDefaultButton(QMessageBox::Ok);
+  // As on Windows, the first button is the default one (Enter answers OK,
+  // Yes or Retry) unless the style names the second.
+  const unsigned buttons = style & kMbButtonMask;
+  if (buttons == kMbRetryDiscardCancel) {
+    // The same words on every desktop (some themes call Discard "Close without Saving").
+    box.button(QMessageBox::Retry)->setText(QStringLiteral("&Retry"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("&Cancel"));
+    box.setDefaultButton(QMessageBox::Retry);
+  } else if (style & kMbDefButton2) {
+    box.setDefaultButton(buttons == kMbYesNo ? QMessageBox::No : QMessageBox::Cancel);
+  } else {
+    box.setDefaultButton(buttons == kMbYesNo ? QMessageBox::Yes : QMessageBox::Ok);
   }
   return AnswerFor(box.exec(), style);
 }

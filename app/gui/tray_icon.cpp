@@ -1,12 +1,13 @@
 #include "app/gui/tray_icon.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMouseEvent>
+#include <QMenu>
 #include <QTimer>
 
+#include "app/command_ids.h"
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
 
@@ -14,8 +15,9 @@ namespace {
 
 constexpr const char* kTrayTip = "Tarnwell Quillbox";
 constexpr const char* kTrayIconImage = ":/images/icon_107.png";
-// The object name of the widget Qt shows in an X11 (XEmbed) tray.
-constexpr const char* kQtTrayWidgetName = "QSystemTrayIconSys";
+constexpr const char* kShowHideText = "&Show/Hide";
+constexpr const char* kLockText = "&Lock";
+constexpr const char* kExitText = "E&xit";
 
 constexpr const char* kTrayWindowSignal = "systemTrayWindowChanged(QScreen*)";
 
@@ -32,10 +34,12 @@ bool TrayCanTakeIcon() {
 
 }  // namespace
 
-TrayIcon::TrayIcon(MainWindow& window) : QObject(&window), window_(window), icon_(this) {
+TrayIcon::TrayIcon(MainWindow& window)
+    : QObject(&window), window_(window), icon_(this), menu_(std::make_unique<QMenu>()) {
   icon_.setIcon(QIcon(QString::fromLatin1(kTrayIconImage)));
   icon_.setToolTip(QString::fromLatin1(kTrayTip));
   connect(&icon_, &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
+  CreateMenu();
   window_.installEventFilter(this);
 }
 
@@ -45,23 +49,27 @@ void TrayIcon::SetTrayIcon(bool add) {
   if (add && !shown_) {
     if (TrayCanTakeIcon()) icon_.show();
     shown_ = true;
-    WatchRightDoubleClicks();
   } else if (!add && shown_) {
     icon_.hide();
     shown_ = false;
   }
 }
 
-// Qt reports only left double-clicks; on an X11 tray the icon is a widget of
-// ours whose right double-clicks can be watched directly.
-void TrayIcon::WatchRightDoubleClicks() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget->objectName() == QLatin1String(kQtTrayWidgetName)) widget->installEventFilter(this);
-  }
+void TrayIcon::CreateMenu() {
+  menu_->addAction(QString::fromLatin1(kShowHideText), this, &TrayIcon::ToggleWindow);
+  QAction* lock = menu_->addAction(QString::fromLatin1(kLockText), this, [this] { window_.RunCommand(kCmdLock); });
+  menu_->addSeparator();
+  menu_->addAction(QString::fromLatin1(kExitText), this, [this] { window_.RunCommand(kCmdExit); });
+  // Lock as the File menu has it: only while a safe is open.
+  connect(menu_.get(), &QMenu::aboutToShow, this, [this, lock] {
+    const QAction* fileLock = window_.MenuAction(kCmdLock);
+    lock->setEnabled(fileLock != nullptr && fileLock->isEnabled());
+  });
+  icon_.setContextMenu(menu_.get());
 }
 
 void TrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
-  // Only a double-click counts; single and context clicks do nothing.
+  // Only a double-click toggles; a right click opens the menu.
   if (reason == QSystemTrayIcon::DoubleClick) ToggleWindow();
 }
 
@@ -74,11 +82,6 @@ void TrayIcon::ToggleWindow() {
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick && watched->objectName() == QLatin1String(kQtTrayWidgetName) &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-    ToggleWindow();
-    return true;
-  }
   if (watched == &window_ && event->type() == QEvent::WindowStateChange && window_.isMinimized() &&
       window_.App().GetResideOnTaskbar()) {
     // Hidden once the minimise has finished, so the window manager sees a

@@ -308,10 +308,10 @@ qb_minimize() { qb_xdotool windowminimize --sync "$1"; }
 
 qb_screenshot() { import -window root "$1"; }
 
-# From the log-in dialog $1 (focus on its empty name field): "I am a new
-# user", then name $2 and password $3. Both dialogs close and the new safe is open.
+# From the log-in dialog $1 (focus on its empty name field): past the
+# password to "I am a new user", then name $2 and password $3. Both dialogs close and the new safe is open.
 qb_create_user() {
-  qb_key "$1" Tab space
+  qb_key "$1" Tab Tab space
   local create
   create=$(qb_wait_window "Create new user")
   qb_type "$create" "$2"

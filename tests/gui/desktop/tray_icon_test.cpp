@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,6 +23,7 @@ class TrayIconTest : public QObject {
   void NoTrayWarningOutsideX11();
   void DoubleClickMinimisesAndRestores();
   void OtherClicksDoNothing();
+  void RightClickMenuShowsHidesLocksAndExits();
   void HideMinimisesOnlyAShownWindow();
   void ResideOnTaskbarHidesOnMinimiseFromTheNextTime();
   void RunAtStartupTickFollowsTheClickAndTheEntryFollowsTheTick();
@@ -110,6 +112,27 @@ void TrayIconTest::OtherClicksDoNothing() {
   window_->showMinimized();
   Activate(QSystemTrayIcon::Trigger);
   QVERIFY(window_->isMinimized());
+}
+
+void TrayIconTest::RightClickMenuShowsHidesLocksAndExits() {
+  QMenu* menu = tray_->findChild<QSystemTrayIcon*>()->contextMenu();
+  QVERIFY(menu != nullptr);
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QString("-") : action->text());
+  QCOMPARE(texts, (QStringList{"&Show/Hide", "&Lock", "-", "E&xit"}));
+  QAction* showHide = menu->actions()[0];
+  showHide->trigger();
+  QVERIFY(window_->isMinimized());
+  showHide->trigger();
+  QVERIFY(Shown());
+  // Lock as File > Lock: only while a safe is open.
+  QAction* lock = menu->actions()[1];
+  emit menu->aboutToShow();
+  QVERIFY(!lock->isEnabled());
+  window_->SetMenuItemEnabled(kCmdLock, true);
+  emit menu->aboutToShow();
+  QVERIFY(lock->isEnabled());
+  window_->SetMenuItemEnabled(kCmdLock, false);
 }
 
 void TrayIconTest::HideMinimisesOnlyAShownWindow() {

@@ -39,6 +39,18 @@ QString OnlyMessage(const GuiTestWorld& world) {
 
 QString Expected(const char* caption, const char* text) { return QString(caption) + "|" + text; }
 
+// Answers the next password dialog with password, or cancels it when null.
+void AnswerSafePassword(GuiTestWorld& world, const char* password) {
+  OnNextModalDialog(world.Window(), [password](QDialog& dialog) {
+    if (password == nullptr) {
+      dialog.reject();
+      return;
+    }
+    Edit(dialog, "passwordEdit")->setText(password);
+    dialog.accept();
+  });
+}
+
 }  // namespace
 
 class DialogsTest : public QObject {
@@ -51,10 +63,14 @@ class DialogsTest : public QObject {
   void NewUserButtonClosesLogInWhenAUserIsCreated();
   void CreateUserValidatesInOrder_data();
   void CreateUserValidatesInOrder();
+  void ReplacingASafeTakesItsPassword_data();
+  void ReplacingASafeTakesItsPassword();
+  void LogInTabsFromNameToPasswordToNewUser();
   void SetPasswordValidatesInOrder_data();
   void SetPasswordValidatesInOrder();
   void SetPasswordNameFollowsTheOpenSafe();
   void FieldLimits();
+  void EntryDialogsAreWideEnoughForTheirTitles();
   void EntryDialogRefusesSeparators_data();
   void EntryDialogRefusesSeparators();
   void UnchangedFieldsKeepTheirBytes();
@@ -177,6 +193,7 @@ void DialogsTest::CreateUserValidatesInOrder() {
   world.CreateUserWithEntries("alice", "pw", {{"kept", "u", "p"}});
   world.App().LogOut();
   world.Answers().push_back(answer);
+  if (answer == kIdYes) AnswerSafePassword(world, "pw");
 
   CreateUserDialog dialog(world.App(), &world.Window());
   QCOMPARE(dialog.windowTitle(), QString("Create new user"));
@@ -188,6 +205,53 @@ void DialogsTest::CreateUserValidatesInOrder() {
   if (loggedIn) {
     QCOMPARE(world.Window().GetRowCount(), 0);  // a replaced safe starts empty
   }
+}
+
+void DialogsTest::ReplacingASafeTakesItsPassword_data() {
+  QTest::addColumn<QString>("password");  // "cancel": the dialog is cancelled
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("right password") << "pw" << true;
+  QTest::newRow("wrong password") << "PW" << false;
+  QTest::newRow("cancel") << "cancel" << false;
+}
+
+// The question keeps its text but defaults to No; Yes alone replaces nothing.
+void DialogsTest::ReplacingASafeTakesItsPassword() {
+  QFETCH(QString, password);
+  QFETCH(bool, replaced);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"kept", "u", "p"}});
+  world.App().LogOut();
+  world.Answers().push_back(kIdYes);
+  const QByteArray typed = password.toUtf8();
+  AnswerSafePassword(world, password == "cancel" ? nullptr : typed.constData());
+
+  CreateUserDialog dialog(world.App(), &world.Window());
+  Fill(dialog, {{"nameEdit", "alice"}, {"passwordEdit", "new"}, {"confirmEdit", "new"}});
+  dialog.accept();
+  QVERIFY(!world.Messages().empty());
+  QCOMPARE(world.Messages()[0].text, std::string(kDeleteUserQuestion));
+  QCOMPARE(world.Messages()[0].style, kMbYesNo | kMbIconWarning | kMbDefButton2);
+  const bool wrong = password == "PW";
+  QCOMPARE(world.Messages().size(), size_t{wrong ? 2u : 1u});
+  if (wrong) QCOMPARE(world.Messages()[1].text, std::string(kReplaceSafeRefusedMessage));
+  QCOMPARE(world.App().IsLoggedIn(), replaced);
+  world.App().LogOut();
+  QCOMPARE(world.App().LogIn("alice", "pw"), !replaced);
+  QCOMPARE(world.Window().GetRowCount(), replaced ? 0 : 1);
+}
+
+// Name, Tab, password, Enter logs in: the new-user button comes after the password.
+void DialogsTest::LogInTabsFromNameToPasswordToNewUser() {
+  GuiTestWorld world;
+  LoginDialog dialog(world.App(), &world.Window());
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QCOMPARE(QApplication::focusWidget(), Edit(dialog, "nameEdit"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), Edit(dialog, "passwordEdit"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton*>("newUserButton"));
 }
 
 void DialogsTest::SetPasswordValidatesInOrder_data() {
@@ -246,6 +310,17 @@ void DialogsTest::SetPasswordNameFollowsTheOpenSafe() {
   QCOMPARE(dialog.windowTitle(), QString("Set New Password"));
   QVERIFY(!Edit(dialog, "nameEdit")->isEnabled());
   QCOMPARE(Edit(dialog, "nameEdit")->text(), QString("alice"));
+}
+
+void DialogsTest::EntryDialogsAreWideEnoughForTheirTitles() {
+  for (const bool addMode : {true, false}) {
+    EntryFieldBuffers fields;
+    EntryDialog dialog(addMode, fields, nullptr);
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    QVERIFY2(dialog.minimumWidth() > QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()) + 100,
+             qPrintable(dialog.windowTitle()));
+  }
 }
 
 void DialogsTest::FieldLimits() {

@@ -68,6 +68,8 @@ class EverydayTest : public QObject {
   void SelectAllAndDeleteActOnShownRowsOnly();
   void AnEntryTheFilterHidesIsToldInTheStatusBar();
   void LockCancelsTheOpenDialogAndChangesNothing();
+  void EnterOnARowOpensTheEditDialog();
+  void SetPasswordAndUpgradeAreToldInTheStatusBar();
   void GeneratorFollowsItsOptions();
   void GenerateInTheEntryDialogFillsThePassword();
   void EveryControlHasAnAccessibleName();
@@ -81,9 +83,7 @@ void EverydayTest::NewMenuItemsComeAfterTheDesignedOnes() {
                                            {kCmdCopyPassword, "Copy &Password\tCtrl+C"},
                                            {kCmdGeneratePassword, "Generate Password..."}};
   for (const auto& [id, text] : items) QCOMPARE(window.MenuAction(id)->text(), text);
-  // After the designed items of their menus.
-  const QList<QAction*> file = window.menuBar()->actions()[0]->menu()->actions();
-  QVERIFY(file.indexOf(window.MenuAction(kCmdExit)) < file.indexOf(window.MenuAction(kCmdLock)));
+  // After the designed items of their menus (File's end with Exit, see the main window test).
   const QList<QAction*> passwords = window.menuBar()->actions()[1]->menu()->actions();
   QVERIFY(passwords.indexOf(window.MenuAction(kCmdDeleteEntries)) <
           passwords.indexOf(window.MenuAction(kCmdCopyUserName)));
@@ -109,12 +109,13 @@ void EverydayTest::CopyPutsTheFieldWithTheHintAndOnlyForOneRow() {
   window.RunCommand(kCmdCopyUserName);
   QCOMPARE(ClipboardText(), QString("jdoe"));
 
-  // Two rows: no copy.
+  // Two rows: no copy, and the status bar says why.
   QGuiApplication::clipboard()->setText("mine");
   SelectRows(window, {0, 1});
   QVERIFY(!window.MenuAction(kCmdCopyPassword)->isEnabled());
   window.RunCommand(kCmdCopyPassword);
   QCOMPARE(ClipboardText(), QString("mine"));
+  QCOMPARE(window.statusBar()->currentMessage(), QString(kSelectOneEntryNote));
 
   // Log-out clears the copy, but only while it is still there.
   SelectRows(window, {1});
@@ -247,6 +248,52 @@ void EverydayTest::LockCancelsTheOpenDialogAndChangesNothing() {
   QCOMPARE(ColumnTexts(window, 2), (Rows{"s3cr3t"}));
 }
 
+void EverydayTest::EnterOnARowOpensTheEditDialog() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}, {"Mail", "me", "pa55"}});
+  MainWindow& window = world.Window();
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.ListView()->selectRow(1);
+  QString description;
+  OnNextModalDialog(window, [&description](QDialog& dialog) {
+    description = dialog.findChild<QLineEdit*>("descriptionEdit")->text();
+    dialog.reject();
+  });
+  QTest::keyClick(window.ListView(), Qt::Key_Return);
+  QCOMPARE(description, QString("Mail"));
+  description.clear();
+  OnNextModalDialog(window, [&description](QDialog& dialog) {
+    description = dialog.findChild<QLineEdit*>("descriptionEdit")->text();
+    dialog.reject();
+  });
+  QTest::keyClick(window.ListView(), Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(description, QString("Mail"));
+}
+
+void EverydayTest::SetPasswordAndUpgradeAreToldInTheStatusBar() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  MainWindow& window = world.Window();
+  OnNextModalDialog(window, [](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("oldPasswordEdit")->setText("pw");
+    dialog.findChild<QLineEdit*>("passwordEdit")->setText("new");
+    dialog.findChild<QLineEdit*>("confirmEdit")->setText("new");
+    dialog.accept();
+  });
+  window.RunCommand(kCmdSetPassword);
+  QCOMPARE(window.statusBar()->currentMessage(), QString(kPasswordChangedNote));
+  window.RunCommand(kCmdLogOut);
+  QVERIFY(world.App().LogIn("alice", "new"));
+
+  world.App().CreateUser(window.Owner(), "bob", "pw", SafeFormat::kLegacy);
+  QVERIFY(world.App().IsOpenSafeLegacy());
+  window.RunCommand(kCmdUpgradeSafe);
+  QVERIFY(!world.App().IsOpenSafeLegacy());
+  QCOMPARE(window.statusBar()->currentMessage(), QString(kSafeUpgradedNote));
+}
+
 void EverydayTest::GeneratorFollowsItsOptions() {
   GeneratorDialog dialog(true, nullptr);
   QLineEdit* password = dialog.findChild<QLineEdit*>();
@@ -261,6 +308,11 @@ void EverydayTest::GeneratorFollowsItsOptions() {
     if (!box->text().startsWith("Digits")) box->setChecked(box->text().startsWith("Avoid"));
   }
   for (const QChar c : dialog.Password()) QVERIFY2(QString("23456789").contains(c), qPrintable(dialog.Password()));
+  // The symbols label shows every symbol, '&' too (not taken as a mnemonic).
+  for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+    const QString shown = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
+    if (shown.startsWith("Symbols")) QCOMPARE(shown, QString("Symbols (!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~)"));
+  }
   for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) box->setChecked(false);
   QCOMPARE(dialog.Password(), QString());
   QPushButton* use = nullptr;

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 #include <stdlib.h>
@@ -69,6 +72,16 @@ void OnNextModalDialog(QObject& context, std::function<void(QDialog& dialog)> ac
     action(*dialog);
   });
   timer->start();
+}
+
+void KeepAccepting(QFileDialog& dialog, const QString& name) {
+  auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+  if (edit != nullptr && edit->text() != name) edit->setText(name);
+  static_cast<QDialog&>(dialog).accept();
+  QPointer<QFileDialog> shown(&dialog);
+  QTimer::singleShot(50, &dialog, [shown, name] {
+    if (shown != nullptr && shown->isVisible()) KeepAccepting(*shown, name);
+  });
 }
 
 std::vector<std::string> ColumnTexts(MainWindow& window, int column) {

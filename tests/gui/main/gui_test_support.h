@@ -11,6 +11,8 @@
 
 class MainWindow;
 class QDialog;
+class QFileDialog;
+class QString;
 
 // One test's world: safes, both hives and the private temporary folder in a
 // fresh temporary folder, an application object and its main window, and a
@@ -52,6 +54,11 @@ class GuiTestWorld {
 // Runs action on the next modal dialog as soon as it is shown (use it before
 // the call that opens the dialog). The wait ends with context at the latest.
 void OnNextModalDialog(QObject& context, std::function<void(QDialog& dialog)> action);
+
+// Accepts a file dialog with name typed, again a moment later while it is
+// still shown: a file dialog still reading its folder can clear the typed
+// name and refuse the accept, so the name is typed again first.
+void KeepAccepting(QFileDialog& dialog, const QString& name);
 
 // The texts of a list view column, top row first.
 std::vector<std::string> ColumnTexts(MainWindow& window, int column);

@@ -1,35 +1,20 @@
-// File > "&Import..." and "E&xport...": greyed without a safe, and through
+// File > "&Import..." and "Ex&port...": greyed without a safe, and through
 // the real file dialog into and out of the open safe.
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
 
 #include "app/command_ids.h"
+#include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "gui_test_support.h"
 #include "interchange/safe_transfer.h"
-
-namespace {
-
-// Accepts the dialog, again a moment later while it is still shown: a file
-// dialog still reading its folder can clear the typed name and refuse the
-// accept, so the name is typed again first.
-void KeepAccepting(QFileDialog& dialog, const QString& name) {
-  auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
-  if (edit != nullptr && edit->text() != name) edit->setText(name);
-  static_cast<QDialog&>(dialog).accept();
-  QPointer<QFileDialog> shown(&dialog);
-  QTimer::singleShot(50, &dialog, [shown, name] {
-    if (shown != nullptr && shown->isVisible()) KeepAccepting(*shown, name);
-  });
-}
-
-}  // namespace
 
 class InterchangeCommandsTest : public QObject {
   Q_OBJECT
@@ -38,13 +23,14 @@ class InterchangeCommandsTest : public QObject {
   void ItemsAreThereOnlyWhileASafeIsOpen();
   void ImportThroughTheFileDialog();
   void ExportThroughTheFileDialog();
+  void DialogsStartInTheDocumentsFolderNeverInTheSafeFolder();
 };
 
 void InterchangeCommandsTest::ItemsAreThereOnlyWhileASafeIsOpen() {
   GuiTestWorld world;
   MainWindow& window = world.Window();
   QCOMPARE(window.MenuAction(kCmdImport)->text(), QString("&Import..."));
-  QCOMPARE(window.MenuAction(kCmdExport)->text(), QString("E&xport..."));
+  QCOMPARE(window.MenuAction(kCmdExport)->text(), QString("Ex&port..."));
   QVERIFY(!window.MenuAction(kCmdImport)->isEnabled());
   QVERIFY(!window.MenuAction(kCmdExport)->isEnabled());
   world.CreateUserWithEntries("alice", "pw", {});
@@ -80,6 +66,7 @@ void InterchangeCommandsTest::ImportThroughTheFileDialog() {
   QVERIFY(world.Messages()[0].text.starts_with("1 entry read as chrome-csv.\n1 new entry to import.\n"));
   QCOMPARE(world.App().GetEntries().GetCount(), 2u);
   QCOMPARE(std::string(world.App().GetEntries().GetAt(1)), std::string("Bank\tjdoe\ts3cr3t"));
+  QCOMPARE(world.Window().statusBar()->currentMessage(), QString("Imported 1 entry from passwords.csv."));
 }
 
 void InterchangeCommandsTest::ExportThroughTheFileDialog() {
@@ -107,6 +94,38 @@ void InterchangeCommandsTest::ExportThroughTheFileDialog() {
   QFile file(QString::fromStdString(written));
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(file.readAll().contains("<Value ProtectInMemory=\"True\">s3cr3t</Value>"));
+  QCOMPARE(world.Window().statusBar()->currentMessage(), QString("Exported the safe to vault.xml."));
+}
+
+void InterchangeCommandsTest::DialogsStartInTheDocumentsFolderNeverInTheSafeFolder() {
+  GuiTestWorld world;
+  const QString home = world.Folder() + "/home";
+  QVERIFY(QDir().mkpath(home + "/Papers"));
+  const QByteArray oldHome = qgetenv("HOME");
+  qputenv("HOME", home.toUtf8());
+  const auto documentsAre = [&world](const QString& folder) {
+    QFile dirs(world.Folder() + "/config/user-dirs.dirs");
+    QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dirs.write("XDG_DOCUMENTS_DIR=\"" + folder.toUtf8() + "\"\n");
+  };
+  documentsAre("$HOME/Papers");
+  QCOMPARE(InterchangeStartFolder(), home + "/Papers");
+  world.CreateUserWithEntries("alice", "pw", {});
+  for (const int command : {kCmdImport, kCmdExport}) {
+    QString started;
+    OnNextModalDialog(world.Window(), [&started](QDialog& dialog) {
+      started = static_cast<QFileDialog&>(dialog).directory().absolutePath();
+      dialog.reject();
+    });
+    world.Window().RunCommand(command);
+    QCOMPARE(started, home + "/Papers");
+  }
+  // Documents set to the safe folder (here the program's folder), or missing: home.
+  documentsAre(world.Folder());
+  QCOMPARE(InterchangeStartFolder(), home);
+  documentsAre("$HOME/Gone");
+  QCOMPARE(InterchangeStartFolder(), home);
+  qputenv("HOME", oldHome);
 }
 
 QTEST_MAIN(InterchangeCommandsTest)

@@ -2,7 +2,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QtTest>
 #include <atomic>
@@ -11,11 +15,13 @@
 
 #include "app/command_ids.h"
 #include "app/gui/entry_list_view.h"
+#include "app/gui/login_dialog.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_column_view.h"
 #include "app/gui/qt_placement_window.h"
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
+#include "safe/safe_folder.h"
 
 using Rows = std::vector<std::string>;
 
@@ -25,6 +31,8 @@ class MainWindowTest : public QObject {
  private slots:
   void MenuItemsHaveTheirTextsAndStartingStates_data();
   void MenuItemsHaveTheirTextsAndStartingStates();
+  void FileMenuKeepsTheDesignedOrderAndEndsWithExit();
+  void MnemonicsAreUniqueWithinEachMenu();
   void LogInStateSwitchesTheMenu();
   void AcceleratorsWorkWhileTheirItemsAreGreyed();
   void LogInCommandDoesNothingWhileASafeIsOpen();
@@ -33,6 +41,8 @@ class MainWindowTest : public QObject {
   void DeleteWithoutSelectionAsksNothing();
   void TickedItemsFollowOnlyTheirCommand();
   void PlacementAndColumnWidthsRoundTrip();
+  void LastColumnStretchesAndTheSortedOneShowsIt();
+  void SafeFolderMovesTheLastUsersSafeWhenAskedAndGoesBackToTheDefault();
   void SlowWorkKeepsTheWindowAliveAndShowsItIsBusy();
 };
 
@@ -72,6 +82,50 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates() {
     menus << menu->text();
   }
   QCOMPARE(menus, (QStringList{"&File", "&Passwords", "&Help"}));
+}
+
+// The designed items in their designed order, the added ones before Exit's
+// separator, and Exit last.
+void MainWindowTest::FileMenuKeepsTheDesignedOrderAndEndsWithExit() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  QStringList texts;
+  for (QAction* action : window.menuBar()->actions()[0]->menu()->actions()) {
+    texts << (action->isSeparator() ? QString("-") : action->text());
+  }
+  const QStringList expected{"Log In...\tCtrl+L",
+                             "Log Out",
+                             "Set Password...",
+                             "-",
+                             "Hide\tCtrl+H",
+                             "Reside on Taskbar",
+                             "Run at Startup",
+                             "-",
+                             "&Lock\tCtrl+Shift+L",
+                             "Upgrade Safe Encryption...",
+                             "Safe &Folder...",
+                             "-",
+                             "&Import...",
+                             "Ex&port...",
+                             "-",
+                             "E&xit"};
+  QCOMPARE(texts, expected);
+}
+
+// A letter shared by two items of a menu only moves between them.
+void MainWindowTest::MnemonicsAreUniqueWithinEachMenu() {
+  GuiTestWorld world;
+  for (QAction* menu : world.Window().menuBar()->actions()) {
+    QStringList letters;
+    for (QAction* action : menu->menu()->actions()) {
+      const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
+      const qsizetype amp = text.indexOf(QLatin1Char('&'));
+      if (amp < 0 || amp + 1 >= text.size()) continue;
+      const QString letter = text.mid(amp + 1, 1).toLower();
+      QVERIFY2(!letters.contains(letter), qPrintable(menu->text() + ": " + text));
+      letters << letter;
+    }
+  }
 }
 
 void MainWindowTest::LogInStateSwitchesTheMenu() {
@@ -244,6 +298,99 @@ void MainWindowTest::PlacementAndColumnWidthsRoundTrip() {
   columns.SetColumnWidth(1, 37);
   QCOMPARE(columns.GetColumnWidth(1), 37);
   QCOMPARE(columns.GetColumnWidth(3), 0);
+}
+
+void MainWindowTest::LastColumnStretchesAndTheSortedOneShowsIt() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  window.resize(700, 400);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QHeaderView* header = window.ListView()->horizontalHeader();
+  QTRY_COMPARE(header->sectionViewportPosition(2) + header->sectionSize(2), header->viewport()->width());
+  QVERIFY(header->isSortIndicatorShown());
+  world.App().SetSortOrder(2);
+  window.SortList(0);  // another column: ascending
+  QCOMPARE(header->sortIndicatorSection(), 0);
+  QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  window.SortList(0);  // the same column again: descending
+  QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 5, 5));
+  QCOMPARE(world.App().GetSortOrder(), 4);
+  QCOMPARE(header->sortIndicatorSection(), 2);
+  QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+}
+
+namespace {
+
+// Picks folder (absolute) in the next Safe Folder dialog.
+void PickFolder(QObject& context, const QString& folder) {
+  OnNextModalDialog(context, [folder](QDialog& dialog) {
+    auto& files = static_cast<QFileDialog&>(dialog);
+    files.setDirectory(QFileInfo(folder).path());
+    KeepAccepting(files, QFileInfo(folder).fileName());
+  });
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+}
+
+}  // namespace
+
+void MainWindowTest::SafeFolderMovesTheLastUsersSafeWhenAskedAndGoesBackToTheDefault() {
+  GuiTestWorld world;
+  MainWindow& window = world.Window();
+  const QString home = world.Folder();
+  const QString copy = "alice.sync-conflict-20260101-101010-ABCDEFG.SAFE";
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  QVERIFY(QFile::copy(home + "/alice.SAFE", home + "/" + copy));
+  window.RunCommand(kCmdLogOut);
+  for (const char* folder : {"/moved", "/other"}) QVERIFY(QDir().mkpath(home + folder));
+
+  // Yes: the safe and its conflict copy go along; the log-in dialog names the folder.
+  PickFolder(window, home + "/moved");
+  window.RunCommand(kCmdSafeFolder);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QVERIFY(world.Messages()[0].text.starts_with(kMoveSafeQuestion));
+  QCOMPARE(world.Messages()[0].caption, std::string("alice"));
+  QVERIFY(QFile::exists(home + "/moved/alice.SAFE"));
+  QVERIFY(QFile::exists(home + "/moved/" + copy));
+  QVERIFY(!QFile::exists(home + "/alice.SAFE"));
+  QVERIFY(!QFile::exists(home + "/" + copy));
+  {
+    LoginDialog login(world.App(), &window);
+    QVERIFY(login.findChild<QLabel*>("folderLabel")->text().endsWith(home + "/moved/"));
+  }
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  QCOMPARE(window.GetRowCount(), 1);
+  window.RunCommand(kCmdLogOut);
+
+  // A safe of the same name in the new folder is never replaced.
+  QFile other(home + "/other/alice.SAFE");
+  QVERIFY(other.open(QIODevice::WriteOnly));
+  other.write("someone else's");
+  other.close();
+  world.ClearMessages();
+  PickFolder(window, home + "/other");
+  window.RunCommand(kCmdSafeFolder);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(world.Messages()[0].text, std::string(kSafeFolderHoldsSafeMessage));
+  QCOMPARE(FileBytes(home + "/other/alice.SAFE"), QByteArray("someone else's"));
+  QVERIFY(QFile::exists(home + "/moved/alice.SAFE"));
+
+  // Default clears the setting; No leaves the safe where it is.
+  PickFolder(window, home + "/moved");
+  window.RunCommand(kCmdSafeFolder);
+  world.ClearMessages();
+  world.Answers().push_back(kIdNo);
+  OnNextModalDialog(window, [](QDialog& dialog) { dialog.findChild<QPushButton*>("defaultButton")->click(); });
+  window.RunCommand(kCmdSafeFolder);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(QString::fromStdString(GetSafeFolder().path), home + "/");
+  QVERIFY(QFile::exists(home + "/moved/alice.SAFE"));
+  QVERIFY(!QFile::exists(home + "/alice.SAFE"));
 }
 
 // A key derivation runs on a thread of its own; meanwhile timers (and so

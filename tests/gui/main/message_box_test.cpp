@@ -37,6 +37,10 @@ void MessageBoxTest::RequestsBecomeTheirQMessageBox_data() {
                                  << int(QMessageBox::Yes) << 0 << kIdNo;
   QTest::newRow("information Cancel") << (kMbOkCancel | kMbIconInformation) << int(QMessageBox::Information) << okCancel
                                       << int(QMessageBox::Ok) << int(QMessageBox::Cancel) << kIdCancel;
+  QTest::newRow("No as default") << (kMbYesNo | kMbIconWarning | kMbDefButton2) << int(QMessageBox::Warning) << yesNo
+                                 << int(QMessageBox::No) << int(QMessageBox::No) << kIdNo;
+  QTest::newRow("Cancel as default") << (kMbOkCancel | kMbDefButton2) << int(QMessageBox::NoIcon) << okCancel
+                                     << int(QMessageBox::Cancel) << int(QMessageBox::Ok) << kIdOk;
 }
 
 void MessageBoxTest::RequestsBecomeTheirQMessageBox() {

@@ -158,7 +158,7 @@ TEST_F(QuillboxLogIn, CreateUserReplacesAnExistingSafeOnlyAfterYes) {
   ASSERT_EQ(view.boxes.size(), 1u);
   EXPECT_EQ(view.boxes[0].text, kDeleteUserQuestion);
   EXPECT_EQ(view.boxes[0].caption, "alice");
-  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning | kMbDefButton2);  // No by default
   EXPECT_FALSE(app.IsLoggedIn());
   EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), before);
 

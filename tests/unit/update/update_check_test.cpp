@@ -134,12 +134,32 @@ TEST_F(UpdateCheckTest, ACancelledDialogWritesNothing) {
 }
 
 TEST_F(UpdateCheckTest, OnlyARequestedCheckSaysThereIsNothingNew) {
-  // Nothing is published: the check fails like a missing update.
+  // The published update is the installed one.
+  TestKeySigner signer;
+  ASSERT_TRUE(signer.IsLoaded());
+  const Bytes signature = signer.SignatureFileFor({'x'});
+  server_.Put(kSigPath, signature);
+  WriteBytes(sandbox_.AppDir() + "/current.sig", signature);
   Run(true);
   ASSERT_EQ(view_.boxes.size(), 1u);
   EXPECT_EQ(view_.boxes[0].text, "No new updates are available at this time");
   EXPECT_EQ(view_.boxes[0].caption, "Software is Current");
   EXPECT_EQ(view_.boxes[0].style, kMbOk);
+
+  view_.boxes.clear();
+  Store(1, static_cast<int>(kNow) - kWeek);
+  Run(false);
+  EXPECT_TRUE(view_.boxes.empty());
+}
+
+TEST_F(UpdateCheckTest, OnlyARequestedCheckSaysItCouldNotBeMade) {
+  // Nothing listens on the discard port of the loopback address.
+  settings_.SetSettingString(kUpdateServerSetting, "127.0.0.1:9");
+  Run(true);
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0].text, "The check for updates could not be made.\r\nDownload of update failed");
+  EXPECT_EQ(view_.boxes[0].caption, "ERROR");
+  EXPECT_EQ(view_.boxes[0].style, kMbOk | kMbIconError);
 
   view_.boxes.clear();
   Store(1, static_cast<int>(kNow) - kWeek);
