@@ -44,8 +44,7 @@ bool Quillbox::MayReplaceSafe(OwnerWindow owner, const char* name) {
   const auto opens = [this, name](const char* password) {
     cpStringArray unused;
     bool opened = false;
-    RunSlow([&] { opened = LoadSafe(name, password, unused, true); });
-    return opened;
+    return RunSlow([&] { opened = LoadSafe(name, password, unused, true); }) && opened;
   };
   switch (view_->AskSafePassword(owner, name, opens)) {
     case QuillboxView::SafePasswordAnswer::kOpened:
