@@ -42,7 +42,7 @@ qb_start "${command[@]}"
 
 login=$(qb_wait_window "Enter Password")
 qb_type "$login" "alice"
-qb_key "$login" Tab Tab
+qb_key "$login" Tab
 qb_type "$login" "$password"
 qb_key "$login" Return
 qb_wait_no_window "Enter Password"
