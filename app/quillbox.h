@@ -200,9 +200,11 @@ class Quillbox : public WApp {
   // The message box for a save the user just asked for that failed: message
   // has "%s" for the safe's path and the reason.
   void ReportSaveFailure(OwnerWindow owner, const char* message = kSaveFailedMessage,
-                         const char* caption = kSaveFailedCaption);
-  // "<path>: <reason>" of the last failed save.
-  std::string SaveFailureText() const;
+                         const char* caption = kSaveFailedCaption, const char* name = nullptr);
+  // "<path>: <reason>" of the last failed save of name's safe (null: the open one).
+  std::string SaveFailureText(const char* name = nullptr) const;
+  // The reason of a SaveSafe that failed, from errno.
+  void TakeSaveErrno();
   void HoldPendingChanges();
   void TakeHeldChanges(const char* name);
   void DropHeldChangesOf(const char* name);

@@ -8,7 +8,6 @@
 #include "app/command_ids.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
-#include "core/heapstring.h"
 #include "platform/replace_file.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
@@ -125,13 +124,8 @@ void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* passw
     // The old safe is replaced in one step, so a failed save keeps it.
     errno = 0;
     if (!SaveSafe(name, key, noEntries)) {
-      char path[kSafePathCapacity];
-      std::string reason = std::string(BuildSafePath(name, path) ? path : name) + ": " +
-                           (errno != 0 ? strerror(errno) : kSafeNotWrittenReason);
-      char* text = FormatString(kNewUserNotSavedMessage, reason.c_str());
-      if (view_ != nullptr)
-        view_->ShowSaveFailure(owner, text != nullptr ? text : kNewUserNotSavedMessage, kErrorCaption);
-      FreeString(text);
+      TakeSaveErrno();
+      ReportSaveFailure(owner, kNewUserNotSavedMessage, kErrorCaption, name);
       return;
     }
   }

@@ -138,7 +138,7 @@ Quillbox::CommitResult Quillbox::WritePending(const HeldSafeKey* newKey) {
   errno = 0;
   lastSaveSucceeded_ = SaveSafe(userName_, newKey != nullptr ? *newKey : key_, entries_);
   if (!lastSaveSucceeded_) {
-    saveError_ = errno != 0 ? strerror(errno) : kSafeNotWrittenReason;
+    TakeSaveErrno();
     return CommitResult::kSaveFailed;
   }
   // Under the lock, so no cooperating writer slips in; a sync program does

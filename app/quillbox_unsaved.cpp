@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,11 +26,13 @@ std::string Format(const char* format, Args... args) {
 
 }  // namespace
 
-std::string Quillbox::SaveFailureText() const {
+std::string Quillbox::SaveFailureText(const char* name) const {
   char path[kSafePathCapacity];
-  if (!BuildSafePath(userName_, path)) return saveError_;
+  if (!BuildSafePath(name != nullptr ? name : userName_, path)) return saveError_;
   return std::string(path) + ": " + saveError_;
 }
+
+void Quillbox::TakeSaveErrno() { saveError_ = errno != 0 ? strerror(errno) : kSafeNotWrittenReason; }
 
 void Quillbox::NoteSaveResult(CommitResult result) {
   if (result == CommitResult::kSaved) {
@@ -42,8 +45,8 @@ void Quillbox::NoteSaveResult(CommitResult result) {
   ShowStatus(Format(kUnsavedChangesNote, SaveFailureText().c_str()).c_str());
 }
 
-void Quillbox::ReportSaveFailure(OwnerWindow owner, const char* message, const char* caption) {
-  if (view_ != nullptr) view_->ShowSaveFailure(owner, Format(message, SaveFailureText().c_str()).c_str(), caption);
+void Quillbox::ReportSaveFailure(OwnerWindow owner, const char* message, const char* caption, const char* name) {
+  if (view_ != nullptr) view_->ShowSaveFailure(owner, Format(message, SaveFailureText(name).c_str()).c_str(), caption);
 }
 
 bool Quillbox::RetryUnsavedChanges() {
