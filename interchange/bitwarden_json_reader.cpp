@@ -4,7 +4,7 @@
 
 #include "interchange/bitwarden_json.h"
 #include "core/legacy_text.h"
-#include "interchange/wiping_allocator.h"
+#include "core/wiping_allocator.h"
 
 namespace {
 

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <new>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // An allocator that wipes every block before it is freed, for containers a
 // library fills with secrets where we cannot wipe them ourselves.
@@ -26,3 +28,6 @@ struct WipingAllocator {
 };
 
 using WipingString = std::basic_string<char, std::char_traits<char>, WipingAllocator<char>>;
+
+// Bytes that may hold secrets, wiped when freed.
+using WipingBytes = std::vector<uint8_t, WipingAllocator<uint8_t>>;
