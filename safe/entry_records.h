@@ -9,6 +9,10 @@
 // The safe text of a version-3 strong safe: the entry list as records, laid
 // out in docs/safe-format.md. The same list always gives the same bytes.
 
+// The records of a list fit the strong format's 32-bit text length.
+inline constexpr uint64_t kMaxEntryRecordsBytes = UINT32_MAX;
+inline constexpr char kEntryListTooLargeMessage[] = "The safe would be larger than 4 GiB, more than a safe holds.";
+
 // Null when the list can be written, else why not (an entry over a limit).
 const char* CheckEntryListLimits(const EntryList& list);
 
