@@ -36,6 +36,8 @@ void Entry::KeepInHistory(std::string_view oldPassword, int64_t replacedAt) {
   history.push_back({SecretText(oldPassword), replacedAt});
 }
 
+void Entry::MarkModified(int64_t now) { modified = std::max(now, modified + 1); }
+
 namespace {
 
 std::vector<SecretText>::const_iterator FindTagPlace(const std::vector<SecretText>& tags, std::string_view tag) {

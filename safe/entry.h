@@ -78,6 +78,10 @@ struct Entry {
   void ChangePassword(std::string_view newPassword, int64_t now);
   void KeepInHistory(std::string_view oldPassword, int64_t replacedAt);
 
+  // A change made now: modified moves to now, and past the time it had, so
+  // that a clock set back still makes this change the later one in a merge.
+  void MarkModified(int64_t now);
+
   bool HasTag(std::string_view tag) const;
   void AddTag(std::string_view tag);
   void RemoveTag(std::string_view tag);
@@ -107,7 +111,7 @@ struct EntryTombstone {
 
 struct EntryList {
   std::vector<Entry> entries;
-  std::vector<EntryTombstone> tombstones;  // strong safes only
+  std::vector<EntryTombstone> tombstones;  // strong safes only; ascending id
 
   bool operator==(const EntryList&) const = default;
 };
