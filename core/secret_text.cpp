@@ -21,7 +21,8 @@ SecretText& SecretText::operator=(SecretText&& other) noexcept {
 }
 
 SecretText& SecretText::operator=(std::string_view text) {
-  Wipe();
+  // An empty text has nothing left to wipe: every way to empty one wipes it.
+  if (!text_.empty()) Wipe();
   text_.assign(text);
   return *this;
 }

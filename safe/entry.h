@@ -54,6 +54,7 @@ struct UnknownEntryField {
 };
 
 struct Entry {
+  Entry() {}  // members' own initializers only: no zero-fill of the whole entry first
   EntryId id;
   SecretText title;
   SecretText userName;
