@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+#include "core/secret_text.h"
+
+// URI percent-encoding (RFC 3986) for texts that may be secret.
+
+// Decodes %XX escapes; '+' stays '+'. False on a broken escape or one that
+// gives NUL, with out wiped.
+bool PercentDecode(std::string_view text, SecretText& out);
+
+// Escapes every byte but the unreserved ones (letters, digits, "-._~") and
+// those in keep.
+void PercentEncode(std::string_view text, std::string_view keep, SecretText& out);
