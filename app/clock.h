@@ -11,6 +11,9 @@ class Clock {
   virtual uint32_t NowMs() const = 0;
 };
 
+// Seconds since 1970-01-01 UTC, for the times entries keep.
+int64_t UtcSeconds();
+
 // The monotonic tick counter.
 class SystemClock final : public Clock {
  public:

@@ -164,12 +164,7 @@ void EntryFilter::SetText(std::string_view utf8) {
   AppendFoldedText(utf8, folded_);
 }
 
-bool EntryFilter::Matches(std::string_view entryLine) const {
+bool EntryFilter::Matches(const Entry& entry) const {
   if (folded_.empty()) return true;
-  const size_t firstTab = entryLine.find('\t');
-  const std::string_view description = entryLine.substr(0, firstTab);
-  if (FieldContains(description, folded_)) return true;
-  if (firstTab == std::string_view::npos) return false;
-  const std::string_view rest = entryLine.substr(firstTab + 1);
-  return FieldContains(rest.substr(0, rest.find('\t')), folded_);
+  return FieldContains(entry.title.view(), folded_) || FieldContains(entry.userName.view(), folded_);
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "safe/entry.h"
+
 // The rule of the filter field above the entry list: an entry is shown when
 // its description or account user name contains the filter text, compared
 // after Unicode simple case folding. Passwords are never looked at. Text is
@@ -14,7 +16,7 @@ class EntryFilter {
   // Empty text lets every entry through.
   void SetText(std::string_view utf8);
   bool IsEmpty() const { return folded_.empty(); }
-  bool Matches(std::string_view entryLine) const;
+  bool Matches(const Entry& entry) const;
 
  private:
   std::string folded_;

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-Quillbox::Quillbox() { entries_.SetWipeOnRelease(true); }
+Quillbox::Quillbox() = default;
 
 Quillbox::~Quillbox() {
   if (settingsRead_) WriteExitSettings();

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "core/cpstringarray.h"
 #include "safe/held_safe_key.h"
 #include "platform/message_box_view.h"
 #include "safe/entry_merge.h"
@@ -88,7 +87,7 @@ class Quillbox : public WApp {
 
   const char* GetUserName() const { return userName_; }
   bool IsLoggedIn() const { return loggedIn_; }
-  const cpStringArray& GetEntries() const { return entries_; }
+  const std::vector<Entry>& GetEntries() const { return entries_.entries; }
   int GetSortOrder() const { return sortOrder_; }
   void SetSortOrder(int order) { sortOrder_ = order; }
   bool GetResideOnTaskbar() const { return resideOnTaskbar_; }
@@ -172,17 +171,20 @@ class Quillbox : public WApp {
   // log-in; otherwise it waits.
   ConflictMerge MergeConflictCopies(const char* password = nullptr);
 
-  // Each buffer holds kEntryFieldCapacity bytes.
-  bool GetEntryFields(int index, char* description, char* userName, char* password) const;
-  // Takes over the checked entry lines of an import and saves once. When the
+  // The entry at index of the open list; null for none.
+  const Entry* GetEntry(int index) const;
+  // Takes over the checked entries of an import and saves once. When the
   // save fails they are taken out again, so the list matches the file, and
   // LastSaveError says why.
-  bool AppendEntries(cpStringArray& lines);
+  bool AppendEntries(std::vector<Entry>& entries);
 
-  // Null when the three fields can be stored, else the message to show:
-  // a tab or line break would break the safe's line structure, and a field
-  // over 259 bytes would be dropped when the safe is loaded.
-  static const char* CheckEntryFields(const char* description, const char* userName, const char* password);
+  // Null when the three fields can be stored in the open safe (a legacy one
+  // when none is open), else the message to show: in a legacy safe a tab or
+  // line break would break its line structure, and a field over 259 bytes
+  // would be dropped when the safe is loaded.
+  const char* CheckEntryFields(const char* description, const char* userName, const char* password) const;
+  // The format entries are checked and merged for.
+  SafeFormat OpenSafeFormat() const { return loggedIn_ ? key_.GetFormat() : SafeFormat::kLegacy; }
 
  private:
   // The question before a safe is replaced, No by default, then its password:
@@ -225,11 +227,13 @@ class Quillbox : public WApp {
   [[nodiscard]] bool RunSlow(const std::function<void()>& work);
   // Loads a conflict copy of the open safe into copy.
   enum class CopyOpening { kOpened, kDoesNotOpen, kTooCostly };
-  CopyOpening OpenConflictCopy(const char* name, const char* password, cpStringArray& copy);
+  CopyOpening OpenConflictCopy(const char* name, const char* password, EntryList& copy);
   // A newer list in place of the open one, with the unsaved changes on it.
-  void TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint);
-  void SelectedLines(cpStringArray& lines);
-  void ReselectLines(const cpStringArray& lines);
+  void TakeNewerList(EntryList& newer, const SafeFingerprint& fingerprint);
+  // The selected entries, and the rows of the same entries after a reload.
+  std::vector<Entry> SelectedEntries() const;
+  void Reselect(const std::vector<Entry>& selected);
+  EntryMatch OpenSafeMatch() const;
   void ShowStatus(const char* text);
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);
@@ -245,7 +249,7 @@ class Quillbox : public WApp {
   int clipboardClearSeconds_ = kDefaultClipboardClearSeconds;
   int lockAfterSeconds_ = kDefaultLockAfterSeconds;
   bool lockOnScreenLock_ = true;
-  cpStringArray entries_;
+  EntryList entries_;
   bool loggedIn_ = false;
   bool settingsRead_ = false;
   bool lastSaveSucceeded_ = true;

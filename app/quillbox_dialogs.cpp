@@ -42,7 +42,7 @@ bool Quillbox::MayReplaceSafe(OwnerWindow owner, const char* name) {
   if (Ask(owner, kDeleteUserQuestion, name, kMbYesNo | kMbIconWarning | kMbDefButton2) != kIdYes) return false;
   if (view_ == nullptr) return true;
   const auto opens = [this, name](const char* password) {
-    cpStringArray unused;
+    EntryList unused;
     bool opened = false;
     return RunSlow([&] { opened = LoadSafe(name, password, unused, true); }) && opened;
   };

@@ -65,7 +65,7 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
 }
 
 bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why) {
-  cpStringArray loaded;
+  EntryList loaded;
   SafeFingerprint fingerprint;
   if (LoadSafeSnapshotSettled(name, key, loaded, fingerprint, why) != SafeSnapshotResult::kLoaded) return false;
   // The safe open until now keeps its unsaved changes for its own next
@@ -77,7 +77,7 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   key_ = std::move(key);
   unopenableLooks_ = 0;
   if (pending_.empty()) {
-    entries_.Swap(loaded);
+    entries_ = std::move(loaded);
     known_ = fingerprint;
     RefreshView();
   } else {
@@ -120,7 +120,7 @@ void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* passw
     // Nothing is open here, so no other safe can be opened meanwhile.
     (void)RunSlow([&] { derived = DeriveNewSafeKey(password, format, newSafeParams_, key); });
     if (!derived) return;
-    cpStringArray noEntries;
+    EntryList noEntries;
     // The old safe is replaced in one step, so a failed save keeps it.
     errno = 0;
     if (!SaveSafe(name, key, noEntries)) {

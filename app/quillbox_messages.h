@@ -1,5 +1,7 @@
 #pragma once
 
+#include "safe/entry_field_rules.h"
+
 // Texts the log-in and entry operations show, written once here so that the
 // dialogs, quillbox-cli and the tests all use the same words.
 inline constexpr char kErrorCaption[] = "ERROR";
@@ -21,10 +23,6 @@ inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
 inline constexpr char kPasswordTooLongMessage[] =
     "Passwords cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kOldPasswordIncorrectMessage[] = "Old password incorrect. Please re-rcheck password";
-inline constexpr char kBlankEntryMessage[] = "All fields cannot be blank.";
-inline constexpr char kEntryFieldSeparatorMessage[] = "Fields cannot contain tabs or line breaks.";
-inline constexpr char kEntryFieldTooLongMessage[] =
-    "Fields cannot be longer than 259 bytes; a letter outside plain ASCII takes 2 to 4 of them.";
 inline constexpr char kDeleteEntriesQuestion[] = "Are you sure you want to delete the selected items?";
 inline constexpr char kDeleteEntriesCaption[] = "PERMANENT DELETE";
 

@@ -10,6 +10,7 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/conflict_copies.h"
+#include "safe/merge_by_id.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
 
@@ -44,43 +45,47 @@ void Quillbox::ShowStatus(const char* text) {
   if (view_ != nullptr) view_->ShowStatus(text);
 }
 
-void Quillbox::SelectedLines(cpStringArray& lines) {
-  lines.SetWipeOnRelease(true);
-  if (view_ == nullptr) return;
+std::vector<Entry> Quillbox::SelectedEntries() const {
+  std::vector<Entry> selected;
+  if (view_ == nullptr) return selected;
   int rows = view_->GetRowCount();
   for (int row = 0; row < rows; ++row) {
     int index;
     if (!view_->IsRowSelected(row) || !view_->GetRowEntryIndex(row, index) || index < 0) continue;
-    if (const char* line = entries_.GetAt(static_cast<uint32_t>(index))) lines.Add(line);
+    if (static_cast<size_t>(index) < entries_.entries.size()) selected.push_back(entries_.entries[index]);
   }
+  return selected;
 }
 
-void Quillbox::ReselectLines(const cpStringArray& lines) {
-  if (view_ == nullptr || lines.GetCount() == 0) return;
-  // One selected row per selected line; equal lines are taken in order.
-  std::unordered_map<std::string_view, int> wanted;
-  for (uint32_t i = 0; i < lines.GetCount(); ++i) ++wanted[lines.GetAt(i)];
+void Quillbox::Reselect(const std::vector<Entry>& selected) {
+  if (view_ == nullptr || selected.empty()) return;
+  // One selected row per selected entry: the same id in a strong safe; in a
+  // legacy one the same three fields, equal entries taken in order.
+  std::vector<bool> taken(selected.size(), false);
   std::vector<uint32_t> indexes;
-  for (uint32_t i = 0; i < entries_.GetCount(); ++i) {
-    auto found = wanted.find(entries_.GetAt(i));
-    if (found == wanted.end() || found->second == 0) continue;
-    --found->second;
-    indexes.push_back(i);
+  const bool byId = OpenSafeMatch() == EntryMatch::kById;
+  for (size_t i = 0; i < entries_.entries.size(); ++i) {
+    const Entry& entry = entries_.entries[i];
+    for (size_t k = 0; k < selected.size(); ++k) {
+      if (taken[k] || !(byId ? selected[k].id == entry.id : selected[k].SameLegacyFields(entry))) continue;
+      taken[k] = true;
+      indexes.push_back(static_cast<uint32_t>(i));
+      break;
+    }
   }
   view_->SelectEntryIndexes(indexes);
 }
 
-void Quillbox::TakeNewerList(cpStringArray& newer, const SafeFingerprint& fingerprint) {
+void Quillbox::TakeNewerList(EntryList& newer, const SafeFingerprint& fingerprint) {
   bool editKeptAsNew = false;
   for (const auto& change : pending_) {
-    editKeptAsNew |= ApplyEntryChange(newer, *change) == EntryChangeOutcome::kEditAddedAsNew;
+    editKeptAsNew |= ApplyEntryChange(newer, *change, OpenSafeMatch()) == EntryChangeOutcome::kEditAddedAsNew;
   }
-  cpStringArray selected;
-  SelectedLines(selected);
-  entries_.Swap(newer);
+  std::vector<Entry> selected = SelectedEntries();
+  entries_ = std::move(newer);
   known_ = fingerprint;
   RefreshView();
-  ReselectLines(selected);
+  Reselect(selected);
   if (editKeptAsNew) {
     ShowStatus(kEditAddedAsNewNote);
   } else {
@@ -96,7 +101,7 @@ bool Quillbox::MakeChange(std::unique_ptr<EntryChange> change) {
 }
 
 bool Quillbox::ApplyChange(std::unique_ptr<EntryChange> change) {
-  if (ApplyEntryChange(entries_, *change) == EntryChangeOutcome::kFailed) return false;
+  if (ApplyEntryChange(entries_, *change, OpenSafeMatch()) == EntryChangeOutcome::kFailed) return false;
   pending_.push_back(std::move(change));
   RefreshView();
   return true;
@@ -119,7 +124,7 @@ Quillbox::CommitResult Quillbox::WritePending(const HeldSafeKey* newKey) {
   }
   SafeDiskState disk = CompareSafeWithDisk(userName_, known_);
   if (disk != SafeDiskState::kSame) {
-    cpStringArray newer;
+    EntryList newer;
     SafeFingerprint fingerprint;
     // A file gone for good is written anew from the open list.
     switch (LoadSafeSnapshotSettled(userName_, key_, newer, fingerprint)) {
@@ -159,7 +164,7 @@ DiskPickUp Quillbox::PickUpDiskChange() {
     case SafeDiskState::kChanged:
       break;
   }
-  cpStringArray newer;
+  EntryList newer;
   SafeFingerprint fingerprint;
   switch (LoadSafeSnapshot(userName_, key_, newer, fingerprint)) {
     case SafeSnapshotResult::kLoaded:
@@ -185,7 +190,7 @@ DiskPickUp Quillbox::PickUpDiskChange() {
 // derivation; one made apart, or still legacy, needs the password. A copy
 // whose header asks for more Argon2id work than the safe's own is never
 // derived: a damaged or hostile copy could cost minutes at every log-in.
-Quillbox::CopyOpening Quillbox::OpenConflictCopy(const char* name, const char* password, cpStringArray& copy) {
+Quillbox::CopyOpening Quillbox::OpenConflictCopy(const char* name, const char* password, EntryList& copy) {
   if (LoadSafe(name, key_, copy)) return CopyOpening::kOpened;
   if (password == nullptr) return CopyOpening::kDoesNotOpen;
   SafeInfo info;
@@ -206,7 +211,7 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
   const uint64_t session = session_;
   std::vector<std::string> names = FindConflictCopies(userName_);
   std::vector<std::string> opened;
-  std::vector<std::unique_ptr<cpStringArray>> copies;
+  std::vector<std::unique_ptr<EntryList>> copies;
   for (const std::string& name : names) {
     // Told once; not opened again on every look.
     if (std::find(reportedCopies_.begin(), reportedCopies_.end(), name) != reportedCopies_.end()) continue;
@@ -215,8 +220,7 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
         std::find(costlyCopies_.begin(), costlyCopies_.end(), path) != costlyCopies_.end()) {
       continue;
     }
-    auto copy = std::make_unique<cpStringArray>();
-    copy->SetWipeOnRelease(true);
+    auto copy = std::make_unique<EntryList>();
     switch (OpenConflictCopy(name.c_str(), password, *copy)) {
       case CopyOpening::kOpened:
         opened.push_back(name);
@@ -246,18 +250,32 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
       merge.saved = false;
       return merge;
     }
-    cpStringArray selected;
-    SelectedLines(selected);
-    for (const auto& copy : copies) merge.entries += AddMissingEntries(entries_, *copy);
+    std::vector<Entry> selected = SelectedEntries();
+    const EntryMatch match = OpenSafeMatch();
+    // By id the copies come in as one list, each id once.
+    EntryList combined;
+    if (match == EntryMatch::kById) {
+      for (const auto& copy : copies) MergeEntryLists(combined, *copy);
+      merge.entries = AddMissingEntries(entries_, combined, match);
+    } else {
+      for (const auto& copy : copies) merge.entries += AddMissingEntries(entries_, *copy, match);
+    }
     if (merge.entries > 0) {
+      // What came in, as one change, so a newer file gets it too: by id the
+      // combined copies, which merge by the same rules there; by fields the
+      // entries added here.
       auto change = std::make_unique<EntryChange>();
-      // The entries that came in, as one change, so a newer file gets them too.
-      for (uint32_t i = entries_.GetCount() - static_cast<uint32_t>(merge.entries); i < entries_.GetCount(); ++i) {
-        change->Add(entries_.GetAt(i));
+      if (match == EntryMatch::kById) {
+        change->added = std::move(combined.entries);
+        change->deleted = std::move(combined.tombstones);
+      } else {
+        for (size_t i = entries_.entries.size() - merge.entries; i < entries_.entries.size(); ++i) {
+          change->Add(entries_.entries[i]);
+        }
       }
       pending_.push_back(std::move(change));
       RefreshView();
-      ReselectLines(selected);
+      Reselect(selected);
     }
     // A copy goes only once every entry it brought is in the file: also
     // when an earlier look brought them in and their save failed.
@@ -279,7 +297,7 @@ void Quillbox::CloseSafeUnsaved() {
   HoldPendingChanges();
   ++session_;
   SetLoggedInMenu(false);
-  entries_.RemoveAll();
+  entries_ = EntryList();
   RefreshView();
   key_.Wipe();
   loggedIn_ = false;

@@ -51,14 +51,13 @@ class ListFixture {
     setenv("TMPDIR", root.constData(), 1);
     OverrideExecutablePath((root + "/quillbox").constData());
     std::mt19937 random(20261210);
-    cpStringArray entries;
     for (int i = 0; i < count; ++i) {
-      const std::string line =
-          RandomText(random, 6, 30) + '\t' + RandomText(random, 4, 20) + '\t' + RandomText(random, 8, 24);
-      entries.Add(line.c_str());
-      lines_.push_back(line);
+      Entry& entry = entries_.entries.emplace_back();
+      entry.title = RandomText(random, 6, 30);
+      entry.userName = RandomText(random, 4, 20);
+      entry.password = RandomText(random, 8, 24);
     }
-    SaveSafe("bench", kPassword, entries);
+    SaveSafe("bench", kPassword, entries_);
     app_ = std::make_unique<Quillbox>();
     app_->SetSortOrder(kDefaultSortOrder);
     window_ = std::make_unique<MainWindow>(*app_);
@@ -71,11 +70,11 @@ class ListFixture {
   }
 
   MainWindow& Window() { return *window_; }
-  const std::vector<std::string>& Lines() const { return lines_; }
+  const std::vector<Entry>& Entries() const { return entries_.entries; }
 
  private:
   QTemporaryDir dir_;
-  std::vector<std::string> lines_;
+  EntryList entries_;
   std::unique_ptr<Quillbox> app_;
   std::unique_ptr<MainWindow> window_;
 };
@@ -120,9 +119,7 @@ void BM_ColumnClickSort(benchmark::State& state) {
 void BM_StdSort(benchmark::State& state) {
   ListFixture fixture(static_cast<int>(state.range(0)));
   std::vector<std::string_view> keys;
-  for (const std::string& line : fixture.Lines()) {
-    keys.push_back(EntryLineField(line, 1));
-  }
+  for (const Entry& entry : fixture.Entries()) keys.push_back(DesignedField(entry, 1));
   for (auto _ : state) {
     std::vector<std::string_view> sorted = keys;
     std::sort(sorted.begin(), sorted.end());
@@ -148,9 +145,9 @@ void BM_FilterKeystroke(benchmark::State& state) {
 void BM_SubstringScan(benchmark::State& state) {
   ListFixture fixture(static_cast<int>(state.range(0)));
   std::vector<std::string> fields;
-  for (const std::string& line : fixture.Lines()) {
-    fields.emplace_back(EntryLineField(line, 0));
-    fields.emplace_back(EntryLineField(line, 1));
+  for (const Entry& entry : fixture.Entries()) {
+    fields.emplace_back(entry.title.view());
+    fields.emplace_back(entry.userName.view());
   }
   size_t next = 0;
   for (auto _ : state) {

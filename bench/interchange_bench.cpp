@@ -51,22 +51,30 @@ bool ResetPeakMemory() {
   return std::fclose(refs) == 0 && reset;
 }
 
-// One import from the text to the entry lines; false with the reason.
+Entry EntryOf(std::string title, std::string userName, std::string password) {
+  Entry entry;
+  entry.title = title;
+  entry.userName = userName;
+  entry.password = password;
+  return entry;
+}
+
+// One import from the text to the entries; false with the reason.
 bool ImportOnce(const std::string& text, size_t expected, std::string* error) {
-  cpStringArray safe;
-  safe.Add("Bank\tjdoe\ts3cr3t");
-  ImportPlan plan;
+  std::vector<Entry> safe;
+  safe.push_back(EntryOf("Bank", "jdoe", "s3cr3t"));
+  ImportPlan plan(SafeFormat::kStrong);
   if (!PlanImportText(text, "", &plan, error)) return false;
   plan.SkipExisting(safe);
-  if (plan.Lines().GetCount() != expected) *error = "entries lost";
-  return plan.Lines().GetCount() == expected;
+  if (plan.Entries().size() != expected) *error = "entries lost";
+  return plan.Entries().size() == expected;
 }
 
 // Entries like real ones: a title, a user name and a 20-character password.
-void MakeEntries(cpStringArray& entries) {
+void MakeEntries(std::vector<Entry>& entries) {
   for (int i = 0; i < kEntries; ++i) {
     std::string n = std::to_string(i);
-    entries.Add(("Account " + n + "\tuser" + n + "@example.com\tP4ss-" + n + "-wOrd-xyzzy!!").c_str());
+    entries.push_back(EntryOf("Account " + n, "user" + n + "@example.com", "P4ss-" + n + "-wOrd-xyzzy!!"));
   }
 }
 
@@ -104,7 +112,7 @@ const std::string& FileText(const std::string& format) {
     } else if (format == "chrome-csv" || format == "firefox-csv") {
       text = BrowserCsv(format == "firefox-csv");
     } else {
-      cpStringArray entries;
+      std::vector<Entry> entries;
       MakeEntries(entries);
       std::string error;
       FindInterchangeFormat(format)->write(entries, &text, &error);

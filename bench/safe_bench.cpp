@@ -29,26 +29,33 @@ namespace {
 constexpr char kPassword[] = "correct horse battery staple";
 
 // count entries of three fields of fieldLength characters each.
-void MakeEntries(cpStringArray& entries, int64_t count, int64_t fieldLength) {
+void MakeEntries(EntryList& entries, int64_t count, int64_t fieldLength) {
   std::string filler(static_cast<size_t>(fieldLength), 'x');
   for (int64_t i = 0; i < count; ++i) {
     std::string field = std::to_string(i) + filler;
     field.resize(static_cast<size_t>(fieldLength));
-    std::string line = field;
-    line.append(1, '\t').append(field).append(1, '\t').append(field);
-    entries.Add(line.c_str());
+    Entry& entry = entries.entries.emplace_back();
+    entry.title = field;
+    entry.userName = field;
+    entry.password = field;
   }
+  AssignMissingIds(entries.entries);
 }
 
 // Bytes of the safe file for the list: L, the padded text, CRC and T.
-int64_t SafeFileSize(const cpStringArray& entries) {
-  int64_t text = static_cast<int64_t>(entries.TotalLength()) + 2 * (entries.GetCount() - 1) + 1;
+int64_t SafeFileSize(const EntryList& entries) {
+  const int64_t count = static_cast<int64_t>(entries.entries.size());
+  int64_t fields = 0;
+  for (const Entry& entry : entries.entries) {
+    fields += static_cast<int64_t>(entry.title.size() + entry.userName.size() + entry.password.size()) + 2;
+  }
+  int64_t text = fields + 2 * (count - 1) + 1;
   return (text + 15) / 16 * 16 + 12;
 }
 
 void BM_SaveSafe(benchmark::State& state) {
   BenchFolder folder;
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, state.range(0), state.range(1));
   for (auto _ : state) {
     if (!SaveSafe("bench", kPassword, entries)) state.SkipWithError("save failed");
@@ -60,13 +67,13 @@ void BM_SaveSafe(benchmark::State& state) {
 // (decrypt and checksum), on a safe saved beforehand.
 void LoadPass(benchmark::State& state, bool verifyOnly) {
   BenchFolder folder;
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, state.range(0), state.range(1));
   if (!SaveSafe("bench", kPassword, entries)) state.SkipWithError("save failed");
   for (auto _ : state) {
     // A log-in fills the empty list of a logged-out application; releasing
     // the list belongs to the log-out, so it is not timed.
-    auto loaded = std::make_unique<cpStringArray>();
+    auto loaded = std::make_unique<EntryList>();
     if (!LoadSafe("bench", kPassword, *loaded, verifyOnly)) state.SkipWithError("load failed");
     state.PauseTiming();
     loaded.reset();
@@ -81,7 +88,7 @@ void BM_VerifySafe(benchmark::State& state) { LoadPass(state, true); }
 
 // One EVP pass over a buffer of the safe's size, as the reference.
 void EvpPass(benchmark::State& state, bool encrypt) {
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, state.range(0), state.range(1));
   int64_t size = SafeFileSize(entries) / 16 * 16;
   std::vector<unsigned char> in(static_cast<size_t>(size), 0x5a);
@@ -106,7 +113,7 @@ void BM_EvpDecrypt(benchmark::State& state) { EvpPass(state, false); }
 // A log-in to a strong 1,000-entry safe made with the default parameters.
 void BM_StrongLogIn(benchmark::State& state) {
   BenchFolder folder;
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, 1000, 16);
   HeldSafeKey key;
   if (!DeriveNewSafeKey(kPassword, SafeFormat::kStrong, kDefaultStrongSafeParams, key) ||
@@ -114,7 +121,7 @@ void BM_StrongLogIn(benchmark::State& state) {
     state.SkipWithError("save failed");
   }
   for (auto _ : state) {
-    auto loaded = std::make_unique<cpStringArray>();
+    auto loaded = std::make_unique<EntryList>();
     if (!LoadSafe("bench", kPassword, *loaded)) state.SkipWithError("load failed");
     state.PauseTiming();
     loaded.reset();
@@ -141,7 +148,7 @@ void BM_Argon2id(benchmark::State& state) {
 // Saves of an open strong safe: one encryption under the held key.
 void BM_SaveStrongSafe(benchmark::State& state) {
   BenchFolder folder;
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, state.range(0), state.range(1));
   HeldSafeKey key;
   if (!DeriveNewSafeKey(kPassword, SafeFormat::kStrong, kDefaultStrongSafeParams, key)) {
@@ -163,11 +170,11 @@ struct SealedText {
 // The benchmark's entries sealed under a random key.
 SealedText SealEntries(benchmark::State& state) {
   if (sodium_init() < 0) state.SkipWithError("no libsodium");
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, state.range(0), state.range(1));
   SealedText sealed;
   SafeText text;
-  BuildSafeText(entries, text);
+  BuildSafeText(entries, SafeFormat::kLegacy, text);
   StrongSafeHeader header;
   header.params = kDefaultStrongSafeParams;
   randombytes_buf(sealed.key, sizeof sealed.key);

@@ -22,17 +22,21 @@ namespace {
 
 constexpr char kPassword[] = "correct horse battery staple";
 
-void MakeEntries(cpStringArray& entries, int64_t first, int64_t count, int64_t fieldLength) {
+void MakeEntries(EntryList& entries, int64_t first, int64_t count, int64_t fieldLength) {
   std::string filler(static_cast<size_t>(fieldLength), 'x');
   for (int64_t i = first; i < first + count; ++i) {
     std::string field = std::to_string(i) + filler;
     field.resize(static_cast<size_t>(fieldLength));
-    entries.Add((field + '\t' + field + '\t' + field).c_str());
+    Entry& entry = entries.entries.emplace_back();
+    entry.title = field;
+    entry.userName = field;
+    entry.password = field;
   }
+  AssignMissingIds(entries.entries);
 }
 
 int64_t SavedSafe(BenchFolder& folder, benchmark::State& state) {
-  cpStringArray entries;
+  EntryList entries;
   MakeEntries(entries, 0, state.range(0), state.range(1));
   if (!SaveSafe("bench", kPassword, entries)) state.SkipWithError("save failed");
   return static_cast<int64_t>(std::filesystem::file_size(folder.SafePath()));
@@ -75,16 +79,15 @@ void BM_OpenSslMd5(benchmark::State& state) {
 
 // Half of another side's entries are new to this one.
 void BM_MergeConflictCopy(benchmark::State& state) {
-  cpStringArray mine;
-  cpStringArray theirs;
+  EntryList mine;
+  EntryList theirs;
   MakeEntries(mine, 0, state.range(0), state.range(1));
   MakeEntries(theirs, state.range(0) / 2, state.range(0), state.range(1));
   for (auto _ : state) {
     state.PauseTiming();
-    cpStringArray into;
-    for (uint32_t i = 0; i < mine.GetCount(); ++i) into.Add(mine.GetAt(i));
+    EntryList into = mine;
     state.ResumeTiming();
-    benchmark::DoNotOptimize(AddMissingEntries(into, theirs));
+    benchmark::DoNotOptimize(AddMissingEntries(into, theirs, EntryMatch::kByFields));
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -1,29 +1,19 @@
 #include "cli/change_commands.h"
 
+#include "safe/entry_field_rules.h"
+
 #include <string.h>
 
 #include <vector>
 
 namespace {
 
-// The three field buffers of an entry, wiped when done.
-struct EntryBuffers {
-  char description[kEntryFieldCapacity] = {};
-  char account_user[kEntryFieldCapacity] = {};
-  char password[kEntryFieldCapacity] = {};
-
-  ~EntryBuffers() {
-    explicit_bzero(description, sizeof description);
-    explicit_bzero(account_user, sizeof account_user);
-    explicit_bzero(password, sizeof password);
-  }
-};
-
 // The fields given on the command line are checked before any password is
 // asked, so a script learns of a bad field without typing anything.
 ExitStatus CheckCommandLineFields(CliSession& session) {
   const CliArguments& arguments = session.arguments();
-  const char* problem = Quillbox::CheckEntryFields(arguments.description.c_str(), arguments.account_user.c_str(), "");
+  const char* problem =
+      CheckDesignedFields(session.SafeFormatOnDisk(), arguments.description, arguments.account_user, "");
   return problem == nullptr ? kExitOk : session.Fail(kExitBadArguments, problem);
 }
 
@@ -33,7 +23,7 @@ ExitStatus RunAdd(CliSession& session) {
   const CliArguments& arguments = session.arguments();
   ExitStatus status = CheckCommandLineFields(session);
   if (status == kExitOk) status = session.LogInForChange();
-  SecretText password;
+  TypedSecret password;
   if (status == kExitOk) status = session.ReadEntryPassword(&password);
   if (status == kExitOk) {
     status = session.CheckEntry(arguments.description.c_str(), arguments.account_user.c_str(), password.c_str());
@@ -50,19 +40,19 @@ ExitStatus RunEdit(CliSession& session) {
   ExitStatus status = CheckCommandLineFields(session);
   if (status == kExitOk) status = session.LogInForChange();
   size_t index = arguments.indexes[0];
-  if (status == kExitOk) status = session.CheckIndex(index, session.app().GetEntries().GetCount());
+  if (status == kExitOk) status = session.CheckIndex(index, session.app().GetEntries().size());
   if (status != kExitOk) return status;
   int entry = static_cast<int>(index - 1);
-  EntryBuffers stored;
-  session.app().GetEntryFields(entry, stored.description, stored.account_user, stored.password);
-  SecretText new_password;
+  // A copy: the edit's own save may replace the list it came from.
+  const Entry stored = *session.app().GetEntry(entry);
+  TypedSecret new_password;
   if (arguments.edit_password) {
     status = session.ReadEntryPassword(&new_password);
     if (status != kExitOk) return status;
   }
-  const char* description = arguments.edit_description ? arguments.description.c_str() : stored.description;
-  const char* account_user = arguments.edit_account_user ? arguments.account_user.c_str() : stored.account_user;
-  const char* password = arguments.edit_password ? new_password.c_str() : stored.password;
+  const char* description = arguments.edit_description ? arguments.description.c_str() : stored.title.c_str();
+  const char* account_user = arguments.edit_account_user ? arguments.account_user.c_str() : stored.userName.c_str();
+  const char* password = arguments.edit_password ? new_password.c_str() : stored.password.c_str();
   status = session.CheckEntry(description, account_user, password);
   if (status != kExitOk) return status;
   if (!session.app().EditEntry(entry, description, account_user, password)) {
@@ -74,7 +64,7 @@ ExitStatus RunEdit(CliSession& session) {
 ExitStatus RunRemove(CliSession& session) {
   ExitStatus status = session.LogInForChange();
   if (status != kExitOk) return status;
-  size_t count = session.app().GetEntries().GetCount();
+  size_t count = session.app().GetEntries().size();
   std::vector<bool> selected(count, false);
   for (size_t index : session.arguments().indexes) {
     status = session.CheckIndex(index, count);

@@ -121,18 +121,18 @@ ExitStatus CliSession::CheckNotLocked() {
 
 ExitStatus CliSession::FailLocked() { return Fail(kExitLockedSafe, kSafeInUseMessage); }
 
-ExitStatus CliSession::ReadSafePassword(const char* prompt, SecretText* password) {
+ExitStatus CliSession::ReadSafePassword(const char* prompt, TypedSecret* password) {
   std::string error;
   return input_.ReadPassword(prompt, password, &error) ? kExitOk : Fail(kExitBadArguments, error);
 }
 
-ExitStatus CliSession::ReadEntryPassword(SecretText* password) {
+ExitStatus CliSession::ReadEntryPassword(TypedSecret* password) {
   return ReadSafePassword(kEntryPasswordPrompt, password);
 }
 
 ExitStatus CliSession::CheckEntry(const char* description, const char* account_user, const char* password,
                                   const std::string& where) {
-  if (const char* problem = Quillbox::CheckEntryFields(description, account_user, password)) {
+  if (const char* problem = app_.CheckEntryFields(description, account_user, password)) {
     return Fail(kExitBadArguments, where + problem);
   }
   if (*description == '\0' && *account_user == '\0' && *password == '\0') {
@@ -147,25 +147,29 @@ ExitStatus CliSession::CheckIndex(size_t index, size_t entry_count) {
                                      std::to_string(entry_count) + (entry_count == 1 ? " entry" : " entries"));
 }
 
-ExitStatus CliSession::LoadForReading(cpStringArray& entries) {
+SafeFormat CliSession::SafeFormatOnDisk() const {
+  SafeInfo info;
+  return GetSafeInfo(user(), info) ? info.format : SafeFormat::kLegacy;
+}
+
+ExitStatus CliSession::LoadForReading(EntryList& entries) {
   ExitStatus status = CheckUserName();
   if (status == kExitOk) status = CheckSafeExists();
   if (status != kExitOk) return status;
-  SecretText password;
+  TypedSecret password;
   status = ReadSafePassword(kSafePasswordPrompt, &password);
   if (status != kExitOk) return status;
-  entries.SetWipeOnRelease(true);
   LogInResult result = ToLogInResult(LoadSafeWithResult(user(), password.c_str(), entries));
   return result == LogInResult::kLoggedIn ? kExitOk : FailToOpen(result, kLogInFailedMessage);
 }
 
 ExitStatus CliSession::LogInForChange(const char* prompt, const char* wrong_password_message,
-                                      SecretText* kept_password) {
+                                      TypedSecret* kept_password) {
   ExitStatus status = CheckUserName();
   if (status == kExitOk) status = CheckSafeExists();
   if (status != kExitOk) return status;
-  SecretText own_password;
-  SecretText& password = kept_password != nullptr ? *kept_password : own_password;
+  TypedSecret own_password;
+  TypedSecret& password = kept_password != nullptr ? *kept_password : own_password;
   status = ReadSafePassword(prompt, &password);
   if (status != kExitOk) return status;
   LogInResult result = app_.TryLogIn(user(), password.c_str());

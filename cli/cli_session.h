@@ -1,5 +1,8 @@
 #pragma once
 
+#include "safe/entry.h"
+#include "safe/strong_format.h"
+
 #include <cstdio>
 #include <string>
 
@@ -8,7 +11,7 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_view.h"
 #include "cli/exit_status.h"
-#include "cli/secret_text.h"
+#include "cli/typed_secret.h"
 #include "cli/user_input.h"
 
 inline constexpr char kSafePasswordPrompt[] = "Password: ";
@@ -46,8 +49,8 @@ class CliSession {
   // Whether another save holds the safe's lock past the short wait.
   ExitStatus CheckNotLocked();
   ExitStatus FailLocked();
-  ExitStatus ReadSafePassword(const char* prompt, SecretText* password);
-  ExitStatus ReadEntryPassword(SecretText* password);
+  ExitStatus ReadSafePassword(const char* prompt, TypedSecret* password);
+  ExitStatus ReadEntryPassword(TypedSecret* password);
   // The field rules of the entry dialog; an entry needs one non-empty field.
   // A refusal's message starts with where (e.g. a file's line).
   ExitStatus CheckEntry(const char* description, const char* account_user, const char* password,
@@ -56,14 +59,17 @@ class CliSession {
   ExitStatus CheckIndex(size_t index, size_t entry_count);
 
   // Loads the user's safe into entries without locking or changing it.
-  ExitStatus LoadForReading(cpStringArray& entries);
+  ExitStatus LoadForReading(EntryList& entries);
+  // The format of the user's safe from its header, before any password: the
+  // rules its entries' fields are checked by (legacy when it cannot be read).
+  SafeFormat SafeFormatOnDisk() const;
   // Opens the user's safe in the application object for a change: the safe
   // must exist and open with the password asked. No lock is held: each save
   // takes it and merges a file changed meanwhile. kept_password, when
   // given, receives the password for a command that needs it again.
   ExitStatus LogInForChange(const char* prompt = kSafePasswordPrompt,
                             const char* wrong_password_message = kLogInFailedMessage,
-                            SecretText* kept_password = nullptr);
+                            TypedSecret* kept_password = nullptr);
   // The exit status and message of a safe that did not open.
   ExitStatus FailToOpen(LogInResult result, const char* wrong_password_message);
   // Whether every save of this run reached the file.

@@ -32,14 +32,13 @@ ExitStatus RunClip(CliSession& session) {
     session.Warn(std::string("warning: ") + clipboard.ToolName() +
                  " cannot mark the copy as a password; clipboard histories may keep it");
   }
-  cpStringArray entries;
-  entries.SetWipeOnRelease(true);
+  EntryList entries;
   ExitStatus status = session.LoadForReading(entries);
   const size_t index = session.arguments().indexes[0];
-  if (status == kExitOk) status = session.CheckIndex(index, entries.GetCount());
+  if (status == kExitOk) status = session.CheckIndex(index, entries.entries.size());
   if (status != kExitOk) return status;
 
-  const EntryFields fields = SplitEntryLine(entries.GetAt(static_cast<uint32_t>(index - 1)));
+  const EntryFields fields = DesignedFieldsOf(entries.entries[index - 1]);
   const bool userName = session.arguments().clip_user_name;
   const std::string_view field = userName ? fields.account_user : fields.password;
   char* text = DupBytes(field.data(), field.size());
@@ -49,7 +48,7 @@ ExitStatus RunClip(CliSession& session) {
   keeper.SetClearSeconds(clearSeconds);
   const bool copied = keeper.Copy(text, userName ? CopiedField::kUserName : CopiedField::kPassword);
   WipeAndFree(text);
-  entries.RemoveAll();
+  entries = EntryList();
   if (!copied)
     return session.Fail(kExitFailure, std::string("the clipboard could not be set through ") + clipboard.ToolName());
   if (clearSeconds == 0) {

@@ -26,12 +26,11 @@ ExitStatus RunExport(CliSession& session) {
   if (!to_stdout && !arguments.force && access(arguments.file.c_str(), F_OK) == 0) {
     return session.Fail(kExitFailure, arguments.file + kExistsMessage);
   }
-  cpStringArray entries;
-  entries.SetWipeOnRelease(true);
+  EntryList entries;
   ExitStatus status = session.LoadForReading(entries);
   if (status != kExitOk) return status;
   ExportText text;
-  if (!format->write(entries, &text.bytes, &error)) return session.Fail(kExitFailure, error);
+  if (!format->write(entries.entries, &text.bytes, &error)) return session.Fail(kExitFailure, error);
   if (to_stdout) {
     fwrite(text.bytes.data(), 1, text.bytes.size(), session.out());
     if (fflush(session.out()) != 0 || ferror(session.out())) {

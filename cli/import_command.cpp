@@ -41,7 +41,7 @@ ExitStatus RunImport(CliSession& session) {
   if (status != kExitOk) return status;
   // The file is read and checked before the password is asked.
   ImportText text;
-  ImportPlan plan;
+  ImportPlan plan(session.SafeFormatOnDisk());
   std::string error;
   if (!ReadImportText(arguments.file, &text, &error)) return session.Fail(kExitBadArguments, error);
   if (!PlanImportText(text.bytes, arguments.format, &plan, &error)) {
@@ -54,7 +54,7 @@ ExitStatus RunImport(CliSession& session) {
   if (status != kExitOk) return status;
   plan.SkipExisting(session.app().GetEntries());
   ImportStage stage = arguments.dry_run ? ImportStage::kPreview : ImportStage::kDone;
-  if (!arguments.dry_run && plan.Lines().GetCount() > 0 && !session.app().AppendEntries(plan.Lines())) {
+  if (!arguments.dry_run && !plan.Entries().empty() && !session.app().AppendEntries(plan.Entries())) {
     ExitStatus saved = session.CheckSaved();
     return saved != kExitOk ? saved : session.Fail(kExitFailure, "out of memory; nothing was imported");
   }

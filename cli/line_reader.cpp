@@ -57,7 +57,7 @@ void InstallHandler(int signal_number) {
 
 }  // namespace
 
-LineResult ReadSecretLine(int fd, SecretText* line) {
+LineResult ReadSecretLine(int fd, TypedSecret* line) {
   line->Clear();
   bool too_long = false;
   bool read_any = false;
@@ -91,7 +91,7 @@ LineResult ReadSecretLine(int fd, SecretText* line) {
   return LineResult::kOk;
 }
 
-LineResult ReadHiddenLine(int terminal_fd, const char* prompt, SecretText* line) {
+LineResult ReadHiddenLine(int terminal_fd, const char* prompt, TypedSecret* line) {
   if (tcgetattr(terminal_fd, &g_saved_settings) != 0) return LineResult::kError;
   g_hidden_settings = g_saved_settings;
   g_hidden_settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);

@@ -5,7 +5,7 @@
 #include "app/quillbox_messages.h"
 
 ExitStatus RunMerge(CliSession& session) {
-  SecretText password;
+  TypedSecret password;
   ExitStatus status = session.LogInForChange(kSafePasswordPrompt, kLogInFailedMessage, &password);
   if (status != kExitOk) return status;
   ConflictMerge merge = session.app().MergeConflictCopies(password.c_str());

@@ -31,22 +31,22 @@ ExitStatus FinishOutput(CliSession& session) {
 }  // namespace
 
 ExitStatus RunList(CliSession& session) {
-  cpStringArray entries;
+  EntryList entries;
   ExitStatus status = session.LoadForReading(entries);
   if (status != kExitOk) return status;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    EntryFields fields = SplitEntryLine(entries.GetAt(i));
+  for (size_t i = 0; i < entries.entries.size(); ++i) {
+    EntryFields fields = DesignedFieldsOf(entries.entries[i]);
     Print(session.out(), {std::to_string(i + 1), "\t", fields.description, "\t", fields.account_user, "\n"});
   }
   return FinishOutput(session);
 }
 
 ExitStatus RunShow(CliSession& session) {
-  cpStringArray entries;
+  EntryList entries;
   ExitStatus status = session.LoadForReading(entries);
-  if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.GetCount());
+  if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.entries.size());
   if (status != kExitOk) return status;
-  EntryFields fields = SplitEntryLine(entries.GetAt(static_cast<uint32_t>(session.arguments().indexes[0] - 1)));
+  EntryFields fields = DesignedFieldsOf(entries.entries[session.arguments().indexes[0] - 1]);
   Print(session.out(), {"Description: ", fields.description, "\nUsername: ", fields.account_user,
                         "\nPassword: ", fields.password, "\n"});
   return FinishOutput(session);

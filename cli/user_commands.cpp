@@ -10,7 +10,7 @@ namespace {
 constexpr char kOldPasswordPrompt[] = "Old Password: ";
 constexpr char kNewPasswordPrompt[] = "New Password: ";
 
-ExitStatus ReadNewPassword(CliSession& session, const char* prompt, SecretText* password) {
+ExitStatus ReadNewPassword(CliSession& session, const char* prompt, TypedSecret* password) {
   std::string error;
   if (session.input().ReadNewPassword(prompt, password, &error)) return kExitOk;
   return session.Fail(kExitBadArguments, error);
@@ -27,7 +27,7 @@ ExitStatus RunCreate(CliSession& session) {
                                           " already exists; --force replaces it with an empty one");
   }
   if (replacing) status = session.CheckNotLocked();
-  SecretText password;
+  TypedSecret password;
   if (status == kExitOk) status = ReadNewPassword(session, kSafePasswordPrompt, &password);
   if (status != kExitOk) return status;
   SafeFormat format = session.arguments().legacy ? SafeFormat::kLegacy : SafeFormat::kStrong;
@@ -38,7 +38,7 @@ ExitStatus RunCreate(CliSession& session) {
 
 ExitStatus RunPasswd(CliSession& session) {
   ExitStatus status = session.LogInForChange(kOldPasswordPrompt, kOldPasswordIncorrectMessage);
-  SecretText new_password;
+  TypedSecret new_password;
   if (status == kExitOk) status = ReadNewPassword(session, kNewPasswordPrompt, &new_password);
   if (status != kExitOk) return status;
   if (!session.app().ChangePassword(session.user(), new_password.c_str()) || !session.app().LastSaveSucceeded()) {

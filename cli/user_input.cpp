@@ -46,7 +46,7 @@ int UserInput::Terminal() {
   return terminal_fd_;
 }
 
-bool UserInput::ReadPassword(const char* prompt, SecretText* password, std::string* error) {
+bool UserInput::ReadPassword(const char* prompt, TypedSecret* password, std::string* error) {
   if (passwords_from_stdin_) {
     return ReportLineResult(ReadSecretLine(STDIN_FILENO, password), true, error);
   }
@@ -58,11 +58,11 @@ bool UserInput::ReadPassword(const char* prompt, SecretText* password, std::stri
   return ReportLineResult(ReadHiddenLine(terminal, prompt, password), false, error);
 }
 
-bool UserInput::ReadNewPassword(const char* prompt, SecretText* password, std::string* error) {
+bool UserInput::ReadNewPassword(const char* prompt, TypedSecret* password, std::string* error) {
   if (!ReadPassword(prompt, password, error)) return false;
   // Checked as its own confirmation first, so an empty one is not asked twice.
   const char* refusal = CheckNewPassword(password->c_str(), password->c_str());
-  SecretText confirmation;
+  TypedSecret confirmation;
   if (refusal == nullptr && !passwords_from_stdin_) {
     if (!ReadPassword(kConfirmPrompt, &confirmation, error)) return false;
     refusal = CheckNewPassword(password->c_str(), confirmation.c_str());

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/secret_text.h"
+#include "cli/typed_secret.h"
 
 // Where passwords and answers come from: the controlling terminal (opened as
 // /dev/tty, so standard input and output stay free for data), or, with
@@ -15,10 +15,10 @@ class UserInput {
   UserInput& operator=(const UserInput&) = delete;
 
   // Reads one password. False with a one-line reason in error.
-  bool ReadPassword(const char* prompt, SecretText* password, std::string* error);
+  bool ReadPassword(const char* prompt, TypedSecret* password, std::string* error);
   // A password being set: asked twice on a terminal (they must match), read
   // once from standard input; an empty one is refused.
-  bool ReadNewPassword(const char* prompt, SecretText* password, std::string* error);
+  bool ReadNewPassword(const char* prompt, TypedSecret* password, std::string* error);
 
   // Whether a Yes/No question can be put to someone: standard input is a
   // terminal and so is /dev/tty.

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <utility>
 
 SecretText::SecretText(SecretText&& other) noexcept : text_(std::move(other.text_)) { other.Wipe(); }
@@ -30,7 +31,7 @@ SecretText& SecretText::operator=(std::string_view text) {
 void SecretText::Append(std::string_view more) {
   if (text_.size() + more.size() > text_.capacity()) {
     WipingString grown;
-    grown.reserve(text_.size() + more.size());
+    grown.reserve(std::max(text_.size() + more.size(), 2 * text_.capacity()));
     grown.assign(text_);
     Wipe();
     text_.swap(grown);

@@ -18,13 +18,13 @@ void AppendField(std::string_view indent, const char* name, std::string_view val
 
 }  // namespace
 
-bool WriteBitwardenJson(const cpStringArray& entries, std::string* out, std::string*) {
+bool WriteBitwardenJson(const std::vector<Entry>& entries, std::string* out, std::string*) {
   ReserveForExport(entries, kItemMarkup, out);
   std::string converted;
   converted.reserve(3 * LongestEntryLine(entries) + 3);
   out->append("{\n  \"encrypted\": false,\n  \"folders\": [],\n  \"items\": [");
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    EntryFields entry = SplitEntryLine(entries.GetAt(i));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EntryFields entry = DesignedFieldsOf(entries[i]);
     out->append(i == 0 ? "\n" : ",\n");
     out->append(
         "    {\n      \"organizationId\": null,\n      \"folderId\": null,\n      \"type\": 1,\n"
@@ -37,7 +37,7 @@ bool WriteBitwardenJson(const cpStringArray& entries, std::string* out, std::str
     AppendField("        ", "password", entry.password, &converted, out);
     out->append("        \"totp\": null\n      },\n      \"collectionIds\": null\n    }");
   }
-  out->append(entries.GetCount() == 0 ? "]\n}\n" : "\n  ]\n}\n");
+  out->append(entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
   WipeString(&converted);
   return true;
 }

@@ -293,7 +293,7 @@ bool ReadCsv(const CsvLayout& layout, std::string_view text, ForeignFile* file, 
   return true;
 }
 
-bool WriteCsv(const CsvLayout& layout, const cpStringArray& entries, std::string* out) {
+bool WriteCsv(const CsvLayout& layout, const std::vector<Entry>& entries, std::string* out) {
   std::vector<std::string_view> names;
   std::vector<const CsvColumn*> written;
   for (const CsvColumn& column : layout.columns) {
@@ -307,8 +307,8 @@ bool WriteCsv(const CsvLayout& layout, const cpStringArray& entries, std::string
   std::string converted;
   converted.reserve(3 * LongestEntryLine(entries));
   std::vector<std::string_view> fields(names.size());
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    EntryFields entry = SplitEntryLine(entries.GetAt(i));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EntryFields entry = DesignedFieldsOf(entries[i]);
     converted.clear();
     std::string_view values[3] = {entry.description, entry.account_user, entry.password};
     if (!layout.safe_own) {
@@ -360,13 +360,13 @@ bool ReadFirefoxCsv(std::string_view text, ForeignFile* file, std::string* error
   return ReadCsv(kFirefoxCsv, text, file, error);
 }
 
-bool WriteQuillboxCsv(const cpStringArray& entries, std::string* out, std::string*) {
+bool WriteQuillboxCsv(const std::vector<Entry>& entries, std::string* out, std::string*) {
   return WriteCsv(kQuillboxCsv, entries, out);
 }
-bool WriteKeepassxcCsv(const cpStringArray& entries, std::string* out, std::string*) {
+bool WriteKeepassxcCsv(const std::vector<Entry>& entries, std::string* out, std::string*) {
   return WriteCsv(kKeepassxcCsv, entries, out);
 }
-bool WriteBitwardenCsv(const cpStringArray& entries, std::string* out, std::string*) {
+bool WriteBitwardenCsv(const std::vector<Entry>& entries, std::string* out, std::string*) {
   return WriteCsv(kBitwardenCsv, entries, out);
 }
 

@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/cpstringarray.h"
+#include <vector>
+
+#include "safe/entry.h"
 #include "interchange/foreign_entry.h"
 
 // The comma-separated formats differ only in their columns; each has a
@@ -14,9 +16,9 @@ bool ReadBitwardenCsv(std::string_view text, ForeignFile* file, std::string* err
 bool ReadChromeCsv(std::string_view text, ForeignFile* file, std::string* error);
 bool ReadFirefoxCsv(std::string_view text, ForeignFile* file, std::string* error);
 
-bool WriteQuillboxCsv(const cpStringArray& entries, std::string* out, std::string* error);
-bool WriteKeepassxcCsv(const cpStringArray& entries, std::string* out, std::string* error);
-bool WriteBitwardenCsv(const cpStringArray& entries, std::string* out, std::string* error);
+bool WriteQuillboxCsv(const std::vector<Entry>& entries, std::string* out, std::string* error);
+bool WriteKeepassxcCsv(const std::vector<Entry>& entries, std::string* out, std::string* error);
+bool WriteBitwardenCsv(const std::vector<Entry>& entries, std::string* out, std::string* error);
 
 // Which CSV format a header line names; null when none.
 const char* CsvFormatOfHeader(std::string_view first_line);

@@ -2,11 +2,13 @@
 
 #include <string_view>
 
-// The three fields of a loaded entry line (the loader guarantees two tabs).
+#include "safe/entry.h"
+
+// The three designed fields of an entry, as the writers name them.
 struct EntryFields {
   std::string_view description;
   std::string_view account_user;
   std::string_view password;
 };
 
-EntryFields SplitEntryLine(std::string_view line);
+EntryFields DesignedFieldsOf(const Entry& entry);

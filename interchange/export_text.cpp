@@ -1,18 +1,21 @@
 #include "interchange/export_text.h"
 
+#include <algorithm>
+
 #include <cstring>
 
-size_t LongestEntryLine(const cpStringArray& entries) {
+size_t LongestEntryLine(const std::vector<Entry>& entries) {
   size_t longest = 0;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    size_t length = std::strlen(entries.GetAt(i));
-    if (length > longest) longest = length;
+  for (const Entry& entry : entries) {
+    longest = std::max(longest, entry.title.size() + entry.userName.size() + entry.password.size() + 2);
   }
   return longest;
 }
 
-void ReserveForExport(const cpStringArray& entries, size_t per_entry, std::string* out) {
-  out->reserve(out->size() + 6 * entries.TotalLength() + (entries.GetCount() + 1) * per_entry + 4096);
+void ReserveForExport(const std::vector<Entry>& entries, size_t per_entry, std::string* out) {
+  size_t total = 0;
+  for (const Entry& entry : entries) total += entry.title.size() + entry.userName.size() + entry.password.size() + 2;
+  out->reserve(out->size() + 6 * total + (entries.size() + 1) * per_entry + 4096);
 }
 
 bool AppendXmlEscaped(std::string_view utf8, std::string* out) {

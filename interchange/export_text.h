@@ -4,15 +4,17 @@
 #include <string>
 #include <string_view>
 
-#include "core/cpstringarray.h"
+#include <vector>
+
+#include "safe/entry.h"
 
 // Helpers the writers share. An export holds every password, so each writer
 // reserves its output once (ReserveForExport) and growth never leaves a copy.
 
 // Reserves room for the entries written with per_entry bytes of markup
 // each, every field possibly six times longer once converted and escaped.
-void ReserveForExport(const cpStringArray& entries, size_t per_entry, std::string* out);
-size_t LongestEntryLine(const cpStringArray& entries);
+void ReserveForExport(const std::vector<Entry>& entries, size_t per_entry, std::string* out);
+size_t LongestEntryLine(const std::vector<Entry>& entries);
 
 // XML character data with &, <, > and " escaped. False when the text holds
 // a control character XML 1.0 cannot carry at all.

@@ -83,10 +83,7 @@ bool PlanUtf8Text(std::string_view text, const std::string& format_name, ImportP
   if (format == nullptr) return false;
   ForeignFile file(plan);
   if (!format->read(text, &file, error)) return false;
-  if (!plan->Finish(file, format->name)) {
-    *error = kOutOfMemory;
-    return false;
-  }
+  plan->Finish(file, format->name);
   return true;
 }
 

@@ -6,10 +6,9 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "app/quillbox.h"
-#include "app/quillbox_messages.h"
-#include "core/heapstring.h"
 #include "interchange/url_host.h"
+#include "safe/entry_field_rules.h"
+#include "safe/legacy_fields_set.h"
 
 namespace {
 
@@ -20,12 +19,11 @@ std::string_view DescriptionOf(const ForeignEntry& entry, bool titles_are_descri
 }
 
 // Null when the three fields make an entry the safe can hold.
-const char* CheckFields(std::string_view description, const ForeignEntry& entry) {
+const char* CheckFields(SafeFormat format, std::string_view description, const ForeignEntry& entry) {
   for (std::string_view field : {description, std::string_view(entry.user_name), std::string_view(entry.password)}) {
     if (field.find('\0') != std::string_view::npos) return "Fields cannot contain NUL bytes.";
   }
-  std::string text(description);  // NUL-terminated for the dialog's rule
-  const char* reason = Quillbox::CheckEntryFields(text.c_str(), entry.user_name.c_str(), entry.password.c_str());
+  const char* reason = CheckDesignedFields(format, description, entry.user_name, entry.password);
   if (reason == nullptr && description.empty() && entry.user_name.empty() && entry.password.empty()) {
     reason = kBlankEntryMessage;
   }
@@ -44,56 +42,36 @@ void AddLeftBehind(const ForeignEntry& entry, ImportSummary* summary) {
   summary->http_realms += entry.http_realms;
 }
 
-bool HasEmptyPassword(const char* line) { return line[0] != '\0' && line[strlen(line) - 1] == '\t'; }
-
-// "description\tuser\tpassword" as a heap string for the entry list.
-char* JoinEntryLine(std::string_view description, std::string_view user_name, std::string_view password) {
-  size_t length = description.size() + user_name.size() + password.size() + 2;
-  char* line = static_cast<char*>(malloc(length + 1));
-  if (line == nullptr) return nullptr;
-  char* end = static_cast<char*>(mempcpy(line, description.data(), description.size()));
-  *end++ = '\t';
-  end = static_cast<char*>(mempcpy(end, user_name.data(), user_name.size()));
-  *end++ = '\t';
-  end = static_cast<char*>(mempcpy(end, password.data(), password.size()));
-  *end = '\0';
-  return line;
-}
-
 std::string Count(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 }  // namespace
 
-ImportPlan::ImportPlan() { lines_.SetWipeOnRelease(true); }
-
 void ImportPlan::Take(const ForeignEntry& entry, const ForeignFile& file) {
   ++summary_.read;
   std::string_view description = DescriptionOf(entry, file.titles_are_descriptions);
-  if (const char* reason = CheckFields(description, entry)) {
+  if (const char* reason = CheckFields(format_, description, entry)) {
     if (summary_.invalid++ < kMaxKeptProblems) entry_problems_.emplace_back(entry.position, reason);
     return;
   }
-  char* line = JoinEntryLine(description, entry.user_name, entry.password);
-  if (line == nullptr || lines_.AddOwned(line) == nullptr) {
-    if (line != nullptr) WipeAndFree(line);
-    out_of_memory_ = true;
-    return;
-  }
+  Entry& added = entries_.emplace_back();
+  added.title = description;
+  added.userName = entry.user_name;
+  added.password = entry.password;
   if (!entry.group.empty()) groups_.emplace(entry.group);
   summary_.without_password += entry.password.empty();
   AddLeftBehind(entry, &summary_);
 }
 
-bool ImportPlan::Finish(const ForeignFile& file, const char* format_name) {
+void ImportPlan::Finish(const ForeignFile& file, const char* format_name) {
   summary_.format_name = format_name;
   summary_.malformed = file.malformed_rows;
   summary_.other_items = file.other_items;
   summary_.recycled_items = file.recycled_items;
   summary_.collections = file.collections.size();
   summary_.group_paths = groups_.size();
-  summary_.imported = lines_.GetCount();
+  summary_.imported = entries_.size();
   // Both lists are in file order, so the first kept of each hold the first
   // kMaxKeptProblems of all.
   std::vector<std::pair<size_t, std::string>> problems;
@@ -104,20 +82,20 @@ bool ImportPlan::Finish(const ForeignFile& file, const char* format_name) {
   for (const auto& [position, reason] : problems) {
     problems_.push_back(std::string(file.position_name) + " " + std::to_string(position) + ": " + reason);
   }
-  return !out_of_memory_;
 }
 
-void ImportPlan::SkipExisting(const cpStringArray& safe_entries) {
-  std::unordered_set<std::string_view> existing;
-  for (uint32_t i = 0; i < safe_entries.GetCount(); ++i) existing.insert(safe_entries.GetAt(i));
-  for (uint32_t i = lines_.GetCount(); i-- > 0;) {
-    if (existing.count(lines_.GetAt(i)) != 0) {
-      summary_.without_password -= HasEmptyPassword(lines_.GetAt(i));
-      lines_.RemoveAt(i);
+void ImportPlan::SkipExisting(const std::vector<Entry>& safe_entries) {
+  LegacyFieldsSet held;
+  for (const Entry& entry : safe_entries) held.Insert(entry);
+  std::erase_if(entries_, [&](const Entry& entry) {
+    bool present = held.Contains(entry);
+    if (present) {
+      summary_.without_password -= entry.password.empty();
       ++summary_.already_in_safe;
     }
-  }
-  summary_.imported = lines_.GetCount();
+    return present;
+  });
+  summary_.imported = entries_.size();
 }
 
 std::string FormatImportSummary(const ImportSummary& s, ImportStage stage) {

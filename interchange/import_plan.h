@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/cpstringarray.h"
+#include "safe/entry.h"
+#include "safe/strong_format.h"
 #include "interchange/foreign_entry.h"
 
 // What an import does, counted for the summary both front ends show.
@@ -34,35 +35,35 @@ struct ImportSummary {
   size_t http_realms = 0;
 };
 
-// Records turned into entry lines ("description\tuser\tpassword"): the
-// description is the title, else the URL's host, else "(untitled)"; every
-// line is checked against the rules of the entry dialog.
+// Records turned into entries: the description is the title, else the
+// URL's host, else "(untitled)"; every entry is checked against the rules of
+// the entry dialog for the safe's format.
 class ImportPlan : public ForeignEntrySink {
  public:
-  ImportPlan();
+  explicit ImportPlan(SafeFormat format) : format_(format) {}
   ImportPlan(const ImportPlan&) = delete;
   ImportPlan& operator=(const ImportPlan&) = delete;
 
   // A reader fills the plan, once, through a ForeignFile that has the plan
-  // as its sink; Finish then adds what the file counted. False only when
-  // memory ran out on the way.
+  // as its sink; Finish then adds what the file counted.
   void Take(const ForeignEntry& entry, const ForeignFile& file) override;
-  bool Finish(const ForeignFile& file, const char* format_name);
-  // Drops the lines the safe already holds, so an import run twice adds nothing.
-  void SkipExisting(const cpStringArray& safe_entries);
+  void Finish(const ForeignFile& file, const char* format_name);
+  // Drops the entries the safe already holds (equal in all three fields),
+  // so an import run twice adds nothing.
+  void SkipExisting(const std::vector<Entry>& safe_entries);
 
   // Records that cannot be stored and malformed rows, in file order, each
   // "line 3: reason": the first kMaxKeptProblems of ProblemCount().
   const std::vector<std::string>& Problems() const { return problems_; }
   size_t ProblemCount() const { return summary_.invalid + summary_.malformed; }
-  cpStringArray& Lines() { return lines_; }
+  std::vector<Entry>& Entries() { return entries_; }
   const ImportSummary& Summary() const { return summary_; }
 
  private:
-  cpStringArray lines_;
+  SafeFormat format_;
+  std::vector<Entry> entries_;
   std::vector<std::pair<size_t, const char*>> entry_problems_;  // the first kMaxKeptProblems
   std::set<std::string> groups_;
-  bool out_of_memory_ = false;
   std::vector<std::string> problems_;
   ImportSummary summary_;
 };

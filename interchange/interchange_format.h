@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/cpstringarray.h"
+#include <vector>
+
+#include "safe/entry.h"
 #include "interchange/foreign_entry.h"
 
 // Reads a whole file's text into records. False with a one-line reason
@@ -16,7 +18,7 @@ using InterchangeReader = bool (*)(std::string_view text, ForeignFile* file, std
 // Writes the safe's entry lines ("description\tuser\tpassword") into out,
 // which the writer reserves once so the passwords are never copied by
 // growth. False with a reason when an entry cannot be written.
-using InterchangeWriter = bool (*)(const cpStringArray& entries, std::string* out, std::string* error);
+using InterchangeWriter = bool (*)(const std::vector<Entry>& entries, std::string* out, std::string* error);
 
 // One format another password manager reads or writes.
 struct InterchangeFormat {

@@ -53,15 +53,15 @@ bool AppendString(const char* key, std::string_view value, bool is_protected, st
 
 }  // namespace
 
-bool WriteKeepassXml(const cpStringArray& entries, std::string* out, std::string* error) {
+bool WriteKeepassXml(const std::vector<Entry>& entries, std::string* out, std::string* error) {
   ReserveForExport(entries, kEntryMarkup, out);
   std::string converted;
   converted.reserve(3 * LongestEntryLine(entries) + 3);
   out->append(kHead).append("\t\t\t<UUID>");
   bool ok = AppendUuid(out);
   out->append("</UUID>\n\t\t\t<Name>Quillbox</Name>\n");
-  for (uint32_t i = 0; ok && i < entries.GetCount(); ++i) {
-    EntryFields entry = SplitEntryLine(entries.GetAt(i));
+  for (size_t i = 0; ok && i < entries.size(); ++i) {
+    EntryFields entry = DesignedFieldsOf(entries[i]);
     converted.clear();
     AppendFieldAsUtf8(entry.description, &converted);
     size_t user_start = converted.size();

@@ -18,6 +18,21 @@ bool EntryId::IsZero() const {
   return std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte == 0; });
 }
 
+void AssignMissingIds(std::span<Entry> entries) {
+  size_t missing = std::count_if(entries.begin(), entries.end(), [](const Entry& entry) { return entry.id.IsZero(); });
+  if (missing == 0) return;
+  std::vector<uint8_t> drawn(missing * kEntryIdSize);
+  randombytes_buf(drawn.data(), drawn.size());
+  auto next = drawn.begin();
+  for (Entry& entry : entries) {
+    if (!entry.id.IsZero()) continue;
+    std::copy(next, next + kEntryIdSize, entry.id.bytes.begin());
+    next += kEntryIdSize;
+    // An all-zero draw (one chance in 2^128) still gets an id.
+    if (entry.id.IsZero()) entry.id = EntryId::Random();
+  }
+}
+
 bool Entry::SameLegacyFields(const Entry& other) const {
   return title == other.title && userName == other.userName && password == other.password;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -98,6 +99,10 @@ inline constexpr char kEntryNotesTooLongMessage[] = "The notes are longer than 1
 inline constexpr char kTooManyCustomFieldsMessage[] = "An entry holds at most 100 custom fields.";
 inline constexpr char kTooManyTagsMessage[] = "An entry holds at most 100 tags.";
 inline constexpr char kEntryTextHasNulMessage[] = "A field cannot hold a NUL character.";
+
+// Gives each entry without an id a random one; one draw for them all, so
+// that reading a large legacy safe costs no system call per entry.
+void AssignMissingIds(std::span<Entry> entries);
 
 // Null when the entry fits the strong format's limits, else why not.
 const char* CheckEntryLimits(const Entry& entry);

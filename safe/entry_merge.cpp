@@ -1,84 +1,94 @@
 #include "safe/entry_merge.h"
 
 #include <algorithm>
-#include <cstring>
 #include <numeric>
 #include <string_view>
 #include <unordered_set>
 
-#include "core/heapstring.h"
+#include "safe/legacy_fields_set.h"
+#include "safe/merge_by_id.h"
 
 namespace {
 
-constexpr uint32_t kNotFound = UINT32_MAX;
+constexpr size_t kNotFound = SIZE_MAX;
 
-// The hinted index when it holds the line, else the first copy of it.
-uint32_t FindLine(const cpStringArray& entries, uint32_t hint, const char* line) {
-  const char* atHint = entries.GetAt(hint);
-  if (atHint != nullptr && std::strcmp(atHint, line) == 0) return hint;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) {
-    if (std::strcmp(entries.GetAt(i), line) == 0) return i;
+// The hinted index when it holds the entry's fields, else the first entry
+// with them.
+size_t FindByFields(const std::vector<Entry>& entries, uint32_t hint, const Entry& wanted) {
+  if (hint < entries.size() && entries[hint].SameLegacyFields(wanted)) return hint;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].SameLegacyFields(wanted)) return i;
   }
   return kNotFound;
 }
 
-EntryChangeOutcome ApplyEdit(cpStringArray& entries, const EntryChange& change) {
-  uint32_t at = FindLine(entries, change.removedAt[0], change.removed.GetAt(0));
-  if (at == kNotFound) {
-    return entries.Add(change.added.GetAt(0)) != nullptr ? EntryChangeOutcome::kEditAddedAsNew
-                                                         : EntryChangeOutcome::kFailed;
+bool HasId(const EntryList& list, const EntryId& id) {
+  return std::any_of(list.entries.begin(), list.entries.end(), [&](const Entry& entry) { return entry.id == id; });
+}
+
+EntryChangeOutcome ApplyById(EntryList& list, const EntryChange& change) {
+  EntryChangeOutcome outcome = EntryChangeOutcome::kApplied;
+  // An edit replaces its entry by id; only a deletion removes one.
+  for (const Entry& entry : change.isEdit ? std::vector<Entry>() : change.removed) {
+    // The deletion is of the version the user saw; a later change stays.
+    DeleteEntryById(list, entry.id, std::max(change.madeAt, entry.modified));
   }
-  const char* line = change.added.GetAt(0);
-  char* copy = DupBytes(line, std::strlen(line));
-  if (copy == nullptr) return EntryChangeOutcome::kFailed;
-  WipeAndFree(entries.SetAt(at, copy));
+  for (const Entry& entry : change.added) {
+    if (change.isEdit && !HasId(list, entry.id)) outcome = EntryChangeOutcome::kEditAddedAsNew;
+    PutEntryById(list, entry);
+  }
+  for (const EntryTombstone& tombstone : change.deleted) DeleteEntryById(list, tombstone.id, tombstone.deletedAt);
+  return outcome;
+}
+
+EntryChangeOutcome ApplyByFields(EntryList& list, const EntryChange& change) {
+  std::vector<Entry>& entries = list.entries;
+  if (change.isEdit && change.removed.size() == 1 && change.added.size() == 1) {
+    size_t at = FindByFields(entries, change.removedAt[0], change.removed[0]);
+    if (at == kNotFound) {
+      entries.push_back(change.added[0]);
+      return EntryChangeOutcome::kEditAddedAsNew;
+    }
+    entries[at] = change.added[0];
+    return EntryChangeOutcome::kApplied;
+  }
+  // From the highest index down, so the lower hints stay where they were.
+  std::vector<size_t> order(change.removed.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&change](size_t a, size_t b) { return change.removedAt[a] > change.removedAt[b]; });
+  for (size_t i : order) {
+    size_t at = FindByFields(entries, change.removedAt[i], change.removed[i]);
+    if (at != kNotFound) entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  for (const Entry& entry : change.added) entries.push_back(entry);
   return EntryChangeOutcome::kApplied;
 }
 
 }  // namespace
 
-EntryChange::EntryChange() {
-  removed.SetWipeOnRelease(true);
-  added.SetWipeOnRelease(true);
-}
-
-bool EntryChange::Remove(uint32_t index, const char* line) {
-  if (removed.Add(line) == nullptr) return false;
+void EntryChange::Remove(uint32_t index, const Entry& entry) {
+  removed.push_back(entry);
   removedAt.push_back(index);
-  return true;
 }
 
-bool EntryChange::Add(const char* line) { return added.Add(line) != nullptr; }
+void EntryChange::Add(const Entry& entry) { added.push_back(entry); }
 
-EntryChangeOutcome ApplyEntryChange(cpStringArray& entries, const EntryChange& change) {
-  if (change.isEdit && change.removed.GetCount() == 1 && change.added.GetCount() == 1) {
-    return ApplyEdit(entries, change);
-  }
-  // From the highest index down, so the lower hints stay where they were.
-  std::vector<uint32_t> order(change.removed.GetCount());
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(),
-            [&change](uint32_t a, uint32_t b) { return change.removedAt[a] > change.removedAt[b]; });
-  for (uint32_t i : order) {
-    uint32_t at = FindLine(entries, change.removedAt[i], change.removed.GetAt(i));
-    if (at != kNotFound) entries.RemoveAt(at);
-  }
-  for (uint32_t i = 0; i < change.added.GetCount(); ++i) {
-    if (entries.Add(change.added.GetAt(i)) == nullptr) return EntryChangeOutcome::kFailed;
-  }
-  return EntryChangeOutcome::kApplied;
+EntryChangeOutcome ApplyEntryChange(EntryList& list, const EntryChange& change, EntryMatch match) {
+  return match == EntryMatch::kById ? ApplyById(list, change) : ApplyByFields(list, change);
 }
 
-size_t AddMissingEntries(cpStringArray& into, const cpStringArray& from) {
-  std::unordered_set<std::string_view> present;
-  for (uint32_t i = 0; i < into.GetCount(); ++i) present.insert(into.GetAt(i));
+size_t AddMissingEntries(EntryList& into, const EntryList& from, EntryMatch match) {
+  if (match == EntryMatch::kById) return MergeEntryLists(into, from);
+  // No reallocation while the set points into the list.
+  into.entries.reserve(into.entries.size() + from.entries.size());
+  LegacyFieldsSet present;
+  for (const Entry& entry : into.entries) present.Insert(entry);
   size_t added = 0;
-  for (uint32_t i = 0; i < from.GetCount(); ++i) {
-    const char* line = from.GetAt(i);
-    if (present.count(line) != 0) continue;
-    const char* stored = into.Add(line);
-    if (stored == nullptr) break;
-    present.insert(stored);
+  for (const Entry& entry : from.entries) {
+    if (present.Contains(entry)) continue;
+    into.entries.push_back(entry);
+    present.Insert(into.entries.back());
     ++added;
   }
   return added;

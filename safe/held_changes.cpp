@@ -1,29 +1,38 @@
 #include "safe/held_changes.h"
 
 #include <limits.h>
-#include <sodium.h>
 #include <stdlib.h>
 
 #include <cstdint>
 #include <cstring>
 
-// The changes as bytes, each: the edit flag (1 byte), the removed lines
-// (count, then index, length and bytes each), the added lines (count, then
-// length and bytes each); integers are 4 bytes in host order, as the bytes
+#include "safe/entry_records.h"
+
+// The changes as bytes, each: the edit flag (1 byte), when it was made (8),
+// the removed entries' indexes (a count, then 4 bytes each), then the
+// removed and the added entries (with the deletions another copy made),
+// each list as its length (8) and its records (safe/entry_records.h); integers in host order, as the bytes
 // never leave this process.
 namespace {
 
 class Writer {
  public:
   explicit Writer(uint8_t* out) : out_(out) {}
-  void Word(uint32_t value) { Bytes(&value, sizeof value); }
-  void Line(const char* line) {
-    uint32_t length = static_cast<uint32_t>(std::strlen(line));
-    Word(length);
-    Bytes(line, length);
+  template <typename T>
+  void Value(T value) {
+    Bytes(&value, sizeof value);
+  }
+  void Entries(const std::vector<Entry>& entries, const std::vector<EntryTombstone>& tombstones = {}) {
+    EntryList list;
+    list.entries = entries;
+    list.tombstones = tombstones;
+    WipingBytes records;
+    EncodeEntryList(list, records);
+    Value<uint64_t>(records.size());
+    Bytes(records.data(), records.size());
   }
   void Bytes(const void* data, size_t size) {
-    if (out_ != nullptr) std::memcpy(out_ + size_, data, size);
+    if (out_ != nullptr && size > 0) std::memcpy(out_ + size_, data, size);
     size_ += size;
   }
   size_t Size() const { return size_; }
@@ -36,25 +45,25 @@ class Writer {
 class Reader {
  public:
   Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool Word(uint32_t& value) { return Take(&value, sizeof value); }
-  bool Byte(uint8_t& value) { return Take(&value, 1); }
-  // Into a heap string that the caller wipes.
-  bool Line(std::string& line) {
-    uint32_t length;
-    if (!Word(length) || size_ - at_ < length) return false;
-    line.assign(reinterpret_cast<const char*>(data_ + at_), length);
+  template <typename T>
+  bool Value(T& value) {
+    if (size_ - at_ < sizeof value) return false;
+    std::memcpy(&value, data_ + at_, sizeof value);
+    at_ += sizeof value;
+    return true;
+  }
+  bool Entries(std::vector<Entry>& entries, std::vector<EntryTombstone>* tombstones = nullptr) {
+    uint64_t length;
+    EntryList list;
+    if (!Value(length) || size_ - at_ < length || !DecodeEntryList(data_ + at_, length, list)) return false;
     at_ += length;
+    entries = std::move(list.entries);
+    if (tombstones != nullptr) *tombstones = std::move(list.tombstones);
     return true;
   }
   bool AtEnd() const { return at_ == size_; }
 
  private:
-  bool Take(void* out, size_t size) {
-    if (size_ - at_ < size) return false;
-    std::memcpy(out, data_ + at_, size);
-    at_ += size;
-    return true;
-  }
   const uint8_t* data_;
   size_t size_;
   size_t at_ = 0;
@@ -62,45 +71,37 @@ class Reader {
 
 void WriteChanges(Writer& writer, const HeldChanges::Changes& changes) {
   for (const auto& change : changes) {
-    uint8_t isEdit = change->isEdit ? 1 : 0;
-    writer.Bytes(&isEdit, 1);
-    writer.Word(change->removed.GetCount());
-    for (uint32_t i = 0; i < change->removed.GetCount(); ++i) {
-      writer.Word(change->removedAt[i]);
-      writer.Line(change->removed.GetAt(i));
-    }
-    writer.Word(change->added.GetCount());
-    for (uint32_t i = 0; i < change->added.GetCount(); ++i) writer.Line(change->added.GetAt(i));
+    writer.Value<uint8_t>(change->isEdit ? 1 : 0);
+    writer.Value<int64_t>(change->madeAt);
+    writer.Value<uint32_t>(static_cast<uint32_t>(change->removedAt.size()));
+    for (uint32_t index : change->removedAt) writer.Value(index);
+    writer.Entries(change->removed);
+    writer.Entries(change->added, change->deleted);
   }
 }
 
-bool ReadChange(Reader& reader, EntryChange& change, std::string& line) {
+bool ReadChange(Reader& reader, EntryChange& change) {
   uint8_t isEdit;
   uint32_t count;
-  if (!reader.Byte(isEdit) || !reader.Word(count)) return false;
+  if (!reader.Value(isEdit) || !reader.Value(change.madeAt) || !reader.Value(count)) return false;
   change.isEdit = isEdit != 0;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t index;
-    if (!reader.Word(index) || !reader.Line(line) || !change.Remove(index, line.c_str())) return false;
+    if (!reader.Value(index)) return false;
+    change.removedAt.push_back(index);
   }
-  if (!reader.Word(count)) return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (!reader.Line(line) || !change.Add(line.c_str())) return false;
-  }
-  return true;
+  return reader.Entries(change.removed) && change.removed.size() == count &&
+         reader.Entries(change.added, &change.deleted);
 }
 
 bool ReadChanges(const uint8_t* data, size_t size, HeldChanges::Changes& changes) {
   Reader reader(data, size);
-  std::string line;
-  bool ok = true;
-  while (ok && !reader.AtEnd()) {
+  while (!reader.AtEnd()) {
     auto change = std::make_unique<EntryChange>();
-    ok = ReadChange(reader, *change, line);
-    if (ok) changes.push_back(std::move(change));
+    if (!ReadChange(reader, *change)) return false;
+    changes.push_back(std::move(change));
   }
-  sodium_memzero(line.data(), line.size());
-  return ok;
+  return true;
 }
 
 // The folder's real path and the file's name: a folder reached through a

@@ -58,9 +58,9 @@ bool KnowsPassword(const Entry& entry, const SecretText& password) {
 }
 
 // The losing version's password joins the winner's history in time order,
-// which keeps its last kMaxPasswordHistory.
-void KeepLosersPassword(Entry& winner, const Entry& loser) {
-  if (loser.password.empty() || KnowsPassword(winner, loser.password)) return;
+// which keeps its last kMaxPasswordHistory. True when it joined.
+bool KeepLosersPassword(Entry& winner, const Entry& loser) {
+  if (loser.password.empty() || KnowsPassword(winner, loser.password)) return false;
   auto place = std::upper_bound(winner.history.begin(), winner.history.end(), loser.modified,
                                 [](int64_t time, const PasswordHistoryItem& item) { return time < item.replacedAt; });
   winner.history.insert(place, {loser.password, loser.modified});
@@ -68,6 +68,7 @@ void KeepLosersPassword(Entry& winner, const Entry& loser) {
     winner.history.erase(winner.history.begin(),
                          winner.history.end() - static_cast<std::ptrdiff_t>(kMaxPasswordHistory));
   }
+  return true;
 }
 
 void RememberDeletion(EntryList& list, const EntryId& id, int64_t deletedAt) {
@@ -79,25 +80,26 @@ void RememberDeletion(EntryList& list, const EntryId& id, int64_t deletedAt) {
   }
 }
 
-void Put(EntryList& list, EntryIndex& index, const Entry& entry) {
+// True when the list changed.
+bool Put(EntryList& list, EntryIndex& index, const Entry& entry) {
   if (Entry* existing = index.Find(list, entry.id)) {
-    if (*existing == entry) return;
+    if (*existing == entry) return false;
     if (IsLater(entry, *existing)) {
       Entry winner = entry;
       KeepLosersPassword(winner, *existing);
       *existing = std::move(winner);
-    } else {
-      KeepLosersPassword(*existing, entry);
+      return true;
     }
-    return;
+    return KeepLosersPassword(*existing, entry);
   }
   auto tombstone = TombstonePlace(list, entry.id);
   if (tombstone != list.tombstones.end() && tombstone->id == entry.id) {
-    if (tombstone->deletedAt >= entry.modified) return;
+    if (tombstone->deletedAt >= entry.modified) return false;
     list.tombstones.erase(tombstone);
   }
   list.entries.push_back(entry);
   index.Added(list);
+  return true;
 }
 
 // Entries are erased by the caller once all deletions are known, so that
@@ -129,12 +131,14 @@ void DeleteEntryById(EntryList& list, const EntryId& id, int64_t deletedAt) {
   if (MarkDeleted(list, index, id, deletedAt)) EraseDeleted(list);
 }
 
-void MergeEntryLists(EntryList& ours, const EntryList& theirs) {
+size_t MergeEntryLists(EntryList& ours, const EntryList& theirs) {
   EntryIndex index(ours);
-  for (const Entry& entry : theirs.entries) Put(ours, index, entry);
+  size_t changed = 0;
+  for (const Entry& entry : theirs.entries) changed += Put(ours, index, entry) ? 1 : 0;
   bool anyDeleted = false;
   for (const EntryTombstone& tombstone : theirs.tombstones) {
     anyDeleted |= MarkDeleted(ours, index, tombstone.id, tombstone.deletedAt);
   }
   if (anyDeleted) EraseDeleted(ours);
+  return changed;
 }

@@ -23,5 +23,5 @@ void PutEntryById(EntryList& list, const Entry& entry);
 void DeleteEntryById(EntryList& list, const EntryId& id, int64_t deletedAt);
 
 // Brings theirs into ours: ours keeps its order, entries only theirs has are
-// appended in theirs' order.
-void MergeEntryLists(EntryList& ours, const EntryList& theirs);
+// appended in theirs' order. Returns how many entries came in or changed.
+size_t MergeEntryLists(EntryList& ours, const EntryList& theirs);

@@ -96,7 +96,7 @@ SafeDiskState CompareSafeWithDisk(const char* userName, SafeFingerprint& known) 
   return SafeDiskState::kSame;
 }
 
-SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                     SafeFingerprint& fingerprint, SafeLoadResult* why) {
   SafeLoadResult ignored;
   SafeLoadResult& result = why != nullptr ? *why : ignored;
@@ -106,8 +106,7 @@ SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key
   if (fd < 0) return missing ? SafeSnapshotResult::kMissing : SafeSnapshotResult::kDoesNotOpen;
   SafeFingerprint held;
   bool read = FingerprintOpenFile(fd, held);
-  cpStringArray loaded;
-  loaded.SetWipeOnRelease(true);
+  EntryList loaded;
   if (read) result = LoadSafeWithResult(userName, key, loaded);
   bool opened = read && result == SafeLoadResult::kLoaded;
   // The held descriptor keeps its inode from being reused, so the same
@@ -119,13 +118,12 @@ SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key
   close(fd);
   if (!steady) return SafeSnapshotResult::kUnsettled;
   if (!opened) return SafeSnapshotResult::kDoesNotOpen;
-  entries.SetWipeOnRelease(true);
-  entries.Swap(loaded);
+  entries = std::move(loaded);
   fingerprint = held;
   return SafeSnapshotResult::kLoaded;
 }
 
-SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                            SafeFingerprint& fingerprint, SafeLoadResult* why) {
   constexpr int kAttempts = 20;
   constexpr auto kPause = std::chrono::milliseconds(50);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/cpstringarray.h"
+#include "safe/entry.h"
 #include "safe/held_safe_key.h"
 #include "safe/safe_load_result.h"
 
@@ -45,10 +45,10 @@ enum class SafeSnapshotResult {
 // fingerprinted, loaded, and accepted only when the name still points at that
 // same unchanged file. entries changes only on kLoaded. why, when given,
 // says why a steady file did not open.
-SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshot(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                     SafeFingerprint& fingerprint, SafeLoadResult* why = nullptr);
 
 // LoadSafeSnapshot, tried again for about a second while the file is missing
 // or unsettled, as while a sync program replaces it.
-SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeSnapshotResult LoadSafeSnapshotSettled(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                            SafeFingerprint& fingerprint, SafeLoadResult* why = nullptr);

@@ -10,6 +10,7 @@
 #include "crypto/safe_key.h"
 #include "safe/safe_file_check.h"
 #include "safe/safe_format.h"
+#include "safe/legacy_lines.h"
 #include "safe/safe_line_collector.h"
 #include "safe/safe_store.h"
 #include "safe/strong_record.h"
@@ -72,16 +73,30 @@ SafeLoadResult ReadSafeFile(const char* path, const char* password, SafeLineColl
   return result;
 }
 
-SafeLoadResult ReadFileWithKey(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
-  if (key.GetFormat() == SafeFormat::kStrong) return ReadStrongSafeFile(path, key, lines);
+// The verify pass alone, or a strong file's read into entries.
+SafeLoadResult ReadFileWithKey(const char* path, const HeldSafeKey& key, EntryList* strongEntries) {
+  if (key.GetFormat() == SafeFormat::kStrong) return ReadStrongSafeFile(path, key, strongEntries);
   if (!key.IsHeld()) return SafeLoadResult::kWrongPassword;
-  return ReadSafeFile(path, key.GetLegacyPassword(), lines);
+  return ReadSafeFile(path, key.GetLegacyPassword(), nullptr);
 }
 
-SafeLoadResult ReadPass(const char* userName, const HeldSafeKey& key, SafeLineCollector* lines) {
-  char path[kSafePathCapacity];
-  if (!BuildSafePath(userName, path)) return SafeLoadResult::kMissing;
-  return ReadFileWithKey(path, key, lines);
+// A legacy safe: a verify pass, then the lines, taken only once the file
+// was read whole and its CRC matched. A strong file's tag is checked before
+// anything is decrypted, so it needs no separate verify pass.
+// textBroken is set when the file opened but its text broke the layout.
+SafeLoadResult ReadSafeEntries(const char* path, const HeldSafeKey& key, EntryList& loaded, bool& textBroken) {
+  if (key.GetFormat() == SafeFormat::kStrong) return ReadStrongSafeFile(path, key, &loaded, &textBroken);
+  SafeLoadResult verified = ReadFileWithKey(path, key, nullptr);
+  if (verified != SafeLoadResult::kLoaded) return verified;
+  SafeLineCollector lines;
+  SafeLoadResult read = ReadSafeFile(path, key.GetLegacyPassword(), &lines);
+  if (read != SafeLoadResult::kLoaded) return read;
+  if (!lines.Finish()) {
+    textBroken = true;
+    return SafeLoadResult::kDamaged;
+  }
+  AppendEntriesFromLines(lines.Lines(), loaded.entries);
+  return SafeLoadResult::kLoaded;
 }
 
 }  // namespace
@@ -90,42 +105,39 @@ bool CheckSafeFile(const char* path, const HeldSafeKey& key) {
   return ReadFileWithKey(path, key, nullptr) == SafeLoadResult::kLoaded;
 }
 
-SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
+SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, EntryList& entries, bool verifyOnly,
                                   const std::function<void()>& refreshList) {
   HeldSafeKey key;
   if (!DeriveKeyForSafe(userName, password, key)) return WhyNoKeyForSafe(userName);
-  if (verifyOnly) return ReadPass(userName, key, nullptr);
+  if (verifyOnly) {
+    char path[kSafePathCapacity];
+    if (!BuildSafePath(userName, path)) return SafeLoadResult::kMissing;
+    return ReadFileWithKey(path, key, nullptr);
+  }
   return LoadSafeWithResult(userName, key, entries, refreshList);
 }
 
-SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                   const std::function<void()>& refreshList) {
-  SafeLineCollector lines;
-  // The list changes only once the file has been read whole and its CRC
-  // matched. A strong file's tag is checked before anything is decrypted,
-  // so it needs no separate verify pass.
-  if (key.GetFormat() == SafeFormat::kLegacy) {
-    SafeLoadResult verified = ReadPass(userName, key, nullptr);
-    if (verified != SafeLoadResult::kLoaded) return verified;
-  }
-  SafeLoadResult read = ReadPass(userName, key, &lines);
+  char path[kSafePathCapacity];
+  if (!BuildSafePath(userName, path)) return SafeLoadResult::kMissing;
+  EntryList loaded;
+  bool textBroken = false;
+  SafeLoadResult read = ReadSafeEntries(path, key, loaded, textBroken);
+  // A file that opens but holds no valid list empties the list, as designed.
+  if (textBroken) entries = EntryList();
   if (read != SafeLoadResult::kLoaded) return read;
-  entries.SetWipeOnRelease(true);
-  if (!lines.Finish()) {
-    entries.RemoveAll();
-    return SafeLoadResult::kDamaged;
-  }
-  entries.Swap(lines.Lines());  // the old entries go, wiped, with the collector
+  entries = std::move(loaded);  // the old entries go, wiped
   if (refreshList) refreshList();
   return SafeLoadResult::kLoaded;
 }
 
-bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly,
+bool LoadSafe(const char* userName, const char* password, EntryList& entries, bool verifyOnly,
               const std::function<void()>& refreshList) {
   return LoadSafeWithResult(userName, password, entries, verifyOnly, refreshList) == SafeLoadResult::kLoaded;
 }
 
-bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+bool LoadSafe(const char* userName, const HeldSafeKey& key, EntryList& entries,
               const std::function<void()>& refreshList) {
   return LoadSafeWithResult(userName, key, entries, refreshList) == SafeLoadResult::kLoaded;
 }

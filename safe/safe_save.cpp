@@ -68,11 +68,11 @@ bool WriteLegacyRecord(SafeFileOps& ops, int fd, const char* password, const Saf
 }
 
 // In the held key's format: a strong safe stays strong, a legacy one legacy.
-bool WriteSafeFile(SafeFileOps& ops, const char* path, const HeldSafeKey& key, const cpStringArray& entries) {
+bool WriteSafeFile(SafeFileOps& ops, const char* path, const HeldSafeKey& key, const EntryList& entries) {
   int fd = ops.OpenForWriting(path);
   if (fd < 0) return false;
   SafeText text;
-  bool ok = key.IsHeld() && BuildSafeText(entries, text);
+  bool ok = key.IsHeld() && BuildSafeText(entries, key.GetFormat(), text);
   if (ok) {
     ok = key.GetFormat() == SafeFormat::kStrong ? WriteStrongRecord(ops, fd, key, text.bytes, text.length)
                                                 : WriteLegacyRecord(ops, fd, key.GetLegacyPassword(), text);
@@ -83,7 +83,7 @@ bool WriteSafeFile(SafeFileOps& ops, const char* path, const HeldSafeKey& key, c
 
 }  // namespace
 
-bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray& entries) {
+bool SaveSafe(const char* userName, const HeldSafeKey& key, const EntryList& entries) {
   SafeFileOps& ops = GetSafeFileOps();
   char directory[kSafePathCapacity];
   char tempPath[kSafePathCapacity];
@@ -102,7 +102,7 @@ bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray&
   return ok;
 }
 
-bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries) {
+bool SaveSafe(const char* userName, const char* password, const EntryList& entries) {
   HeldSafeKey key;
   return DeriveKeyForResave(userName, password, key) && SaveSafe(userName, key, entries);
 }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "core/cpstringarray.h"
+#include "safe/entry.h"
 #include "safe/held_safe_key.h"
 #include "safe/safe_load_result.h"
 #include "safe/strong_format.h"
@@ -28,37 +28,39 @@ bool SafeExists(const char* userName);
 // Removes the user's safe if it can.
 void DeleteSafe(const char* userName);
 
-// Encrypts the entry lines under the held key, in its format (a strong
-// save draws a new nonce and derives nothing), and replaces the user's safe
-// with them, atomically: the file holds the old list or the new one.
-bool SaveSafe(const char* userName, const HeldSafeKey& key, const cpStringArray& entries);
+// Encrypts the entries under the held key, in its format (a strong save
+// writes version 3, draws a new nonce and derives nothing; a legacy one
+// keeps three fields an entry), and replaces the user's safe with them,
+// atomically: the file holds the old list or the new one.
+bool SaveSafe(const char* userName, const HeldSafeKey& key, const EntryList& entries);
 
 // The same under a bare password, keeping the format of the user's file: a
 // strong safe keeps its parameters, and its salt when the password opens it
 // (else a new salt: a new password); a legacy safe, or a missing one, is
 // written in the legacy format. New
 // users get their key from DeriveNewSafeKey instead.
-bool SaveSafe(const char* userName, const char* password, const cpStringArray& entries);
+bool SaveSafe(const char* userName, const char* password, const EntryList& entries);
 
 // Reads and checks the user's safe. With verifyOnly the file is only checked
 // and entries is left alone; otherwise a verify pass runs first, then a full
-// pass replaces entries with the safe's lines and calls refreshList.
-// A wrong password or unreadable file leaves entries untouched; lines that
-// are not three tab-separated fields empty it and fail.
-bool LoadSafe(const char* userName, const char* password, cpStringArray& entries, bool verifyOnly = false,
+// pass replaces entries with the safe's and calls refreshList. Entries read
+// from lines (a legacy or version-2 safe) get new ids.
+// A wrong password or unreadable file leaves entries untouched; a text that
+// breaks its format's layout empties it and fails.
+bool LoadSafe(const char* userName, const char* password, EntryList& entries, bool verifyOnly = false,
               const std::function<void()>& refreshList = {});
 
 // LoadSafe that says why a safe did not open: the log-in messages and the
 // command line's exit statuses are chosen from it.
-SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, cpStringArray& entries,
+SafeLoadResult LoadSafeWithResult(const char* userName, const char* password, EntryList& entries,
                                   bool verifyOnly = false, const std::function<void()>& refreshList = {});
-SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+SafeLoadResult LoadSafeWithResult(const char* userName, const HeldSafeKey& key, EntryList& entries,
                                   const std::function<void()>& refreshList = {});
 
 // Opens the user's safe under a key held from an earlier log-in or save, with
 // no key derivation: the same checks and results as the password's LoadSafe.
 // A strong file whose salt or parameters changed since needs the password.
-bool LoadSafe(const char* userName, const HeldSafeKey& key, cpStringArray& entries,
+bool LoadSafe(const char* userName, const HeldSafeKey& key, EntryList& entries,
               const std::function<void()>& refreshList = {});
 
 // The key of the user's safe for the password, by the file's first bytes:

@@ -8,7 +8,7 @@
 enum class SafeFormat { kLegacy, kStrong };
 
 // The strong format, all integers little-endian:
-//    0   8  magic "QBXSAFE" and the byte 0x02
+//    0   8  magic "QBXSAFE" and the version byte: 0x03 (0x02 read only)
 //    8   4  Argon2id iterations
 //   12   4  Argon2id memory in KiB
 //   16  16  salt
@@ -16,8 +16,12 @@ enum class SafeFormat { kLegacy, kStrong };
 //   56 n+16 XChaCha20-Poly1305 (IETF) of the n-byte safe text, then its tag;
 //           the associated data is bytes 0-55
 // The key is 32 bytes of Argon2id 1.3, parallelism 1, over the password.
-// The safe text is the legacy format's plaintext, NUL included.
-inline constexpr uint8_t kStrongSafeMagic[8] = {'Q', 'B', 'X', 'S', 'A', 'F', 'E', 0x02};
+// Version 3's safe text is the entry records (safe/entry_records.h);
+// version 2's, the legacy format's plaintext, NUL included. Every save
+// writes version 3. docs/safe-format.md has it all.
+inline constexpr uint8_t kStrongSafeMagic[7] = {'Q', 'B', 'X', 'S', 'A', 'F', 'E'};
+inline constexpr uint8_t kStrongSafeVersion = 0x03;
+inline constexpr uint8_t kStrongSafeLineVersion = 0x02;
 inline constexpr size_t kStrongSaltSize = 16;
 inline constexpr size_t kStrongNonceSize = 24;
 inline constexpr size_t kStrongTagSize = 16;
@@ -51,12 +55,15 @@ inline bool AreStrongParamsAllowed(const StrongSafeParams& params) {
 }
 
 struct StrongSafeHeader {
+  uint8_t version = kStrongSafeVersion;
   StrongSafeParams params{};
   uint8_t salt[kStrongSaltSize] = {};
   uint8_t nonce[kStrongNonceSize] = {};
 };
 
+// The seven bytes of the magic; the version byte after them is the header's.
 bool HasStrongMagic(const uint8_t* bytes, size_t size);
 void EncodeStrongHeader(const StrongSafeHeader& header, uint8_t out[kStrongHeaderSize]);
-// False without the magic or with parameters out of bounds.
+// False without the magic and a known version, or with parameters out of
+// bounds.
 bool DecodeStrongHeader(const uint8_t in[kStrongHeaderSize], StrongSafeHeader& header);

@@ -4,11 +4,12 @@
 #include "safe/strong_format.h"
 
 bool HasStrongMagic(const uint8_t* bytes, size_t size) {
-  return size >= sizeof kStrongSafeMagic && std::memcmp(bytes, kStrongSafeMagic, sizeof kStrongSafeMagic) == 0;
+  return size > sizeof kStrongSafeMagic && std::memcmp(bytes, kStrongSafeMagic, sizeof kStrongSafeMagic) == 0;
 }
 
 void EncodeStrongHeader(const StrongSafeHeader& header, uint8_t out[kStrongHeaderSize]) {
   std::memcpy(out, kStrongSafeMagic, sizeof kStrongSafeMagic);
+  out[7] = header.version;
   StoreLe32(out + 8, header.params.iterations);
   StoreLe32(out + 12, header.params.memoryKiB);
   std::memcpy(out + 16, header.salt, kStrongSaltSize);
@@ -17,8 +18,11 @@ void EncodeStrongHeader(const StrongSafeHeader& header, uint8_t out[kStrongHeade
 
 bool DecodeStrongHeader(const uint8_t in[kStrongHeaderSize], StrongSafeHeader& header) {
   if (!HasStrongMagic(in, kStrongHeaderSize)) return false;
+  header.version = in[7];
   header.params = {LoadLe32(in + 8), LoadLe32(in + 12)};
   std::memcpy(header.salt, in + 16, kStrongSaltSize);
   std::memcpy(header.nonce, in + 32, kStrongNonceSize);
-  return AreStrongParamsAllowed(header.params);
+  // A version this one does not know is refused, never read as another.
+  bool known = header.version == kStrongSafeVersion || header.version == kStrongSafeLineVersion;
+  return known && AreStrongParamsAllowed(header.params);
 }

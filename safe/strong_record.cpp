@@ -10,6 +10,9 @@
 
 #include "core/posixfile.h"
 #include "crypto/sodium_init.h"
+#include "safe/entry_records.h"
+#include "safe/legacy_lines.h"
+#include "safe/safe_line_collector.h"
 
 static_assert(kStrongKeySize == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
 static_assert(kStrongNonceSize == crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
@@ -22,7 +25,20 @@ bool IsStrongFileSizeAllowed(uint64_t fileSize) {
   return fileSize >= kStrongMinFileSize && fileSize - kStrongMinFileSize <= kStrongMaxTextLength;
 }
 
-SafeLoadResult ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, SafeLineCollector* lines) {
+// The opened text as entries: version 3's records, or version 2's lines.
+bool ReadStrongText(uint8_t version, const uint8_t* text, size_t length, EntryList& entries) {
+  if (version == kStrongSafeVersion) return DecodeEntryList(text, length, entries);
+  SafeLineCollector lines;
+  lines.Start(static_cast<uint32_t>(length));
+  lines.Feed(reinterpret_cast<const char*>(text), length);
+  entries = EntryList();
+  if (!lines.Finish()) return false;
+  AppendEntriesFromLines(lines.Lines(), entries.entries);
+  return true;
+}
+
+SafeLoadResult ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& key, EntryList* entries,
+                                bool* textBroken) {
   uint8_t headerBytes[kStrongHeaderSize];
   StrongSafeHeader header;
   if (!IsStrongFileSizeAllowed(fileSize) || !ReadFully(fd, headerBytes, sizeof headerBytes) ||
@@ -41,9 +57,10 @@ SafeLoadResult ReadStrongRecord(int fd, uint64_t fileSize, const HeldSafeKey& ke
                                                                             : SafeLoadResult::kWrongPassword;
   }
   const bool opened = result == SafeLoadResult::kLoaded;
-  if (opened && lines != nullptr) {
-    lines->Start(static_cast<uint32_t>(textLength));
-    lines->Feed(reinterpret_cast<const char*>(record + kStrongHeaderSize), textLength);
+  if (opened && entries != nullptr &&
+      !ReadStrongText(header.version, record + kStrongHeaderSize, textLength, *entries)) {
+    result = SafeLoadResult::kDamaged;
+    if (textBroken != nullptr) *textBroken = true;
   }
   // Only an opened record holds plaintext.
   if (opened) explicit_bzero(record + kStrongHeaderSize, textLength);
@@ -89,12 +106,12 @@ bool WriteStrongRecord(SafeFileOps& ops, int fd, const HeldSafeKey& key, const u
   return ok;
 }
 
-SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines) {
+SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, EntryList* entries, bool* textBroken) {
   if (key.GetStrongKey() == nullptr) return SafeLoadResult::kWrongPassword;
   uint64_t fileSize = 0;
   int fd = OpenRegularFileForReading(path, fileSize);
   if (fd < 0) return SafeLoadResult::kMissing;
-  SafeLoadResult result = ReadStrongRecord(fd, fileSize, key, lines);
+  SafeLoadResult result = ReadStrongRecord(fd, fileSize, key, entries, textBroken);
   close(fd);
   return result;
 }

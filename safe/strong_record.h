@@ -5,7 +5,7 @@
 
 #include "safe/held_safe_key.h"
 #include "safe/safe_file_ops.h"
-#include "safe/safe_line_collector.h"
+#include "safe/entry.h"
 #include "safe/safe_load_result.h"
 #include "safe/strong_format.h"
 
@@ -24,9 +24,12 @@ bool OpenStrongRecord(const uint8_t key[kStrongKeySize], uint8_t* record, size_t
 bool WriteStrongRecord(SafeFileOps& ops, int fd, const HeldSafeKey& key, const uint8_t* text, uint64_t length);
 
 // Reads the strong file at path and opens it under the held key, which must
-// have been derived for its header (no key derivation here). With lines
-// null it only checks. The header is checked before anything is allocated.
-SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, SafeLineCollector* lines);
+// have been derived for its header (no key derivation here), into entries
+// (replaced); with entries null it only checks. The header is checked
+// before anything is allocated; a text that breaks its version's layout is
+// a damaged safe, and then textBroken (when given) is set.
+SafeLoadResult ReadStrongSafeFile(const char* path, const HeldSafeKey& key, EntryList* entries,
+                                  bool* textBroken = nullptr);
 
 enum class SafeFileKind {
   kUnreadable,

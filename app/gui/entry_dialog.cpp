@@ -13,6 +13,8 @@
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "safe/entry.h"
+#include "safe/entry_field_rules.h"
 #include "ui_entry_dialog.h"
 
 namespace {
@@ -22,15 +24,14 @@ constexpr char kEditCaption[] = "Edit this account and password in your safe";
 
 // A field left as shown keeps its stored bytes, also when they are not
 // UTF-8 and so would come back in another form.
-QByteArray FieldBytes(const QLineEdit& edit, const char* stored) {
+QByteArray FieldBytes(const QLineEdit& edit, const SecretText& stored) {
   const QString text = edit.text();
-  return text == TextFromBytes(stored) ? QByteArray(stored) : BytesFromText(text);
+  return text == TextFromBytes(stored.c_str()) ? QByteArray(stored.c_str(), static_cast<qsizetype>(stored.size()))
+                                               : BytesFromText(text);
 }
 
-void CopyField(char* buffer, const QByteArray& text) {
-  const size_t length = std::min(static_cast<size_t>(text.size()), static_cast<size_t>(kEntryFieldCapacity - 1));
-  memcpy(buffer, text.constData(), length);
-  buffer[length] = '\0';
+std::string_view ViewOf(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 // The designed titles are long sentences: the title bar (a bold font in many
@@ -49,9 +50,16 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
   ui_->setupUi(this);
   setWindowTitle(QString::fromLatin1(addMode ? kAddCaption : kEditCaption));
   setMinimumWidth(std::max(minimumWidth(), TitleBarWidth(*this)));
-  ui_->descriptionEdit->setText(TextFromBytes(fields_.description));
-  ui_->userNameEdit->setText(TextFromBytes(fields_.userName));
-  ui_->passwordEdit->setText(TextFromBytes(fields_.password));
+  // A strong safe takes longer fields than the legacy 259 bytes the form
+  // was laid out for.
+  if (fields_.format == SafeFormat::kStrong) {
+    for (QLineEdit* edit : {ui_->descriptionEdit, ui_->userNameEdit, ui_->passwordEdit}) {
+      edit->setMaxLength(static_cast<int>(kMaxEntryTextBytes));
+    }
+  }
+  ui_->descriptionEdit->setText(TextFromBytes(fields_.description.c_str()));
+  ui_->userNameEdit->setText(TextFromBytes(fields_.userName.c_str()));
+  ui_->passwordEdit->setText(TextFromBytes(fields_.password.c_str()));
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &EntryDialog::reject);
   connect(ui_->generateButton, &QPushButton::clicked, this, &EntryDialog::GeneratePassword);
@@ -72,15 +80,15 @@ void EntryDialog::accept() {
   const QByteArray description = FieldBytes(*ui_->descriptionEdit, fields_.description);
   const QByteArray userName = FieldBytes(*ui_->userNameEdit, fields_.userName);
   QByteArray password = FieldBytes(*ui_->passwordEdit, fields_.password);
-  const char* refusal = Quillbox::CheckEntryFields(description.constData(), userName.constData(), password.constData());
+  const char* refusal = CheckDesignedFields(fields_.format, ViewOf(description), ViewOf(userName), ViewOf(password));
   if (refusal != nullptr) {
     WipeBytes(password);
     ShowQtMessageBox(this, refusal, kErrorCaption, kMbOk | kMbIconWarning);
     return;
   }
-  CopyField(fields_.description, description);
-  CopyField(fields_.userName, userName);
-  CopyField(fields_.password, password);
+  fields_.description = ViewOf(description);
+  fields_.userName = ViewOf(userName);
+  fields_.password = ViewOf(password);
   WipeBytes(password);
   QDialog::accept();
 }

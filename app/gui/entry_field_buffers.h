@@ -1,19 +1,17 @@
 #pragma once
 
-#include "app/quillbox.h"
+#include "core/secret_text.h"
+#include "safe/strong_format.h"
 
-// The three fields of one entry while the entry dialog edits it; wiped when
-// emptied and when released, as the password is among them.
+// The three fields of one entry while the entry dialog edits it, and the
+// format of the safe they go into, whose rules the dialog checks them by.
+// The texts wipe themselves, as the password is among them.
 struct EntryFieldBuffers {
-  EntryFieldBuffers() = default;
-  EntryFieldBuffers(const EntryFieldBuffers&) = delete;
-  EntryFieldBuffers& operator=(const EntryFieldBuffers&) = delete;
-  ~EntryFieldBuffers();
-
   void Clear();
   bool AllEmpty() const;
 
-  char description[kEntryFieldCapacity] = {};
-  char userName[kEntryFieldCapacity] = {};
-  char password[kEntryFieldCapacity] = {};
+  SafeFormat format = SafeFormat::kLegacy;
+  SecretText description;
+  SecretText userName;
+  SecretText password;
 };

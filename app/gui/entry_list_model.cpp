@@ -6,7 +6,6 @@
 
 #include "app/gui/entry_sort.h"
 #include "app/gui/qt_text.h"
-#include "core/cpstringarray.h"
 
 namespace {
 
@@ -15,28 +14,19 @@ const char* const kColumnTitles[EntryListModel::kColumnCount] = {"Description", 
 
 }  // namespace
 
-EntryListModel::EntryListModel(const cpStringArray& entries, QObject* parent)
+EntryListModel::EntryListModel(const std::vector<Entry>& entries, QObject* parent)
     : QAbstractTableModel(parent), entries_(entries) {}
 
-bool EntryListModel::FillListView() {
+void EntryListModel::FillListView() {
   beginResetModel();
-  const uint32_t count = entries_.GetCount();
+  const uint32_t count = static_cast<uint32_t>(entries_.size());
   ordered_.clear();
   ordered_.reserve(count);
   revealed_.assign(count, 0);
-  bool complete = true;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (entries_.GetAt(i) == nullptr) {
-      complete = false;
-      break;
-    }
-    ordered_.push_back(i);
-  }
   // Each row went in at the top, so the newest entry leads until sorted.
-  std::reverse(ordered_.begin(), ordered_.end());
+  for (uint32_t i = count; i-- > 0;) ordered_.push_back(i);
   rows_ = FilteredRows();
   endResetModel();
-  return complete;
 }
 
 void EntryListModel::ApplyFilter() {
@@ -50,11 +40,8 @@ std::vector<uint32_t> EntryListModel::FilteredRows() const {
   if (filter_.IsEmpty()) return ordered_;
   // The entries are matched in stored order, which walks memory straight
   // through; the display order would jump about it.
-  std::vector<char> matches(entries_.GetCount(), 0);
-  for (uint32_t entry = 0; entry < matches.size(); ++entry) {
-    const char* line = entries_.GetAt(entry);
-    matches[entry] = line != nullptr && filter_.Matches(line);
-  }
+  std::vector<char> matches(entries_.size(), 0);
+  for (size_t entry = 0; entry < matches.size(); ++entry) matches[entry] = filter_.Matches(entries_[entry]);
   std::vector<uint32_t> shown;
   shown.reserve(ordered_.size());
   for (const uint32_t entry : ordered_) {
@@ -70,8 +57,7 @@ void EntryListModel::Sort(int order) {
   std::vector<std::pair<std::string_view, uint32_t>> keys;
   keys.reserve(ordered_.size());
   for (const uint32_t entry : ordered_) {
-    const char* line = entries_.GetAt(entry);
-    keys.emplace_back(line ? EntryLineField(line, column) : std::string_view(), entry);
+    keys.emplace_back(entry < entries_.size() ? DesignedField(entries_[entry], column) : std::string_view(), entry);
   }
   std::stable_sort(keys.begin(), keys.end(),
                    [order](const auto& a, const auto& b) { return CompareEntries(a.first, b.first, order) < 0; });
@@ -150,8 +136,7 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (index.column() == 2 && (entry >= revealed_.size() || !revealed_[entry])) {
     return QString::fromLatin1(kPasswordMask);
   }
-  const char* line = entries_.GetAt(entry);
-  return line ? TextFromBytes(EntryLineField(line, index.column())) : QString();
+  return entry < entries_.size() ? TextFromBytes(DesignedField(entries_[entry], index.column())) : QString();
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {

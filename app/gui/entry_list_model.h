@@ -8,10 +8,10 @@
 
 #include "app/entry_filter.h"
 
-class cpStringArray;
+#include "safe/entry.h"
 
 // The rows of the entry list view over the application's entry list. A row
-// holds only its entry index; the texts are read from the entry line when
+// holds only its entry index; the texts are read from the entry when
 // shown, so no second copy of the passwords is kept. The password column
 // shows "******" except on the rows last passed to RevealRows.
 class EntryListModel : public QAbstractTableModel {
@@ -20,12 +20,11 @@ class EntryListModel : public QAbstractTableModel {
  public:
   static constexpr int kColumnCount = 3;
 
-  explicit EntryListModel(const cpStringArray& entries, QObject* parent = nullptr);
+  explicit EntryListModel(const std::vector<Entry>& entries, QObject* parent = nullptr);
 
   // Rebuilds the rows, one per entry that passes the filter, the last entry
-  // first and nothing revealed. False when an entry cannot be read; the
-  // rows made so far stay.
-  bool FillListView();
+  // first and nothing revealed.
+  void FillListView();
   // Takes effect at the next FillListView or ApplyFilter.
   void SetFilterText(std::string_view utf8) { filter_.SetText(utf8); }
   // Shows the rows that pass the filter, in the current sort order and with
@@ -47,7 +46,7 @@ class EntryListModel : public QAbstractTableModel {
   void MoveRows(std::vector<uint32_t> sorted);
   std::vector<uint32_t> FilteredRows() const;
 
-  const cpStringArray& entries_;
+  const std::vector<Entry>& entries_;
   EntryFilter filter_;
   std::vector<uint32_t> ordered_;  // every entry, in display order
   std::vector<uint32_t> rows_;     // entry index of each row shown, in display order

@@ -18,15 +18,15 @@ int NextSortOrder(int order, int column) {
   return std::clamp(order, 0, kSortOrderCount - 1);
 }
 
-std::string_view EntryLineField(std::string_view line, int column) {
-  for (int skipped = 0; skipped < column; ++skipped) {
-    const size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) {
-      return {};
-    }
-    line.remove_prefix(tab + 1);
+std::string_view DesignedField(const Entry& entry, int column) {
+  switch (column) {
+    case 0:
+      return entry.title.view();
+    case 1:
+      return entry.userName.view();
+    default:
+      return entry.password.view();
   }
-  return line.substr(0, line.find('\t'));
 }
 
 int CompareEntries(std::string_view fieldA, std::string_view fieldB, int order) {

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "safe/entry.h"
+
 // Sort orders of the entry list: 0/1 "Description", 2/3 "Username",
 // 4/5 "Password", ascending on even values, descending on odd ones.
 inline constexpr int kSortOrderCount = 6;
@@ -13,9 +15,8 @@ inline constexpr int kResortColumn = -1;
 // order. The result is clamped to 0-5.
 int NextSortOrder(int order, int column);
 
-// Field column (0-2) of an entry line: the text between its tabs, empty when
-// the line has fewer fields. Not cut.
-std::string_view EntryLineField(std::string_view line, int column);
+// The field of column 0-2 (title, user name, password); not cut.
+std::string_view DesignedField(const Entry& entry, int column);
 
 // Compares the fields of two entries that the order sorts by, cut to 259
 // characters like every entry field, byte by byte as unsigned values and

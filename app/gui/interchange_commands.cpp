@@ -9,7 +9,7 @@
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
 #include "interchange/interchange_format.h"
-#include "interchange/safe_transfer.h"
+#include "app/safe_transfer.h"
 #include "safe/safe_folder.h"
 
 namespace {
@@ -51,11 +51,11 @@ void RunImportCommand(MainWindow& window) {
   QString path = QFileDialog::getOpenFileName(&window, QStringLiteral("Import"), InterchangeStartFolder(),
                                               (QStringList(kAnyFormatFilter) + Filters(false)).join(";;"), &chosen);
   if (path.isEmpty()) return;
-  const uint32_t before = window.App().GetEntries().GetCount();
+  const size_t before = window.App().GetEntries().size();
   if (!ImportIntoOpenSafe(window.App(), window, window.Owner(), path.toStdString(), FormatOfFilter(chosen, ""))) {
     return;
   }
-  const uint32_t added = window.App().GetEntries().GetCount() - before;
+  const size_t added = window.App().GetEntries().size() - before;
   window.ShowStatus(QStringLiteral("Imported %1 %2 from %3.")
                         .arg(added)
                         .arg(added == 1 ? "entry" : "entries")

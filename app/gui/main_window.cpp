@@ -102,9 +102,7 @@ int MainWindow::ShowMessageBox(OwnerWindow owner, const char* text, const char* 
 }
 
 bool MainWindow::RefreshList() {
-  if (!model_->FillListView()) {
-    return false;
-  }
+  model_->FillListView();
   SortList(kResortColumn);
   // A reset drops the selection without a selection signal.
   OnSelectionChanged();

@@ -85,12 +85,10 @@ void MainWindow::UpdateCopyActions() {
 void MainWindow::CopyField(CopiedField field) {
   int row;
   int entry;
-  EntryFieldBuffers fields;
-  if (!app_.IsLoggedIn() || !GetCopyRow(row) || !model_->GetEntryIndex(row, entry) ||
-      !app_.GetEntryFields(entry, fields.description, fields.userName, fields.password)) {
-    return;
-  }
-  clipboard_->Copy(field == CopiedField::kUserName ? fields.userName : fields.password, field);
+  if (!app_.IsLoggedIn() || !GetCopyRow(row) || !model_->GetEntryIndex(row, entry)) return;
+  const Entry* shown = app_.GetEntry(entry);
+  if (shown == nullptr) return;
+  clipboard_->Copy((field == CopiedField::kUserName ? shown->userName : shown->password).c_str(), field);
 }
 
 void MainWindow::LogOut() {

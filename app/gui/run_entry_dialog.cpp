@@ -29,17 +29,22 @@ bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addM
       return false;
     }
     int entryIndex = -1;
-    if (!addMode && (!GetTopSelectedEntry(view, entryIndex) ||
-                     !app.GetEntryFields(entryIndex, fields.description, fields.userName, fields.password))) {
-      return false;
+    fields.format = app.OpenSafeFormat();
+    if (!addMode) {
+      const Entry* entry = GetTopSelectedEntry(view, entryIndex) ? app.GetEntry(entryIndex) : nullptr;
+      if (entry == nullptr) return false;
+      fields.description = entry->title;
+      fields.userName = entry->userName;
+      fields.password = entry->password;
     }
     EntryDialog dialog(addMode, fields, owner);
     if (dialog.exec() != QDialog::Accepted) {
       return false;
     }
     if (!fields.AllEmpty()) {
-      return addMode ? app.AddEntry(fields.description, fields.userName, fields.password)
-                     : app.EditEntry(entryIndex, fields.description, fields.userName, fields.password);
+      return addMode ? app.AddEntry(fields.description.c_str(), fields.userName.c_str(), fields.password.c_str())
+                     : app.EditEntry(entryIndex, fields.description.c_str(), fields.userName.c_str(),
+                                     fields.password.c_str());
     }
     ShowQtMessageBox(owner, kBlankEntryMessage, kErrorCaption, kMbOk | kMbIconWarning);
   }

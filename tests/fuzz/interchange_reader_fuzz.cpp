@@ -19,7 +19,10 @@ void Require(bool condition) {
 
 std::vector<std::string> Lines(ImportPlan& plan) {
   std::vector<std::string> lines;
-  for (uint32_t i = 0; i < plan.Lines().GetCount(); ++i) lines.emplace_back(plan.Lines().GetAt(i));
+  for (const Entry& entry : plan.Entries()) {
+    lines.push_back(std::string(entry.title.view()) + "\t" + std::string(entry.userName.view()) + "\t" +
+                    std::string(entry.password.view()));
+  }
   return lines;
 }
 
@@ -41,7 +44,8 @@ void RequireStorable(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  ImportPlan plan;
+  // A legacy safe's rules, the strictest an import meets.
+  ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
   if (!PlanImportText(text, FUZZ_FORMAT, &plan, &error)) {
     Require(!error.empty() && error.find('\n') == std::string::npos);
@@ -53,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const InterchangeFormat* format = FindInterchangeFormat(FUZZ_FORMAT);
   std::string written;
   // XML cannot carry most control characters at all; the writer says so.
-  if (!format->write(plan.Lines(), &written, &error)) return 0;
-  ImportPlan reread;
+  if (!format->write(plan.Entries(), &written, &error)) return 0;
+  ImportPlan reread(SafeFormat::kLegacy);
   Require(PlanImportText(written, FUZZ_FORMAT, &reread, &error));
   Require(Lines(reread) == lines);
   return 0;

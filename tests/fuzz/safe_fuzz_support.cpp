@@ -3,11 +3,11 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/executable_path.h"
+#include "safe/entry_records.h"
 #include "safe/safe_store.h"
 
 namespace {
@@ -18,20 +18,6 @@ std::string& SafeFolder() {
 }
 
 void RemoveSafeFolder() { std::filesystem::remove_all(SafeFolder()); }
-
-bool IsWellFormedLine(const char* line) {
-  int fields = 1;
-  size_t fieldLength = 0;
-  for (const char* c = line; *c != '\0'; ++c) {
-    if (*c == '\t') {
-      ++fields;
-      fieldLength = 0;
-    } else if (++fieldLength > 260) {
-      return false;
-    }
-  }
-  return fields == 3;
-}
 
 }  // namespace
 
@@ -54,10 +40,19 @@ void WriteFuzzSafe(const std::string& file) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
 }
 
-void CheckLoadResult(bool loaded, const cpStringArray& entries) {
+EntryList ListBefore() {
+  EntryList list;
+  Entry& entry = list.entries.emplace_back();
+  entry.id = EntryId::Random();
+  entry.title = "before";
+  return list;
+}
+
+void CheckLoadResult(bool loaded, const EntryList& entries) {
   if (loaded) {
-    for (uint32_t i = 0; i < entries.GetCount(); ++i) Require(IsWellFormedLine(entries.GetAt(i)));
+    Require(CheckEntryListLimits(entries) == nullptr);
+    for (const Entry& entry : entries.entries) Require(!entry.id.IsZero());
   } else {
-    Require(entries.GetCount() == 0 || (entries.GetCount() == 1 && std::strcmp(entries.GetAt(0), "before") == 0));
+    Require(entries.entries.empty() || (entries.entries.size() == 1 && entries.entries[0].title == "before"));
   }
 }

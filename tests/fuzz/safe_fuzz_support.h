@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/cpstringarray.h"
+#include "safe/entry.h"
 
 // What the safe loaders' fuzz targets share.
 
@@ -15,6 +15,9 @@ void PlaceSafesInTempFolder();
 // Writes file as the safe of user "fuzz".
 void WriteFuzzSafe(const std::string& file);
 
-// A load's promise: on success only lines of three fields of at most 260
-// characters; on failure the list as it was (one line "before") or emptied.
-void CheckLoadResult(bool loaded, const cpStringArray& entries);
+// A list of one entry titled "before", to see whether a load changed it.
+EntryList ListBefore();
+
+// A load's promise: on success only entries that fit the strong format's
+// limits, each with an id; on failure the list as it was or emptied.
+void CheckLoadResult(bool loaded, const EntryList& entries);

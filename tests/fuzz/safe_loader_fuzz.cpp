@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   WriteFuzzSafe((data[0] & 1) != 0 ? EncryptRecord(kPassword, rest) : rest);
 
-  cpStringArray entries;
-  entries.Add("before");
+  EntryList entries = ListBefore();
   CheckLoadResult(LoadSafe("fuzz", kPassword, entries), entries);
   return 0;
 }

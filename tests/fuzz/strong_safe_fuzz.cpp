@@ -51,15 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string file = (data[0] & 1) != 0 ? Seal(rest) : rest;
   WriteFuzzSafe(file);
 
-  cpStringArray entries;
-  entries.Add("before");
+  EntryList entries = ListBefore();
   CheckLoadResult(LoadSafe("fuzz", FixtureKey(), entries), entries);
 
   SafeInfo info;
   if (GetSafeInfo("fuzz", info) && info.format == SafeFormat::kStrong && info.params.iterations <= 2 &&
       info.params.memoryKiB <= 64) {
-    cpStringArray byPassword;
-    byPassword.Add("before");
+    EntryList byPassword = ListBefore();
     CheckLoadResult(LoadSafe("fuzz", kPassword, byPassword), byPassword);
   }
   return 0;

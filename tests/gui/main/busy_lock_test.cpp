@@ -45,7 +45,7 @@ void BusyLockTest::ALockDuringANewPasswordsDerivationRunsWhenItEnds() {
   QTRY_COMPARE(loginCaption, QString("Enter Password"));
   QVERIFY(!world.App().IsLoggedIn());
 
-  cpStringArray entries;
+  EntryList entries;
   QVERIFY(LoadSafe("alice", "new", entries));
   QVERIFY(LoadSafe("bob", "bpw", entries));
   QVERIFY(!LoadSafe("bob", "new", entries));

@@ -363,29 +363,29 @@ void DialogsTest::EntryDialogRefusesSeparators() {
   QFETCH(QString, text);
   GuiTestWorld world;
   EntryFieldBuffers fields;
-  strcpy(fields.description, "old");
+  fields.description = "old";
   EntryDialog dialog(false, fields, &world.Window());
   QCOMPARE(dialog.windowTitle(), QString("Edit this account and password in your safe"));
   Edit(dialog, edit.toLatin1().constData())->setText(text);
   dialog.accept();
   QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kEntryFieldSeparatorMessage));
   QCOMPARE(dialog.result(), int(QDialog::Rejected));
-  QCOMPARE(QString(fields.description), QString("old"));
+  QCOMPARE(QString(fields.description.c_str()), QString("old"));
 }
 
 void DialogsTest::UnchangedFieldsKeepTheirBytes() {
   GuiTestWorld world;
   EntryFieldBuffers fields;
-  strcpy(fields.description, "Mail");
-  strcpy(fields.password, "pa\xE4ss");  // one Latin-1 byte, not UTF-8
+  fields.description = "Mail";
+  fields.password = "pa\xE4ss";  // one Latin-1 byte, not UTF-8
   EntryDialog dialog(false, fields, &world.Window());
   QCOMPARE(Edit(dialog, "passwordEdit")->text(), QString::fromUtf8("pa\xC3\xA4ss"));
   Edit(dialog, "userNameEdit")->setText(QString::fromUtf8("j\xC3\xB6rg"));
   dialog.accept();
   QCOMPARE(dialog.result(), int(QDialog::Accepted));
-  QCOMPARE(QByteArray(fields.password), QByteArray("pa\xE4ss"));
-  QCOMPARE(QByteArray(fields.userName), QByteArray("j\xC3\xB6rg"));
-  QCOMPARE(QByteArray(fields.description), QByteArray("Mail"));
+  QCOMPARE(QByteArray(fields.password.c_str()), QByteArray("pa\xE4ss"));
+  QCOMPARE(QByteArray(fields.userName.c_str()), QByteArray("j\xC3\xB6rg"));
+  QCOMPARE(QByteArray(fields.description.c_str()), QByteArray("Mail"));
 }
 
 void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
@@ -406,16 +406,12 @@ void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
   QVERIFY(!RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
   QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kBlankEntryMessage));
   QCOMPARE(seen, (QStringList{"desc", "desc/pass"}));
-  char description[kEntryFieldCapacity];
-  char userName[kEntryFieldCapacity];
-  char password[kEntryFieldCapacity];
-  QVERIFY(world.App().GetEntryFields(0, description, userName, password));
-  QCOMPARE(QString(password), QString("pass"));
+  QCOMPARE(QString(world.App().GetEntry(0)->password.c_str()), QString("pass"));
 }
 
 void DialogsTest::LongestFieldsSurviveAddSaveLoadAndEdit() {
   GuiTestWorld world;
-  world.CreateUserWithEntries("alice", "pw", {});
+  world.CreateUserWithEntries("alice", "pw", {}, SafeFormat::kLegacy);
   const QString longest(259, QChar('d'));
   const QString longPassword = QString(258, QChar('p')) + "!";
   OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
@@ -438,13 +434,11 @@ void DialogsTest::LongestFieldsSurviveAddSaveLoadAndEdit() {
 
   world.App().LogOut();
   QVERIFY(world.App().LogIn("alice", "pw"));
-  char description[kEntryFieldCapacity];
-  char userName[kEntryFieldCapacity];
-  char password[kEntryFieldCapacity];
-  QVERIFY(world.App().GetEntryFields(0, description, userName, password));
-  QCOMPARE(QString(description), longest);
-  QCOMPARE(QString(userName), QString("changed"));
-  QCOMPARE(QString(password), longPassword);
+  const Entry* stored = world.App().GetEntry(0);
+  QVERIFY(stored != nullptr);
+  QCOMPARE(QString(stored->title.c_str()), longest);
+  QCOMPARE(QString(stored->userName.c_str()), QString("changed"));
+  QCOMPARE(QString(stored->password.c_str()), longPassword);
 }
 
 QTEST_MAIN(DialogsTest)

@@ -11,6 +11,7 @@
 #include "app/quillbox_messages.h"
 #include "safe/safe_store.h"
 #include "gui_test_support.h"
+#include "tests/unit/safe/safe_test_dir.h"
 
 using Rows = std::vector<std::string>;
 
@@ -22,7 +23,6 @@ class EntryListTest : public QObject {
   void CompareEntriesIsBytewiseWithoutSecondKey();
   void ColumnClicksCycleTheOrder_data();
   void ColumnClicksCycleTheOrder();
-  void EntryLineFieldsSplitAtTabs();
   void ListStartsByUserNameAndFollowsColumnClicks();
   void StoredOrderOutOfRangeIsClampedAtFirstSort();
   void MasksFollowTheSelection();
@@ -78,13 +78,6 @@ void EntryListTest::ColumnClicksCycleTheOrder() {
   QFETCH(int, column);
   QFETCH(int, expected);
   QCOMPARE(NextSortOrder(order, column), expected);
-}
-
-void EntryListTest::EntryLineFieldsSplitAtTabs() {
-  QCOMPARE(EntryLineField("Bank\tjdoe\ts3cr3t!", 0), "Bank");
-  QCOMPARE(EntryLineField("Bank\tjdoe\ts3cr3t!", 2), "s3cr3t!");
-  QCOMPARE(EntryLineField("\t\tonly password", 1), "");
-  QCOMPARE(EntryLineField("two\tfields", 2), "");
 }
 
 void EntryListTest::ListStartsByUserNameAndFollowsColumnClicks() {
@@ -188,8 +181,12 @@ void EntryListTest::ChangeOnDiskKeepsSortAndSelection() {
   window.ListView()->selectRow(1);  // "c"
   QCOMPARE(ColumnTexts(window, 0), (Rows{"d", "c", "b"}));
 
-  cpStringArray newer;
-  for (const char* line : {"b\tu\tp1", "c\tu\tp3", "e\tu\tp4", "a\tu\tp5"}) newer.Add(line);
+  // Another program kept b and c (their ids too), dropped d, added e and a.
+  EntryList newer;
+  for (const Entry& entry : world.App().GetEntries()) {
+    if (entry.title != "d") newer.entries.push_back(entry);
+  }
+  for (const char* line : {"e\tu\tp4", "a\tu\tp5"}) AddLine(newer, line);
   QVERIFY(SaveSafe("alice", "pw", newer));
   window.LookAtSafeOnDisk();
 
@@ -202,8 +199,8 @@ void EntryListTest::ChangeOnDiskKeepsSortAndSelection() {
 void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
   GuiTestWorld world;
   world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p1"}});
-  cpStringArray other;
-  other.Add("x\ty\tz");
+  EntryList other;
+  AddLine(other, "x\ty\tz");
   QVERIFY(SaveSafe("alice", "changed elsewhere", other));
   QString asked;
   OnNextModalDialog(world.Window(), [&asked](QDialog& dialog) {
@@ -216,7 +213,7 @@ void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
   QCOMPARE(world.Window().statusBar()->currentMessage(), QString(kSafeNoLongerOpensNote));
   QVERIFY(ColumnTexts(world.Window(), 0).empty());
   QVERIFY(world.Messages().empty());
-  cpStringArray entries;
+  EntryList entries;
   QVERIFY(LoadSafe("alice", "changed elsewhere", entries));
 }
 

@@ -24,6 +24,7 @@
 #include "app/gui/qt_clipboard.h"
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
+#include "tests/unit/safe/safe_test_dir.h"
 #include "safe/safe_store.h"
 
 using Rows = std::vector<std::string>;
@@ -187,11 +188,9 @@ void EverydayTest::SelectAllAndDeleteActOnShownRowsOnly() {
   QCOMPARE(window.GetRowCount(), 0);
   QCOMPARE(window.Filter()->text(), QString("ban"));
 
-  cpStringArray stored;
+  EntryList stored;
   QVERIFY(LoadSafe("alice", "pw", stored));
-  QCOMPARE(stored.GetCount(), 2u);
-  QCOMPARE(QString(stored.GetAt(0)), QString("Mail\tu\t2"));
-  QCOMPARE(QString(stored.GetAt(1)), QString("Shop\tu\t4"));
+  QCOMPARE(ToVector(stored), (std::vector<std::string>{"Mail\tu\t2", "Shop\tu\t4"}));
 }
 
 void EverydayTest::AnEntryTheFilterHidesIsToldInTheStatusBar() {
@@ -204,7 +203,7 @@ void EverydayTest::AnEntryTheFilterHidesIsToldInTheStatusBar() {
     dialog.accept();
   });
   window.RunCommand(kCmdAddEntry);
-  QCOMPARE(world.App().GetEntries().GetCount(), 2u);
+  QCOMPARE(world.App().GetEntries().size(), 2u);
   QCOMPARE(window.GetRowCount(), 1);
   QCOMPARE(window.Filter()->text(), QString("bank"));
   QVERIFY(window.statusBar()->currentMessage().contains("does not match the filter"));
@@ -344,7 +343,7 @@ void EverydayTest::GenerateInTheEntryDialogFillsThePassword() {
   window.RunCommand(kCmdAddEntry);
   QCOMPARE(filled.size(), 20);
   QCOMPARE(filled, generated);
-  QCOMPARE(world.App().GetEntries().GetCount(), 0u);
+  QCOMPARE(world.App().GetEntries().size(), 0u);
 }
 
 void EverydayTest::EveryControlHasAnAccessibleName() {

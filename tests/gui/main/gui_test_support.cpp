@@ -51,8 +51,8 @@ GuiTestWorld::~GuiTestWorld() {
 }
 
 void GuiTestWorld::CreateUserWithEntries(const char* name, const char* password,
-                                         const std::vector<std::vector<std::string>>& entries) {
-  app_->CreateUser(window_->Owner(), name, password);
+                                         const std::vector<std::vector<std::string>>& entries, SafeFormat format) {
+  app_->CreateUser(window_->Owner(), name, password, format);
   QVERIFY(app_->IsLoggedIn());
   for (const auto& entry : entries) {
     QVERIFY(app_->AddEntry(entry[0].c_str(), entry[1].c_str(), entry[2].c_str()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "safe/strong_format.h"
+
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -35,7 +37,8 @@ class GuiTestWorld {
   // Creates a user whose safe holds the given entries (description, user
   // name, password) and leaves the safe open.
   void CreateUserWithEntries(const char* name, const char* password,
-                             const std::vector<std::vector<std::string>>& entries);
+                             const std::vector<std::vector<std::string>>& entries,
+                             SafeFormat format = SafeFormat::kStrong);
 
   // Message boxes shown so far; each is answered from Answers() first,
   // then with Yes for a Yes/No box and OK otherwise.

@@ -14,7 +14,8 @@
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "gui_test_support.h"
-#include "interchange/safe_transfer.h"
+#include "tests/unit/safe/safe_test_dir.h"
+#include "app/safe_transfer.h"
 
 class InterchangeCommandsTest : public QObject {
   Q_OBJECT
@@ -64,8 +65,8 @@ void InterchangeCommandsTest::ImportThroughTheFileDialog() {
   QCOMPARE(world.Messages().size(), size_t{1});
   QCOMPARE(world.Messages()[0].caption, std::string(kImportCaption));
   QVERIFY(world.Messages()[0].text.starts_with("1 entry read as chrome-csv.\n1 new entry to import.\n"));
-  QCOMPARE(world.App().GetEntries().GetCount(), 2u);
-  QCOMPARE(std::string(world.App().GetEntries().GetAt(1)), std::string("Bank\tjdoe\ts3cr3t"));
+  QCOMPARE(world.App().GetEntries().size(), size_t{2});
+  QCOMPARE(ToVector(world.App().GetEntries())[1], std::string("Bank\tjdoe\ts3cr3t"));
   QCOMPARE(world.Window().statusBar()->currentMessage(), QString("Imported 1 entry from passwords.csv."));
 }
 

@@ -19,13 +19,13 @@ class AppWithSafes : public ::testing::Test {
   AppWithSafes() { app.SetView(&view); }
 
   void Write(const char* user, const char* password, const Lines& lines) {
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, lines);
     ASSERT_TRUE(SaveSafe(user, password, entries));
   }
 
   Lines Read(const char* user, const char* password = "pw") {
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_TRUE(LoadSafe(user, password, entries)) << user;
     return ToVector(entries);
   }

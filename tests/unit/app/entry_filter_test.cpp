@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/safe/safe_test_dir.h"
+
 namespace {
 
 // Entry lines: description, account user name, password.
@@ -22,9 +24,10 @@ const std::vector<std::string> kEntries = {
 std::vector<int> Shown(const std::string& text) {
   EntryFilter filter;
   filter.SetText(text);
+  const EntryList list = ListOf(kEntries);
   std::vector<int> rows;
-  for (size_t i = 0; i < kEntries.size(); ++i) {
-    if (filter.Matches(kEntries[i])) rows.push_back(static_cast<int>(i));
+  for (size_t i = 0; i < list.entries.size(); ++i) {
+    if (filter.Matches(list.entries[i])) rows.push_back(static_cast<int>(i));
   }
   return rows;
 }
@@ -61,7 +64,7 @@ TEST(EntryFilter, EmptyTextLetsEverythingThrough) {
   filter.SetText("x");
   EXPECT_FALSE(filter.IsEmpty());
   filter.SetText("");
-  EXPECT_TRUE(filter.Matches("anything\tat\tall"));
+  EXPECT_TRUE(filter.Matches(ListOf({"anything\tat\tall"}).entries[0]));
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ class QuillboxDialogs : public ::testing::Test {
   QuillboxDialogs() {
     app.SetView(&view);
     app.SetNewSafeParams(kTinySafeParams);
-    cpStringArray entries;
-    entries.Add("a\tb\tc");
+    EntryList entries;
+    AddLine(entries, "a\tb\tc");
     SaveSafe("alice", "pw", entries);
   }
 
@@ -118,7 +118,7 @@ TEST_F(QuillboxDialogs, CreateUserDialogValidatesInOrder) {
     EXPECT_EQ(Messages(), c.messages);
     EXPECT_EQ(app.IsLoggedIn(), c.loggedIn);
   }
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_TRUE(LoadSafe("alice", "pw", entries));
 
   view.boxes.clear();
@@ -151,7 +151,7 @@ TEST_F(QuillboxDialogs, SetPasswordDialogTestsTheOldPasswordFirst) {
     EXPECT_EQ(Messages(), c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     EXPECT_TRUE(app.IsLoggedIn());
   }
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(LoadSafe("alice", "pw", entries));
   EXPECT_TRUE(LoadSafe("alice", "new", entries));
   EXPECT_EQ(ToVector(entries), std::vector<std::string>{"a\tb\tc"});

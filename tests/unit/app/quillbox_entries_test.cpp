@@ -25,14 +25,14 @@ class QuillboxEntries : public ::testing::Test {
   QuillboxEntries() { app.SetView(&view); }
 
   void OpenSafeWith(const Lines& lines) {
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, lines);
     ASSERT_TRUE(SaveSafe("alice", "pw", entries));
     ASSERT_TRUE(app.LogIn("alice", "pw"));
   }
 
   Lines SafeLines() {
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_TRUE(LoadSafe("alice", "pw", entries));
     return ToVector(entries);
   }
@@ -76,11 +76,11 @@ TEST_F(QuillboxEntries, FieldsThatWouldBreakTheSafeAreRefused) {
     const char* d = c.description.c_str();
     const char* u = c.userName.c_str();
     const char* p = c.password.c_str();
-    EXPECT_STREQ(Quillbox::CheckEntryFields(d, u, p), c.message);
+    EXPECT_STREQ(app.CheckEntryFields(d, u, p), c.message);
     EXPECT_FALSE(app.AddEntry(d, u, p));
     EXPECT_FALSE(app.EditEntry(0, d, u, p));
   }
-  EXPECT_EQ(Quillbox::CheckEntryFields("", "", std::string(259, 'x').c_str()), nullptr);
+  EXPECT_EQ(app.CheckEntryFields("", "", std::string(259, 'x').c_str()), nullptr);
   // 130 characters are refused, so the message must not promise 259 characters.
   EXPECT_NE(std::string(kEntryFieldTooLongMessage).find("259 bytes"), std::string::npos);
   EXPECT_EQ(SafeLines(), Lines{"a\tb\tc"});
@@ -97,7 +97,7 @@ TEST_F(QuillboxEntries, DeletesMarkedEntriesFromTheTopIndexDown) {
   EXPECT_EQ(view.boxes[0].text, kDeleteEntriesQuestion);
   EXPECT_EQ(view.boxes[0].caption, kDeleteEntriesCaption);
   EXPECT_EQ(view.boxes[0].style, kMbYesNo | kMbIconWarning);
-  EXPECT_EQ(app.GetEntries().GetCount(), 5u);
+  EXPECT_EQ(app.GetEntries().size(), 5u);
 
   view.answers = {kIdYes};
   app.DeleteSelectedEntries(nullptr);
@@ -125,33 +125,30 @@ TEST_F(QuillboxEntries, DeleteAsksNothingWithoutSelectionAndStopsOnABadRow) {
   }
 }
 
-TEST_F(QuillboxEntries, GetEntryFieldsSplitsAndCuts) {
-  // The loader accepts 260 characters; the dialogs' buffers hold 259.
+TEST_F(QuillboxEntries, GetEntryGivesTheWholeEntry) {
+  // The loader accepts 260 characters; nothing is cut on the way to a dialog.
   std::string long260(260, 'L');
-  std::string cut = long260.substr(0, 259);
-  OpenSafeWith({"d\tu\tp", "\t\t", "only\t\t", "a\t" + long260 + "\tc"});
-  struct Case {
-    int index;
-    bool found;
-    const char* description;
-    const char* userName;
-    const char* password;
-  };
-  const std::vector<Case> cases = {
-      {0, true, "d", "u", "p"},         {1, true, "", "", ""},  {2, true, "only", "", ""},
-      {3, true, "a", cut.c_str(), "c"}, {4, false, "", "", ""}, {-1, false, "", "", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.index);
-    char d[kEntryFieldCapacity] = "x";
-    char u[kEntryFieldCapacity] = "x";
-    char p[kEntryFieldCapacity] = "x";
-    ASSERT_EQ(app.GetEntryFields(c.index, d, u, p), c.found);
-    if (!c.found) continue;
-    EXPECT_STREQ(d, c.description);
-    EXPECT_STREQ(u, c.userName);
-    EXPECT_STREQ(p, c.password);
-  }
+  OpenSafeWith({"d\tu\tp", "\t\t", "a\t" + long260 + "\tc"});
+  EXPECT_EQ(app.GetEntry(0)->userName, "u");
+  EXPECT_EQ(app.GetEntry(1)->title, "");
+  EXPECT_EQ(app.GetEntry(2)->userName, long260);
+  EXPECT_EQ(app.GetEntry(3), nullptr);
+  EXPECT_EQ(app.GetEntry(-1), nullptr);
+}
+
+TEST_F(QuillboxEntries, AStrongSafeTakesAnyTextWithoutNulUpToItsLimit) {
+  EntryList none;
+  HeldSafeKey key;
+  ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, kTinySafeParams, key));
+  ASSERT_TRUE(SaveSafe("alice", key, none));
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  const std::string longest(64 * 1024, 'x');
+  ASSERT_TRUE(app.AddEntry("tab\there", "line\r\nbreak", longest.c_str()));
+  EXPECT_EQ(SafeLines(), Lines{"tab\there\tline\r\nbreak\t" + longest});
+  const std::string over(64 * 1024 + 1, 'x');
+  EXPECT_STREQ(app.CheckEntryFields(over.c_str(), "", ""), kEntryTextTooLongMessage);
+  EXPECT_FALSE(app.AddEntry(over.c_str(), "", ""));
+  EXPECT_EQ(SafeLines().size(), 1u);
 }
 
 }  // namespace

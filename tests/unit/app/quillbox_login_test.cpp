@@ -36,13 +36,13 @@ class QuillboxLogIn : public ::testing::Test {
   }
 
   void MakeSafe(const char* name, const char* password, const std::vector<std::string>& lines) {
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, lines);
     ASSERT_TRUE(SaveSafe(name, password, entries));
   }
 
   std::vector<std::string> SafeLines(const char* name, const char* password) {
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_TRUE(LoadSafe(name, password, entries));
     return ToVector(entries);
   }
@@ -77,7 +77,7 @@ TEST_F(QuillboxLogIn, LogInAndOutSwitchMenuListAndState) {
   EXPECT_EQ(view.refreshes, 2);
   EXPECT_FALSE(app.IsLoggedIn());
   EXPECT_STREQ(app.GetUserName(), "alice");  // offered at the next log-in
-  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
+  EXPECT_EQ(app.GetEntries().size(), 0u);
   EXPECT_EQ(SafeLines("alice", "pw"), std::vector<std::string>{"a\tb\tc"});
 }
 
@@ -124,7 +124,7 @@ TEST_F(QuillboxLogIn, LockClosesTheSafeWithoutWritingIt) {
   EXPECT_EQ(view.menuCalls, kLoggedOutMenu);
   EXPECT_FALSE(app.IsLoggedIn());
   EXPECT_STREQ(app.GetUserName(), "alice");
-  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
+  EXPECT_EQ(app.GetEntries().size(), 0u);
   struct stat after;
   ASSERT_EQ(stat(dir.SafePath("alice").c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
@@ -165,8 +165,8 @@ TEST_F(QuillboxLogIn, CreateUserReplacesAnExistingSafeOnlyAfterYes) {
   view.answers = {kIdYes};
   app.CreateUser(nullptr, "alice", "new");
   EXPECT_TRUE(app.IsLoggedIn());
-  EXPECT_EQ(app.GetEntries().GetCount(), 0u);
-  cpStringArray entries;
+  EXPECT_EQ(app.GetEntries().size(), 0u);
+  EntryList entries;
   EXPECT_FALSE(LoadSafe("alice", "old", entries));
   EXPECT_TRUE(SafeLines("alice", "new").empty());
 }
@@ -187,7 +187,7 @@ TEST_F(QuillboxLogIn, ChangePasswordReencryptsTheOpenSafe) {
   ASSERT_TRUE(app.LogIn("alice", "old"));
   ASSERT_TRUE(app.ChangePassword("alice", "new"));
   EXPECT_TRUE(app.IsLoggedIn());
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(LoadSafe("alice", "old", entries));
   EXPECT_EQ(SafeLines("alice", "new"), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
   EXPECT_EQ(ToVector(app.GetEntries()), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));

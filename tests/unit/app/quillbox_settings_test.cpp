@@ -41,7 +41,7 @@ class ScopedConfigDirs {
 TEST(QuillboxSettings, StartSettingsComeBackAfterExit) {
   SafeTestDir dir;
   ScopedConfigDirs config(dir.Path());
-  cpStringArray entries;
+  EntryList entries;
   ASSERT_TRUE(SaveSafe("alice", "pw", entries));
   {
     Quillbox first;

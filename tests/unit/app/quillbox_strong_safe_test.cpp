@@ -29,7 +29,7 @@ class QuillboxStrongSafe : public ::testing::Test {
   }
 
   Lines SafeLines(const char* name, const char* password) {
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_TRUE(LoadSafe(name, password, entries));
     return ToVector(entries);
   }
@@ -118,7 +118,7 @@ TEST_F(QuillboxStrongSafe, LegacyUsersStayLegacyUntilTheyUpgrade) {
 }
 
 TEST_F(QuillboxStrongSafe, FailedUpgradeKeepsTheLegacySafeAndSaysSo) {
-  cpStringArray entries;
+  EntryList entries;
   Fill(entries, {"a\tb\tc"});
   ASSERT_TRUE(SaveSafe("carol", "pw", entries));
   ASSERT_TRUE(app.LogIn("carol", "pw"));
@@ -148,7 +148,7 @@ TEST_F(QuillboxStrongSafe, ConflictCopyWithItsOwnSaltMergesAtLogIn) {
   ASSERT_TRUE(app.AddEntry("Bank", "jdoe", "b1"));
   HeldSafeKey apart;
   ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, kTinySafeParams, apart));
-  cpStringArray lines;
+  EntryList lines;
   Fill(lines, {"Mail\tjd\tm1"});
   const char kCopy[] = "alice.sync-conflict-20250101-101010-ABCDEF7";
   ASSERT_TRUE(SaveSafe(kCopy, apart, lines));
@@ -171,7 +171,7 @@ TEST_F(QuillboxStrongSafe, ConflictCopyAskingForMoreWorkIsLeftAloneAndToldOnce) 
   app.CreateUser(nullptr, "alice", "pw");
   HeldSafeKey costly;
   ASSERT_TRUE(DeriveNewSafeKey("pw", SafeFormat::kStrong, {2, 16}, costly));
-  cpStringArray lines;
+  EntryList lines;
   Fill(lines, {"Mail\tjd\tm1"});
   const char kCopy[] = "alice.sync-conflict-20250101-101010-ABCDEF7";
   ASSERT_TRUE(SaveSafe(kCopy, costly, lines));
@@ -180,7 +180,7 @@ TEST_F(QuillboxStrongSafe, ConflictCopyAskingForMoreWorkIsLeftAloneAndToldOnce) 
   const int derivationsBefore = view.busyRuns;
   ASSERT_TRUE(app.SubmitLogIn(nullptr, "alice", "pw"));
   EXPECT_EQ(view.busyRuns, derivationsBefore + 1);  // the log-in's own
-  EXPECT_TRUE(app.GetEntries().GetCount() == 0);
+  EXPECT_TRUE(app.GetEntries().size() == 0);
   EXPECT_TRUE(SafeExists(kCopy));
   ASSERT_FALSE(view.notes.empty());
   EXPECT_EQ(view.notes.back(), std::string(kCopy) + ".SAFE" + kCostlyCopyNote);

@@ -30,16 +30,18 @@ class QuillboxSync : public AppWithSafes {
   // The rows as the fake view shows them: stored order, those named selected.
   void ShowRows(const Lines& selected) {
     view.rows.clear();
-    for (uint32_t i = 0; i < app.GetEntries().GetCount(); ++i) {
-      std::string line = app.GetEntries().GetAt(i);
+    const Lines lines = ToVector(app.GetEntries());
+    for (uint32_t i = 0; i < lines.size(); ++i) {
+      const std::string& line = lines[i];
       bool isSelected = std::find(selected.begin(), selected.end(), line) != selected.end();
       view.rows.push_back({static_cast<int>(i), isSelected});
     }
   }
 
   int IndexOf(const std::string& line) {
-    for (uint32_t i = 0; i < app.GetEntries().GetCount(); ++i) {
-      if (line == app.GetEntries().GetAt(i)) return static_cast<int>(i);
+    const Lines lines = ToVector(app.GetEntries());
+    for (uint32_t i = 0; i < lines.size(); ++i) {
+      if (line == lines[i]) return static_cast<int>(i);
     }
     return -1;
   }
@@ -239,7 +241,7 @@ TEST_F(QuillboxSync, FileReplacedWhileReadIsNeverTakenForDamaged) {
     if (found == DiskPickUp::kReloaded) ++reloads;
     Lines shown = ToVector(app.GetEntries());
     ASSERT_TRUE(shown == first || shown == second);
-    cpStringArray entries;
+    EntryList entries;
     SafeFingerprint fingerprint;
     ASSERT_NE(LoadSafeSnapshot("alice", key, entries, fingerprint), SafeSnapshotResult::kDoesNotOpen);
   }

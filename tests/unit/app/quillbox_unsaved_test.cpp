@@ -187,11 +187,11 @@ TEST_F(QuillboxUnsaved, OtherWritersTellTheFailureAndKeepTheSafe) {
 
   // An import that cannot be saved is taken out again and says why.
   DiskFull();
-  cpStringArray imported;
+  EntryList imported;
   Fill(imported, {"Club\tc\tc1"});
-  EXPECT_FALSE(app.AppendEntries(imported));
+  EXPECT_FALSE(app.AppendEntries(imported.entries));
   EXPECT_NE(app.LastSaveError().find("No space left on device"), std::string::npos);
-  EXPECT_EQ(app.GetEntries().GetCount(), 3u);
+  EXPECT_EQ(app.GetEntries().size(), 3u);
   EXPECT_FALSE(app.HasUnsavedChanges());
   app.LogOut();
 

@@ -9,7 +9,7 @@
 
 #include "app/quillbox_messages.h"
 #include "cli_process.h"
-#include "core/cpstringarray.h"
+#include "tests/unit/safe/safe_test_dir.h"
 #include "platform/executable_path.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
@@ -26,11 +26,11 @@ class CliErrors : public ::testing::Test {
     // Safes made in this process go where the binary will look.
     OverrideExecutablePath(safes_.Path("quillbox-cli").c_str());
     setenv("TMPDIR", temp_.Root().c_str(), 1);
-    cpStringArray entries;
-    entries.Add("Bank\tjdoe\ts3cr3t!");
+    EntryList entries;
+    AddLine(entries, "Bank\tjdoe\ts3cr3t!");
     ASSERT_TRUE(SaveSafe("alice", "pw", entries));
-    cpStringArray malformed;
-    malformed.Add("four\tfields\tin\tline");
+    EntryList malformed;
+    AddLine(malformed, "four\tfields\tin\tline");
     ASSERT_TRUE(SaveSafe("garbled", "pw", malformed));
     ASSERT_TRUE(SaveSafe("truncated", "pw", entries));
     std::string bytes = ReadTextFile(safes_.Path("truncated.SAFE"));
@@ -254,10 +254,10 @@ TEST_F(CliErrors, ForcedCreateReplacesTheSafeWithAnEmptyOne) {
   std::vector<std::string> args = {"--dir", safes_.Root(), "--password-stdin", "create", "alice", "--force"};
   CliResult created = RunCliProcess(args, "fresh\n", temp_.Root());
   EXPECT_EQ(created.status, 0) << created.err;
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(LoadSafe("alice", "pw", entries));
   EXPECT_TRUE(LoadSafe("alice", "fresh", entries));
-  EXPECT_EQ(entries.GetCount(), 0u);
+  EXPECT_EQ(entries.entries.size(), 0u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "safe/safe_folder.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
+#include "tests/unit/safe/safe_test_dir.h"
 #include "tests/unit/core/scratch_dir.h"
 
 namespace {
@@ -31,8 +32,8 @@ void Deliver(const std::string& path, const std::string& bytes) {
 
 std::string SavedBytes(const std::string& folder, const HeldSafeKey& key, const std::vector<std::string>& lines) {
   SetSafeFolder(folder);
-  cpStringArray entries;
-  for (const std::string& line : lines) entries.Add(line.c_str());
+  EntryList entries;
+  for (const std::string& line : lines) AddLine(entries, line.c_str());
   EXPECT_TRUE(SaveSafe("alice", key, entries));
   return ReadTextFile(folder + "/alice.SAFE");
 }
@@ -90,10 +91,9 @@ TEST(CliImportRace, VersionsDeliveredWhileImportingAreKept) {
   import.join();
 
   EXPECT_EQ(result.status, 0) << result.err;
-  cpStringArray entries;
+  EntryList entries;
   ASSERT_TRUE(LoadSafe("alice", key, entries));
-  std::vector<std::string> lines;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) lines.emplace_back(entries.GetAt(i));
+  std::vector<std::string> lines = ToVector(entries);
   EXPECT_TRUE(Holds(lines, "Synced\tbob\tp2"));
   EXPECT_TRUE(Holds(lines, "Imported\tdee\tp4"));
   if (later_delivered) {

@@ -80,11 +80,14 @@ TEST_F(CliInterchange, DryRunTellsAndChangesNothing) {
   EXPECT_EQ(SafeBytes(), before);
 }
 
+// A legacy safe keeps the designed field rules: records that would break
+// its lines are refused, and with them the whole file unless skipped.
 TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
+  ASSERT_EQ(Run({"create", "--legacy", "old"}, "pw\n").status, 0);
   WriteTextFile(safes_.Path("mixed.csv"), "name,url,username,password\nok,,u,p\n\"two\nlines\",,u,p\nshort\n" +
                                               std::string(300, 'x') + ",,u,p\n");
-  std::string before = SafeBytes();
-  CliResult refused = Run({"import", "alice", safes_.Path("mixed.csv")});
+  std::string before = ReadTextFile(safes_.Path("old.SAFE"));
+  CliResult refused = Run({"import", "old", safes_.Path("mixed.csv")});
   EXPECT_EQ(refused.status, 2);
   std::string file = safes_.Path("mixed.csv");
   EXPECT_EQ(refused.err, "quillbox-cli: " + file +
@@ -100,9 +103,9 @@ TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
                              ": 3 records cannot be imported; nothing was imported; "
                              "--skip-invalid imports the other entries\n");
   EXPECT_EQ(refused.out, "");
-  EXPECT_EQ(SafeBytes(), before);
+  EXPECT_EQ(ReadTextFile(safes_.Path("old.SAFE")), before);
 
-  CliResult skipped = Run({"import", "--skip-invalid", "alice", file});
+  CliResult skipped = Run({"import", "--skip-invalid", "old", file});
   EXPECT_EQ(skipped.status, 0) << skipped.err;
   EXPECT_NE(skipped.err.find(file + ": line 5: malformed row: 1 field where the header has 4 (skipped)\n"),
             std::string::npos)
@@ -111,7 +114,14 @@ TEST_F(CliInterchange, AllOrNothingUnlessSkipInvalid) {
                              "1 malformed row (a wrong number of fields), skipped.\n"),
             std::string::npos)
       << skipped.out;
-  EXPECT_EQ(List(), "1\tok\tu\n");
+  EXPECT_EQ(Run({"list", "old"}).out, "1\tok\tu\n");
+
+  // A strong safe takes the line break and the long title; only the row
+  // that is no record is left out.
+  CliResult strong = Run({"import", "--skip-invalid", "alice", file});
+  EXPECT_EQ(strong.status, 0) << strong.err;
+  EXPECT_NE(strong.out.find("3 new entries imported.\n"), std::string::npos) << strong.out;
+  EXPECT_EQ(List(), "1\tok\tu\n2\ttwo\nlines\tu\n3\t" + std::string(300, 'x') + "\tu\n");
 }
 
 TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
@@ -122,7 +132,7 @@ TEST_F(CliInterchange, BadInputIsRefusedAndTheSafeStaysByteIdentical) {
       {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"Root\",\"open",
        "a quoted field is not closed"},
       {"name,url,username,password\na,b\n", "line 2: malformed row: 2 fields where the header has 4"},
-      {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "Fields cannot be longer than 259"},
+      {"Description,Username,Password\n" + std::string(5 << 20, 'x') + ",u,p\n", "longer than 64 KiB"},
       {"name,url,username,password\nCaf\xE9,,u,p\n", "line 2: the text is not UTF-8"},
       {bomb, "declares a document type"},
       {"{\"items\":" + std::string(10000, '[') + std::string(10000, ']') + "}", "nested too deeply"},

@@ -36,7 +36,7 @@ TEST(ReadSecretLine, TakesOneLineAtATime) {
     LineResult second;
     std::string second_line;
   };
-  const std::string longest(SecretText::kMaxLength, 'p');
+  const std::string longest(TypedSecret::kMaxLength, 'p');
   const Case cases[] = {
       {"one\ntwo\n", LineResult::kOk, "one", LineResult::kOk, "two"},
       {"crlf\r\nlast", LineResult::kOk, "crlf", LineResult::kOk, "last"},
@@ -47,7 +47,7 @@ TEST(ReadSecretLine, TakesOneLineAtATime) {
   };
   for (const Case& c : cases) {
     PipeInput input(c.input);
-    SecretText line;
+    TypedSecret line;
     EXPECT_EQ(ReadSecretLine(input.fd(), &line), c.first) << c.input;
     EXPECT_EQ(line.c_str(), c.first_line);
     EXPECT_EQ(ReadSecretLine(input.fd(), &line), c.second) << c.input;
@@ -77,7 +77,7 @@ class PseudoTerminal : public ::testing::Test {
     pid_t pid = fork();
     if (pid == 0) {
       setpgid(0, 0);  // a group of its own that a stop signal can stop
-      SecretText line;
+      TypedSecret line;
       LineResult result = ReadHiddenLine(slave_, "Password: ", &line);
       _exit(result == LineResult::kOk && std::string(line.c_str()) == expected_line ? 0 : 1);
     }

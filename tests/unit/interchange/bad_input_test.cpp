@@ -7,6 +7,7 @@
 #include "app/quillbox_messages.h"
 #include "interchange/import_file.h"
 #include "tests/unit/core/scratch_dir.h"
+#include "tests/unit/safe/safe_test_dir.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
   };
   for (const BadFile& c : cases) {
     SCOPED_TRACE(c.what);
-    ImportPlan plan;
+    ImportPlan plan(SafeFormat::kLegacy);
     std::string error;
     bool read = PlanImportText(c.text, c.format, &plan, &error);
     if (!c.error.empty()) {
@@ -102,7 +103,7 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
     }
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(plan.Problems(), std::vector<std::string>({c.problem}));
-    EXPECT_EQ(plan.Lines().GetCount(), 0u);
+    EXPECT_EQ(plan.Entries().size(), 0u);
   }
 }
 
@@ -123,7 +124,7 @@ TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
   std::string text = "name,url,username,password\n" + std::string("ok,,u,p\n") + "\"two\nlines\",,u,p\n" +
                      "short,row\n" + "long," + std::string(300, 'h') + ",u," + std::string(260, 'p') + "\n" +
                      ",https://" + std::string(300, 'h') + "/,u,p\n";
-  ImportPlan plan;
+  ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
   ASSERT_TRUE(PlanImportText(text, "", &plan, &error)) << error;
   EXPECT_EQ(plan.Problems(), std::vector<std::string>({
@@ -132,8 +133,8 @@ TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
                                  std::string("line 6: ") + kEntryFieldTooLongMessage,
                                  std::string("line 7: ") + kEntryFieldTooLongMessage,
                              }));
-  ASSERT_EQ(plan.Lines().GetCount(), 1u);
-  EXPECT_STREQ(plan.Lines().GetAt(0), "ok\tu\tp");
+  ASSERT_EQ(plan.Entries().size(), 1u);
+  EXPECT_EQ(ToVector(plan.Entries())[0], "ok\tu\tp");
   // A malformed row is no record: not read, and told apart.
   EXPECT_EQ(plan.Summary().read, 4u);
   EXPECT_EQ(plan.Summary().invalid, 3u);
@@ -147,7 +148,7 @@ TEST(BadInput, EveryEntryThatCannotBeStoredIsListedInFileOrder) {
 TEST(BadInput, ProblemsBeyondTheFirstHundredAreCountedNotKept) {
   std::string text = "name,url,username,password\n";
   for (int i = 0; i < 150; ++i) text += "\"a\tb\",,u,p\nshort\n";
-  ImportPlan plan;
+  ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
   ASSERT_TRUE(PlanImportText(text, "", &plan, &error)) << error;
   ASSERT_EQ(plan.Problems().size(), kMaxKeptProblems);
@@ -173,7 +174,7 @@ TEST(BadInput, AFilePastTheRecordCapIsRefusedInEveryFormat) {
     for (size_t i = 0; i <= kMaxImportRecords; ++i) text += record;
     if (what == std::string("JSON")) text += "{\"type\": 2}]}";
     if (what == std::string("XML")) text += "</Group></Root></KeePassFile>";
-    ImportPlan plan;
+    ImportPlan plan(SafeFormat::kLegacy);
     std::string error;
     EXPECT_FALSE(PlanImportText(text, "", &plan, &error));
     EXPECT_TRUE(error.ends_with(kTooManyRecordsMessage)) << error;

@@ -7,6 +7,7 @@
 
 #include "interchange/import_file.h"
 #include "tests/unit/core/scratch_dir.h"
+#include "tests/unit/safe/safe_test_dir.h"
 
 namespace {
 
@@ -20,11 +21,7 @@ const std::string kMail = "mail.example.org\tmailuser\tm41l";
 
 std::string Fixture(const std::string& name) { return ReadTextFile(QUILLBOX_TEST_DATA_DIR "/interchange/" + name); }
 
-Lines LinesOf(ImportPlan& plan) {
-  Lines lines;
-  for (uint32_t i = 0; i < plan.Lines().GetCount(); ++i) lines.emplace_back(plan.Lines().GetAt(i));
-  return lines;
-}
+Lines LinesOf(ImportPlan& plan) { return ToVector(plan.Entries()); }
 
 struct FixtureCase {
   const char* file;
@@ -98,7 +95,7 @@ TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
     const InterchangeFormat* detected = DetectInterchangeFormat(text);
     ASSERT_NE(detected, nullptr);
     EXPECT_STREQ(detected->name, c.format);
-    ImportPlan plan;
+    ImportPlan plan(SafeFormat::kLegacy);
     std::string error;
     ASSERT_TRUE(PlanImportText(text, "", &plan, &error)) << error;
     EXPECT_EQ(LinesOf(plan), c.entries);
@@ -117,22 +114,21 @@ TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
 }
 
 TEST(FormatFixtures, WritableFormatsReadBackWhatTheyWrote) {
-  cpStringArray entries;
+  EntryList entries;
   for (const std::string& line : {kBank, kCafe, kMail, std::string("\t\tonly a password"),
                                   std::string("<b>&amp;</b>\t\\\\ \"q\"\ttab-free ]]> text")}) {
-    entries.Add(line.c_str());
+    AddLine(entries, line.c_str());
   }
-  Lines expected;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) expected.emplace_back(entries.GetAt(i));
+  Lines expected = ToVector(entries);
   int writable = 0;
   for (const InterchangeFormat& format : InterchangeFormats()) {
     if (format.write == nullptr) continue;
     ++writable;
     SCOPED_TRACE(format.name);
     std::string written, error;
-    ASSERT_TRUE(format.write(entries, &written, &error)) << error;
+    ASSERT_TRUE(format.write(entries.entries, &written, &error)) << error;
     EXPECT_EQ(DetectInterchangeFormat(written), &format);
-    ImportPlan plan;
+    ImportPlan plan(SafeFormat::kLegacy);
     ASSERT_TRUE(PlanImportText(written, "", &plan, &error)) << error;
     // Only the safe's own CSV keeps an empty description; the others
     // title it, as any entry without a title or URL.
@@ -145,10 +141,10 @@ TEST(FormatFixtures, WritableFormatsReadBackWhatTheyWrote) {
 }
 
 TEST(FormatFixtures, KeepassXmlExportIsOneGroupWithProtectedPasswords) {
-  cpStringArray entries;
-  entries.Add(kBank.c_str());
+  EntryList entries;
+  AddLine(entries, kBank.c_str());
   std::string written, error;
-  ASSERT_TRUE(FindInterchangeFormat("keepass-xml")->write(entries, &written, &error));
+  ASSERT_TRUE(FindInterchangeFormat("keepass-xml")->write(entries.entries, &written, &error));
   EXPECT_NE(written.find("<Root>\n\t\t<Group>\n\t\t\t<UUID>"), std::string::npos);
   EXPECT_NE(written.find("<Name>Quillbox</Name>"), std::string::npos);
   EXPECT_EQ(written.find("<Group>", written.find("<Group>") + 1), std::string::npos) << "one group";
@@ -158,28 +154,28 @@ TEST(FormatFixtures, KeepassXmlExportIsOneGroupWithProtectedPasswords) {
 }
 
 TEST(FormatFixtures, SafeBytesThatAreNotUtf8AreExportedAsTheWindowsCodePage) {
-  cpStringArray entries;
-  entries.Add("Caf\xE9\tu\t\x80uro");
+  EntryList entries;
+  AddLine(entries, "Caf\xE9\tu\t\x80uro");
   std::string written, error;
-  ASSERT_TRUE(FindInterchangeFormat("bitwarden-json")->write(entries, &written, &error));
+  ASSERT_TRUE(FindInterchangeFormat("bitwarden-json")->write(entries.entries, &written, &error));
   EXPECT_NE(written.find("\"Caf\xC3\xA9\""), std::string::npos);
   EXPECT_NE(written.find("\"\xE2\x82\xAC"
                          "uro\""),
             std::string::npos);
   // The safe's own CSV keeps the bytes as they are.
   written.clear();
-  ASSERT_TRUE(FindInterchangeFormat("quillbox-csv")->write(entries, &written, &error));
+  ASSERT_TRUE(FindInterchangeFormat("quillbox-csv")->write(entries.entries, &written, &error));
   EXPECT_EQ(written, "Description,Username,Password\r\nCaf\xE9,u,\x80uro\r\n");
 }
 
 TEST(FormatFixtures, ImportSkipsWhatTheSafeHoldsAndTheSummarySaysSo) {
-  ImportPlan plan;
+  ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
   ASSERT_TRUE(PlanImportText(Fixture("bitwarden.json"), "", &plan, &error)) << error;
-  cpStringArray safe;
-  safe.Add(kCafe.c_str());
-  safe.Add("Bank, \"main\"\tjdoe\tother password");
-  plan.SkipExisting(safe);
+  EntryList safe;
+  AddLine(safe, kCafe.c_str());
+  AddLine(safe, "Bank, \"main\"\tjdoe\tother password");
+  plan.SkipExisting(safe.entries);
   EXPECT_EQ(LinesOf(plan), Lines({kBank, kMail}));
   EXPECT_EQ(FormatImportSummary(plan.Summary(), ImportStage::kPreview),
             "3 entries read as bitwarden-json.\n"
@@ -191,13 +187,13 @@ TEST(FormatFixtures, ImportSkipsWhatTheSafeHoldsAndTheSummarySaysSo) {
 }
 
 TEST(FormatFixtures, EntriesWithoutAPasswordAreImportedAndNoted) {
-  ImportPlan plan;
+  ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
   ASSERT_TRUE(PlanImportText("name,url,username,password\nDoor,,,\nBank,,jdoe,\nMail,,m,x\n", "", &plan, &error))
       << error;
-  cpStringArray safe;
-  safe.Add("Bank\tjdoe\t");
-  plan.SkipExisting(safe);
+  EntryList safe;
+  AddLine(safe, "Bank\tjdoe\t");
+  plan.SkipExisting(safe.entries);
   EXPECT_EQ(LinesOf(plan), Lines({"Door\t\t", "Mail\tm\tx"}));
   EXPECT_EQ(FormatImportSummary(plan.Summary(), ImportStage::kDone),
             "3 entries read as chrome-csv.\n"
@@ -245,12 +241,12 @@ TEST(FormatFixtures, CrLineEndsAndUtf16AreRead) {
       {"UTF-16 little-endian", utf16(lf, true)},
       {"UTF-16 big-endian with CRLF", utf16(replaced(lf, "\n", "\r\n"), false)},
   };
-  ImportPlan expected;
+  ImportPlan expected(SafeFormat::kLegacy);
   std::string error;
   ASSERT_TRUE(PlanImportText(lf, "", &expected, &error)) << error;
   for (const auto& [what, variant] : cases) {
     SCOPED_TRACE(what);
-    ImportPlan plan;
+    ImportPlan plan(SafeFormat::kLegacy);
     ASSERT_TRUE(PlanImportText(variant, "", &plan, &error)) << error;
     EXPECT_EQ(LinesOf(plan), LinesOf(expected));
     EXPECT_EQ(FormatImportSummary(plan.Summary(), ImportStage::kPreview),

@@ -14,9 +14,9 @@
 
 namespace {
 
-void FillBulk(cpStringArray& entries, const std::string& tag, int count) {
+void FillBulk(EntryList& entries, const std::string& tag, int count) {
   std::string filler(250, tag[0]);
-  for (int i = 0; i < count; ++i) entries.Add((tag + "\t" + std::to_string(i) + "\t" + filler).c_str());
+  for (int i = 0; i < count; ++i) AddLine(entries, (tag + "\t" + std::to_string(i) + "\t" + filler).c_str());
 }
 
 // A child saves the two lists (each over two chunks) in turn until it is
@@ -25,9 +25,9 @@ void FillBulk(cpStringArray& entries, const std::string& tag, int count) {
 // in the end the folder holds the safe and its lock file only.
 TEST(SafeCrash, KilledSaveLeavesTheOldOrTheNewSafe) {
   SafeTestDir dir;
-  cpStringArray first;
+  EntryList first;
   FillBulk(first, "first", 10000);
-  cpStringArray second;
+  EntryList second;
   FillBulk(second, "second", 9000);
   const auto firstLines = ToVector(first);
   const auto secondLines = ToVector(second);
@@ -54,7 +54,7 @@ TEST(SafeCrash, KilledSaveLeavesTheOldOrTheNewSafe) {
     int status;
     waitpid(child, &status, 0);
 
-    cpStringArray loaded;
+    EntryList loaded;
     ASSERT_TRUE(LoadSafe("user", "pw", loaded)) << "after kill " << kill;
     auto lines = ToVector(loaded);
     ASSERT_TRUE(lines == firstLines || lines == secondLines) << "after kill " << kill;

@@ -75,13 +75,13 @@ class ScopedFileOps {
 
 TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
   SafeTestDir dir;
-  cpStringArray oldEntries;
+  EntryList oldEntries;
   Fill(oldEntries, {"old\tone\t1", "old\ttwo\t2"});
-  cpStringArray newEntries;
+  EntryList newEntries;
   Fill(newEntries, {"new\tone\t1", "new\ttwo\t2", "new\tthree\t3"});
   // Three chunks, so a failure can land between chunk writes.
   std::string big(200, 'b');
-  for (int i = 0; i < 15000; ++i) newEntries.Add(("bulk\t" + std::to_string(i) + "\t" + big).c_str());
+  for (int i = 0; i < 15000; ++i) AddLine(newEntries, ("bulk\t" + std::to_string(i) + "\t" + big).c_str());
 
   ASSERT_TRUE(SaveSafe("user", "pw", newEntries));
   const std::string newBytes = ReadTextFile(dir.SafePath("user"));
@@ -108,7 +108,7 @@ TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
       }
       EXPECT_FALSE(saved);
       EXPECT_EQ(ReadTextFile(dir.SafePath("user")), oldBytes);
-      cpStringArray loaded;
+      EntryList loaded;
       EXPECT_TRUE(LoadSafe("user", "pw", loaded));
       EXPECT_EQ(ToVector(loaded), ToVector(oldEntries));
       EXPECT_TRUE(dir.TempFiles().empty());
@@ -120,9 +120,9 @@ TEST(SafeFaults, EveryFailingOperationLeavesTheOldOrTheNewSafe) {
 
 TEST(SafeFaults, SaveChecksWhatItWroteBeforeReplacingTheSafe) {
   SafeTestDir dir;
-  cpStringArray oldEntries;
+  EntryList oldEntries;
   Fill(oldEntries, {"old\tone\t1"});
-  cpStringArray newEntries;
+  EntryList newEntries;
   Fill(newEntries, {"new\tone\t1", "new\ttwo\t2"});
   ASSERT_TRUE(SaveSafe("user", "pw", oldEntries));
   const std::string oldBytes = ReadTextFile(dir.SafePath("user"));
@@ -145,7 +145,7 @@ TEST(SafeFaults, SaveChecksWhatItWroteBeforeReplacingTheSafe) {
 // operation, or a corrupted write, leaves the legacy file as it was.
 TEST(SafeFaults, FailedUpgradeLeavesTheLegacySafeIdentical) {
   SafeTestDir dir;
-  cpStringArray entries;
+  EntryList entries;
   Fill(entries, {"old\tone\t1", "old\ttwo\t2"});
   ASSERT_TRUE(SaveSafe("user", "pw", entries));
   const std::string legacyBytes = ReadTextFile(dir.SafePath("user"));

@@ -44,7 +44,7 @@ TEST(SafeFormat, RecordSizesFollowTheTextAndLoadBack) {
   SafeTestDir dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, c.lines);
     ASSERT_TRUE(SaveSafe("sizes", kPassword, entries));
     std::string file = ReadTextFile(dir.SafePath("sizes"));
@@ -52,8 +52,8 @@ TEST(SafeFormat, RecordSizesFollowTheTextAndLoadBack) {
     EXPECT_EQ(Le32(file, file.size() - 4), c.total);
     EXPECT_EQ(file.size(), c.total);
 
-    cpStringArray loaded;
-    loaded.Add("stale");
+    EntryList loaded;
+    AddLine(loaded, "stale");
     ASSERT_TRUE(LoadSafe("sizes", kPassword, loaded));
     EXPECT_EQ(ToVector(loaded), c.lines);
   }
@@ -61,7 +61,7 @@ TEST(SafeFormat, RecordSizesFollowTheTextAndLoadBack) {
 
 TEST(SafeFormat, EmptyListIsTheSentenceUnderTheKey) {
   SafeTestDir dir;
-  cpStringArray entries;
+  EntryList entries;
   ASSERT_TRUE(SaveSafe("empty", kPassword, entries));
   std::string expected = EncryptRecord(
       kPassword, std::string("Build a better mousetrap and the world will beat a chicken on your doorstep", 76));
@@ -100,7 +100,7 @@ TEST(SafeFormat, LinesAcrossTheChunkBoundary) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteTextFile(dir.SafePath("chunks"), EncryptRecord(kPassword, c.text + std::string(1, '\0')));
-    cpStringArray entries;
+    EntryList entries;
     ASSERT_TRUE(LoadSafe("chunks", kPassword, entries));
     EXPECT_EQ(ToVector(entries), c.lines);
   }
@@ -126,7 +126,7 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
   SetLe32(tinyTrailer, good.size() - 4, 8);
   std::string badCrc = good;
   badCrc[good.size() - 8] ^= 1;
-  const std::vector<std::string> untouched = {"before"};
+  const std::vector<std::string> untouched = {"before\t\t"};
 
   const std::vector<LoadCase> cases = {
       {"valid record", good, SafeLoadResult::kLoaded, {"a\tb\tc", "d\te\tf"}},
@@ -172,7 +172,7 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteTextFile(dir.SafePath("crafted"), c.file);
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, untouched);
     int refreshes = 0;
     EXPECT_EQ(LoadSafeWithResult("crafted", kPassword, entries, false, [&] { ++refreshes; }), c.result);
@@ -184,22 +184,22 @@ TEST(SafeFormat, LoaderChecksRecordsAndLines) {
 TEST(SafeFormat, VerifyOnlyKeepsTheListAndDoesNotRefresh) {
   SafeTestDir dir;
   WriteTextFile(dir.SafePath("verify"), EncryptRecord(kPassword, std::string("a\tb\tc", 6)));
-  cpStringArray entries;
-  entries.Add("kept");
+  EntryList entries;
+  AddLine(entries, "kept");
   int refreshes = 0;
   EXPECT_TRUE(LoadSafe("verify", kPassword, entries, true, [&] { ++refreshes; }));
   EXPECT_FALSE(LoadSafe("verify", "wrong", entries, true, [&] { ++refreshes; }));
-  EXPECT_EQ(ToVector(entries), std::vector<std::string>{"kept"});
+  EXPECT_EQ(ToVector(entries), std::vector<std::string>{"kept\t\t"});
   EXPECT_EQ(refreshes, 0);
 }
 
 TEST(SafeFormat, MissingSafeFailsAndKeepsTheList) {
   SafeTestDir dir;
-  cpStringArray entries;
-  entries.Add("kept");
+  EntryList entries;
+  AddLine(entries, "kept");
   EXPECT_FALSE(SafeExists("nobody"));
   EXPECT_EQ(LoadSafeWithResult("nobody", kPassword, entries), SafeLoadResult::kMissing);
-  EXPECT_EQ(ToVector(entries), std::vector<std::string>{"kept"});
+  EXPECT_EQ(ToVector(entries), std::vector<std::string>{"kept\t\t"});
 }
 
 }  // namespace

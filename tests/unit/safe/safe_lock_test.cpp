@@ -56,7 +56,7 @@ TEST(SafeLock, LockFileOfAMissingSafeGoesOnRelease) {
   moved = SafeLock();
   EXPECT_EQ(dir.Listing(), "tmp");
 
-  cpStringArray entries;
+  EntryList entries;
   ASSERT_TRUE(SaveSafe("alice", "pw", entries));
   SafeLock alice;
   ASSERT_EQ(alice.Acquire("alice"), SafeLock::Result::kAcquired);

@@ -25,7 +25,7 @@ TEST(SafeStore, OpensTheIndependentlyMadeFixture) {
   ASSERT_EQ(fixture.size(), 76u);
   WriteTextFile(dir.SafePath("fixture"), fixture);
 
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(LoadSafe("fixture", "Password", entries));
   ASSERT_TRUE(LoadSafe("fixture", "password", entries));
   EXPECT_EQ(ToVector(entries), kFixtureLines);
@@ -33,15 +33,15 @@ TEST(SafeStore, OpensTheIndependentlyMadeFixture) {
   // Writing the same list back gives the same bytes (its pad bytes are zero).
   ASSERT_TRUE(SaveSafe("copy", "password", entries));
   EXPECT_EQ(ReadTextFile(dir.SafePath("copy")), fixture);
-  cpStringArray reloaded;
+  EntryList reloaded;
   ASSERT_TRUE(LoadSafe("copy", "password", reloaded));
   EXPECT_EQ(ToVector(reloaded), kFixtureLines);
 }
 
 TEST(SafeStore, SafeAndTemporaryFilesArePrivate) {
   SafeTestDir dir;
-  cpStringArray entries;
-  entries.Add("a\tb\tc");
+  EntryList entries;
+  AddLine(entries, "a\tb\tc");
   ASSERT_TRUE(SaveSafe("private", "pw", entries));
   struct stat info;
   ASSERT_EQ(stat(dir.SafePath("private").c_str(), &info), 0);
@@ -53,12 +53,12 @@ TEST(SafeStore, SafeAndTemporaryFilesArePrivate) {
 
 TEST(SafeStore, ReadOnlySafeIsNotReplaced) {
   SafeTestDir dir;
-  cpStringArray entries;
-  entries.Add("old\tentry\there");
+  EntryList entries;
+  AddLine(entries, "old\tentry\there");
   ASSERT_TRUE(SaveSafe("locked", "pw", entries));
   std::string before = ReadTextFile(dir.SafePath("locked"));
   chmod(dir.SafePath("locked").c_str(), 0400);
-  entries.Add("new\tentry\there");
+  AddLine(entries, "new\tentry\there");
   EXPECT_FALSE(SaveSafe("locked", "pw", entries));
   EXPECT_EQ(ReadTextFile(dir.SafePath("locked")), before);
   EXPECT_TRUE(dir.TempFiles().empty());
@@ -69,14 +69,14 @@ TEST(SafeStore, SaveFailsWithoutAPrivateTempDir) {
   std::string shared = dir.Path() + "tmp/quillbox-" + std::to_string(geteuid());
   mkdir(shared.c_str(), 0777);
   chmod(shared.c_str(), 0777);
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(SaveSafe("user", "pw", entries));
   EXPECT_FALSE(SafeExists("user"));
 }
 
 TEST(SafeStore, ExistsAndDelete) {
   SafeTestDir dir;
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_FALSE(SafeExists("gone"));
   ASSERT_TRUE(SaveSafe("gone", "pw", entries));
   EXPECT_TRUE(SafeExists("gone"));
@@ -122,19 +122,19 @@ TEST(SafeStore, BuildSafePathPlacesSafesBesideTheExecutable) {
 TEST(SafeStore, SavesThroughALinkedSafe) {
   SafeTestDir dir;
   ASSERT_EQ(mkdir((dir.Path() + "synced").c_str(), 0700), 0);
-  cpStringArray entries;
-  entries.Add("a\tb\tc");
+  EntryList entries;
+  AddLine(entries, "a\tb\tc");
   ASSERT_EQ(symlink("synced/alice.SAFE", dir.SafePath("alice").c_str()), 0);
   ASSERT_EQ(symlink("synced/nobody.SAFE", dir.SafePath("bob").c_str()), 0);
   WriteTextFile(dir.Path() + "synced/alice.SAFE", "an older safe");
   ASSERT_TRUE(SaveSafe("alice", "pw", entries));
-  entries.Add("d\te\tf");
+  AddLine(entries, "d\te\tf");
   ASSERT_TRUE(SaveSafe("alice", "pw", entries));
 
   struct stat info;
   ASSERT_EQ(lstat(dir.SafePath("alice").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  cpStringArray loaded;
+  EntryList loaded;
   ASSERT_TRUE(LoadSafe("alice", "pw", loaded));
   EXPECT_EQ(ToVector(loaded), ToVector(entries));
 

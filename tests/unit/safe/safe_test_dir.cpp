@@ -36,15 +36,38 @@ std::vector<std::string> SafeTestDir::TempFiles() const {
   return names;
 }
 
-std::vector<std::string> ToVector(const cpStringArray& entries) {
+std::vector<std::string> ToVector(const std::vector<Entry>& entries) {
   std::vector<std::string> lines;
-  for (uint32_t i = 0; i < entries.GetCount(); ++i) lines.emplace_back(entries.GetAt(i));
+  for (const Entry& entry : entries) {
+    lines.push_back(std::string(entry.title.view()) + "\t" + std::string(entry.userName.view()) + "\t" +
+                    std::string(entry.password.view()));
+  }
   return lines;
 }
 
-void Fill(cpStringArray& entries, const std::vector<std::string>& lines) {
-  entries.RemoveAll();
-  for (const auto& line : lines) entries.Add(line.c_str());
+std::vector<std::string> ToVector(const EntryList& list) { return ToVector(list.entries); }
+
+void AddLine(EntryList& list, const std::string& line) {
+  Entry& entry = list.entries.emplace_back();
+  entry.id = EntryId::Random();
+  entry.created = entry.modified = 1700000000;
+  size_t first = line.find('\t');
+  entry.title = line.substr(0, first);
+  if (first == std::string::npos) return;
+  size_t second = line.find('\t', first + 1);
+  entry.userName = line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+  if (second != std::string::npos) entry.password = line.substr(second + 1);
+}
+
+void Fill(EntryList& list, const std::vector<std::string>& lines) {
+  list = EntryList();
+  for (const std::string& line : lines) AddLine(list, line);
+}
+
+EntryList ListOf(const std::vector<std::string>& lines) {
+  EntryList list;
+  Fill(list, lines);
+  return list;
 }
 
 std::string ReadHexFixture(const std::string& name) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/cpstringarray.h"
+#include "safe/entry.h"
 #include "safe/strong_format.h"
 #include "tests/unit/core/scratch_dir.h"
 
@@ -34,7 +34,14 @@ class SafeTestDir {
 // so a key derivation takes microseconds instead of a second.
 inline constexpr StrongSafeParams kTinySafeParams = {1, 8};
 
-std::vector<std::string> ToVector(const cpStringArray& entries);
+// Entries as "title\tuser\tpassword" lines, and lines as entries (each with
+// an id and a time, as a save gives them).
+std::vector<std::string> ToVector(const std::vector<Entry>& entries);
+std::vector<std::string> ToVector(const EntryList& list);
 // The bytes of a hex fixture in tests/data/safe/.
 std::string ReadHexFixture(const std::string& name);
-void Fill(cpStringArray& entries, const std::vector<std::string>& lines);
+void Fill(EntryList& list, const std::vector<std::string>& lines);
+// Fields split at the first two tabs; a legacy safe writes them back joined
+// by tabs, so a line with other than two tabs makes a malformed safe.
+void AddLine(EntryList& list, const std::string& line);
+EntryList ListOf(const std::vector<std::string>& lines);

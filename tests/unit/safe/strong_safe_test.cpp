@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "safe/entry_records.h"
 #include "safe/held_safe_key.h"
 #include "safe/safe_store.h"
 #include "safe/safe_text.h"
@@ -16,11 +17,13 @@ namespace {
 constexpr StrongSafeParams kTinyParams = kTinySafeParams;
 constexpr char kPassword[] = "test only";
 
-// Made by tests/unit/safe/strong_safe_reference.py, a second implementation.
+// Made by tests/unit/safe/strong_safe_reference.py, a second implementation:
+// version 3 holding the records of records_fixture.hex (without its
+// tombstones), and version 2, which earlier builds wrote.
 std::string StrongFixtureBytes() { return ReadHexFixture("strong_fixture.SAFE.hex"); }
 
 constexpr char kFixturePassword[] = "fixture password";
-const std::vector<std::string> kFixtureLines = {
+const std::vector<std::string> kVersion2Lines = {
     "Bank\tjdoe\ts3cr3t!",
     "Mail\tjohn.doe@example.com\tpa\xE4ss",
     "Door\t\t1234",
@@ -38,7 +41,7 @@ const uint8_t* Bytes(const std::string& text) { return reinterpret_cast<const ui
 
 void SaveStrong(const char* user, const std::vector<std::string>& lines, HeldSafeKey& key) {
   ASSERT_TRUE(DeriveNewSafeKey(kPassword, SafeFormat::kStrong, kTinyParams, key));
-  cpStringArray entries;
+  EntryList entries;
   Fill(entries, lines);
   ASSERT_TRUE(SaveSafe(user, key, entries));
 }
@@ -46,13 +49,16 @@ void SaveStrong(const char* user, const std::vector<std::string>& lines, HeldSaf
 TEST(StrongSafe, ReadsAndWritesTheKnownAnswerFixture) {
   SafeTestDir dir;
   const std::string fixture = StrongFixtureBytes();
-  ASSERT_EQ(fixture.size(), 56u + 63u + 16u);  // header, text with its NUL, tag
   WriteTextFile(dir.SafePath("fixture"), fixture);
 
-  cpStringArray entries;
+  EntryList entries;
   EXPECT_EQ(LoadSafeWithResult("fixture", "Fixture password", entries), SafeLoadResult::kWrongPassword);
   ASSERT_TRUE(LoadSafe("fixture", kFixturePassword, entries));
-  EXPECT_EQ(ToVector(entries), kFixtureLines);
+  const std::string records = ReadHexFixture("records_fixture.hex");
+  EntryList expected;
+  ASSERT_TRUE(DecodeEntryList(Bytes(records), records.size(), expected));
+  expected.tombstones.clear();
+  EXPECT_EQ(entries, expected);
   SafeInfo info;
   ASSERT_TRUE(GetSafeInfo("fixture", info));
   EXPECT_EQ(info.format, SafeFormat::kStrong);
@@ -63,10 +69,26 @@ TEST(StrongSafe, ReadsAndWritesTheKnownAnswerFixture) {
   HeldSafeKey key;
   ASSERT_TRUE(key.DeriveStrong(kFixturePassword, header.params, header.salt));
   SafeText text;
-  ASSERT_TRUE(BuildSafeText(entries, text));
+  ASSERT_TRUE(BuildSafeText(entries, SafeFormat::kStrong, text));
   std::string sealed(fixture.size(), '\0');
   SealStrongRecord(key.GetStrongKey(), header, text.bytes, text.length, reinterpret_cast<uint8_t*>(sealed.data()));
   EXPECT_EQ(sealed, fixture);
+}
+
+TEST(StrongSafe, AVersion2SafeReadsAndItsNextSaveIsVersion3WithEveryEntry) {
+  SafeTestDir dir;
+  WriteTextFile(dir.SafePath("old"), ReadHexFixture("strong_v2_fixture.SAFE.hex"));
+  HeldSafeKey key;
+  ASSERT_TRUE(DeriveKeyForSafe("old", kFixturePassword, key));
+  EntryList entries;
+  ASSERT_TRUE(LoadSafe("old", key, entries));
+  EXPECT_EQ(ToVector(entries), kVersion2Lines);
+  for (const Entry& entry : entries.entries) EXPECT_FALSE(entry.id.IsZero());
+  ASSERT_TRUE(SaveSafe("old", key, entries));
+  EXPECT_EQ(ReadTextFile(dir.SafePath("old")).substr(0, 8), std::string("QBXSAFE\x03", 8));
+  EntryList reread;
+  ASSERT_TRUE(LoadSafe("old", kFixturePassword, reread));
+  EXPECT_EQ(reread, entries);
 }
 
 TEST(StrongSafe, SavesKeepTheFormatKeyAndSaltAndDrawNewNonces) {
@@ -74,16 +96,16 @@ TEST(StrongSafe, SavesKeepTheFormatKeyAndSaltAndDrawNewNonces) {
   HeldSafeKey key;
   SaveStrong("alice", {"a\tb\tc"}, key);
   const std::string first = ReadTextFile(dir.SafePath("alice"));
-  ASSERT_EQ(first.substr(0, 8), std::string("QBXSAFE\x02", 8));
+  ASSERT_EQ(first.substr(0, 8), std::string("QBXSAFE\x03", 8));
   struct stat info;
   ASSERT_EQ(stat(dir.SafePath("alice").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_TRUE(dir.TempFiles().empty());
 
   // A held key opens and saves again with no password.
-  cpStringArray entries;
+  EntryList entries;
   ASSERT_TRUE(LoadSafe("alice", key, entries));
-  entries.Add("d\te\tf");
+  AddLine(entries, "d\te\tf");
   ASSERT_TRUE(SaveSafe("alice", key, entries));
   const std::string second = ReadTextFile(dir.SafePath("alice"));
   EXPECT_EQ(second.substr(0, 32), first.substr(0, 32));    // magic, parameters, salt
@@ -99,16 +121,16 @@ TEST(StrongSafe, SavesKeepTheFormatKeyAndSaltAndDrawNewNonces) {
   EXPECT_EQ(third.substr(0, 16), first.substr(0, 16));
   EXPECT_NE(third.substr(16, 16), first.substr(16, 16));
   EXPECT_FALSE(LoadSafe("alice", key, entries));  // the held key was for the old salt
-  cpStringArray reloaded;
+  EntryList reloaded;
   ASSERT_TRUE(LoadSafe("alice", "other", reloaded));
   EXPECT_EQ(ToVector(reloaded), (std::vector<std::string>{"a\tb\tc", "d\te\tf"}));
 
-  // An empty list is the sentence, as in the legacy format.
-  ASSERT_TRUE(SaveSafe("empty", key, cpStringArray()));
-  EXPECT_EQ(ReadTextFile(dir.SafePath("empty")).size(), 56u + 76u + 16u);
-  reloaded.Add("stale");
+  // An empty list is an empty text: the header and the tag.
+  ASSERT_TRUE(SaveSafe("empty", key, EntryList()));
+  EXPECT_EQ(ReadTextFile(dir.SafePath("empty")).size(), 56u + 16u);
+  AddLine(reloaded, "stale");
   ASSERT_TRUE(LoadSafe("empty", kPassword, reloaded));
-  EXPECT_EQ(reloaded.GetCount(), 0u);
+  EXPECT_EQ(reloaded.entries.size(), 0u);
 }
 
 // Every single-byte change, every truncation (the cut tag among them) and a
@@ -138,11 +160,11 @@ TEST(StrongSafe, EveryDamagedFileIsRefusedAndLeftAlone) {
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.name);
     WriteTextFile(dir.SafePath("alice"), damage.bytes);
-    cpStringArray entries;
-    entries.Add("before");
+    EntryList entries;
+    AddLine(entries, "before");
     EXPECT_FALSE(LoadSafe("alice", kPassword, entries));
     EXPECT_FALSE(LoadSafe("alice", key, entries));
-    EXPECT_EQ(ToVector(entries), std::vector<std::string>{"before"});
+    EXPECT_EQ(ToVector(entries), std::vector<std::string>{"before\t\t"});
     EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), damage.bytes);
     EXPECT_EQ(dir.Listing(), listing);
   }
@@ -181,7 +203,7 @@ TEST(StrongSafe, HeaderOutOfBoundsIsRefusedAsDamaged) {
     WriteTextFile(dir.SafePath("alice"), file);
     SafeInfo info;
     EXPECT_FALSE(GetSafeInfo("alice", info));
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_EQ(LoadSafeWithResult("alice", kPassword, entries), SafeLoadResult::kDamaged);
     EXPECT_FALSE(SaveSafe("alice", kPassword, entries));  // nor is it written over
     EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), file);
@@ -196,7 +218,7 @@ TEST(StrongSafe, UpgradeKeepsEveryEntryByteForByte) {
       "Caf\xE9\t\xFF\x01 odd bytes\t",
       "\t\t",
   };
-  cpStringArray entries;
+  EntryList entries;
   Fill(entries, lines);
   ASSERT_TRUE(SaveSafe("old", kPassword, entries));
   SafeInfo info;
@@ -205,7 +227,7 @@ TEST(StrongSafe, UpgradeKeepsEveryEntryByteForByte) {
 
   HeldSafeKey legacy;
   ASSERT_TRUE(DeriveKeyForSafe("old", kPassword, legacy));
-  cpStringArray loaded;
+  EntryList loaded;
   ASSERT_TRUE(LoadSafe("old", legacy, loaded));
   HeldSafeKey strong;
   ASSERT_TRUE(DeriveNewSafeKey(legacy.GetLegacyPassword(), SafeFormat::kStrong, kTinyParams, strong));
@@ -214,7 +236,7 @@ TEST(StrongSafe, UpgradeKeepsEveryEntryByteForByte) {
   ASSERT_TRUE(GetSafeInfo("old", info));
   EXPECT_EQ(info.format, SafeFormat::kStrong);
   EXPECT_EQ(info.params, kTinyParams);
-  cpStringArray upgraded;
+  EntryList upgraded;
   ASSERT_TRUE(LoadSafe("old", kPassword, upgraded));
   EXPECT_EQ(ToVector(upgraded), lines);
   EXPECT_FALSE(LoadSafe("old", legacy, upgraded));

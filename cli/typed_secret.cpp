@@ -1,23 +1,23 @@
-#include "cli/secret_text.h"
+#include "cli/typed_secret.h"
 
 #include <string.h>
 
-SecretText::SecretText() = default;
+TypedSecret::TypedSecret() = default;
 
-SecretText::~SecretText() { Clear(); }
+TypedSecret::~TypedSecret() { Clear(); }
 
-bool SecretText::Append(char c) {
+bool TypedSecret::Append(char c) {
   if (length_ >= kMaxLength) return false;
   buffer_[length_++] = c;
   buffer_[length_] = '\0';
   return true;
 }
 
-void SecretText::TrimLast() {
+void TypedSecret::TrimLast() {
   if (length_ > 0) buffer_[--length_] = '\0';
 }
 
-void SecretText::Clear() {
+void TypedSecret::Clear() {
   explicit_bzero(buffer_, sizeof(buffer_));
   length_ = 0;
 }

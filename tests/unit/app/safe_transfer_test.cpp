@@ -11,7 +11,7 @@
 
 #include "app/quillbox.h"
 #include "interchange/import_file.h"
-#include "interchange/safe_transfer.h"
+#include "app/safe_transfer.h"
 #include "safe/safe_store.h"
 #include "tests/unit/app/fake_view.h"
 #include "tests/unit/safe/safe_test_dir.h"
@@ -24,14 +24,14 @@ class SafeTransfer : public ::testing::Test {
  protected:
   void SetUp() override {
     app.SetView(&view);
-    cpStringArray entries;
+    EntryList entries;
     Fill(entries, {"Kept\tme\tx"});
     ASSERT_TRUE(SaveSafe("alice", "pw", entries));
     ASSERT_TRUE(app.LogIn("alice", "pw"));
   }
 
   Lines SafeLines() {
-    cpStringArray entries;
+    EntryList entries;
     EXPECT_TRUE(LoadSafe("alice", "pw", entries));
     return ToVector(entries);
   }

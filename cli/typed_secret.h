@@ -4,15 +4,15 @@
 
 // A password read from the user: a fixed buffer (so it is never reallocated
 // and copied behind our back) that is wiped when the object dies.
-class SecretText {
+class TypedSecret {
  public:
   // Longest text accepted, as in the dialogs' password fields.
   static constexpr size_t kMaxLength = 259;
 
-  SecretText();
-  ~SecretText();
-  SecretText(const SecretText&) = delete;
-  SecretText& operator=(const SecretText&) = delete;
+  TypedSecret();
+  ~TypedSecret();
+  TypedSecret(const TypedSecret&) = delete;
+  TypedSecret& operator=(const TypedSecret&) = delete;
 
   // False (and nothing stored) once kMaxLength characters are held.
   bool Append(char c);

@@ -1,4 +1,4 @@
-#include "interchange/safe_transfer.h"
+#include "app/safe_transfer.h"
 
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
@@ -31,7 +31,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
                         const std::string& format_name) {
   if (!app.IsLoggedIn()) return false;
   ImportText text;
-  ImportPlan plan;
+  ImportPlan plan(app.OpenSafeFormat());
   std::string error;
   if (!ReadImportText(path, &text, &error) || !PlanImportText(text.bytes, format_name, &plan, &error)) {
     if (error.rfind(path, 0) != 0) error = path + ": " + error;
@@ -40,7 +40,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
   }
   plan.SkipExisting(app.GetEntries());
   std::string summary = FormatImportSummary(plan.Summary(), ImportStage::kPreview) + ProblemList(plan);
-  if (plan.Lines().GetCount() == 0) {
+  if (plan.Entries().empty()) {
     view.ShowMessageBox(owner, (summary + "\nThere is nothing to import.").c_str(), kImportCaption,
                         kMbOk | kMbIconInformation);
     return false;
@@ -49,7 +49,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
   if (view.ShowMessageBox(owner, question.c_str(), kImportCaption, kMbYesNo | kMbIconQuestion) != kIdYes) {
     return false;
   }
-  if (!app.AppendEntries(plan.Lines())) {
+  if (!app.AppendEntries(plan.Entries())) {
     ShowError(view, owner, ("The safe could not be saved; nothing was imported.\n" + app.LastSaveError()).c_str());
     return false;
   }
@@ -65,7 +65,7 @@ bool ExportOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, cons
     ShowError(view, owner, error);
     return false;
   }
-  std::string question = std::string(kPlainTextWarning) + "\n\nExport " + std::to_string(app.GetEntries().GetCount()) +
+  std::string question = std::string(kPlainTextWarning) + "\n\nExport " + std::to_string(app.GetEntries().size()) +
                          " entries as " + format->title + " to " + path + "?";
   if (view.ShowMessageBox(owner, question.c_str(), kExportCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
     return false;
