@@ -160,6 +160,14 @@ class Quillbox : public WApp {
   // rejects; every change is refreshed into the view and saved at once.
   bool AddEntry(const char* description, const char* userName, const char* password);
   bool EditEntry(int index, const char* description, const char* userName, const char* password);
+  // The same for whole entries, refused when CheckEntry says no. Added: a new
+  // id, created and modified now. Edited: the entry at index keeps its id,
+  // creation time and history; a changed password goes to that history.
+  bool AddEntry(Entry entry);
+  bool EditEntry(int index, Entry edited);
+  // Null when the whole entry can be stored in the open safe, else why not
+  // (in a legacy safe anything beyond the three fields is refused).
+  const char* CheckEntry(const Entry& entry) const { return CheckWholeEntry(OpenSafeFormat(), entry); }
   void DeleteSelectedEntries(OwnerWindow owner);
   // Changes on disk. PickUpDiskChange reloads a file that someone else
   // changed, keeping the selection of entries still there; the window calls

@@ -20,30 +20,50 @@ EntryMatch Quillbox::OpenSafeMatch() const {
 }
 
 bool Quillbox::AddEntry(const char* description, const char* userName, const char* password) {
-  if (!loggedIn_ || CheckEntryFields(description, userName, password) != nullptr) return false;
-  auto change = std::make_unique<EntryChange>();
-  Entry& entry = change->added.emplace_back();
-  entry.id = EntryId::Random();
-  entry.created = entry.modified = change->madeAt = UtcSeconds();
+  if (description == nullptr || userName == nullptr || password == nullptr) return false;
+  Entry entry;
   entry.title = description;
   entry.userName = userName;
   entry.password = password;
-  return MakeChange(std::move(change));
+  return AddEntry(std::move(entry));
 }
 
 bool Quillbox::EditEntry(int index, const char* description, const char* userName, const char* password) {
-  if (index < 0 || static_cast<size_t>(index) >= entries_.entries.size()) return false;
-  if (CheckEntryFields(description, userName, password) != nullptr) return false;
-  const Entry& shown = entries_.entries[static_cast<size_t>(index)];
+  const Entry* shown = GetEntry(index);
+  if (shown == nullptr || description == nullptr || userName == nullptr || password == nullptr) return false;
+  // Every field the caller does not name stays as it is.
+  Entry edited = *shown;
+  edited.title = description;
+  edited.userName = userName;
+  edited.password = password;
+  return EditEntry(index, std::move(edited));
+}
+
+bool Quillbox::AddEntry(Entry entry) {
+  if (!loggedIn_ || CheckEntry(entry) != nullptr) return false;
+  auto change = std::make_unique<EntryChange>();
+  change->madeAt = UtcSeconds();
+  entry.id = EntryId::Random();
+  entry.created = entry.modified = change->madeAt;
+  entry.history.clear();
+  change->Add(entry);
+  return MakeChange(std::move(change));
+}
+
+bool Quillbox::EditEntry(int index, Entry edited) {
+  const Entry* shown = GetEntry(index);
+  if (shown == nullptr || CheckEntry(edited) != nullptr) return false;
   auto change = std::make_unique<EntryChange>();
   change->isEdit = true;
   change->madeAt = UtcSeconds();
-  change->Remove(static_cast<uint32_t>(index), shown);
-  // The edit keeps the id, the times and every field the dialog does not show.
-  Entry edited = shown;
-  edited.title = description;
-  edited.userName = userName;
-  edited.ChangePassword(password, change->madeAt);
+  change->Remove(static_cast<uint32_t>(index), *shown);
+  SecretText password = edited.password;
+  edited.id = shown->id;
+  edited.created = shown->created;
+  edited.modified = shown->modified;
+  edited.history = shown->history;
+  edited.password = shown->password;
+  edited.ChangePassword(password.view(), change->madeAt);
   edited.MarkModified(change->madeAt);
   change->Add(edited);
   return MakeChange(std::move(change));

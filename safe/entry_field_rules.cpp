@@ -16,3 +16,20 @@ const char* CheckDesignedFields(SafeFormat format, std::string_view description,
   }
   return nullptr;
 }
+
+namespace {
+
+bool HoldsMoreThanLegacyFields(const Entry& entry) {
+  return !entry.url.empty() || !entry.notes.empty() || !entry.totp.empty() || !entry.tags.empty() ||
+         !entry.fields.empty();
+}
+
+}  // namespace
+
+const char* CheckWholeEntry(SafeFormat format, const Entry& entry) {
+  if (const char* why = CheckDesignedFields(format, entry.title.view(), entry.userName.view(), entry.password.view())) {
+    return why;
+  }
+  if (format == SafeFormat::kLegacy) return HoldsMoreThanLegacyFields(entry) ? kNeedsStrongFormatMessage : nullptr;
+  return CheckEntryLimits(entry);
+}
