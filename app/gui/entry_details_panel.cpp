@@ -167,6 +167,7 @@ EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
 }
 
 EntryDetailsPanel::~EntryDetailsPanel() {
+  WipeText(notesAsShown_);
   notes_->clear();
   oneTimeCode_->clear();
   history_->clear();
@@ -186,8 +187,9 @@ void EntryDetailsPanel::Load(const Entry& entry) {
   url_->setText(TextFromBytes(entry.url.view()));
   QString text = TextFromBytes(entry.notes.view());
   notes_->setPlainText(text);
-  notes_->document()->setModified(false);
   WipeText(text);
+  WipeText(notesAsShown_);
+  notesAsShown_ = notes_->toPlainText();
   text = TextFromBytes(entry.totp.view());
   oneTimeCode_->setText(text);
   WipeText(text);
@@ -201,8 +203,11 @@ const char* EntryDetailsPanel::Store(Entry& entry) const {
   if (legacy_) return nullptr;
   Entry read;
   read.url = FieldBytes(url_->text(), loaded_.url);
-  // The editor may give the loaded notes back in another form (line breaks).
-  read.notes = notes_->document()->isModified() ? FieldBytes(notes_->toPlainText(), loaded_.notes) : loaded_.notes;
+  // The editor gives the loaded notes back in its own form (CR LF as LF, a
+  // no-break space as a space), so they are compared as it gave them back.
+  QString notes = notes_->toPlainText();
+  read.notes = notes == notesAsShown_ ? loaded_.notes : FieldBytes(notes, loaded_.notes);
+  WipeText(notes);
   if (const char* why = ReadOneTimeCode(read.totp)) return why;
   ReadTags(read.tags);
   if (const char* why = fields_->Read(read.fields)) return why;

@@ -52,6 +52,7 @@ class EntryDetailsPanel : public QWidget {
   void ReadTags(std::vector<SecretText>& tags) const;
 
   Entry loaded_;  // the owned fields as loaded
+  QString notesAsShown_;
   bool legacy_ = false;
   QLabel* legacyNote_;
   QLineEdit* url_;
