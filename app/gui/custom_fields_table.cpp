@@ -5,6 +5,7 @@
 #include <QStyledItemDelegate>
 
 #include "app/gui/clipboard_service.h"
+#include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
 
 namespace {
@@ -60,17 +61,9 @@ class ValueDelegate : public QStyledItemDelegate {
   CustomFieldsTable& table_;
 };
 
-SecretText SecretFromText(const QString& text) {
-  QByteArray bytes = BytesFromText(text);
-  SecretText secret(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-  WipeBytes(bytes);
-  return secret;
-}
-
-// A cell left as loaded keeps the loaded bytes, also when they are not UTF-8.
+// A cell of a loaded row keeps the loaded bytes while it reads as them.
 SecretText CellBytes(const QString& text, const SecretText* loaded) {
-  if (loaded != nullptr && text == TextFromBytes(loaded->view())) return *loaded;
-  return SecretFromText(text);
+  return loaded != nullptr ? KeptOrEditedBytes(text, *loaded) : SecretFromText(text);
 }
 
 }  // namespace
@@ -90,11 +83,14 @@ CustomFieldsTable::CustomFieldsTable(QWidget* parent) : QTableWidget(0, kColumnC
   });
 }
 
-CustomFieldsTable::~CustomFieldsTable() {
+CustomFieldsTable::~CustomFieldsTable() { Clear(); }
+
+void CustomFieldsTable::Clear() {
   for (int row = 0; row < rowCount(); ++row) {
     QString value = TakeValue(*item(row, kValueColumn));
     WipeText(value);
   }
+  setRowCount(0);
 }
 
 QString CustomFieldsTable::ValueOf(const QTableWidgetItem& item) { return item.data(kValueRole).toString(); }
@@ -123,7 +119,7 @@ void CustomFieldsTable::SetRevealed(bool revealed) {
 }
 
 void CustomFieldsTable::Load(const std::vector<CustomField>& fields) {
-  while (rowCount() > 0) RemoveCurrentRow();
+  Clear();
   loaded_ = fields;
   for (size_t index = 0; index < loaded_.size(); ++index) {
     AddRow();
@@ -153,7 +149,7 @@ void CustomFieldsTable::AddRow() {
 }
 
 void CustomFieldsTable::RemoveCurrentRow() {
-  const int row = currentRow() >= 0 ? currentRow() : rowCount() - 1;
+  const int row = currentRow();
   if (row < 0) return;
   QString value = TakeValue(*item(row, kValueColumn));
   WipeText(value);

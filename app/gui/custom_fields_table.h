@@ -33,6 +33,7 @@ class CustomFieldsTable : public QTableWidget {
 
  private:
   void ShowValue(int row);
+  void Clear();
 
   std::vector<CustomField> loaded_;
   bool revealed_ = false;

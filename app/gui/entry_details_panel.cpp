@@ -15,6 +15,7 @@
 
 #include "app/gui/clipboard_service.h"
 #include "app/gui/custom_fields_table.h"
+#include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
 #include "safe/one_time_code.h"
 
@@ -35,20 +36,6 @@ constexpr char kRestoreText[] = "&Restore";
 constexpr char kTagSeparator[] = ", ";
 constexpr int kMaskLength = 8;
 constexpr int kHistoryIndexRole = Qt::UserRole;
-
-SecretText SecretFromText(QString text) {
-  QByteArray bytes = BytesFromText(text);
-  SecretText secret(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-  WipeBytes(bytes);
-  WipeText(text);
-  return secret;
-}
-
-// A field left as loaded keeps the loaded bytes, also when they are not
-// UTF-8 and so would come back in another form.
-SecretText FieldBytes(const QString& text, const SecretText& loaded) {
-  return text == TextFromBytes(loaded.view()) ? loaded : SecretFromText(text);
-}
 
 QString TagsText(const std::vector<SecretText>& tags) {
   QStringList shown;
@@ -202,11 +189,11 @@ void EntryDetailsPanel::Load(const Entry& entry) {
 const char* EntryDetailsPanel::Store(Entry& entry) const {
   if (legacy_) return nullptr;
   Entry read;
-  read.url = FieldBytes(url_->text(), loaded_.url);
+  read.url = KeptOrEditedBytes(url_->text(), loaded_.url);
   // The editor gives the loaded notes back in its own form (CR LF as LF, a
   // no-break space as a space), so they are compared as it gave them back.
   QString notes = notes_->toPlainText();
-  read.notes = notes == notesAsShown_ ? loaded_.notes : FieldBytes(notes, loaded_.notes);
+  read.notes = notes == notesAsShown_ ? loaded_.notes : KeptOrEditedBytes(notes, loaded_.notes);
   WipeText(notes);
   if (const char* why = ReadOneTimeCode(read.totp)) return why;
   ReadTags(read.tags);
@@ -222,13 +209,12 @@ const char* EntryDetailsPanel::Store(Entry& entry) const {
 
 // The one place pasted input becomes a canonical otpauth:// URI.
 const char* EntryDetailsPanel::ReadOneTimeCode(SecretText& uri) const {
-  QString text = oneTimeCode_->text();
-  if (text == TextFromBytes(loaded_.totp.view())) {
-    WipeText(text);
+  const SecretText input = KeptOrEditedBytes(oneTimeCode_->text(), loaded_.totp);
+  // A code left as loaded is kept as it was, canonical or not.
+  if (input == loaded_.totp) {
     uri = loaded_.totp;
     return nullptr;
   }
-  const SecretText input = SecretFromText(text);
   return NormalizeOneTimeCodeInput(input.view(), uri);
 }
 
