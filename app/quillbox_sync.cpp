@@ -78,8 +78,15 @@ void Quillbox::Reselect(const std::vector<Entry>& selected) {
 
 void Quillbox::TakeNewerList(EntryList& newer, const SafeFingerprint& fingerprint) {
   bool editKeptAsNew = false;
-  for (const auto& change : pending_) {
-    editKeptAsNew |= ApplyEntryChange(newer, *change, OpenSafeMatch()) == EntryChangeOutcome::kEditAddedAsNew;
+  if (OpenSafeMatch() == EntryMatch::kById) {
+    // The open list, unsaved changes and deletions included, merges into the
+    // file by id: an older copy put back by a sync program brings back
+    // nothing this window deleted, and loses nothing it changed.
+    MergeEntryLists(newer, entries_);
+  } else {
+    for (const auto& change : pending_) {
+      editKeptAsNew |= ApplyEntryChange(newer, *change, OpenSafeMatch()) == EntryChangeOutcome::kEditAddedAsNew;
+    }
   }
   std::vector<Entry> selected = SelectedEntries();
   entries_ = std::move(newer);
