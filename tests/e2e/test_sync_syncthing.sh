@@ -3,7 +3,8 @@
 # each side's safe folder. A safe made on side A reaches side B; an entry
 # added on A shows up in B's open window by itself; changes made on both
 # sides while syncing is paused both survive, through the conflict copy
-# that Syncthing makes and the window merges.
+# that Syncthing makes and the window merges; and when both sides change the
+# same entry, the later change wins on both.
 . "$(dirname "$0")/harness.sh"
 . "$(dirname "$0")/sync_helpers.sh"
 if ! command -v syncthing >/dev/null; then
@@ -65,6 +66,28 @@ qb_log "conflict copy seen while merging: $conflict_seen"
 qb_assert_eq "$(qb_row_user "$main" ctrl+Home)" "ann" "B's first row (Apple)"
 qb_assert_eq "$(sync_last_row "$main")" "zed" "B's last row (Zeta)"
 st_only_loopback || qb_fail "syncthing left the loopback interface"
+
+# Paused again, both sides change the same entry: the later change wins on
+# both sides (this window's, made after the command line's).
+bank_password() { printf 'pw\n' | sync_cli "$1" show alice "$(sync_list "$1" | grep -P '\tBank\t' | cut -f1)" | sed -n 's/^Password: //p'; }
+st_rest a "$gui_a" POST /rest/system/pause >/dev/null || qb_fail "second pause"
+QB_WAIT_TIMEOUT=30 qb_wait_for st_disconnected a "$gui_a" || qb_fail "the second pause did not disconnect"
+printf 'pw\nfrom-a\n' | sync_cli "$A" edit alice "$(sync_list "$A" | grep -P '\tBank\t' | cut -f1)" --password ||
+  qb_fail "edit on A while paused"
+sleep 1.5
+qb_key "$main" ctrl+Home Down alt+p e
+edit=$(qb_wait_window "Edit this account and password in your safe")
+qb_key "$edit" Tab Tab ctrl+a
+qb_type "$edit" "from-b"
+qb_key "$edit" Return
+qb_wait_no_window "Edit this account and password in your safe"
+st_rest a "$gui_a" POST /rest/system/resume >/dev/null || qb_fail "second resume"
+both_have_b() {
+  ! compgen -G "$A/*.sync-conflict-*" >/dev/null && ! compgen -G "$B/*.sync-conflict-*" >/dev/null &&
+    [ "$(bank_password "$A")" = "from-b" ] && [ "$(bank_password "$B")" = "from-b" ]
+}
+QB_WAIT_TIMEOUT=90 qb_wait_for both_have_b || qb_fail "the later edit did not win on both sides: A: $(bank_password "$A") B: $(bank_password "$B")"
+qb_assert_eq "$(sync_list "$A" | cut -f2 | sort | tr '\n' ' ')" "Apple Bank Mango Zeta " "A's entries after both edits"
 
 qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
