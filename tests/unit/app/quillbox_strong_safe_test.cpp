@@ -194,3 +194,43 @@ TEST_F(QuillboxStrongSafe, ConflictCopyAskingForMoreWorkIsLeftAloneAndToldOnce) 
 }
 
 }  // namespace
+
+// A newer version's fields, and every field the window does not show, come
+// through an edit in this one unchanged.
+TEST_F(QuillboxStrongSafe, AnEditKeepsFieldsOfANewerVersion) {
+  app.CreateUser(nullptr, "alice", "pw");
+  Entry entry;
+  entry.title = "Bank";
+  entry.password = "b1";
+  entry.url = "https://bank.example.com/";
+  entry.notes = "two\nlines";
+  entry.SetField("PIN", "0000", true);
+  entry.unknown.push_back({0x16, SecretText("from a newer version")});
+  ASSERT_TRUE(app.AddEntry(entry));
+  ASSERT_TRUE(app.EditEntry(0, "Big Bank", "jdoe", "b2"));
+  app.LogOut();
+  EntryList stored;
+  ASSERT_TRUE(LoadSafe("alice", "pw", stored));
+  ASSERT_EQ(stored.entries.size(), 1u);
+  const Entry& kept = stored.entries[0];
+  EXPECT_EQ(ToVector(stored), Lines{"Big Bank\tjdoe\tb2"});
+  EXPECT_EQ(kept.url, "https://bank.example.com/");
+  EXPECT_EQ(kept.notes, "two\nlines");
+  ASSERT_NE(kept.FindField("PIN"), nullptr);
+  EXPECT_TRUE(kept.FindField("PIN")->isProtected);
+  ASSERT_EQ(kept.unknown.size(), 1u);
+  EXPECT_EQ(kept.unknown[0].bytes, "from a newer version");
+  ASSERT_EQ(kept.history.size(), 1u);
+  EXPECT_EQ(kept.history[0].password, "b1");
+}
+
+// A legacy safe has no place for more than three fields: refused, not lost.
+TEST_F(QuillboxStrongSafe, ALegacySafeRefusesFieldsItCannotKeep) {
+  app.CreateUser(nullptr, "alice", "pw", SafeFormat::kLegacy);
+  Entry entry;
+  entry.title = "Bank";
+  entry.url = "https://bank.example.com/";
+  EXPECT_STREQ(app.CheckEntry(entry), kNeedsStrongFormatMessage);
+  EXPECT_FALSE(app.AddEntry(entry));
+  EXPECT_TRUE(app.GetEntries().empty());
+}
