@@ -110,6 +110,52 @@ TEST(WholeEntries, BitwardenJsonKeepsLoginsAndSecureNotes) {
             "Left behind (the safe has no place for them): 1 passkey, 1 collection.\n");
 }
 
+// Each form KeePass-family programs keep a code in becomes the entry's code,
+// its fields no custom fields; one that cannot make codes stays as written.
+TEST(WholeEntries, KeepassCodeFieldsBecomeTheEntrysCode) {
+  struct Case {
+    const char* what;
+    const char* strings;
+    const char* in_uri;      // null: no code
+    const char* kept_field;  // a field left as it came, or null
+  };
+  const Case cases[] = {
+      {"KeePassXC otp", "<String><Key>otp</Key><Value>otpauth://totp/x?secret=JBSWY3DPEHPK3PXP</Value></String>",
+       "secret=JBSWY3DPEHPK3PXP", nullptr},
+      {"KeePass TimeOtp",
+       "<String><Key>TimeOtp-Secret-Base32</Key><Value>JBSWY3DPEHPK3PXP</Value></String>"
+       "<String><Key>TimeOtp-Length</Key><Value>8</Value></String>"
+       "<String><Key>TimeOtp-Algorithm</Key><Value>HMAC-SHA-256</Value></String>",
+       "digits=8", nullptr},
+      {"TOTP Seed and Settings",
+       "<String><Key>TOTP Seed</Key><Value>JBSWY3DPEHPK3PXP</Value></String>"
+       "<String><Key>TOTP Settings</Key><Value>60;6</Value></String>",
+       "period=60", nullptr},
+      {"unreadable", "<String><Key>TimeOtp-Secret-Hex</Key><Value>not hex</Value></String>", nullptr,
+       "TimeOtp-Secret-Hex"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string xml = std::string("<KeePassFile><Root><Group><Name>Top</Name><Entry>") +
+                      "<String><Key>Title</Key><Value>Site</Value></String>" + c.strings +
+                      "</Entry></Group></Root></KeePassFile>";
+    ImportPlan plan(SafeFormat::kStrong);
+    Plan(xml, &plan);
+    ASSERT_EQ(plan.Entries().size(), 1u);
+    const Entry& entry = plan.Entries()[0];
+    if (c.in_uri == nullptr) {
+      EXPECT_TRUE(entry.totp.empty()) << entry.totp.view();
+    } else {
+      EXPECT_NE(entry.totp.view().find(c.in_uri), std::string_view::npos) << entry.totp.view();
+    }
+    if (c.kept_field == nullptr) {
+      EXPECT_TRUE(entry.fields.empty());
+    } else {
+      EXPECT_NE(entry.FindField(c.kept_field), nullptr);
+    }
+  }
+}
+
 TEST(WholeEntries, CsvFormatsKeepTheirColumns) {
   struct Case {
     const char* file;
