@@ -181,9 +181,10 @@ class Quillbox : public WApp {
 
   // The entry at index of the open list; null for none.
   const Entry* GetEntry(int index) const;
-  // Takes over the checked entries of an import and saves once. When the
-  // save fails they are taken out again, so the list matches the file, and
-  // LastSaveError says why.
+  // Takes over the checked entries of an import and saves once; one with the
+  // id of an entry there updates it (merged by id). When the save fails they
+  // are taken out again and updated entries restored, so the list matches
+  // the file, and LastSaveError says why.
   bool AppendEntries(std::vector<Entry>& entries);
 
   // Null when the three fields can be stored in the open safe (a legacy one

@@ -79,18 +79,36 @@ bool Quillbox::AppendEntries(std::vector<Entry>& entries) {
     if (entry.modified == 0) entry.modified = change->madeAt;
     change->Add(entry);
   }
+  // An import may update entries an earlier import of the same source made
+  // (same id): their versions now are put back if the save fails.
+  std::vector<EntryId> ids;
+  for (const Entry& entry : change->added) ids.push_back(entry.id);
+  std::sort(ids.begin(), ids.end());
+  std::vector<Entry> updated;
+  for (const Entry& entry : entries_.entries) {
+    if (std::binary_search(ids.begin(), ids.end(), entry.id)) updated.push_back(entry);
+  }
   const EntryChange* made = change.get();
   if (!ApplyChange(std::move(change))) return false;
   if (CommitPending() == CommitResult::kSaved) return true;
   // An import that could not be saved is not kept for a later save: the
   // user was told nothing was imported.
-  std::vector<EntryId> ids;
-  for (const Entry& entry : made->added) ids.push_back(entry.id);
-  std::sort(ids.begin(), ids.end());
   if (!pending_.empty() && pending_.back().get() == made) pending_.pop_back();
-  // Taken out by id and without tombstones: they never reached the file.
-  std::erase_if(entries_.entries,
-                [&](const Entry& entry) { return std::binary_search(ids.begin(), ids.end(), entry.id); });
+  // Taken out by id and without tombstones: they never reached the file;
+  // an updated entry gets its earlier version back, in its place.
+  std::sort(updated.begin(), updated.end(), [](const Entry& a, const Entry& b) { return a.id < b.id; });
+  auto earlier = [&](const EntryId& id) {
+    auto found = std::lower_bound(updated.begin(), updated.end(), id,
+                                  [](const Entry& old, const EntryId& wanted) { return old.id < wanted; });
+    return found != updated.end() && found->id == id ? found : updated.end();
+  };
+  for (Entry& entry : entries_.entries) {
+    auto old = earlier(entry.id);
+    if (old != updated.end()) entry = *old;
+  }
+  std::erase_if(entries_.entries, [&](const Entry& entry) {
+    return std::binary_search(ids.begin(), ids.end(), entry.id) && earlier(entry.id) == updated.end();
+  });
   RefreshView();
   if (pending_.empty() && failureShown_) {
     failureShown_ = false;

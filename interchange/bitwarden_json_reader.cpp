@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <vector>
 
 #include "interchange/bitwarden_json.h"
+#include "interchange/utc_time.h"
 #include "core/legacy_text.h"
 #include "core/wiping_allocator.h"
 
@@ -13,9 +15,27 @@ namespace {
 using Json = nlohmann::basic_json<std::map, std::vector, WipingString>;
 
 // What a JSON container is in a Bitwarden export.
-enum class Node { kOther, kRoot, kItems, kItem, kLogin, kUris, kUri, kFields, kPasskeys, kHistory, kCollections };
+enum class Node {
+  kOther,
+  kRoot,
+  kFolders,
+  kFolder,
+  kItems,
+  kItem,
+  kLogin,
+  kUris,
+  kUri,
+  kFields,
+  kField,
+  kPasskeys,
+  kHistory,
+  kHistoryItem,
+  kCollections,
+};
 
 constexpr int kLoginType = 1;
+constexpr int kSecureNoteType = 2;
+constexpr int kHiddenFieldType = 1;
 // A real export nests five deep; far deeper is a wrong or hostile file.
 constexpr size_t kMaxDepth = 64;
 
@@ -55,20 +75,46 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
   bool string(string_t& value) override {
     std::string_view text(value.data(), value.size());
     switch (Here()) {
+      case Node::kFolder:
+        if (key_ == "id") folder_id_ = text;
+        if (key_ == "name") folder_name_ = text;
+        break;
       case Node::kItem:
+        if (key_ == "id" && !text.empty()) entry_->source_id = "bitwarden:" + std::string(text);
         if (key_ == "name") entry_->title = text;
-        if (key_ == "notes" && !text.empty()) ++entry_->notes;
+        if (key_ == "notes" && !text.empty()) {
+          ++entry_->notes;
+          entry_->kept.notes = text;
+        }
         if (key_ == "folderId") entry_->group = text;
+        if (key_ == "creationDate") entry_->kept.created = ParseUtcTime(text);
+        if (key_ == "revisionDate") entry_->kept.modified = ParseUtcTime(text);
         break;
       case Node::kLogin:
         if (key_ == "username") entry_->user_name = text;
         if (key_ == "password") entry_->password = text;
-        if (key_ == "totp" && !text.empty()) ++entry_->totp_secrets;
+        if (key_ == "totp" && !text.empty()) {
+          ++entry_->totp_secrets;
+          entry_->kept.totp = text;
+        }
         break;
       case Node::kUri:
         if (key_ == "uri" && !text.empty()) {
-          if (entry_->urls++ == 0) entry_->url = text;
+          if (entry_->urls++ == 0) {
+            entry_->url = text;
+            entry_->kept.url = text;
+          } else {
+            entry_->kept.fields.push_back({SecretText("URL " + std::to_string(entry_->urls)), SecretText(text), false});
+          }
         }
+        break;
+      case Node::kField:
+        if (key_ == "name") field_.name = text;
+        if (key_ == "value") field_.value = text;
+        break;
+      case Node::kHistoryItem:
+        if (key_ == "password") earlier_.password = text;
+        if (key_ == "lastUsedDate") earlier_.replacedAt = ParseUtcTime(text);
         break;
       case Node::kCollections:
         item_collections_.emplace_back(text);
@@ -104,21 +150,40 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
       node = Node::kUri;
     } else if (parent == Node::kFields) {
       ++entry_->custom_fields;
+      node = Node::kField;
+      field_ = CustomField();
     } else if (parent == Node::kPasskeys) {
       ++entry_->passkeys;
     } else if (parent == Node::kHistory) {
       ++entry_->history_entries;
+      node = Node::kHistoryItem;
+      earlier_ = PasswordHistoryItem();
+    } else if (parent == Node::kFolders) {
+      node = Node::kFolder;
+      folder_id_.clear();
+      folder_name_.clear();
     }
     return Push(node);
   }
 
   bool end_object() override {
-    if (Here() == Node::kItem && item_type_ != kLoginType) {
+    if (Here() == Node::kItem && item_type_ != kLoginType && item_type_ != kSecureNoteType) {
       file_->Drop();
       ++file_->other_items;
     } else if (Here() == Node::kItem) {
+      entry_->note_only = item_type_ == kSecureNoteType;
+      auto folder = folders_.find(entry_->group);
+      if (folder != folders_.end()) entry_->group = folder->second;
+      std::sort(entry_->kept.history.begin(), entry_->kept.history.end(),
+                [](const auto& a, const auto& b) { return a.replacedAt < b.replacedAt; });
       file_->collections.insert(item_collections_.begin(), item_collections_.end());
       file_->Keep();
+    } else if (Here() == Node::kFolder && !folder_id_.empty()) {
+      folders_[folder_id_] = folder_name_;
+    } else if (Here() == Node::kField && !field_.name.empty()) {
+      entry_->kept.fields.push_back(field_);
+    } else if (Here() == Node::kHistoryItem && !earlier_.password.empty()) {
+      entry_->kept.history.push_back(earlier_);
     }
     nodes_.pop_back();
     return true;
@@ -127,7 +192,9 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
   bool start_array(std::size_t) override {
     Node parent = Here();
     Node node = Node::kOther;
-    if (parent == Node::kRoot && key_ == "items") {
+    if (parent == Node::kRoot && key_ == "folders") {
+      node = Node::kFolders;
+    } else if (parent == Node::kRoot && key_ == "items") {
       node = Node::kItems;
       seen_items_ = true;
     } else if (parent == Node::kItem && key_ == "fields") {
@@ -180,6 +247,7 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
 
   bool Number(int64_t value) {
     if (Here() == Node::kItem && key_ == "type") item_type_ = value;
+    if (Here() == Node::kField && key_ == "type") field_.isProtected = value == kHiddenFieldType;
     return true;
   }
 
@@ -189,6 +257,11 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
   ForeignEntry* entry_ = nullptr;
   int64_t item_type_ = 0;
   std::vector<std::string> item_collections_;
+  std::map<std::string, std::string> folders_;  // id to name
+  std::string folder_id_;
+  std::string folder_name_;
+  CustomField field_;
+  PasswordHistoryItem earlier_;
   size_t items_ = 0;
   bool seen_items_ = false;
   bool encrypted_ = false;

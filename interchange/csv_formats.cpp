@@ -1,10 +1,13 @@
 #include "interchange/csv_formats.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <span>
 
 #include "interchange/csv_reader.h"
-#include "interchange/entry_fields.h"
 #include "interchange/export_text.h"
+#include "interchange/import_plan.h"
+#include "interchange/utc_time.h"
 #include "core/legacy_text.h"
 
 namespace {
@@ -22,6 +25,11 @@ enum class Column {
   kType,
   kCollections,
   kHttpRealm,
+  kTags,
+  kCreated,  // UTC time as text
+  kModified,
+  kCreatedMs,  // milliseconds since 1970
+  kModifiedMs,
 };
 // Required columns name a format; optional ones may be missing (older
 // versions, other kinds of export); read-only ones are never written.
@@ -44,9 +52,15 @@ struct CsvLayout {
 constexpr Use kRequired = Use::kRequired;
 constexpr Use kOptional = Use::kOptional;
 
-constexpr CsvColumn kQuillboxColumns[] = {{"Description", Column::kTitle, kRequired, ""},
-                                          {"Username", Column::kUserName, kRequired, ""},
-                                          {"Password", Column::kPassword, kRequired, ""}};
+// The three designed columns, then (optional, so a file of three still
+// reads) the web address, notes, one-time code URI, tags one to a line and
+// the creation and modification times in UTC.
+constexpr CsvColumn kQuillboxColumns[] = {
+    {"Description", Column::kTitle, kRequired, ""}, {"Username", Column::kUserName, kRequired, ""},
+    {"Password", Column::kPassword, kRequired, ""}, {"URL", Column::kUrl, kOptional, ""},
+    {"Notes", Column::kNotes, kOptional, ""},       {"TOTP", Column::kTotp, kOptional, ""},
+    {"Tags", Column::kTags, kOptional, ""},         {"Created", Column::kCreated, kOptional, ""},
+    {"Modified", Column::kModified, kOptional, ""}};
 
 constexpr CsvColumn kKeepassxcColumns[] = {
     {"Group", Column::kGroup, kRequired, "Quillbox"},
@@ -57,8 +71,8 @@ constexpr CsvColumn kKeepassxcColumns[] = {
     {"Notes", Column::kNotes, kRequired, ""},
     {"TOTP", Column::kTotp, kOptional, ""},
     {"Icon", Column::kOther, kOptional, "0"},
-    {"Last Modified", Column::kOther, kOptional, ""},
-    {"Created", Column::kOther, kOptional, ""},
+    {"Last Modified", Column::kModified, kOptional, ""},
+    {"Created", Column::kCreated, kOptional, ""},
 };
 
 // A personal vault's export starts with folder and favorite, an
@@ -91,9 +105,9 @@ constexpr CsvColumn kFirefoxColumns[] = {
     {"httpRealm", Column::kHttpRealm, kRequired, ""},
     {"formActionOrigin", Column::kOther, kOptional, ""},
     {"guid", Column::kOther, kOptional, ""},
-    {"timeCreated", Column::kOther, kOptional, ""},
+    {"timeCreated", Column::kCreatedMs, kOptional, ""},
     {"timeLastUsed", Column::kOther, kOptional, ""},
-    {"timePasswordChanged", Column::kOther, kOptional, ""},
+    {"timePasswordChanged", Column::kModifiedMs, kOptional, ""},
 };
 
 constexpr CsvLayout kQuillboxCsv{"quillbox-csv", kQuillboxColumns, true, false};
@@ -170,6 +184,40 @@ void AddCollections(std::string_view names, ForeignFile* file) {
   }
 }
 
+// Bitwarden's "name: value" lines as custom fields.
+void TakeFieldLines(std::string_view lines, Entry* kept) {
+  while (!lines.empty()) {
+    size_t end = lines.find('\n');
+    std::string_view line = lines.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    size_t colon = line.find(": ");
+    std::string_view name = line.substr(0, colon);
+    std::string_view value = colon == std::string_view::npos ? std::string_view() : line.substr(colon + 2);
+    if (!name.empty() && kept->fields.size() < kMaxCustomFields && kept->FindField(name) == nullptr) {
+      kept->fields.push_back({SecretText(name), SecretText(value), false});
+    }
+    lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+  }
+}
+
+void TakeTagLines(std::string_view lines, Entry* kept) {
+  while (!lines.empty()) {
+    size_t end = lines.find('\n');
+    std::string_view tag = lines.substr(0, end);
+    if (!tag.empty()) kept->AddTag(tag);
+    lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+  }
+}
+
+int64_t MillisecondsAsSeconds(std::string_view text) {
+  int64_t ms = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || ms > INT64_MAX / 100) return 0;
+    ms = ms * 10 + (c - '0');
+  }
+  return ms / 1000;
+}
+
 // The value of the first field with that meaning; empty when none.
 std::string_view FieldOf(const std::vector<Column>& columns, const CsvReader& row, Column meaning) {
   for (size_t f = 0; f < columns.size(); ++f) {
@@ -205,19 +253,39 @@ void TakeRecord(const CsvLayout& layout, const std::vector<Column>& columns, con
         break;
       case Column::kUrl:
         entry.url = value.substr(0, value.find(','));
+        entry.kept.url = value;
         entry.urls += !value.empty();  // Bitwarden joins several with commas: one entry's worth
         break;
       case Column::kNotes:
         entry.notes += !value.empty();
+        entry.kept.notes = value;
+        break;
+      case Column::kTags:
+        TakeTagLines(value, &entry.kept);
+        entry.tags += entry.kept.tags.size();
+        break;
+      case Column::kCreated:
+        entry.kept.created = ParseUtcTime(value);
+        break;
+      case Column::kModified:
+        entry.kept.modified = ParseUtcTime(value);
+        break;
+      case Column::kCreatedMs:
+        entry.kept.created = MillisecondsAsSeconds(value);
+        break;
+      case Column::kModifiedMs:
+        entry.kept.modified = MillisecondsAsSeconds(value);
         break;
       case Column::kGroup:
         entry.group = layout.top_group_in_path ? WithoutTopGroup(value) : value;
         break;
       case Column::kTotp:
         entry.totp_secrets += !value.empty();
+        entry.kept.totp = value;
         break;
       case Column::kFields:
         entry.custom_fields += value.empty() ? 0 : CountLines(value);
+        TakeFieldLines(value, &entry.kept);
         break;
       case Column::kCollections:
         AddCollections(value, file);
@@ -293,52 +361,115 @@ bool ReadCsv(const CsvLayout& layout, std::string_view text, ForeignFile* file, 
   return true;
 }
 
+// The texts of one entry a CSV row is made of, as the layout writes them:
+// bytes as stored for the safe's own CSV, else UTF-8.
+class CsvRowTexts {
+ public:
+  CsvRowTexts(const CsvLayout& layout, const std::vector<Entry>& entries) : layout_(layout) {
+    converted_.reserve(6 * LongestEntryLine(entries) + 64);
+  }
+  ~CsvRowTexts() { WipeString(&converted_); }
+
+  // The value of each column, views into this object until the next row.
+  void Make(const Entry& entry, const std::vector<const CsvColumn*>& written, std::vector<std::string_view>* fields) {
+    converted_.clear();
+    std::vector<std::pair<size_t, size_t>> spans(written.size());
+    for (size_t f = 0; f < written.size(); ++f) {
+      size_t start = converted_.size();
+      AddColumn(entry, *written[f]);
+      spans[f] = {start, converted_.size() - start};
+    }
+    for (size_t f = 0; f < written.size(); ++f) {
+      (*fields)[f] = std::string_view(converted_).substr(spans[f].first, spans[f].second);
+    }
+  }
+
+ private:
+  void Add(std::string_view text) {
+    if (layout_.safe_own) {
+      converted_.append(text);
+    } else {
+      AppendFieldAsUtf8(text, &converted_);
+    }
+  }
+
+  void AddColumn(const Entry& entry, const CsvColumn& column) {
+    switch (column.meaning) {
+      case Column::kTitle:
+        return Add(entry.title.view());
+      case Column::kUserName:
+        return Add(entry.userName.view());
+      case Column::kPassword:
+        return Add(entry.password.view());
+      case Column::kUrl:
+        return Add(entry.url.view());
+      case Column::kNotes:
+        return Add(entry.notes.view());
+      case Column::kTotp:
+        return Add(entry.totp.view());
+      case Column::kGroup:
+        // The first tag is the group, as in a KeePass XML export.
+        if (entry.tags.empty()) return Add(column.exported);
+        if (layout_.top_group_in_path) Add("Quillbox/");
+        return Add(entry.tags[0].view());
+      case Column::kTags:
+        for (size_t t = 0; t < entry.tags.size(); ++t) {
+          if (t > 0) converted_.push_back('\n');
+          Add(entry.tags[t].view());
+        }
+        return;
+      case Column::kFields: {
+        bool first = true;
+        for (const CustomField& field : entry.fields) {
+          if (field.name == kSourceIdField) continue;
+          if (!first) converted_.push_back('\n');
+          first = false;
+          Add(field.name.view());
+          converted_.append(": ");
+          Add(field.value.view());
+        }
+        return;
+      }
+      case Column::kCreated:
+        if (entry.created != 0) converted_.append(FormatUtcTime(entry.created));
+        return;
+      case Column::kModified:
+        if (entry.modified != 0) converted_.append(FormatUtcTime(entry.modified));
+        return;
+      default:
+        return Add(column.exported);
+    }
+  }
+
+  const CsvLayout& layout_;
+  std::string converted_;
+};
+
+// The safe's own CSV of entries with only the three designed fields is the
+// designed three-column file.
+bool OnlyDesignedFields(const std::vector<Entry>& entries) {
+  return std::all_of(entries.begin(), entries.end(), [](const Entry& entry) {
+    return entry.url.empty() && entry.notes.empty() && entry.totp.empty() && entry.tags.empty();
+  });
+}
+
 bool WriteCsv(const CsvLayout& layout, const std::vector<Entry>& entries, std::string* out) {
   std::vector<std::string_view> names;
   std::vector<const CsvColumn*> written;
+  bool designed_only = layout.safe_own && OnlyDesignedFields(entries);
   for (const CsvColumn& column : layout.columns) {
-    if (column.use == Use::kReadOnly) continue;
+    if (column.use == Use::kReadOnly || (designed_only && column.use != kRequired)) continue;
     names.push_back(column.header);
     written.push_back(&column);
   }
   ReserveForExport(entries, 64 + names.size() * 16, out);
   AppendCsvRecord(names, out);
-  // Fields converted to UTF-8 go through one scratch buffer, reserved once.
-  std::string converted;
-  converted.reserve(3 * LongestEntryLine(entries));
+  CsvRowTexts texts(layout, entries);
   std::vector<std::string_view> fields(names.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    EntryFields entry = DesignedFieldsOf(entries[i]);
-    converted.clear();
-    std::string_view values[3] = {entry.description, entry.account_user, entry.password};
-    if (!layout.safe_own) {
-      size_t starts[4] = {0, 0, 0, 0};
-      for (size_t k = 0; k < 3; ++k) {
-        AppendFieldAsUtf8(values[k], &converted);
-        starts[k + 1] = converted.size();
-      }
-      for (size_t k = 0; k < 3; ++k)
-        values[k] = std::string_view(converted).substr(starts[k], starts[k + 1] - starts[k]);
-    }
-    for (size_t f = 0; f < names.size(); ++f) {
-      switch (written[f]->meaning) {
-        case Column::kTitle:
-          fields[f] = values[0];
-          break;
-        case Column::kUserName:
-          fields[f] = values[1];
-          break;
-        case Column::kPassword:
-          fields[f] = values[2];
-          break;
-        default:
-          fields[f] = written[f]->exported;
-          break;
-      }
-    }
+  for (const Entry& entry : entries) {
+    texts.Make(entry, written, &fields);
     AppendCsvRecord(fields, out);
   }
-  WipeString(&converted);
   return true;
 }
 

@@ -4,18 +4,31 @@
 
 #include <cstring>
 
+size_t EntryTextSize(const Entry& entry) {
+  size_t size = entry.title.size() + entry.userName.size() + entry.password.size() + entry.url.size() +
+                entry.notes.size() + entry.totp.size() + 2;
+  for (const SecretText& tag : entry.tags) size += tag.size() + 1;
+  for (const CustomField& field : entry.fields) size += field.name.size() + field.value.size() + 2;
+  for (const PasswordHistoryItem& item : entry.history) size += item.password.size() + 24;
+  return size;
+}
+
 size_t LongestEntryLine(const std::vector<Entry>& entries) {
   size_t longest = 0;
-  for (const Entry& entry : entries) {
-    longest = std::max(longest, entry.title.size() + entry.userName.size() + entry.password.size() + 2);
-  }
+  for (const Entry& entry : entries) longest = std::max(longest, EntryTextSize(entry));
   return longest;
 }
 
 void ReserveForExport(const std::vector<Entry>& entries, size_t per_entry, std::string* out) {
   size_t total = 0;
-  for (const Entry& entry : entries) total += entry.title.size() + entry.userName.size() + entry.password.size() + 2;
-  out->reserve(out->size() + 6 * total + (entries.size() + 1) * per_entry + 4096);
+  size_t parts = 0;
+  for (const Entry& entry : entries) {
+    total += EntryTextSize(entry);
+    // A one-time code's URI is written again as the fields KeePass reads.
+    total += 2 * entry.totp.size();
+    parts += entry.tags.size() + entry.fields.size() + entry.history.size() + 8;
+  }
+  out->reserve(out->size() + 6 * total + (entries.size() + 1) * per_entry + parts * 160 + 4096);
 }
 
 bool AppendXmlEscaped(std::string_view utf8, std::string* out) {

@@ -14,6 +14,9 @@
 // Reserves room for the entries written with per_entry bytes of markup
 // each, every field possibly six times longer once converted and escaped.
 void ReserveForExport(const std::vector<Entry>& entries, size_t per_entry, std::string* out);
+// The bytes of an entry's texts together, each field of the longest entry
+// fitting in a scratch buffer of three times this once converted.
+size_t EntryTextSize(const Entry& entry);
 size_t LongestEntryLine(const std::vector<Entry>& entries);
 
 // XML character data with &, <, > and " escaped. False when the text holds

@@ -3,7 +3,7 @@
 #include <string.h>
 
 ForeignEntry::~ForeignEntry() {
-  for (std::string* text : {&title, &user_name, &password, &url, &group}) WipeString(text);
+  for (std::string* text : {&title, &user_name, &password, &url, &group, &source_id}) WipeString(text);
 }
 
 ForeignEntry& ForeignFile::Start(size_t position) {

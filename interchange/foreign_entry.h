@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "safe/entry.h"
+
 // One record read from another program's file, before it becomes an entry.
 // It holds a password: every string is wiped when the record dies.
 struct ForeignEntry {
@@ -16,7 +18,15 @@ struct ForeignEntry {
   std::string password;
   std::string url;    // the first URL, for an entry without a title
   std::string group;  // group or folder path below the top one; empty at the top
-  // What the safe has no place for, counted for the summary.
+  // What a strong safe keeps beyond the three fields, as the format has it:
+  // web address, notes, tags, custom fields (a KeePass code's fields among
+  // them), the code as written (URI, bare secret or steam://), times and
+  // earlier passwords. The plan makes the entry of it.
+  Entry kept;
+  std::string source_id;
+  bool note_only = false;  // a secure note: an entry only where notes have a place  // the record's id in its program,
+                           // led by the format ("keepass:"); empty without one
+  // What a legacy safe has no place for, counted for the summary.
   size_t urls = 0;
   size_t notes = 0;
   size_t totp_secrets = 0;

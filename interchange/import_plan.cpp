@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <unordered_set>
 
 #include "interchange/url_host.h"
 #include "safe/entry_field_rules.h"
+#include "safe/keepass_one_time_code.h"
 #include "safe/legacy_fields_set.h"
+#include "safe/one_time_code.h"
 
 namespace {
 
@@ -42,6 +45,48 @@ void AddLeftBehind(const ForeignEntry& entry, ImportSummary* summary) {
   summary->http_realms += entry.http_realms;
 }
 
+// What only a strong safe keeps: the fields beside the three, the group
+// path as one tag, the source id as its field and the code as one URI. A
+// code that cannot be read stays as the field it came in, so nothing is lost.
+void KeepWhole(const ForeignEntry& foreign, Entry* entry) {
+  entry->url = foreign.kept.url;
+  entry->notes = foreign.kept.notes;
+  entry->tags = foreign.kept.tags;
+  entry->created = foreign.kept.created;
+  entry->modified = foreign.kept.modified;
+  entry->history = foreign.kept.history;
+  if (!foreign.group.empty()) entry->AddTag(foreign.group);
+  std::vector<CustomField> code_fields;
+  for (const CustomField& field : foreign.kept.fields) {
+    if (IsKeePassOneTimeCodeField(field.name.view())) {
+      code_fields.push_back(field);
+    } else if (entry->fields.size() < kMaxCustomFields && entry->FindField(field.name.view()) == nullptr) {
+      entry->fields.push_back(field);
+    }
+  }
+  SecretText uri;
+  if (!code_fields.empty() && OneTimeCodeFromKeePassFields(code_fields, uri) == nullptr && !uri.empty()) {
+    entry->totp = uri;
+  } else if (!foreign.kept.totp.empty() && NormalizeOneTimeCodeInput(foreign.kept.totp.view(), uri) == nullptr) {
+    entry->totp = uri;
+  } else if (!foreign.kept.totp.empty()) {
+    entry->SetField(kUnreadOneTimeCodeField, foreign.kept.totp.view(), true);
+  }
+  if (entry->totp.empty()) {
+    for (const CustomField& field : code_fields) entry->SetField(field.name.view(), field.value.view(), true);
+  }
+  if (!foreign.source_id.empty()) entry->SetField(kSourceIdField, foreign.source_id, false);
+}
+
+// A strong safe leaves behind only what no entry has a place for.
+void AddStrongLeftBehind(const ForeignEntry& entry, ImportSummary* summary) {
+  summary->attachments += entry.attachments;
+  summary->passkeys += entry.passkeys;
+  summary->http_realms += entry.http_realms;
+}
+
+const CustomField* SourceIdOf(const Entry& entry) { return entry.FindField(kSourceIdField); }
+
 std::string Count(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -49,6 +94,10 @@ std::string Count(size_t count, const char* one, const char* many) {
 }  // namespace
 
 void ImportPlan::Take(const ForeignEntry& entry, const ForeignFile& file) {
+  if (entry.note_only && format_ == SafeFormat::kLegacy) {
+    ++notes_left_out_;
+    return;
+  }
   ++summary_.read;
   std::string_view description = DescriptionOf(entry, file.titles_are_descriptions);
   if (const char* reason = CheckFields(format_, description, entry)) {
@@ -59,15 +108,25 @@ void ImportPlan::Take(const ForeignEntry& entry, const ForeignFile& file) {
   added.title = description;
   added.userName = entry.user_name;
   added.password = entry.password;
-  if (!entry.group.empty()) groups_.emplace(entry.group);
   summary_.without_password += entry.password.empty();
+  if (format_ == SafeFormat::kStrong) {
+    KeepWhole(entry, &added);
+    AddStrongLeftBehind(entry, &summary_);
+    if (const char* reason = CheckEntryLimits(added)) {
+      entries_.pop_back();
+      summary_.without_password -= entry.password.empty();
+      if (summary_.invalid++ < kMaxKeptProblems) entry_problems_.emplace_back(entry.position, reason);
+    }
+    return;
+  }
+  if (!entry.group.empty()) groups_.emplace(entry.group);
   AddLeftBehind(entry, &summary_);
 }
 
 void ImportPlan::Finish(const ForeignFile& file, const char* format_name) {
   summary_.format_name = format_name;
   summary_.malformed = file.malformed_rows;
-  summary_.other_items = file.other_items;
+  summary_.other_items = file.other_items + notes_left_out_;
   summary_.recycled_items = file.recycled_items;
   summary_.collections = file.collections.size();
   summary_.group_paths = groups_.size();
@@ -86,22 +145,38 @@ void ImportPlan::Finish(const ForeignFile& file, const char* format_name) {
 
 void ImportPlan::SkipExisting(const std::vector<Entry>& safe_entries) {
   LegacyFieldsSet held;
-  for (const Entry& entry : safe_entries) held.Insert(entry);
-  std::erase_if(entries_, [&](const Entry& entry) {
-    bool present = held.Contains(entry);
+  std::map<std::string_view, const Entry*> by_source;
+  for (const Entry& entry : safe_entries) {
+    held.Insert(entry);
+    if (const CustomField* source = SourceIdOf(entry)) by_source.emplace(source->value.view(), &entry);
+  }
+  std::erase_if(entries_, [&](Entry& entry) {
+    const CustomField* source = SourceIdOf(entry);
+    auto found = source == nullptr ? by_source.end() : by_source.find(source->value.view());
+    bool present = found == by_source.end() ? held.Contains(entry) : found->second->modified >= entry.modified;
     if (present) {
       summary_.without_password -= entry.password.empty();
       ++summary_.already_in_safe;
+    } else if (found != by_source.end()) {
+      // The same record, changed since: it takes the entry's id, and the
+      // safe's merge by id keeps the later version and the earlier password.
+      entry.id = found->second->id;
+      summary_.without_password -= entry.password.empty();
+      ++summary_.updated;
     }
     return present;
   });
-  summary_.imported = entries_.size();
+  summary_.imported = entries_.size() - summary_.updated;
 }
 
 std::string FormatImportSummary(const ImportSummary& s, ImportStage stage) {
   std::string text = Count(s.read, "entry", "entries") + " read as " + s.format_name + ".\n";
   text +=
       Count(s.imported, "new entry", "new entries") + (stage == ImportStage::kDone ? " imported.\n" : " to import.\n");
+  if (s.updated > 0) {
+    text += Count(s.updated, "entry", "entries") + (stage == ImportStage::kDone ? " updated" : " to update") +
+            " from a newer version in the file.\n";
+  }
   if (s.without_password > 0) text += Count(s.without_password, "of them has", "of them have") + " no password.\n";
   if (s.already_in_safe > 0)
     text += Count(s.already_in_safe, "entry is", "entries are") + " already in the safe, skipped.\n";

@@ -15,13 +15,16 @@ struct ImportSummary {
   std::string format_name;
   size_t read = 0;              // login records in the file
   size_t imported = 0;          // new entries (to be) added
+  size_t updated = 0;           // entries of the safe a newer version of the same source record replaces
   size_t without_password = 0;  // of those, with an empty password
   size_t already_in_safe = 0;   // identical in all three fields to one there
   size_t invalid = 0;           // records that cannot be stored
   size_t malformed = 0;         // rows that are no record of the format
   size_t other_items = 0;       // not logins
   size_t recycled_items = 0;
-  // Left behind: the safe keeps a description, a user name and a password.
+  // Left behind: a legacy safe keeps a description, a user name and a
+  // password; a strong one leaves only attachments, passkeys, collections
+  // and HTTP realms.
   size_t group_paths = 0;
   size_t urls = 0;
   size_t notes = 0;
@@ -48,14 +51,18 @@ class ImportPlan : public ForeignEntrySink {
   // as its sink; Finish then adds what the file counted.
   void Take(const ForeignEntry& entry, const ForeignFile& file) override;
   void Finish(const ForeignFile& file, const char* format_name);
-  // Drops the entries the safe already holds (equal in all three fields),
-  // so an import run twice adds nothing.
+  // Drops the entries the safe already holds, so an import run twice adds
+  // nothing. An entry with a source id is the safe's entry of that id: a
+  // newer version (later modified) takes that entry's id, so that adding it
+  // updates the entry (the older password goes to its history); an older
+  // or equal one is dropped. Others are matched by their three fields.
   void SkipExisting(const std::vector<Entry>& safe_entries);
 
   // Records that cannot be stored and malformed rows, in file order, each
   // "line 3: reason": the first kMaxKeptProblems of ProblemCount().
   const std::vector<std::string>& Problems() const { return problems_; }
   size_t ProblemCount() const { return summary_.invalid + summary_.malformed; }
+  // New entries and updates (an update holds the id of the entry it replaces).
   std::vector<Entry>& Entries() { return entries_; }
   const ImportSummary& Summary() const { return summary_; }
 
@@ -64,6 +71,7 @@ class ImportPlan : public ForeignEntrySink {
   std::vector<Entry> entries_;
   std::vector<std::pair<size_t, const char*>> entry_problems_;  // the first kMaxKeptProblems
   std::set<std::string> groups_;
+  size_t notes_left_out_ = 0;  // secure notes, which a legacy safe has no place for
   std::vector<std::string> problems_;
   ImportSummary summary_;
 };
@@ -74,3 +82,11 @@ enum class ImportStage { kPreview, kDone };
 std::string FormatImportSummary(const ImportSummary& summary, ImportStage stage);
 
 inline constexpr char kUntitledDescription[] = "(untitled)";
+// Where a strong safe keeps the id an entry had in the program it came from
+// ("keepass:" and the Base64 UUID, "bitwarden:" and the item id): a custom
+// field of this name, which the exporters to that program turn back into
+// its id and the others leave out.
+inline constexpr char kSourceIdField[] = "Imported ID";
+// A one-time code the file holds in a form that cannot make codes, kept
+// as written (protected).
+inline constexpr char kUnreadOneTimeCodeField[] = "TOTP";

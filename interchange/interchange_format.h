@@ -15,7 +15,7 @@
 // counted in the file instead.
 using InterchangeReader = bool (*)(std::string_view text, ForeignFile* file, std::string* error);
 
-// Writes the safe's entry lines ("description\tuser\tpassword") into out,
+// Writes the safe's entries, with the fields the format has a place for, into out,
 // which the writer reserves once so the passwords are never copied by
 // growth. False with a reason when an entry cannot be written.
 using InterchangeWriter = bool (*)(const std::vector<Entry>& entries, std::string* out, std::string* error);

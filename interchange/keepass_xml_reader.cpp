@@ -3,9 +3,11 @@
 #include <malloc.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "interchange/keepass_xml.h"
+#include "interchange/utc_time.h"
 
 namespace {
 
@@ -48,6 +50,10 @@ enum class Element {
   kHistory,
   kHistoryEntry,
   kTags,
+  kEntryUuid,
+  kTimes,
+  kCreationTime,
+  kModificationTime,
 };
 
 // The parser's fault in this program's words; its own texts are terse.
@@ -111,6 +117,32 @@ size_t CountTags(std::string_view text) {
   }
   return tags + !blank;
 }
+
+// KeePass times: ISO 8601 in UTC in an export, or (KDBX 4's inner XML)
+// Base64 of the little-endian seconds since 0001-01-01. 0 when unreadable.
+int64_t KeepassTime(std::string_view text) {
+  if (int64_t seconds = ParseUtcTime(text)) return seconds;
+  if (text.size() != 12 || !LooksLikeBase64(text)) return 0;
+  static const std::string_view kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  uint64_t bits = 0;
+  uint8_t bytes[9] = {};
+  for (size_t i = 0; i < 12; i += 4) {
+    uint32_t group = 0;
+    for (size_t k = 0; k < 4; ++k) group = group << 6 | (text[i + k] == '=' ? 0 : kBase64.find(text[i + k]));
+    bytes[i / 4 * 3] = static_cast<uint8_t>(group >> 16);
+    bytes[i / 4 * 3 + 1] = static_cast<uint8_t>(group >> 8);
+    bytes[i / 4 * 3 + 2] = static_cast<uint8_t>(group);
+  }
+  for (int i = 7; i >= 0; --i) bits = bits << 8 | bytes[i];
+  constexpr int64_t kSecondsFromYear1To1970 = 62135596800;
+  return static_cast<int64_t>(bits) - kSecondsFromYear1To1970;
+}
+
+// One earlier version of an entry, as its History holds it.
+struct EarlierVersion {
+  SecretText password;
+  int64_t modified = 0;
+};
 
 struct GroupState {
   std::string name;
@@ -206,6 +238,16 @@ class KeepassXmlReader {
         if (name == "Binary") return Element::kBinary;
         if (name == "History") return Element::kHistory;
         if (name == "Tags") return Element::kTags;
+        if (name == "UUID") return Element::kEntryUuid;
+        if (name == "Times") return Element::kTimes;
+        break;
+      case Element::kHistoryEntry:
+        if (name == "String") return Element::kString;
+        if (name == "Times") return Element::kTimes;
+        break;
+      case Element::kTimes:
+        if (name == "CreationTime") return Element::kCreationTime;
+        if (name == "LastModificationTime") return Element::kModificationTime;
         break;
       case Element::kHistory:
         if (name == "Entry") return Element::kHistoryEntry;
@@ -220,12 +262,15 @@ class KeepassXmlReader {
     return Element::kOther;
   }
 
-  static bool IsProtected(const XML_Char** attributes) {
+  static bool HasTrue(const XML_Char** attributes, const char* name) {
     for (size_t i = 0; attributes[i] != nullptr; i += 2) {
-      if (strcmp(attributes[i], "Protected") == 0 && strcmp(attributes[i + 1], "True") == 0) return true;
+      if (strcmp(attributes[i], name) == 0 && strcmp(attributes[i + 1], "True") == 0) return true;
     }
     return false;
   }
+  static bool IsProtected(const XML_Char** attributes) { return HasTrue(attributes, "Protected"); }
+
+  bool InHistory() const { return std::find(stack_.begin(), stack_.end(), Element::kHistoryEntry) != stack_.end(); }
 
   void Start(const XML_Char* name, const XML_Char** attributes) {
     Element element = Classify(name);
@@ -247,6 +292,7 @@ class KeepassXmlReader {
         break;
       case Element::kHistoryEntry:
         if (entry_ != nullptr) ++entry_->history_entries;
+        versions_.emplace_back();
         break;
       case Element::kString:
         WipeString(&key_);
@@ -260,11 +306,15 @@ class KeepassXmlReader {
       case Element::kGroupUuid:
       case Element::kValue:
         value_protected_ = IsProtected(attributes);
+        value_marked_ = value_protected_ || HasTrue(attributes, "ProtectInMemory");
         collecting_ = true;
         WipeString(&text_);
         break;
       case Element::kKey:
       case Element::kTags:
+      case Element::kEntryUuid:
+      case Element::kCreationTime:
+      case Element::kModificationTime:
         collecting_ = true;
         WipeString(&text_);
         break;
@@ -294,9 +344,21 @@ class KeepassXmlReader {
       case Element::kEntry:
         if (entry_ != nullptr) {
           entry_->group = GroupPath();
+          KeepHistory();
           file_->Keep();
         }
+        versions_.clear();
         entry_ = nullptr;
+        break;
+      case Element::kEntryUuid:
+        if (entry_ != nullptr && !text_.empty()) entry_->source_id = "keepass:" + text_;
+        break;
+      case Element::kCreationTime:
+        if (entry_ != nullptr && !InHistory()) entry_->kept.created = KeepassTime(text_);
+        break;
+      case Element::kModificationTime:
+        if (entry_ != nullptr && InHistory() && !versions_.empty()) versions_.back().modified = KeepassTime(text_);
+        if (entry_ != nullptr && !InHistory()) entry_->kept.modified = KeepassTime(text_);
         break;
       case Element::kKey:
         key_.swap(text_);
@@ -310,10 +372,14 @@ class KeepassXmlReader {
         value_.swap(text_);
         break;
       case Element::kTags:
-        if (entry_ != nullptr) entry_->tags += CountTags(text_);
+        if (entry_ != nullptr) TakeTags();
         break;
       case Element::kString:
-        if (entry_ != nullptr) TakeString();
+        if (entry_ != nullptr && InHistory()) {
+          if (key_ == "Password" && !versions_.empty()) versions_.back().password = value_;
+        } else if (entry_ != nullptr) {
+          TakeString();
+        }
         break;
       default:
         break;
@@ -328,6 +394,34 @@ class KeepassXmlReader {
     return path;
   }
 
+  void TakeTags() {
+    entry_->tags += CountTags(text_);
+    std::string_view rest(text_);
+    while (!rest.empty()) {
+      size_t end = rest.find_first_of(";,");
+      std::string_view tag = rest.substr(0, end);
+      size_t first = tag.find_first_not_of(' ');
+      if (first != std::string_view::npos) tag = tag.substr(first, tag.find_last_not_of(' ') - first + 1);
+      if (first != std::string_view::npos) entry_->kept.AddTag(tag);
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+  }
+
+  // Each earlier version whose password the next one changed: that password,
+  // replaced when the next version was made; the last kMaxPasswordHistory.
+  void KeepHistory() {
+    std::vector<PasswordHistoryItem>& history = entry_->kept.history;
+    for (size_t i = 0; i < versions_.size(); ++i) {
+      bool last = i + 1 == versions_.size();
+      std::string_view next = last ? std::string_view(entry_->password) : versions_[i + 1].password.view();
+      if (versions_[i].password.empty() || versions_[i].password == next) continue;
+      history.push_back({versions_[i].password, last ? entry_->kept.modified : versions_[i + 1].modified});
+    }
+    if (history.size() > kMaxPasswordHistory) {
+      history.erase(history.begin(), history.end() - static_cast<std::ptrdiff_t>(kMaxPasswordHistory));
+    }
+  }
+
   void TakeString() {
     if (key_ == "Title") {
       entry_->title.swap(value_);
@@ -339,13 +433,18 @@ class KeepassXmlReader {
       // Empty standard and custom fields lose nothing.
     } else if (key_ == "URL") {
       entry_->url = value_;
+      entry_->kept.url = value_;
       ++entry_->urls;
     } else if (key_ == "Notes") {
+      entry_->kept.notes = value_;
       ++entry_->notes;
-    } else if (key_ == "otp" || key_ == "TOTP Seed") {
-      ++entry_->totp_secrets;
-    } else if (key_ != "TOTP Settings") {
-      ++entry_->custom_fields;
+    } else {
+      entry_->kept.fields.push_back({SecretText(key_), SecretText(value_), value_marked_});
+      if (key_ == "otp" || key_ == "TOTP Seed" || key_.starts_with("TimeOtp-Secret")) {
+        ++entry_->totp_secrets;
+      } else if (key_ != "TOTP Settings" && !key_.starts_with("TimeOtp-")) {
+        ++entry_->custom_fields;
+      }
     }
   }
 
@@ -363,6 +462,8 @@ class KeepassXmlReader {
   bool seen_root_ = false;
   bool collecting_ = false;
   bool value_protected_ = false;
+  bool value_marked_ = false;  // protected in the file or in memory
+  std::vector<EarlierVersion> versions_;
   std::string text_;
   std::string key_;
   std::string value_;

@@ -1,9 +1,14 @@
 #include <sys/random.h>
 
-#include "interchange/entry_fields.h"
+#include <map>
+#include <set>
+
 #include "interchange/export_text.h"
+#include "interchange/import_plan.h"
 #include "interchange/keepass_xml.h"
+#include "interchange/utc_time.h"
 #include "core/legacy_text.h"
+#include "safe/keepass_one_time_code.h"
 
 namespace {
 
@@ -20,13 +25,12 @@ constexpr char kHead[] =
     "\t\t\t<ProtectNotes>False</ProtectNotes>\n"
     "\t\t</MemoryProtection>\n"
     "\t</Meta>\n"
-    "\t<Root>\n"
-    "\t\t<Group>\n";
+    "\t<Root>\n";
 constexpr char kTail[] =
-    "\t\t</Group>\n"
     "\t</Root>\n"
     "</KeePassFile>\n";
-constexpr size_t kEntryMarkup = 512;
+constexpr size_t kEntryMarkup = 1024;
+constexpr std::string_view kKeepassSource = "keepass:";
 
 // KeePass identifies groups and entries by 16 random bytes in Base64.
 bool AppendUuid(std::string* out) {
@@ -42,50 +46,184 @@ bool AppendUuid(std::string* out) {
   return true;
 }
 
-bool AppendString(const char* key, std::string_view value, bool is_protected, std::string* out) {
-  out->append("\t\t\t\t<String>\n\t\t\t\t\t<Key>").append(key).append("</Key>\n\t\t\t\t\t<Value");
-  if (is_protected) out->append(" ProtectInMemory=\"True\"");
-  out->push_back('>');
-  bool ok = AppendXmlEscaped(value, out);
-  out->append("</Value>\n\t\t\t\t</String>\n");
-  return ok;
+// The UUID the entry had in KeePass, when it came from there and no other
+// entry has taken it; empty for a new one.
+std::string_view KeepassUuidOf(const Entry& entry, std::set<std::string_view>* used) {
+  const CustomField* source = entry.FindField(kSourceIdField);
+  if (source == nullptr || !source->value.view().starts_with(kKeepassSource)) return {};
+  std::string_view uuid = source->value.view().substr(kKeepassSource.size());
+  bool well_formed = uuid.size() == 24 && uuid.ends_with("==") &&
+                     uuid.substr(0, 22).find_first_not_of(
+                         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/") == std::string_view::npos;
+  return well_formed && used->insert(uuid).second ? uuid : std::string_view();
 }
+
+void AppendTime(const char* name, int64_t seconds, std::string_view indent, std::string* out) {
+  out->append(indent).append("<").append(name).append(">").append(FormatUtcTime(seconds));
+  out->append("</").append(name).append(">\n");
+}
+
+// Writes the entries' texts as UTF-8 through one scratch buffer reserved
+// for the longest, so a password is never copied by growth.
+class EntryWriter {
+ public:
+  EntryWriter(const std::vector<Entry>& entries, std::string* out) : out_(out) {
+    converted_.reserve(3 * LongestEntryLine(entries) + 3);
+  }
+  ~EntryWriter() { WipeString(&converted_); }
+
+  // False when the entry holds a control character XML cannot carry; the
+  // markup stays whole either way.
+  bool Write(const Entry& entry, std::string_view uuid, std::string_view indent) {
+    ok_ = true;
+    std::string in(indent);
+    out_->append(in).append("<Entry>\n").append(in).append("\t<UUID>").append(uuid).append("</UUID>\n");
+    if (entry.tags.size() > 1) {
+      out_->append(in).append("\t<Tags>");
+      for (size_t t = 1; t < entry.tags.size(); ++t) {
+        if (t > 1) out_->push_back(';');
+        Escaped(entry.tags[t].view());
+      }
+      out_->append("</Tags>\n");
+    }
+    WriteTimes(entry.created, entry.modified, in + "\t");
+    WriteVersionStrings(entry, entry.password.view(), in + "\t");
+    if (!entry.totp.empty()) {
+      String("otp", entry.totp.view(), true, in + "\t");
+      std::vector<CustomField> code_fields;
+      if (KeePassOneTimeCodeFields(entry.totp.view(), code_fields) == nullptr) {
+        for (const CustomField& field : code_fields) {
+          if (entry.FindField(field.name.view()) == nullptr) {
+            String(field.name.view(), field.value.view(), field.isProtected, in + "\t");
+          }
+        }
+      }
+    }
+    for (const CustomField& field : entry.fields) {
+      if (field.name == kSourceIdField) continue;
+      String(field.name.view(), field.value.view(), field.isProtected, in + "\t");
+    }
+    if (!entry.history.empty()) {
+      out_->append(in).append("\t<History>\n");
+      for (size_t h = 0; h < entry.history.size(); ++h) {
+        // A version was made when the one before it was replaced.
+        int64_t made = h == 0 ? entry.created : entry.history[h - 1].replacedAt;
+        out_->append(in).append("\t\t<Entry>\n").append(in).append("\t\t\t<UUID>").append(uuid).append("</UUID>\n");
+        WriteTimes(entry.created, made, in + "\t\t\t");
+        WriteVersionStrings(entry, entry.history[h].password.view(), in + "\t\t\t");
+        out_->append(in).append("\t\t</Entry>\n");
+      }
+      out_->append(in).append("\t</History>\n");
+    }
+    out_->append(in).append("</Entry>\n");
+    return ok_;
+  }
+
+ private:
+  void Escaped(std::string_view text) {
+    converted_.clear();
+    AppendFieldAsUtf8(text, &converted_);
+    ok_ = AppendXmlEscaped(converted_, out_) && ok_;
+  }
+
+  void String(std::string_view key, std::string_view value, bool is_protected, const std::string& indent) {
+    out_->append(indent).append("<String>\n").append(indent).append("\t<Key>");
+    Escaped(key);
+    out_->append("</Key>\n").append(indent).append("\t<Value");
+    if (is_protected) out_->append(" ProtectInMemory=\"True\"");
+    out_->push_back('>');
+    Escaped(value);
+    out_->append("</Value>\n").append(indent).append("</String>\n");
+  }
+
+  void WriteTimes(int64_t created, int64_t modified, const std::string& indent) {
+    if (created == 0 && modified == 0) return;
+    out_->append(indent).append("<Times>\n");
+    if (created != 0) AppendTime("CreationTime", created, indent + "\t", out_);
+    if (modified != 0) AppendTime("LastModificationTime", modified, indent + "\t", out_);
+    out_->append(indent).append("</Times>\n");
+  }
+
+  void WriteVersionStrings(const Entry& entry, std::string_view password, const std::string& indent) {
+    String("Title", entry.title.view(), false, indent);
+    String("UserName", entry.userName.view(), false, indent);
+    String("Password", password, true, indent);
+    String("URL", entry.url.view(), false, indent);
+    String("Notes", entry.notes.view(), false, indent);
+  }
+
+  std::string* out_;
+  std::string converted_;
+  bool ok_ = true;
+};
+
+// The groups an export makes: an entry goes in the group its first tag
+// names ("Work/VPN" in VPN inside Work), its other tags are KeePass tags.
+struct GroupNode {
+  std::map<std::string, GroupNode> children;
+  std::vector<size_t> entries;
+};
+
+GroupNode& NodeOf(GroupNode& top, std::string_view path) {
+  GroupNode* node = &top;
+  while (!path.empty()) {
+    size_t slash = path.find('/');
+    std::string_view name = path.substr(0, slash);
+    if (!name.empty()) node = &node->children[std::string(name)];
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+  }
+  return *node;
+}
+
+class XmlExport {
+ public:
+  XmlExport(const std::vector<Entry>& entries, std::string* out)
+      : entries_(entries), out_(out), writer_(entries, out) {}
+
+  bool Write(std::string* error) {
+    GroupNode top;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      std::string path;
+      if (!entries_[i].tags.empty()) AppendFieldAsUtf8(entries_[i].tags[0].view(), &path);
+      NodeOf(top, path).entries.push_back(i);
+    }
+    out_->append(kHead);
+    WriteGroup("Quillbox", top, "\t\t");
+    out_->append(kTail);
+    if (!random_ok_) *error = "no random bytes for the entry identifiers";
+    if (bad_entry_ != 0) {
+      *error = "entry " + std::to_string(bad_entry_) + " holds a control character that XML cannot carry";
+    }
+    return random_ok_ && bad_entry_ == 0;
+  }
+
+ private:
+  void WriteGroup(std::string_view name, const GroupNode& node, const std::string& indent) {
+    out_->append(indent).append("<Group>\n").append(indent).append("\t<UUID>");
+    random_ok_ = AppendUuid(out_) && random_ok_;
+    out_->append("</UUID>\n").append(indent).append("\t<Name>");
+    AppendXmlEscaped(name, out_);
+    out_->append("</Name>\n");
+    for (size_t i : node.entries) {
+      std::string uuid(KeepassUuidOf(entries_[i], &used_));
+      if (uuid.empty()) random_ok_ = AppendUuid(&uuid) && random_ok_;
+      if (!writer_.Write(entries_[i], uuid, indent + "\t") && bad_entry_ == 0) bad_entry_ = i + 1;
+    }
+    for (const auto& [child_name, child] : node.children) WriteGroup(child_name, child, indent + "\t");
+    out_->append(indent).append("</Group>\n");
+  }
+
+  const std::vector<Entry>& entries_;
+  std::string* out_;
+  EntryWriter writer_;
+  std::set<std::string_view> used_;
+  bool random_ok_ = true;
+  size_t bad_entry_ = 0;
+};
 
 }  // namespace
 
 bool WriteKeepassXml(const std::vector<Entry>& entries, std::string* out, std::string* error) {
   ReserveForExport(entries, kEntryMarkup, out);
-  std::string converted;
-  converted.reserve(3 * LongestEntryLine(entries) + 3);
-  out->append(kHead).append("\t\t\t<UUID>");
-  bool ok = AppendUuid(out);
-  out->append("</UUID>\n\t\t\t<Name>Quillbox</Name>\n");
-  for (size_t i = 0; ok && i < entries.size(); ++i) {
-    EntryFields entry = DesignedFieldsOf(entries[i]);
-    converted.clear();
-    AppendFieldAsUtf8(entry.description, &converted);
-    size_t user_start = converted.size();
-    AppendFieldAsUtf8(entry.account_user, &converted);
-    size_t password_start = converted.size();
-    AppendFieldAsUtf8(entry.password, &converted);
-    std::string_view all(converted);
-    out->append("\t\t\t<Entry>\n\t\t\t\t<UUID>");
-    ok = AppendUuid(out);
-    out->append("</UUID>\n");
-    // Every field is written, so the markup stays whole even when one fails.
-    bool fields_ok = AppendString("Title", all.substr(0, user_start), false, out);
-    fields_ok = AppendString("UserName", all.substr(user_start, password_start - user_start), false, out) && fields_ok;
-    fields_ok = AppendString("Password", all.substr(password_start), true, out) && fields_ok;
-    AppendString("URL", "", false, out);
-    AppendString("Notes", "", false, out);
-    out->append("\t\t\t</Entry>\n");
-    if (!ok) *error = "no random bytes for the entry identifiers";
-    if (!fields_ok) {
-      *error = "entry " + std::to_string(i + 1) + " holds a control character that XML cannot carry";
-      ok = false;
-    }
-  }
-  WipeString(&converted);
-  out->append(kTail);
-  return ok;
+  return XmlExport(entries, out).Write(error);
 }

@@ -204,6 +204,30 @@ TEST_F(QuillboxUnsaved, OtherWritersTellTheFailureAndKeepTheSafe) {
   EXPECT_FALSE(std::filesystem::exists(dir.SafePath("carol")));
 }
 
+// An import that updates an entry of a strong safe (same id, later) and
+// cannot be saved leaves that entry as it was, in its place.
+TEST_F(QuillboxUnsaved, AnUpdatingImportThatCannotBeSavedKeepsTheEntry) {
+  app.SetNewSafeParams(kTinySafeParams);
+  app.CreateUser(nullptr, "dave", "pw");
+  ASSERT_TRUE(app.IsLoggedIn());
+  ASSERT_TRUE(app.AddEntry("Shop", "j", "s1"));
+  ASSERT_TRUE(app.AddEntry("Club", "c", "c1"));
+  const Entry before = *app.GetEntry(0);
+  std::vector<Entry> update = {before};
+  update[0].password = "changed";
+  update[0].modified += 100;
+  DiskFull();
+  EXPECT_FALSE(app.AppendEntries(update));
+  ASSERT_EQ(app.GetEntries().size(), 2u);
+  EXPECT_EQ(*app.GetEntry(0), before);
+  EXPECT_FALSE(app.HasUnsavedChanges());
+  DiskFreed();
+  std::vector<Entry> again = {update[0]};
+  ASSERT_TRUE(app.AppendEntries(again));
+  ASSERT_EQ(app.GetEntries().size(), 2u) << "an update, not a second copy";
+  EXPECT_EQ(app.GetEntry(0)->password, "changed");
+}
+
 TEST_F(QuillboxUnsaved, AConflictCopyStaysUntilTheEntriesItBroughtAreOnDisk) {
   const char* copy = "alice.sync-conflict-20250101-101010-ABCDEF7";
   Write("alice", "pw", kStart);

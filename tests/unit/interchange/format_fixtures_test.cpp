@@ -69,7 +69,7 @@ TEST(FormatFixtures, EachFormatIsRecognisedAndReadIntoTheSameEntries) {
       {"keepass.xml",
        "keepass-xml",
        {kCafe, kMail, kBank},
-       Counts(3, 0, 1, 1, 2, 1, 1, 1, 1, {.history_entries = 1, .tags = 2})},
+       Counts(3, 0, 1, 1, 2, 1, 1, 2, 1, {.history_entries = 1, .tags = 2})},
       {"bitwarden.csv", "bitwarden-csv", {kBank, kCafe, kMail}, Counts(3, 2, 0, 1, 2, 1, 1, 1, 0)},
       // Older clients write no reprompt column; an organisation's export
       // starts with its collections instead of a folder.
