@@ -1,10 +1,9 @@
 #include "cli/change_commands.h"
 
-#include "safe/entry_field_rules.h"
-
-#include <string.h>
-
 #include <vector>
+
+#include "cli/entry_options.h"
+#include "safe/entry_field_rules.h"
 
 namespace {
 
@@ -14,7 +13,27 @@ ExitStatus CheckCommandLineFields(CliSession& session) {
   const CliArguments& arguments = session.arguments();
   const char* problem =
       CheckDesignedFields(session.SafeFormatOnDisk(), arguments.description, arguments.account_user, "");
-  return problem == nullptr ? kExitOk : session.Fail(kExitBadArguments, problem);
+  if (problem != nullptr) return session.Fail(kExitBadArguments, problem);
+  return RefuseStrongOnlyOptionsOnLegacySafe(session);
+}
+
+// Logs in and finds the entry the command line names; the entry's index in
+// the list goes to entry_index.
+ExitStatus LogInForEntry(CliSession& session, int* entry_index) {
+  ExitStatus status = session.LogInForChange();
+  size_t index = session.arguments().indexes[0];
+  if (status == kExitOk) status = session.CheckIndex(index, session.app().GetEntries().size());
+  *entry_index = static_cast<int>(index - 1);
+  return status;
+}
+
+ExitStatus SaveEdit(CliSession& session, int entry_index, Entry& edited) {
+  ExitStatus status = session.CheckEntry(edited);
+  if (status != kExitOk) return status;
+  if (!session.app().EditEntry(entry_index, std::move(edited))) {
+    return session.Fail(kExitFailure, "the entry could not be changed");
+  }
+  return session.CheckSaved();
 }
 
 }  // namespace
@@ -23,42 +42,65 @@ ExitStatus RunAdd(CliSession& session) {
   const CliArguments& arguments = session.arguments();
   ExitStatus status = CheckCommandLineFields(session);
   if (status == kExitOk) status = session.LogInForChange();
-  TypedSecret password;
-  if (status == kExitOk) status = session.ReadEntryPassword(&password);
-  if (status == kExitOk) {
-    status = session.CheckEntry(arguments.description.c_str(), arguments.account_user.c_str(), password.c_str());
-  }
   if (status != kExitOk) return status;
-  if (!session.app().AddEntry(arguments.description.c_str(), arguments.account_user.c_str(), password.c_str())) {
-    return session.Fail(kExitFailure, "the entry could not be added");
+  Entry entry;
+  entry.title = arguments.description;
+  entry.userName = arguments.account_user;
+  {
+    TypedSecret password(session.EntryTextLimit());
+    status = session.ReadEntryPassword(&password);
+    entry.password = password.view();
   }
+  if (status == kExitOk) status = ApplyEntryOptions(session, entry);
+  if (status == kExitOk) status = session.CheckEntry(entry);
+  if (status != kExitOk) return status;
+  if (!session.app().AddEntry(std::move(entry))) return session.Fail(kExitFailure, "the entry could not be added");
   return session.CheckSaved();
 }
 
 ExitStatus RunEdit(CliSession& session) {
   const CliArguments& arguments = session.arguments();
+  int entry_index = 0;
   ExitStatus status = CheckCommandLineFields(session);
-  if (status == kExitOk) status = session.LogInForChange();
-  size_t index = arguments.indexes[0];
-  if (status == kExitOk) status = session.CheckIndex(index, session.app().GetEntries().size());
+  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
   if (status != kExitOk) return status;
-  int entry = static_cast<int>(index - 1);
   // A copy: the edit's own save may replace the list it came from.
-  const Entry stored = *session.app().GetEntry(entry);
-  TypedSecret new_password;
+  Entry edited = *session.app().GetEntry(entry_index);
+  if (arguments.edit_description) edited.title = arguments.description;
+  if (arguments.edit_account_user) edited.userName = arguments.account_user;
   if (arguments.edit_password) {
-    status = session.ReadEntryPassword(&new_password);
-    if (status != kExitOk) return status;
+    TypedSecret password(session.EntryTextLimit());
+    status = session.ReadEntryPassword(&password);
+    edited.password = password.view();
   }
-  const char* description = arguments.edit_description ? arguments.description.c_str() : stored.title.c_str();
-  const char* account_user = arguments.edit_account_user ? arguments.account_user.c_str() : stored.userName.c_str();
-  const char* password = arguments.edit_password ? new_password.c_str() : stored.password.c_str();
-  status = session.CheckEntry(description, account_user, password);
+  if (status == kExitOk) status = ApplyEntryOptions(session, edited);
+  return status == kExitOk ? SaveEdit(session, entry_index, edited) : status;
+}
+
+ExitStatus RunField(CliSession& session) {
+  const CliArguments& arguments = session.arguments();
+  const std::string& name = arguments.field_name;
+  ExitStatus status = RefuseStrongOnlyOptionsOnLegacySafe(session);
+  if (status == kExitOk && name.empty()) status = session.Fail(kExitBadArguments, "a custom field needs a name");
+  if (status == kExitOk && arguments.field_delete && arguments.field_protected) {
+    status = session.Fail(kExitBadArguments, "--protected and --delete do not go together");
+  }
+  int entry_index = 0;
+  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
   if (status != kExitOk) return status;
-  if (!session.app().EditEntry(entry, description, account_user, password)) {
-    return session.Fail(kExitFailure, "the entry could not be changed");
+  Entry edited = *session.app().GetEntry(entry_index);
+  if (arguments.field_delete) {
+    if (!edited.RemoveField(name)) return session.Fail(kExitBadArguments, "the entry has no field " + name);
+    return SaveEdit(session, entry_index, edited);
   }
-  return session.CheckSaved();
+  TypedSecret value(kMaxEntryTextBytes);
+  std::string error;
+  if (!session.input().ReadStdinRest(("Value of " + name + ": ").c_str(), "the value", arguments.field_protected,
+                                     &value, kEntryTextTooLongMessage, &error)) {
+    return session.Fail(kExitBadArguments, error);
+  }
+  edited.SetField(name, value.view(), arguments.field_protected);
+  return SaveEdit(session, entry_index, edited);
 }
 
 ExitStatus RunRemove(CliSession& session) {

@@ -7,4 +7,6 @@
 // check has passed.
 ExitStatus RunAdd(CliSession& session);
 ExitStatus RunEdit(CliSession& session);
+// Sets or deletes a custom field, its value read from standard input.
+ExitStatus RunField(CliSession& session);
 ExitStatus RunRemove(CliSession& session);

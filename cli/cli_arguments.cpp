@@ -125,6 +125,8 @@ class ArgumentParser {
       arguments_->account_user = operand;
     } else if (name == "FILE") {
       arguments_->file = operand;
+    } else if (name == "NAME") {
+      arguments_->field_name = operand;
     } else {
       size_t index = 0;
       if (!ParseIndex(operand, &index)) {

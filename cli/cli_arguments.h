@@ -22,7 +22,18 @@ struct CliArguments {
   std::string account_user;     // add; edit with --user
   bool edit_description = false;
   bool edit_account_user = false;
-  bool edit_password = false;            // edit --password
+  bool edit_password = false;  // edit --password
+  std::string url;             // add, edit: --url
+  bool edit_url = false;
+  std::vector<std::string> tags;         // add, edit: --tag; list: only entries with these
+  std::vector<std::string> untags;       // edit --untag
+  bool read_notes = false;               // add, edit: --notes
+  bool read_totp = false;                // add, edit: --totp
+  std::string field_name;                // field
+  bool field_protected = false;          // field --protected
+  bool field_delete = false;             // field --delete
+  bool reveal = false;                   // show --reveal
+  bool long_listing = false;             // list --long
   std::string file;                      // import; export (empty: standard output)
   std::string format;                    // import, export: --format NAME
   bool skip_invalid = false;             // import --skip-invalid

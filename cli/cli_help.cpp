@@ -46,9 +46,14 @@ std::string OptionTitle(const CliOption& option) {
 }
 
 constexpr char kNotes[] =
-    "Passwords are otherwise asked on the terminal without echo. User names use only a-z, A-Z and 0-9 (at most "
-    "29); fields hold at most 259 bytes of UTF-8 and no tab, CR or LF. A safe open in the desktop program can be "
-    "changed here too: each save merges what changed on disk since the safe was read.";
+    "Passwords are otherwise asked on the terminal without echo. Secrets other than passwords never go on the "
+    "command line: after the passwords, --totp reads the one-time-code secret (an otpauth://totp/ URI or a base32 "
+    "secret; an empty line removes it) as the next line of standard input, and --notes the notes, like field its "
+    "value, as the rest of standard input up to its end, a final line break dropped (empty input empties them). "
+    "User names use only a-z, A-Z and 0-9 (at most 29). In a legacy safe fields hold at most 259 bytes of UTF-8 "
+    "and no tab, CR or LF, and the options for other fields are refused; in a strong safe a field holds any text "
+    "without NUL up to 64 KiB, notes up to 1 MiB. A safe open in the desktop program can be changed here too: each "
+    "save merges what changed on disk since the safe was read.";
 
 // Troff: a minus is a hyphen unless escaped.
 std::string Troff(std::string_view text) {

@@ -7,7 +7,8 @@
 #include "cli/cli_session.h"
 #include "cli/command_table.h"
 
-int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors, const StrongSafeParams& newSafeParams) {
+int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors, const StrongSafeParams& newSafeParams,
+           int64_t (*utcNow)()) {
   CliArguments arguments;
   std::string error;
   if (!ParseCliArguments(argc, argv, &arguments, &error)) {
@@ -21,6 +22,7 @@ int RunCli(int argc, const char* const* argv, FILE* out, FILE* errors, const Str
   }
   CliSession session(arguments, out, errors);
   session.app().SetNewSafeParams(newSafeParams);
+  session.SetClock(utcNow);
   ExitStatus status = session.UseSafeFolder();
   if (status != kExitOk) return status;
   return command->run(session);

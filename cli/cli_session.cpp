@@ -126,19 +126,22 @@ ExitStatus CliSession::ReadSafePassword(const char* prompt, TypedSecret* passwor
   return input_.ReadPassword(prompt, password, &error) ? kExitOk : Fail(kExitBadArguments, error);
 }
 
-ExitStatus CliSession::ReadEntryPassword(TypedSecret* password) {
-  return ReadSafePassword(kEntryPasswordPrompt, password);
+size_t CliSession::EntryTextLimit() const {
+  return app_.OpenSafeFormat() == SafeFormat::kStrong ? kMaxEntryTextBytes : TypedSecret::kMaxLength;
 }
 
-ExitStatus CliSession::CheckEntry(const char* description, const char* account_user, const char* password,
-                                  const std::string& where) {
-  if (const char* problem = app_.CheckEntryFields(description, account_user, password)) {
-    return Fail(kExitBadArguments, where + problem);
-  }
-  if (*description == '\0' && *account_user == '\0' && *password == '\0') {
-    return Fail(kExitBadArguments, where + kBlankEntryMessage);
-  }
-  return kExitOk;
+ExitStatus CliSession::ReadEntryPassword(TypedSecret* password) {
+  std::string error;
+  const char* too_long = app_.OpenSafeFormat() == SafeFormat::kStrong ? kEntryTextTooLongMessage : nullptr;
+  if (input_.ReadPassword(kEntryPasswordPrompt, password, &error, too_long)) return kExitOk;
+  return Fail(kExitBadArguments, error);
+}
+
+ExitStatus CliSession::CheckEntry(const Entry& entry) {
+  if (const char* problem = app_.CheckEntry(entry)) return Fail(kExitBadArguments, problem);
+  bool blank = entry.title.empty() && entry.userName.empty() && entry.password.empty() && entry.url.empty() &&
+               entry.notes.empty() && entry.totp.empty() && entry.tags.empty() && entry.fields.empty();
+  return blank ? Fail(kExitBadArguments, kBlankEntryMessage) : kExitOk;
 }
 
 ExitStatus CliSession::CheckIndex(size_t index, size_t entry_count) {
@@ -150,6 +153,11 @@ ExitStatus CliSession::CheckIndex(size_t index, size_t entry_count) {
 SafeFormat CliSession::SafeFormatOnDisk() const {
   SafeInfo info;
   return GetSafeInfo(user(), info) ? info.format : SafeFormat::kLegacy;
+}
+
+bool CliSession::SafeOnDiskIsLegacy() const {
+  SafeInfo info;
+  return GetSafeInfo(user(), info) && info.format == SafeFormat::kLegacy;
 }
 
 ExitStatus CliSession::LoadForReading(EntryList& entries) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/clock.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "cli/cli_arguments.h"
@@ -32,6 +33,9 @@ class CliSession {
   Quillbox& app() { return app_; }
   CliView& view() { return view_; }
   UserInput& input() { return input_; }
+  // The time one-time codes are made for; tests may fix it.
+  int64_t UtcNow() const { return utc_now_(); }
+  void SetClock(int64_t (*utc_now)()) { utc_now_ = utc_now; }
 
   // Prints message (one line) and returns status.
   ExitStatus Fail(ExitStatus status, const std::string& message);
@@ -50,11 +54,13 @@ class CliSession {
   ExitStatus CheckNotLocked();
   ExitStatus FailLocked();
   ExitStatus ReadSafePassword(const char* prompt, TypedSecret* password);
+  // The longest text a field of the open safe takes: 259 bytes in a legacy
+  // safe, 64 KiB in a strong one; an entry's password is read up to it.
+  size_t EntryTextLimit() const;
   ExitStatus ReadEntryPassword(TypedSecret* password);
-  // The field rules of the entry dialog; an entry needs one non-empty field.
-  // A refusal's message starts with where (e.g. a file's line).
-  ExitStatus CheckEntry(const char* description, const char* account_user, const char* password,
-                        const std::string& where = "");
+  // The rules of the open safe's format for the whole entry; an entry needs
+  // one non-empty field.
+  ExitStatus CheckEntry(const Entry& entry);
   // An index as list shows it (from 1) into an entry index.
   ExitStatus CheckIndex(size_t index, size_t entry_count);
 
@@ -63,6 +69,9 @@ class CliSession {
   // The format of the user's safe from its header, before any password: the
   // rules its entries' fields are checked by (legacy when it cannot be read).
   SafeFormat SafeFormatOnDisk() const;
+  // Whether the safe's header says legacy (false when it cannot be read, so
+  // that the log-in tells what is wrong).
+  bool SafeOnDiskIsLegacy() const;
   // Opens the user's safe in the application object for a change: the safe
   // must exist and open with the password asked. No lock is held: each save
   // takes it and merges a file changed meanwhile. kept_password, when
@@ -80,6 +89,7 @@ class CliSession {
   FILE* out_;
   FILE* errors_;
   std::string safe_folder_;  // --dir made absolute, ending in '/'
+  int64_t (*utc_now_)() = UtcSeconds;
   UserInput input_;
   CliView view_;
   Quillbox app_;

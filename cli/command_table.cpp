@@ -9,6 +9,7 @@
 #include "cli/merge_command.h"
 #include "cli/read_commands.h"
 #include "cli/settings_command.h"
+#include "cli/totp_command.h"
 #include "cli/user_commands.h"
 #include "crypto/password_generator.h"
 
@@ -29,6 +30,15 @@ enum OptionBit : unsigned {
   kNoSymbols = 1u << 11,
   kNoLookalikes = 1u << 12,
   kUserName = 1u << 13,
+  kUrl = 1u << 14,
+  kTag = 1u << 15,
+  kUntag = 1u << 16,
+  kNotes = 1u << 17,
+  kTotp = 1u << 18,
+  kProtected = 1u << 19,
+  kDelete = 1u << 20,
+  kReveal = 1u << 21,
+  kLong = 1u << 22,
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -62,6 +72,16 @@ template <std::string CliArguments::*text, bool CliArguments::*flag>
 bool StoreAndSet(CliArguments& arguments, std::string_view value, std::string*) {
   arguments.*flag = true;
   arguments.*text = value;
+  return true;
+}
+
+template <std::vector<std::string> CliArguments::*list>
+bool StoreTag(CliArguments& arguments, std::string_view value, std::string* error) {
+  if (value.empty()) {
+    *error = "a tag cannot be empty";
+    return false;
+  }
+  (arguments.*list).emplace_back(value);
   return true;
 }
 
@@ -99,6 +119,15 @@ constexpr CliOption kOptions[] = {
     {"--no-symbols", "", "", kNoSymbols, Set<&CliArguments::no_symbols>, ""},
     {"--no-lookalikes", "", "", kNoLookalikes, Set<&CliArguments::no_lookalikes>, ""},
     {"--user-name", "", "", kUserName, Set<&CliArguments::clip_user_name>, ""},
+    {"--url", "", "URL", kUrl, StoreAndSet<&CliArguments::url, &CliArguments::edit_url>, ""},
+    {"--tag", "", "TAG", kTag, StoreTag<&CliArguments::tags>, ""},
+    {"--untag", "", "TAG", kUntag, StoreTag<&CliArguments::untags>, ""},
+    {"--notes", "", "", kNotes, Set<&CliArguments::read_notes>, ""},
+    {"--totp", "", "", kTotp, Set<&CliArguments::read_totp>, ""},
+    {"--protected", "", "", kProtected, Set<&CliArguments::field_protected>, ""},
+    {"--delete", "", "", kDelete, Set<&CliArguments::field_delete>, ""},
+    {"--reveal", "", "", kReveal, Set<&CliArguments::reveal>, ""},
+    {"--long", "", "", kLong, Set<&CliArguments::long_listing>, ""},
 };
 
 constexpr CliCommandRow kCommands[] = {
@@ -106,14 +135,28 @@ constexpr CliCommandRow kCommands[] = {
     {"create", RunCreate, "USER", kForce | kLegacy, false,
      "make a new, empty safe; --force replaces an existing one (the way out of a forgotten password), --legacy "
      "uses the format older copies of Quillbox can open"},
-    {"list", RunList, "USER", 0, false, "print the index, description and account user name of each entry"},
-    {"show", RunShow, "USER INDEX", 0, false, "print one entry, its password included"},
+    {"list", RunList, "USER", kTag | kLong, false,
+     "print the index, description and account user name of each entry; --tag lists only the entries with that "
+     "tag (given again: with all of them) under their indexes in the whole list, --long adds the web address, the "
+     "tags and the time of the last change"},
+    {"show", RunShow, "USER INDEX", kReveal, false,
+     "print one entry, its password included, and in a strong safe its other fields; protected fields and the "
+     "one-time-code secret show as (hidden) unless --reveal is given"},
+    {"totp", RunTotp, "USER INDEX", 0, false,
+     "print the entry's current one-time code and, after a tab, the seconds it stays valid"},
     {"clip", RunClip, "USER INDEX", kUserName, false,
      "put the entry's password (or with --user-name its user name) on the clipboard with the password-manager "
      "hint (X11, or wl-copy on Wayland) and clear it after Clipboard_Clear_Seconds if it is still there"},
-    {"add", RunAdd, "USER DESCRIPTION ACCOUNT_USER", 0, false, "add an entry; its password is asked for"},
-    {"edit", RunEdit, "USER INDEX", kDescription | kAccountUser | kPassword, true,
-     "change an entry; --password asks for the new one"},
+    {"add", RunAdd, "USER DESCRIPTION ACCOUNT_USER", kUrl | kTag | kNotes | kTotp, false,
+     "add an entry; its password is asked for, --url sets its web address, --tag gives it a tag (repeatable), "
+     "--totp reads its one-time-code secret and --notes its notes from standard input"},
+    {"edit", RunEdit, "USER INDEX", kDescription | kAccountUser | kPassword | kUrl | kTag | kUntag | kNotes | kTotp,
+     true,
+     "change an entry; --password asks for the new one, --untag takes a tag away, the other options as for add "
+     "(--notes and --totp replace what the entry held; empty input removes it)"},
+    {"field", RunField, "USER INDEX NAME", kProtected | kDelete, false,
+     "set the entry's custom field NAME to the value read from standard input, shown only with show --reveal "
+     "when --protected; --delete removes the field instead"},
     {"rm", RunRemove, "USER INDEX...", kYes, false,
      "delete entries after a confirmation; --yes (-y) answers it with Yes, and without it the question is asked "
      "only when standard input is a terminal, else nothing is deleted"},

@@ -27,8 +27,8 @@ struct CliOption {
 struct CliCommandRow {
   std::string_view name;
   ExitStatus (*run)(CliSession& session);  // null: help
-  // The operands after the name: USER, INDEX, DESCRIPTION, ACCOUNT_USER or
-  // FILE; "[FILE]" may be left out, "INDEX..." repeats.
+  // The operands after the name: USER, INDEX, DESCRIPTION, ACCOUNT_USER,
+  // NAME or FILE; "[FILE]" may be left out, "INDEX..." repeats.
   std::string_view operands;
   unsigned options;
   bool needs_option;  // nothing to do without one of its options

@@ -91,6 +91,42 @@ LineResult ReadSecretLine(int fd, TypedSecret* line) {
   return LineResult::kOk;
 }
 
+LineResult ReadSecretRest(int fd, TypedSecret* text) {
+  text->Clear();
+  char chunk[4096];
+  // What did not fit: only the final line break may.
+  char overflow[2];
+  size_t overflow_size = 0;
+  LineResult result = LineResult::kOk;
+  while (result == LineResult::kOk) {
+    ssize_t n = read(fd, chunk, sizeof(chunk));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) result = LineResult::kError;
+    if (n <= 0) break;
+    for (ssize_t i = 0; i < n && result == LineResult::kOk; ++i) {
+      if (overflow_size == 0 && text->Append(chunk[i])) continue;
+      if (overflow_size == sizeof(overflow))
+        result = LineResult::kTooLong;
+      else
+        overflow[overflow_size++] = chunk[i];
+    }
+  }
+  // The line break to drop: none, its "\n" in overflow, or all of it there.
+  std::string_view tail(overflow, overflow_size);
+  bool break_in_text = tail.empty() && text->view().ends_with('\n');
+  bool cr_in_text = tail == "\n" || break_in_text;
+  if (result == LineResult::kOk && !tail.empty() && tail != "\n" && tail != "\r\n") result = LineResult::kTooLong;
+  explicit_bzero(chunk, sizeof(chunk));
+  explicit_bzero(overflow, sizeof(overflow));
+  if (result != LineResult::kOk) {
+    text->Clear();
+    return result;
+  }
+  if (break_in_text) text->TrimLast();
+  if (cr_in_text && text->view().ends_with('\r')) text->TrimLast();
+  return LineResult::kOk;
+}
+
 LineResult ReadHiddenLine(int terminal_fd, const char* prompt, TypedSecret* line) {
   if (tcgetattr(terminal_fd, &g_saved_settings) != 0) return LineResult::kError;
   g_hidden_settings = g_saved_settings;

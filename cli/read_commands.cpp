@@ -1,31 +1,94 @@
 #include "cli/read_commands.h"
 
 #include <string.h>
+#include <time.h>
 
-#include <initializer_list>
 #include <string>
 
 #include "cli/settings_command.h"
 #include "core/legacy_text.h"
-#include "interchange/entry_fields.h"
 
 namespace {
 
-// Fields are printed as UTF-8, by the rule the window reads them with,
-// through one buffer reserved once and wiped: a piece may be a password.
-void Print(FILE* out, std::initializer_list<std::string_view> pieces) {
-  size_t bound = 0;
-  for (std::string_view piece : pieces) bound += 3 * piece.size();
-  std::string text;
-  text.reserve(bound);
-  for (std::string_view piece : pieces) AppendFieldAsUtf8(piece, &text);
-  fwrite(text.data(), 1, text.size(), out);
-  explicit_bzero(text.data(), text.size());
+// What a command prints, gathered in text that is wiped when freed: a piece
+// may be a password. Fields are written as UTF-8 by the rule the window
+// reads them with.
+class Output {
+ public:
+  Output& operator<<(std::string_view plain) {
+    text_.Append(plain);
+    return *this;
+  }
+  // A field; with indent, each line after its first starts with two spaces,
+  // so that every line of the output starts with a label or an indent.
+  Output& Field(std::string_view field, bool indent = false) {
+    std::string converted;
+    converted.reserve(3 * field.size());
+    AppendFieldAsUtf8(field, &converted);
+    std::string_view rest = converted;
+    for (size_t end; indent && (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+      text_.Append(rest.substr(0, end + 1));
+      text_.Append("  ");
+    }
+    text_.Append(rest);
+    explicit_bzero(converted.data(), converted.size());
+    return *this;
+  }
+  ExitStatus WriteTo(CliSession& session) {
+    if (fwrite(text_.c_str(), 1, text_.size(), session.out()) == text_.size() && fflush(session.out()) == 0 &&
+        !ferror(session.out())) {
+      return kExitOk;
+    }
+    return session.Fail(kExitFailure, "standard output could not be written");
+  }
+
+ private:
+  SecretText text_;
+};
+
+// UTC in ISO 8601 ("2026-01-31T12:00:00Z"); empty for a time never kept.
+std::string UtcTimeText(int64_t seconds) {
+  time_t time = static_cast<time_t>(seconds);
+  struct tm parts;
+  char text[32];
+  if (seconds == 0 || gmtime_r(&time, &parts) == nullptr) return "";
+  return strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &parts) == 0 ? "" : text;
 }
 
-ExitStatus FinishOutput(CliSession& session) {
-  if (fflush(session.out()) == 0 && !ferror(session.out())) return kExitOk;
-  return session.Fail(kExitFailure, "standard output could not be written");
+Output& AppendTags(Output& output, const Entry& entry) {
+  for (size_t i = 0; i < entry.tags.size(); ++i) (output << (i == 0 ? "" : ", ")).Field(entry.tags[i].view(), true);
+  return output;
+}
+
+bool HasEveryTag(const Entry& entry, const std::vector<std::string>& tags) {
+  for (const std::string& tag : tags) {
+    if (!entry.HasTag(tag)) return false;
+  }
+  return true;
+}
+
+constexpr char kHidden[] = "(hidden)";
+
+// The fields only a strong safe holds, after the designed three lines.
+void AppendStrongFields(Output& output, const Entry& entry, bool reveal) {
+  (output << "Web address: ").Field(entry.url.view(), true) << "\nOne-time-code secret: ";
+  if (entry.totp.empty() || reveal) {
+    output.Field(entry.totp.view(), true);
+  } else {
+    output << kHidden;
+  }
+  AppendTags(output << "\nTags: ", entry);
+  for (const CustomField& field : entry.fields) {
+    (output << (field.isProtected ? "\nProtected field " : "\nField ")).Field(field.name.view(), true) << ": ";
+    if (field.isProtected && !reveal) {
+      output << kHidden;
+    } else {
+      output.Field(field.value.view(), true);
+    }
+  }
+  output << "\nCreated: " << UtcTimeText(entry.created) << "\nModified: " << UtcTimeText(entry.modified)
+         << "\nEarlier passwords: " << std::to_string(entry.history.size()) << "\nNotes: ";
+  output.Field(entry.notes.view(), true) << "\n";
 }
 
 }  // namespace
@@ -34,11 +97,20 @@ ExitStatus RunList(CliSession& session) {
   EntryList entries;
   ExitStatus status = session.LoadForReading(entries);
   if (status != kExitOk) return status;
+  const CliArguments& arguments = session.arguments();
+  Output output;
   for (size_t i = 0; i < entries.entries.size(); ++i) {
-    EntryFields fields = DesignedFieldsOf(entries.entries[i]);
-    Print(session.out(), {std::to_string(i + 1), "\t", fields.description, "\t", fields.account_user, "\n"});
+    const Entry& entry = entries.entries[i];
+    if (!HasEveryTag(entry, arguments.tags)) continue;
+    (output << std::to_string(i + 1) << "\t").Field(entry.title.view()) << "\t";
+    output.Field(entry.userName.view());
+    if (arguments.long_listing) {
+      output << "\t";
+      AppendTags(output.Field(entry.url.view()) << "\t", entry) << "\t" << UtcTimeText(entry.modified);
+    }
+    output << "\n";
   }
-  return FinishOutput(session);
+  return output.WriteTo(session);
 }
 
 ExitStatus RunShow(CliSession& session) {
@@ -46,10 +118,13 @@ ExitStatus RunShow(CliSession& session) {
   ExitStatus status = session.LoadForReading(entries);
   if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.entries.size());
   if (status != kExitOk) return status;
-  EntryFields fields = DesignedFieldsOf(entries.entries[session.arguments().indexes[0] - 1]);
-  Print(session.out(), {"Description: ", fields.description, "\nUsername: ", fields.account_user,
-                        "\nPassword: ", fields.password, "\n"});
-  return FinishOutput(session);
+  const Entry& entry = entries.entries[session.arguments().indexes[0] - 1];
+  Output output;
+  (output << "Description: ").Field(entry.title.view()) << "\nUsername: ";
+  output.Field(entry.userName.view()) << "\nPassword: ";
+  output.Field(entry.password.view()) << "\n";
+  if (session.SafeFormatOnDisk() == SafeFormat::kStrong) AppendStrongFields(output, entry, session.arguments().reveal);
+  return output.WriteTo(session);
 }
 
 ExitStatus RunSettings(CliSession& session) {

@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-TypedSecret::TypedSecret() = default;
+TypedSecret::TypedSecret(size_t max_length) : max_length_(max_length), buffer_(new char[max_length + 1]()) {}
 
 TypedSecret::~TypedSecret() { Clear(); }
 
 bool TypedSecret::Append(char c) {
-  if (length_ >= kMaxLength) return false;
+  if (length_ >= max_length_) return false;
   buffer_[length_++] = c;
   buffer_[length_] = '\0';
   return true;
@@ -18,6 +18,6 @@ void TypedSecret::TrimLast() {
 }
 
 void TypedSecret::Clear() {
-  explicit_bzero(buffer_, sizeof(buffer_));
+  explicit_bzero(buffer_.get(), max_length_ + 1);
   length_ = 0;
 }

@@ -12,12 +12,12 @@ namespace {
 
 constexpr char kConfirmPrompt[] = "Confirm Password: ";
 
-bool ReportLineResult(LineResult result, bool from_stdin, std::string* error) {
+bool ReportLineResult(LineResult result, bool from_stdin, const char* too_long_message, std::string* error) {
   switch (result) {
     case LineResult::kOk:
       return true;
     case LineResult::kTooLong:
-      *error = kPasswordTooLongMessage;
+      *error = too_long_message != nullptr ? too_long_message : kPasswordTooLongMessage;
       return false;
     case LineResult::kEndOfInput:
       *error = from_stdin ? "standard input ended before a password was read" : "no password was typed";
@@ -27,6 +27,19 @@ bool ReportLineResult(LineResult result, bool from_stdin, std::string* error) {
   }
   *error = from_stdin ? "the password could not be read from standard input"
                       : "the password could not be read from the terminal";
+  return false;
+}
+
+// A secret other than a password; what names it ("the notes").
+bool ReportStdinResult(LineResult result, const char* what, const char* too_long_message, std::string* error) {
+  if (result == LineResult::kOk) return true;
+  if (result == LineResult::kTooLong) {
+    *error = too_long_message;
+  } else if (result == LineResult::kEndOfInput) {
+    *error = std::string("standard input ended before ") + what + " was read";
+  } else {
+    *error = std::string(what) + " could not be read from standard input";
+  }
   return false;
 }
 
@@ -46,16 +59,36 @@ int UserInput::Terminal() {
   return terminal_fd_;
 }
 
-bool UserInput::ReadPassword(const char* prompt, TypedSecret* password, std::string* error) {
+bool UserInput::ReadPassword(const char* prompt, TypedSecret* password, std::string* error,
+                             const char* too_long_message) {
   if (passwords_from_stdin_) {
-    return ReportLineResult(ReadSecretLine(STDIN_FILENO, password), true, error);
+    return ReportLineResult(ReadSecretLine(STDIN_FILENO, password), true, too_long_message, error);
   }
   int terminal = Terminal();
   if (terminal < 0) {
     *error = "there is no terminal to ask for the password on; use --password-stdin";
     return false;
   }
-  return ReportLineResult(ReadHiddenLine(terminal, prompt, password), false, error);
+  return ReportLineResult(ReadHiddenLine(terminal, prompt, password), false, too_long_message, error);
+}
+
+bool UserInput::ReadStdinLine(const char* prompt, const char* what, TypedSecret* line, const char* too_long_message,
+                              std::string* error) {
+  LineResult result =
+      isatty(STDIN_FILENO) ? ReadHiddenLine(STDIN_FILENO, prompt, line) : ReadSecretLine(STDIN_FILENO, line);
+  return ReportStdinResult(result, what, too_long_message, error);
+}
+
+bool UserInput::ReadStdinRest(const char* prompt, const char* what, bool hidden, TypedSecret* text,
+                              const char* too_long_message, std::string* error) {
+  bool terminal = isatty(STDIN_FILENO);
+  if (terminal && hidden) return ReadStdinLine(prompt, what, text, too_long_message, error);
+  int tty = terminal ? Terminal() : -1;
+  if (tty >= 0) {
+    std::string hint = std::string("Type ") + what + ", then Ctrl-D on a line of its own:\n";
+    if (write(tty, hint.data(), hint.size()) < 0) return ReportStdinResult(LineResult::kError, what, nullptr, error);
+  }
+  return ReportStdinResult(ReadSecretRest(STDIN_FILENO, text), what, too_long_message, error);
 }
 
 bool UserInput::ReadNewPassword(const char* prompt, TypedSecret* password, std::string* error) {

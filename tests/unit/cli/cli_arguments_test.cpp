@@ -85,6 +85,37 @@ TEST(CliArguments, ReadsEachCommandsOperands) {
   EXPECT_EQ(to_file.arguments.file, "vault.json");
 }
 
+TEST(CliArguments, ReadsTheEntryFieldOptions) {
+  Parsed edit = Parse({"edit", "alice", "2", "--url=https://a.example", "--tag", "Work/VPN", "--untag", "old",
+                       "--tag=home", "--notes", "--totp"});
+  ASSERT_TRUE(edit.ok) << edit.error;
+  EXPECT_TRUE(edit.arguments.edit_url);
+  EXPECT_EQ(edit.arguments.url, "https://a.example");
+  EXPECT_EQ(edit.arguments.tags, (std::vector<std::string>{"Work/VPN", "home"}));
+  EXPECT_EQ(edit.arguments.untags, std::vector<std::string>{"old"});
+  EXPECT_TRUE(edit.arguments.read_notes && edit.arguments.read_totp);
+  // An empty web address is one: it clears the entry's.
+  Parsed clear = Parse({"edit", "alice", "2", "--url="});
+  ASSERT_TRUE(clear.ok) << clear.error;
+  EXPECT_TRUE(clear.arguments.edit_url);
+
+  Parsed field = Parse({"field", "alice", "3", "PIN", "--protected"});
+  ASSERT_TRUE(field.ok) << field.error;
+  EXPECT_EQ(field.arguments.indexes, std::vector<size_t>{3});
+  EXPECT_EQ(field.arguments.field_name, "PIN");
+  EXPECT_TRUE(field.arguments.field_protected);
+  EXPECT_FALSE(field.arguments.field_delete);
+
+  Parsed list = Parse({"list", "alice", "--long", "--tag", "a", "--tag", "b"});
+  ASSERT_TRUE(list.ok) << list.error;
+  EXPECT_TRUE(list.arguments.long_listing);
+  EXPECT_EQ(list.arguments.tags, (std::vector<std::string>{"a", "b"}));
+
+  Parsed show = Parse({"show", "alice", "1", "--reveal"});
+  ASSERT_TRUE(show.ok) << show.error;
+  EXPECT_TRUE(show.arguments.reveal);
+}
+
 TEST(CliArguments, DoubleDashLetsOperandsStartWithADash) {
   Parsed add = Parse({"add", "alice", "--", "-minus-", "--yes"});
   ASSERT_TRUE(add.ok) << add.error;
@@ -136,6 +167,15 @@ TEST(CliArguments, RefusesMalformedCommandLines) {
       {{"show", "alice", "1", "--no-symbols"}, "option not used by show"},
       {{"clip", "alice"}, "usage: quillbox-cli clip USER INDEX"},
       {{"show", "alice", "1", "--user-name"}, "option not used by show"},
+      {{"add", "alice", "a", "b", "--untag", "x"}, "option not used by add"},
+      {{"add", "alice", "a", "b", "--tag="}, "a tag cannot be empty"},
+      {{"edit", "alice", "1", "--untag", ""}, "a tag cannot be empty"},
+      {{"add", "alice", "a", "b", "--notes=x"}, "--notes takes no value"},
+      {{"add", "alice", "a", "b", "--totp=JBSWY3DPEHPK3PXP"}, "--totp takes no value"},
+      {{"field", "alice", "1"}, "usage: quillbox-cli field USER INDEX NAME [--protected] [--delete]"},
+      {{"totp", "alice", "1", "--reveal"}, "option not used by totp"},
+      {{"list", "alice", "--reveal"}, "option not used by list"},
+      {{"show", "alice", "1", "--long"}, "option not used by show"},
   };
   for (const Case& c : cases) {
     Parsed parsed = Parse(c.args);

@@ -47,12 +47,14 @@ TEST_F(CliEndToEnd, EntryLifecycle) {
   Ok({"add", "alice", "Mail", "john@example.com"}, "pw\nmail pass\n");
   Ok({"add", "alice", "Door", ""}, "pw\n1234\n");
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tBank\tjdoe\n2\tMail\tjohn@example.com\n3\tDoor\t\n");
-  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Mail\nUsername: john@example.com\nPassword: mail pass\n");
+  EXPECT_EQ(DesignedLines(Ok({"show", "alice", "2"}, "pw\n")),
+            "Description: Mail\nUsername: john@example.com\nPassword: mail pass\n");
 
   Ok({"edit", "alice", "1", "--description", "Big Bank", "--password"}, "pw\nn3w\n");
   Ok({"edit", "alice", "2", "--user="}, "pw\n");
-  EXPECT_EQ(Ok({"show", "alice", "1"}, "pw\n"), "Description: Big Bank\nUsername: jdoe\nPassword: n3w\n");
-  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Mail\nUsername: \nPassword: mail pass\n");
+  EXPECT_EQ(DesignedLines(Ok({"show", "alice", "1"}, "pw\n")),
+            "Description: Big Bank\nUsername: jdoe\nPassword: n3w\n");
+  EXPECT_EQ(DesignedLines(Ok({"show", "alice", "2"}, "pw\n")), "Description: Mail\nUsername: \nPassword: mail pass\n");
 
   Ok({"rm", "alice", "3", "1", "--yes"}, "pw\n");
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), "1\tMail\t\n");
@@ -223,7 +225,8 @@ TEST_F(CliEndToEnd, UpgradeTurnsALegacySafeStrongOnce) {
   EXPECT_EQ(Ok({"info", "alice"}),
             "Format: strong (Argon2id, XChaCha20-Poly1305)\nArgon2id iterations: 1\nArgon2id memory: 8 KiB\n");
   EXPECT_EQ(Ok({"list", "alice"}, "pw\n"), listing);
-  EXPECT_EQ(Ok({"show", "alice", "2"}, "pw\n"), "Description: Caf\xC3\xA9\nUsername: \nPassword: \xC3\xBF\n");
+  EXPECT_EQ(DesignedLines(Ok({"show", "alice", "2"}, "pw\n")),
+            "Description: Caf\xC3\xA9\nUsername: \nPassword: \xC3\xBF\n");
   EXPECT_EQ(Ok({"upgrade", "alice"}, "pw\n"), "The safe of alice already uses the strong format.\n");
   EXPECT_EQ(Run({"list", "alice"}, "nope\n").status, 4);
 }

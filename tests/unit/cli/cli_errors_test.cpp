@@ -189,6 +189,7 @@ TEST_F(CliErrors, EveryCommandOnASafeEndsWithItsFailuresStatus) {
   const Command commands[] = {
       {{"list", "USER"}, ""},
       {{"show", "USER", "1"}, ""},
+      {{"totp", "USER", "1"}, ""},
       {{"clip", "USER", "1"}, ""},
       {{"add", "USER", "d", "u"}, "p\n"},
       {{"edit", "USER", "1", "--user", "x"}, ""},

@@ -43,7 +43,8 @@ TEST_F(CliInterchange, EveryFormatImportsAndASecondRunAddsNothing) {
       "1\tBank, \"main\"\tjdoe\n2\tCaf\xC3\xA9\t\n3\tmail.example.org\tmailuser\n4\tWifi\t\n"
       "5\tbank.example.com\tjdoe\n6\tcaf\xC3\xA9.example\t\n";
   EXPECT_EQ(List(), expected);
-  EXPECT_EQ(Run({"show", "alice", "1"}).out, "Description: Bank, \"main\"\nUsername: jdoe\nPassword: pa\"ss,1\n");
+  EXPECT_EQ(DesignedLines(Run({"show", "alice", "1"}).out),
+            "Description: Bank, \"main\"\nUsername: jdoe\nPassword: pa\"ss,1\n");
 
   std::string before = SafeBytes();
   CliResult again = Run({"import", "alice", Fixture("keepass.xml")});
@@ -66,7 +67,7 @@ TEST_F(CliInterchange, LegacyBytesArePrintedAndExportedAlike) {
       "\xE2\x82\xAC"
       "uro \xE2\x80\x9Cq\xE2\x80\x9D";
   EXPECT_EQ(List(), "1\t" + shown + "\tCaf\xC3\xA9\n");
-  EXPECT_EQ(Run({"show", "alice", "1"}).out,
+  EXPECT_EQ(DesignedLines(Run({"show", "alice", "1"}).out),
             "Description: " + shown + "\nUsername: Caf\xC3\xA9\nPassword: \xC5\xB8x\n");
   CliResult exported = Run({"export", "alice", "--format", "keepassxc-csv"});
   EXPECT_NE(exported.out.find("Quillbox," + shown + ",Caf\xC3\xA9,\xC5\xB8x,"), std::string::npos) << exported.out;

@@ -66,8 +66,9 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
   close(err[1]);
   CliResult result;
   if (spawned == 0) {
-    // Inputs are small: they fit the pipe, so writing first cannot block.
-    // Short when the binary exits before reading everything, which is fine.
+    // The binary reads its input before it writes much, so writing it all
+    // first cannot block for good. Short when the binary exits before
+    // reading everything, which is fine.
     if (write(in[1], input.data(), input.size()) < 0) {}
   }
   close(in[1]);
@@ -83,4 +84,14 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
   int status = 0;
   if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
   return result;
+}
+
+std::string DesignedLines(const std::string& shown) {
+  size_t end = 0;
+  for (int line = 0; line < 3; ++line) {
+    end = shown.find('\n', end);
+    if (end == std::string::npos) return shown;
+    ++end;
+  }
+  return shown.substr(0, end);
 }

@@ -17,3 +17,7 @@ struct CliResult {
 // only in the Argon2id parameters of new safes.
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& input, const std::string& temp_dir,
                         const char* program = QUILLBOX_CLI_PATH);
+
+// The designed first three lines of show's output (description, user name,
+// password); a strong safe's other fields follow them.
+std::string DesignedLines(const std::string& shown);

@@ -133,6 +133,34 @@ TEST_F(CliAtATerminal, PasswordsAreAskedWithoutEcho) {
   EXPECT_EQ(show.Finish(), 0);
 }
 
+// At a terminal the one-time-code secret and a protected value are asked
+// like passwords; notes are typed in view and end with Ctrl-D.
+TEST_F(CliAtATerminal, OtherSecretsAreAskedOnTheTerminal) {
+  ASSERT_EQ(Script({"create", "alice"}, "pw\n").status, 0);
+  {
+    TerminalRun add(Args({"add", "alice", "Bank", "jdoe", "--totp", "--notes"}), temp_.Root());
+    ASSERT_TRUE(add.Answer("Password: ", "pw\n"));
+    ASSERT_TRUE(add.Answer("Password for account: ", "xk7entry\n"));
+    ASSERT_TRUE(add.Answer("One-time-code secret: ", "JBSWY3DPEHPK3PXP\n"));
+    ASSERT_TRUE(add.Answer("Type the notes, then Ctrl-D on a line of its own:", "first line\nsecond\n\x04"));
+    EXPECT_EQ(add.Finish(), 0) << add.screen();
+    EXPECT_EQ(add.screen().find("JBSWY3"), std::string::npos) << add.screen();
+    EXPECT_NE(add.screen().find("second"), std::string::npos) << add.screen();
+  }
+  {
+    TerminalRun field(Args({"field", "alice", "1", "PIN", "--protected"}), temp_.Root());
+    ASSERT_TRUE(field.Answer("Password: ", "pw\n"));
+    ASSERT_TRUE(field.Answer("Value of PIN: ", "4711\n"));
+    EXPECT_EQ(field.Finish(), 0) << field.screen();
+    EXPECT_EQ(field.screen().find("4711"), std::string::npos) << field.screen();
+  }
+  const std::string shown = Script({"show", "alice", "1", "--reveal"}, "pw\n").out;
+  EXPECT_NE(shown.find("\nOne-time-code secret: otpauth://totp/?secret=JBSWY3DPEHPK3PXP\n"), std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find("\nProtected field PIN: 4711\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\nNotes: first line\n  second\n"), std::string::npos) << shown;
+}
+
 TEST_F(CliAtATerminal, NoCoreDumpWhileAPasswordIsHeld) {
   TerminalRun create(Args({"create", "alice"}), temp_.Root());
   ASSERT_TRUE(create.Answer("Password: ", "typed\n"));

@@ -55,6 +55,50 @@ TEST(ReadSecretLine, TakesOneLineAtATime) {
   }
 }
 
+TEST(ReadSecretLine, TakesLinesUpToTheSecretsOwnLimit) {
+  const std::string longest(2 * TypedSecret::kMaxLength, 'p');
+  PipeInput input(longest + "\n" + longest + "x\nnext\n");
+  TypedSecret line(longest.size());
+  EXPECT_EQ(ReadSecretLine(input.fd(), &line), LineResult::kOk);
+  EXPECT_EQ(line.view(), longest);
+  EXPECT_EQ(ReadSecretLine(input.fd(), &line), LineResult::kTooLong);
+  EXPECT_EQ(ReadSecretLine(input.fd(), &line), LineResult::kOk);
+  EXPECT_EQ(line.view(), "next");
+}
+
+// Text of many lines to the end of input, up to the secret's limit (4 here)
+// not counting the final line break.
+TEST(ReadSecretRest, TakesAllToTheEndButTheFinalLineBreak) {
+  struct Case {
+    std::string input;
+    LineResult result;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"", LineResult::kOk, ""},
+      {"\n", LineResult::kOk, ""},
+      {"a\nb", LineResult::kOk, "a\nb"},
+      {"a\nb\n", LineResult::kOk, "a\nb"},
+      {"a\r\nb\r\n", LineResult::kOk, "a\r\nb"},
+      {"a\n\n", LineResult::kOk, "a\n"},
+      {"abc\r", LineResult::kOk, "abc\r"},
+      {"abcd", LineResult::kOk, "abcd"},
+      {"abcd\n", LineResult::kOk, "abcd"},
+      {"abcd\r\n", LineResult::kOk, "abcd"},
+      {"abc\r\n", LineResult::kOk, "abc"},
+      {"abcde", LineResult::kTooLong, ""},
+      {"abcd\r", LineResult::kTooLong, ""},
+      {"abcd\n\n", LineResult::kTooLong, ""},
+      {"abcd\nx", LineResult::kTooLong, ""},
+  };
+  for (const Case& c : cases) {
+    PipeInput input(c.input);
+    TypedSecret text(4);
+    EXPECT_EQ(ReadSecretRest(input.fd(), &text), c.result) << c.input;
+    EXPECT_EQ(text.view(), c.text) << c.input;
+  }
+}
+
 // A pseudo-terminal: the test types on the master side while a child
 // process reads the slave side as its terminal.
 class PseudoTerminal : public ::testing::Test {
