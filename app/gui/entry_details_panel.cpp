@@ -17,6 +17,7 @@
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"
 
 namespace {
@@ -64,9 +65,9 @@ QPushButton* NewButton(const char* text, const char* accessibleName) {
 EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
-  legacyNote_ = new QLabel(QString::fromLatin1(kLegacyFieldsNote));
+  legacyNote_ = new QLabel(QString::fromLatin1(kNeedsStrongFormatMessage));
   legacyNote_->setWordWrap(true);
-  legacyNote_->setAccessibleName(QString::fromLatin1(kLegacyFieldsNote));
+  legacyNote_->setAccessibleName(QString::fromLatin1(kNeedsStrongFormatMessage));
   legacyNote_->hide();
   grid->addWidget(legacyNote_, 0, 0, 1, 2);
 
