@@ -9,6 +9,7 @@
 #include "app/clipboard_keeper.h"
 
 class ClipboardService;
+struct Entry;
 class EntryListModel;
 class EntryListView;
 class FilterField;
@@ -77,6 +78,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // The user name or password of the row that is the only one selected, or
   // of the current row when none is.
   void CopyField(CopiedField field);
+  // The entry those copy from; null when there is none.
+  const Entry* CopyEntry();
   // As CopyField, but several selected rows are told to the user.
   void CopyFieldOfOneEntry(CopiedField field);
   // File > "Upgrade Safe Encryption...", told in the status bar when done.
