@@ -38,12 +38,6 @@ constexpr char kTagSeparator[] = ", ";
 constexpr int kMaskLength = 8;
 constexpr int kHistoryIndexRole = Qt::UserRole;
 
-QString TagsText(const std::vector<SecretText>& tags) {
-  QStringList shown;
-  for (const SecretText& tag : tags) shown.append(TextFromBytes(tag.view()));
-  return shown.join(QString::fromLatin1(kTagSeparator));
-}
-
 QLabel* AddRow(QGridLayout* grid, const char* label, QWidget* control) {
   const int row = grid->rowCount();
   auto* title = new QLabel(QString::fromLatin1(label));

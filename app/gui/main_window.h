@@ -33,6 +33,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
 
   Quillbox& App() { return app_; }
   EntryListView* ListView() { return list_; }
+  // The header's context menu of the columns shown on request.
+  QMenu* ColumnMenu() { return columnMenu_; }
   FilterField* Filter() { return filter_; }
   // The menu item of a command id, null for the accelerator-only ids.
   QAction* MenuAction(int commandId) const;
@@ -112,6 +114,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void UpdateCopyActions();
   void ShowContextMenu(const QPoint& globalPos);
   void CreateContextMenu();
+  void CreateColumnMenu();
 
   Quillbox& app_;
   EntryListModel* model_;
@@ -120,6 +123,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   ClipboardService* clipboard_;
   LockWatch* lockWatch_;
   QMenu* contextMenu_ = nullptr;
+  QMenu* columnMenu_ = nullptr;
   std::map<int, QAction*> menuActions_;
   SafeWatcher* watcher_;
   // A lock asked for while a key derivation ran: it runs once that ends.
