@@ -289,6 +289,7 @@ void EntryListTest::ExtraColumnsAreChosenSortedAndRemembered() {
   ToggleColumn(window, "Modified");
   {
     Quillbox again;
+    again.SetInstance(nullptr);
     MainWindow restarted(again);
     QCOMPARE(ShownColumns(restarted), (QStringList{"Description", "Username", "Password", "Web Address", "Tags"}));
   }
@@ -296,6 +297,7 @@ void EntryListTest::ExtraColumnsAreChosenSortedAndRemembered() {
   ToggleColumn(window, "Tags");
   {
     Quillbox again;
+    again.SetInstance(nullptr);
     MainWindow restarted(again);
     QCOMPARE(ShownColumns(restarted), (QStringList{"Description", "Username", "Password"}));
   }
