@@ -17,7 +17,7 @@ void ClipboardKeeper::SetClearSeconds(int seconds) {
   clearSeconds_ = seconds < 0 || seconds > kLongestWaitSeconds ? 0 : seconds;
 }
 
-bool ClipboardKeeper::Copy(const char* text, CopiedField what) {
+bool ClipboardKeeper::Copy(const char* text, CopiedField what, int validSeconds) {
   if (copied_ != nullptr) {
     WipeAndFree(copied_);
     copied_ = nullptr;
@@ -31,6 +31,7 @@ bool ClipboardKeeper::Copy(const char* text, CopiedField what) {
     return false;
   }
   what_ = what;
+  validSeconds_ = validSeconds;
   copiedAtMs_ = clock_.NowMs();
   return true;
 }
@@ -61,7 +62,19 @@ int ClipboardKeeper::SecondsLeft() const {
 
 std::string ClipboardKeeper::StatusText() const {
   if (copied_ == nullptr) return {};
-  std::string text = what_ == CopiedField::kUserName ? "User name copied" : "Password copied";
+  const uint32_t elapsedSeconds = (clock_.NowMs() - copiedAtMs_) / 1000u;
+  switch (what_) {
+    case CopiedField::kOneTimeCode:
+      // The code's own life matters more than the clearing, which follows the usual rule.
+      if (elapsedSeconds >= static_cast<uint32_t>(validSeconds_)) return "One-time code copied; no longer valid.";
+      return "One-time code copied; valid for " + std::to_string(validSeconds_ - static_cast<int>(elapsedSeconds)) +
+             " more seconds.";
+    default:
+      break;
+  }
+  std::string text = what_ == CopiedField::kUserName     ? "User name copied"
+                     : what_ == CopiedField::kWebAddress ? "Web address copied"
+                                                         : "Password copied";
   const int left = SecondsLeft();
   if (left >= 0) text += "; the clipboard is cleared in " + std::to_string(left) + " s";
   return text;

@@ -17,7 +17,7 @@ class ClipboardPort {
   virtual void Clear() = 0;
 };
 
-enum class CopiedField { kUserName, kPassword };
+enum class CopiedField { kUserName, kPassword, kWebAddress, kOneTimeCode };
 
 // The one way a secret reaches the clipboard. It remembers what it put
 // there and, when the time is up or the safe closes, clears the clipboard,
@@ -36,7 +36,8 @@ class ClipboardKeeper {
   // "Clipboard_Clear_Seconds": 0 keeps copies until the safe closes.
   void SetClearSeconds(int seconds);
 
-  bool Copy(const char* text, CopiedField what);
+  // validSeconds: how long a one-time code stays valid, for the status line.
+  bool Copy(const char* text, CopiedField what, int validSeconds = 0);
   // About once a second: clears the clipboard once the time is up.
   Outcome Tick();
   // At log-out, lock and exit.
@@ -57,6 +58,7 @@ class ClipboardKeeper {
   char* copied_ = nullptr;
   CopiedField what_ = CopiedField::kPassword;
   uint32_t copiedAtMs_ = 0;
+  int validSeconds_ = 0;
 };
 
 inline constexpr char kClipboardClearedText[] = "Clipboard cleared";

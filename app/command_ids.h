@@ -28,6 +28,9 @@ inline constexpr int kCmdCopyPassword = 40031;
 inline constexpr int kCmdGeneratePassword = 40032;
 inline constexpr int kCmdLock = 40033;
 inline constexpr int kCmdFocusFilter = 40034;
+inline constexpr int kCmdCopyWebAddress = 40035;
+inline constexpr int kCmdOpenWebAddress = 40036;
+inline constexpr int kCmdCopyOneTimeCode = 40037;
 
 // File > "&Import..." and "E&xport...".
 inline constexpr int kCmdImport = 40050;

@@ -4,17 +4,13 @@
 #include <string.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "core/legacy_text.h"
 
 namespace {
-
-// Fields longer than this are cut when the safe is loaded.
-constexpr size_t kFieldLimit = 259;
-// Folding turns a character of n UTF-8 bytes into at most 3n/2 bytes.
-constexpr size_t kFoldedCapacity = kFieldLimit * 2;
 
 locale_t UnicodeLocale() {
   // The process's own locale may be "C"; folding must not depend on it.
@@ -110,41 +106,72 @@ bool Fold(std::string_view text, bool legacy, Put put) {
   return true;
 }
 
-// A field's folded bytes in a fixed buffer, so matching allocates nothing.
-class FoldedField {
+// Whether a field's folded bytes contain the folded filter text. The field
+// is folded into a fixed window that is searched whenever it fills, keeping
+// its last needle-1 bytes for a match across two fills: fields of any length
+// (notes reach 1 MiB) match without allocating. The window may hold folded
+// notes, so the part it used is wiped at the end.
+class FoldedSearch {
  public:
-  explicit FoldedField(std::string_view field) {
-    if (field.size() > kFieldLimit) field = field.substr(0, kFieldLimit);
-    // Plain ASCII, the usual case, folds a byte at a time through the table.
-    while (length_ < field.size() && static_cast<unsigned char>(field[length_]) < 0x80) {
-      bytes_[length_] = kAsciiFold[static_cast<unsigned char>(field[length_])];
-      ++length_;
-    }
-    if (length_ == field.size()) return;
-    length_ = 0;
-    const auto append = [this](const char* bytes, size_t n) {
-      if (length_ + n > sizeof bytes_) return false;
-      memcpy(bytes_ + length_, bytes, n);
-      length_ += n;
-      return true;
-    };
-    if (!Fold(field, false, append)) {
-      length_ = 0;
-      Fold(field, true, append);
-    }
+  static constexpr size_t kWindow = 4096;
+  // Longer filter texts fold the whole field instead.
+  static constexpr size_t kLongestNeedle = kWindow / 2;
+
+  explicit FoldedSearch(std::string_view needle) : needle_(needle) {}
+  ~FoldedSearch() { explicit_bzero(window_, used_); }
+  FoldedSearch(const FoldedSearch&) = delete;
+  FoldedSearch& operator=(const FoldedSearch&) = delete;
+
+  // A field that is not valid UTF-8 is read by the legacy field rule, as a
+  // whole, as the list shows it.
+  bool Contains(std::string_view field) {
+    if (!Run(field, false)) Run(field, true);
+    return found_;
   }
-  std::string_view View() const { return {bytes_, length_}; }
 
  private:
-  char bytes_[kFoldedCapacity];
-  size_t length_ = 0;
-};
+  bool Run(std::string_view field, bool legacy) {
+    length_ = 0;
+    found_ = false;
+    for (size_t i = 0; i < field.size();) {
+      if (length_ + 4 > kWindow) Slide();
+      const unsigned char b = static_cast<unsigned char>(field[i]);
+      if (b < 0x80) {
+        window_[length_++] = kAsciiFold[b];
+        ++i;
+        continue;
+      }
+      char32_t c = b;
+      if (legacy) {
+        c = LegacyByteCodePoint(b);
+        ++i;
+      } else if (!DecodeUtf8(field, i, c)) {
+        return false;
+      }
+      length_ += EncodeUtf8(FoldCodePoint(c), window_ + length_);
+    }
+    Scan();
+    return true;
+  }
 
-bool FieldContains(std::string_view field, std::string_view folded) {
-  const FoldedField haystack(field);
-  const std::string_view text = haystack.View();
-  return memmem(text.data(), text.size(), folded.data(), folded.size()) != nullptr;
-}
+  void Scan() {
+    used_ = std::max(used_, length_);
+    if (!found_) found_ = memmem(window_, length_, needle_.data(), needle_.size()) != nullptr;
+  }
+
+  void Slide() {
+    Scan();
+    const size_t keep = std::min(length_, needle_.size() - 1);
+    memmove(window_, window_ + length_ - keep, keep);
+    length_ = keep;
+  }
+
+  std::string_view needle_;
+  char window_[kWindow];
+  size_t length_ = 0;
+  size_t used_ = 0;
+  bool found_ = false;
+};
 
 void AppendFoldedText(std::string_view text, std::string& out) {
   const size_t start = out.size();
@@ -164,7 +191,35 @@ void EntryFilter::SetText(std::string_view utf8) {
   AppendFoldedText(utf8, folded_);
 }
 
+namespace {
+
+// Rare: a filter text too long for the window folds each field whole.
+bool LongNeedleContains(std::string_view field, std::string_view needle) {
+  std::string folded;
+  AppendFoldedText(field, folded);
+  const bool found = folded.find(needle) != std::string::npos;
+  explicit_bzero(folded.data(), folded.size());
+  return found;
+}
+
+// The texts the filter looks at, notes last as they are the longest.
+// Passwords, the one-time code and custom fields are never among them.
+template <class Contains>
+bool AnyField(const Entry& entry, Contains contains) {
+  if (contains(entry.title.view()) || contains(entry.userName.view()) || contains(entry.url.view())) return true;
+  for (const SecretText& tag : entry.tags) {
+    if (contains(tag.view())) return true;
+  }
+  return contains(entry.notes.view());
+}
+
+}  // namespace
+
 bool EntryFilter::Matches(const Entry& entry) const {
   if (folded_.empty()) return true;
-  return FieldContains(entry.title.view(), folded_) || FieldContains(entry.userName.view(), folded_);
+  if (folded_.size() > FoldedSearch::kLongestNeedle) {
+    return AnyField(entry, [this](std::string_view field) { return LongNeedleContains(field, folded_); });
+  }
+  FoldedSearch search(folded_);
+  return AnyField(entry, [&search](std::string_view field) { return search.Contains(field); });
 }

@@ -7,8 +7,9 @@
 #include "safe/entry.h"
 
 // The rule of the filter field above the entry list: an entry is shown when
-// its description or account user name contains the filter text, compared
-// after Unicode simple case folding. Passwords are never looked at. Text is
+// its description, account user name, web address, a tag or its notes
+// contain the filter text, compared after Unicode simple case folding.
+// Passwords, the one-time code and custom fields are never looked at. Text is
 // UTF-8; a field that is not valid UTF-8 is read by the legacy field rule
 // (core/legacy_text.h), as the list shows it.
 class EntryFilter {

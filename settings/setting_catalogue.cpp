@@ -14,6 +14,7 @@ constexpr SettingSpec kCatalogue[] = {
     {"Main_Listview_Dim_col0", SettingKind::kNumber, 0, 0, "(column's own)"},
     {"Main_Listview_Dim_col1", SettingKind::kNumber, 0, 0, "(column's own)"},
     {"Main_Listview_Dim_col2", SettingKind::kNumber, 0, 0, "(column's own)"},
+    kExtraColumnsSetting,
     {"Update_Check_Option", SettingKind::kNumber, 0, 0, nullptr},
     {"Last_Update_Check_Time", SettingKind::kNumber, 0, 0, nullptr},
     {"qamode", SettingKind::kFlag, 0, 0, nullptr},

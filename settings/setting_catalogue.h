@@ -32,6 +32,9 @@ inline constexpr SettingSpec kClipboardClearSecondsSetting = {"Clipboard_Clear_S
                                                               kDefaultClipboardClearSeconds, 0, nullptr};
 inline constexpr SettingSpec kLockAfterSecondsSetting = {"Lock_After_Seconds", SettingKind::kNumber,
                                                          kDefaultLockAfterSeconds, 0, nullptr};
+// The list's columns beyond the designed three that the user chose to see:
+// 1 "Web Address", 2 "Tags", 4 "Modified", added up.
+inline constexpr SettingSpec kExtraColumnsSetting = {"Extra_Columns", SettingKind::kNumber, 0, 0, nullptr};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.

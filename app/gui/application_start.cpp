@@ -84,7 +84,7 @@ int RunApplication(Quillbox& app) {
   // download come before the main window and the log-in.
   RunUpdateCheckOver(window->ListView(), false, app, *window);
   QtColumnView columns(*window->ListView()->horizontalHeader());
-  app.RestoreColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
+  app.RestoreColumnWidths(kColumnWidthsName, columns, EntryListModel::kDesignedColumnCount);
 
   window->SetMenuItemChecked(kCmdResideOnTaskbar, app.GetResideOnTaskbar());
   window->SetMenuItemChecked(kCmdRunAtStartup, app.GetRunAtStartup());
@@ -110,7 +110,7 @@ int RunApplication(Quillbox& app) {
   app.LogOut();
 
   app.SaveWindowPlacement(kWindowPlacementName, placement);
-  app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kColumnCount);
+  app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kDesignedColumnCount);
   // The tray icon is removed here, with the main window.
   tray->SetTrayIcon(false);
   return 0;

@@ -39,8 +39,8 @@ ClipboardService::~ClipboardService() {
 
 ClipboardService* ClipboardService::Instance() { return instance; }
 
-bool ClipboardService::Copy(const char* text, CopiedField what) {
-  if (!keeper_.Copy(text, what)) return false;
+bool ClipboardService::Copy(const char* text, CopiedField what, int validSeconds) {
+  if (!keeper_.Copy(text, what, validSeconds)) return false;
   // The countdown starts afresh with each copy.
   ticker_.start();
   emit statusChanged(QString::fromStdString(keeper_.StatusText()), 0);

@@ -27,7 +27,7 @@ class ClipboardService : public QObject {
   // every selection there for middle-click pasting.
   static void MarkSecretField(QWidget* field);
 
-  bool Copy(const char* text, CopiedField what);
+  bool Copy(const char* text, CopiedField what, int validSeconds = 0);
   // At log-out, lock and exit.
   void ClearNow();
 

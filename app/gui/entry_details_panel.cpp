@@ -17,6 +17,7 @@
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"
 
 namespace {
@@ -36,12 +37,6 @@ constexpr char kRestoreText[] = "&Restore";
 constexpr char kTagSeparator[] = ", ";
 constexpr int kMaskLength = 8;
 constexpr int kHistoryIndexRole = Qt::UserRole;
-
-QString TagsText(const std::vector<SecretText>& tags) {
-  QStringList shown;
-  for (const SecretText& tag : tags) shown.append(TextFromBytes(tag.view()));
-  return shown.join(QString::fromLatin1(kTagSeparator));
-}
 
 QLabel* AddRow(QGridLayout* grid, const char* label, QWidget* control) {
   const int row = grid->rowCount();
@@ -64,9 +59,9 @@ QPushButton* NewButton(const char* text, const char* accessibleName) {
 EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
-  legacyNote_ = new QLabel(QString::fromLatin1(kLegacyFieldsNote));
+  legacyNote_ = new QLabel(QString::fromLatin1(kNeedsStrongFormatMessage));
   legacyNote_->setWordWrap(true);
-  legacyNote_->setAccessibleName(QString::fromLatin1(kLegacyFieldsNote));
+  legacyNote_->setAccessibleName(QString::fromLatin1(kNeedsStrongFormatMessage));
   legacyNote_->hide();
   grid->addWidget(legacyNote_, 0, 0, 1, 2);
 

@@ -34,6 +34,9 @@ class EntryDetailsPanel : public QWidget {
   // a note says how to make room for them.
   void SetLegacy(bool legacy);
 
+  // Every control, in tab order.
+  std::vector<QWidget*> Controls() const;
+
  signals:
   // "Restore": an earlier password, for the dialog's password field.
   void restorePassword(const QString& password);
@@ -42,8 +45,6 @@ class EntryDetailsPanel : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Every control, in tab order.
-  std::vector<QWidget*> Controls() const;
   void ShowHistory();
   void ShowRevealed(bool revealed);
   void RestoreSelected();
@@ -66,6 +67,3 @@ class EntryDetailsPanel : public QWidget {
   QTreeWidget* history_;
   QPushButton* restore_;
 };
-
-inline constexpr char kLegacyFieldsNote[] =
-    "These fields need the strong format: File > Upgrade Safe Encryption... makes room for them.";

@@ -5,11 +5,14 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <algorithm>
+#include <vector>
 
 #include "app/gui/clipboard_service.h"
+#include "app/gui/entry_details_panel.h"
 #include "app/gui/entry_field_buffers.h"
 #include "app/gui/generator_dialog.h"
 #include "app/gui/qt_message_box.h"
+#include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
@@ -21,18 +24,6 @@ namespace {
 
 constexpr char kAddCaption[] = "Add a new account and password to the safe";
 constexpr char kEditCaption[] = "Edit this account and password in your safe";
-
-// A field left as shown keeps its stored bytes, also when they are not
-// UTF-8 and so would come back in another form.
-QByteArray FieldBytes(const QLineEdit& edit, const SecretText& stored) {
-  const QString text = edit.text();
-  return text == TextFromBytes(stored.c_str()) ? QByteArray(stored.c_str(), static_cast<qsizetype>(stored.size()))
-                                               : BytesFromText(text);
-}
-
-std::string_view ViewOf(const QByteArray& bytes) {
-  return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 // The designed titles are long sentences: the title bar (a bold font in many
 // themes, the window's buttons and margins beside it) shows them whole.
@@ -57,13 +48,30 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
       edit->setMaxLength(static_cast<int>(kMaxEntryTextBytes));
     }
   }
-  ui_->descriptionEdit->setText(TextFromBytes(fields_.description.c_str()));
-  ui_->userNameEdit->setText(TextFromBytes(fields_.userName.c_str()));
-  ui_->passwordEdit->setText(TextFromBytes(fields_.password.c_str()));
+  const Entry& entry = fields_.entry;
+  ui_->descriptionEdit->setText(TextFromBytes(entry.title.view()));
+  ui_->userNameEdit->setText(TextFromBytes(entry.userName.view()));
+  QString password = TextFromBytes(entry.password.view());
+  ui_->passwordEdit->setText(password);
+  WipeText(password);
+  ui_->detailsPanel->Load(entry);
+  ui_->detailsPanel->SetLegacy(fields_.format == SafeFormat::kLegacy);
+  SetTabOrder();
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &EntryDialog::reject);
   connect(ui_->generateButton, &QPushButton::clicked, this, &EntryDialog::GeneratePassword);
+  connect(ui_->detailsPanel, &EntryDetailsPanel::restorePassword, ui_->passwordEdit, &QLineEdit::setText);
   ClipboardService::MarkSecretField(ui_->passwordEdit);
+}
+
+// The designed fields and Generate, then the panel, then OK and Cancel.
+void EntryDialog::SetTabOrder() {
+  std::vector<QWidget*> order = {ui_->descriptionEdit, ui_->userNameEdit, ui_->passwordEdit, ui_->generateButton};
+  const std::vector<QWidget*> panel = ui_->detailsPanel->Controls();
+  order.insert(order.end(), panel.begin(), panel.end());
+  order.push_back(ui_->okButton);
+  order.push_back(ui_->cancelButton);
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void EntryDialog::GeneratePassword() {
@@ -77,18 +85,17 @@ void EntryDialog::GeneratePassword() {
 EntryDialog::~EntryDialog() { ui_->passwordEdit->clear(); }
 
 void EntryDialog::accept() {
-  const QByteArray description = FieldBytes(*ui_->descriptionEdit, fields_.description);
-  const QByteArray userName = FieldBytes(*ui_->userNameEdit, fields_.userName);
-  QByteArray password = FieldBytes(*ui_->passwordEdit, fields_.password);
-  const char* refusal = CheckDesignedFields(fields_.format, ViewOf(description), ViewOf(userName), ViewOf(password));
+  Entry edited = fields_.entry;
+  edited.title = KeptOrEditedBytes(ui_->descriptionEdit->text(), fields_.entry.title);
+  edited.userName = KeptOrEditedBytes(ui_->userNameEdit->text(), fields_.entry.userName);
+  edited.password = KeptOrEditedBytes(ui_->passwordEdit->text(), fields_.entry.password);
+  const char* refusal =
+      CheckDesignedFields(fields_.format, edited.title.view(), edited.userName.view(), edited.password.view());
+  if (refusal == nullptr) refusal = ui_->detailsPanel->Store(edited);
   if (refusal != nullptr) {
-    WipeBytes(password);
     ShowQtMessageBox(this, refusal, kErrorCaption, kMbOk | kMbIconWarning);
     return;
   }
-  fields_.description = ViewOf(description);
-  fields_.userName = ViewOf(userName);
-  fields_.password = ViewOf(password);
-  WipeBytes(password);
+  fields_.entry = std::move(edited);
   QDialog::accept();
 }

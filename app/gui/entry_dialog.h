@@ -8,9 +8,10 @@ namespace Ui {
 class EntryDialog;
 }
 
-// The add/edit dialog of one entry. It shows the buffers' fields and writes
-// them back only when it ends with OK; OK is refused, with a message, while
-// a field could not be stored (a tab or line break, or over 259 bytes).
+// The add/edit dialog of one entry: the designed three fields first, then
+// the details panel. It shows the buffers' entry and writes it back only
+// when it ends with OK; OK is refused, with a message, while a field could
+// not be stored (in a legacy safe a tab or line break, or over 259 bytes).
 class EntryDialog : public QDialog {
   Q_OBJECT
 
@@ -23,6 +24,7 @@ class EntryDialog : public QDialog {
  private:
   // "Generate": the generator dialog, whose "Use" fills the password field.
   void GeneratePassword();
+  void SetTabOrder();
 
   EntryFieldBuffers& fields_;
   std::unique_ptr<Ui::EntryDialog> ui_;

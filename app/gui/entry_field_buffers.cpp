@@ -1,9 +1,8 @@
 #include "app/gui/entry_field_buffers.h"
 
-void EntryFieldBuffers::Clear() {
-  description.Wipe();
-  userName.Wipe();
-  password.Wipe();
-}
+void EntryFieldBuffers::Clear() { entry = Entry(); }
 
-bool EntryFieldBuffers::AllEmpty() const { return description.empty() && userName.empty() && password.empty(); }
+bool EntryFieldBuffers::AllEmpty() const {
+  return entry.title.empty() && entry.userName.empty() && entry.password.empty() && entry.url.empty() &&
+         entry.notes.empty() && entry.totp.empty() && entry.tags.empty() && entry.fields.empty();
+}

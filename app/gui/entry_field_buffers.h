@@ -1,17 +1,16 @@
 #pragma once
 
-#include "core/secret_text.h"
+#include "safe/entry.h"
 #include "safe/strong_format.h"
 
-// The three fields of one entry while the entry dialog edits it, and the
-// format of the safe they go into, whose rules the dialog checks them by.
-// The texts wipe themselves, as the password is among them.
+// The entry the entry dialog edits, and the format of the safe it goes
+// into, whose rules the dialog checks it by. The entry's secrets wipe
+// themselves.
 struct EntryFieldBuffers {
   void Clear();
+  // Nothing typed in any field: the designed "All fields cannot be blank."
   bool AllEmpty() const;
 
   SafeFormat format = SafeFormat::kLegacy;
-  SecretText description;
-  SecretText userName;
-  SecretText password;
+  Entry entry;
 };

@@ -1,16 +1,24 @@
 #include "app/gui/entry_list_model.h"
 
+#include <QDateTime>
 #include <algorithm>
 #include <string_view>
 #include <utility>
 
 #include "app/gui/entry_sort.h"
+#include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
 
 namespace {
 
 constexpr char kPasswordMask[] = "******";
-const char* const kColumnTitles[EntryListModel::kColumnCount] = {"Description", "Username", "Password"};
+const char* const kColumnTitles[EntryListModel::kColumnCount] = {"Description", "Username", "Password",
+                                                                 "Web Address", "Tags",     "Modified"};
+// Local date and time; a legacy safe keeps no times.
+QString ModifiedText(int64_t modified) {
+  if (modified == 0) return {};
+  return QDateTime::fromSecsSinceEpoch(modified).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
 
 }  // namespace
 
@@ -54,6 +62,13 @@ std::vector<uint32_t> EntryListModel::FilteredRows() const {
 // no sort; a stable sort keeps the same order for the rows shown either way.
 void EntryListModel::Sort(int order) {
   const int column = std::clamp(order, 0, kSortOrderCount - 1) / 2;
+  if (column > 3) {
+    std::stable_sort(ordered_.begin(), ordered_.end(), [this, order](uint32_t a, uint32_t b) {
+      return a < entries_.size() && b < entries_.size() && CompareEntriesByColumn(entries_[a], entries_[b], order) < 0;
+    });
+    MoveRows(FilteredRows());
+    return;
+  }
   std::vector<std::pair<std::string_view, uint32_t>> keys;
   keys.reserve(ordered_.size());
   for (const uint32_t entry : ordered_) {
@@ -136,7 +151,15 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
   if (index.column() == 2 && (entry >= revealed_.size() || !revealed_[entry])) {
     return QString::fromLatin1(kPasswordMask);
   }
-  return entry < entries_.size() ? TextFromBytes(DesignedField(entries_[entry], index.column())) : QString();
+  if (entry >= entries_.size()) return QString();
+  switch (index.column()) {
+    case 4:
+      return TagsText(entries_[entry].tags);
+    case 5:
+      return ModifiedText(entries_[entry].modified);
+    default:
+      return TextFromBytes(DesignedField(entries_[entry], index.column()));
+  }
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -18,7 +18,10 @@ class EntryListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  static constexpr int kColumnCount = 3;
+  // The designed three, then "Web Address", "Tags" and "Modified", which
+  // the view hides until the user asks for them.
+  static constexpr int kDesignedColumnCount = 3;
+  static constexpr int kColumnCount = 6;
 
   explicit EntryListModel(const std::vector<Entry>& entries, QObject* parent = nullptr);
 

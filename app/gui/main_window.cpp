@@ -60,6 +60,7 @@ MainWindow::MainWindow(Quillbox& app)
   CreateMenus();
   CreateAccelerators();
   CreateContextMenu();
+  CreateColumnMenu();
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::OnSelectionChanged);
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::UpdateCopyActions);
   connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &MainWindow::SortList);

@@ -9,6 +9,7 @@
 #include "app/clipboard_keeper.h"
 
 class ClipboardService;
+struct Entry;
 class EntryListModel;
 class EntryListView;
 class FilterField;
@@ -32,6 +33,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
 
   Quillbox& App() { return app_; }
   EntryListView* ListView() { return list_; }
+  // The header's context menu of the columns shown on request.
+  QMenu* ColumnMenu() { return columnMenu_; }
   FilterField* Filter() { return filter_; }
   // The menu item of a command id, null for the accelerator-only ids.
   QAction* MenuAction(int commandId) const;
@@ -77,6 +80,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // The user name or password of the row that is the only one selected, or
   // of the current row when none is.
   void CopyField(CopiedField field);
+  // The entry those copy from; null when there is none.
+  const Entry* CopyEntry();
   // As CopyField, but several selected rows are told to the user.
   void CopyFieldOfOneEntry(CopiedField field);
   // File > "Upgrade Safe Encryption...", told in the status bar when done.
@@ -109,6 +114,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void UpdateCopyActions();
   void ShowContextMenu(const QPoint& globalPos);
   void CreateContextMenu();
+  void CreateColumnMenu();
 
   Quillbox& app_;
   EntryListModel* model_;
@@ -117,6 +123,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   ClipboardService* clipboard_;
   LockWatch* lockWatch_;
   QMenu* contextMenu_ = nullptr;
+  QMenu* columnMenu_ = nullptr;
   std::map<int, QAction*> menuActions_;
   SafeWatcher* watcher_;
   // A lock asked for while a key derivation ran: it runs once that ends.

@@ -1,6 +1,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
+#include "app/gui/entry_link_commands.h"
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
@@ -33,6 +34,9 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdCheckForUpdates, [](MainWindow& w) { RunUpdateCheckOver(&w, true, w.App(), w); }},
       {kCmdCopyUserName, [](MainWindow& w) { w.CopyFieldOfOneEntry(CopiedField::kUserName); }},
       {kCmdCopyPassword, [](MainWindow& w) { w.CopyFieldOfOneEntry(CopiedField::kPassword); }},
+      {kCmdCopyWebAddress, [](MainWindow& w) { CopyWebAddress(w); }},
+      {kCmdOpenWebAddress, [](MainWindow& w) { OpenWebAddress(w); }},
+      {kCmdCopyOneTimeCode, [](MainWindow& w) { CopyOneTimeCode(w); }},
       {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
       {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},

@@ -52,6 +52,10 @@ const Menu kMenus[] = {
          {"Copy &Password", kCmdCopyPassword, "Ctrl+C", false},
          {nullptr, 0, nullptr, true},
          {"Generate Password...", kCmdGeneratePassword, nullptr, true},
+         {nullptr, 0, nullptr, true},
+         {"Copy &Web Address", kCmdCopyWebAddress, nullptr, false},
+         {"&Open Web Address", kCmdOpenWebAddress, nullptr, false},
+         {"Copy &One-Time Code", kCmdCopyOneTimeCode, "Ctrl+T", false},
      }},
     {"&Help",
      {
@@ -80,6 +84,7 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::Key_C, kCmdCopyPassword},
     {Qt::CTRL | Qt::SHIFT | Qt::Key_L, kCmdLock},
     {Qt::CTRL | Qt::Key_F, kCmdFocusFilter},
+    {Qt::CTRL | Qt::Key_T, kCmdCopyOneTimeCode},
 };
 
 }  // namespace

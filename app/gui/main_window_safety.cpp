@@ -25,7 +25,9 @@ constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match th
 constexpr int kNoteShownMs = 8000;
 
 // Items of the list's context menu, in order; 0 is a separator.
-constexpr int kContextItems[] = {kCmdCopyUserName, kCmdCopyPassword, 0, kCmdEditEntry, kCmdDeleteEntries};
+constexpr int kContextItems[] = {kCmdCopyUserName,   kCmdCopyPassword,    kCmdCopyWebAddress,
+                                 kCmdOpenWebAddress, kCmdCopyOneTimeCode, 0,
+                                 kCmdEditEntry,      kCmdDeleteEntries};
 
 // Menus, message boxes and dialogs over the window end as if cancelled, so
 // a lock never lets a half-made change through.
@@ -80,13 +82,21 @@ void MainWindow::UpdateCopyActions() {
   const bool one = app_.IsLoggedIn() && GetCopyRow(row);
   SetMenuItemEnabled(kCmdCopyUserName, one);
   SetMenuItemEnabled(kCmdCopyPassword, one);
+  const Entry* entry = CopyEntry();
+  SetMenuItemEnabled(kCmdCopyWebAddress, entry != nullptr && !entry->url.empty());
+  SetMenuItemEnabled(kCmdOpenWebAddress, entry != nullptr && !entry->url.empty());
+  SetMenuItemEnabled(kCmdCopyOneTimeCode, entry != nullptr && !entry->totp.empty());
+}
+
+const Entry* MainWindow::CopyEntry() {
+  int row;
+  int entry;
+  if (!app_.IsLoggedIn() || !GetCopyRow(row) || !model_->GetEntryIndex(row, entry)) return nullptr;
+  return app_.GetEntry(entry);
 }
 
 void MainWindow::CopyField(CopiedField field) {
-  int row;
-  int entry;
-  if (!app_.IsLoggedIn() || !GetCopyRow(row) || !model_->GetEntryIndex(row, entry)) return;
-  const Entry* shown = app_.GetEntry(entry);
+  const Entry* shown = CopyEntry();
   if (shown == nullptr) return;
   clipboard_->Copy((field == CopiedField::kUserName ? shown->userName : shown->password).c_str(), field);
 }

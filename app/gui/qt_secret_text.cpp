@@ -1,6 +1,7 @@
 #include "app/gui/qt_secret_text.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include "app/gui/qt_text.h"
 
@@ -16,4 +17,10 @@ SecretText KeptOrEditedBytes(const QString& text, const SecretText& loaded) {
   const bool kept = text == shown;
   WipeText(shown);
   return kept ? loaded : SecretFromText(text);
+}
+
+QString TagsText(const std::vector<SecretText>& tags) {
+  QStringList shown;
+  for (const SecretText& tag : tags) shown.append(TextFromBytes(tag.view()));
+  return shown.join(QStringLiteral(", "));
 }

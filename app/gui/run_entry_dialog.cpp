@@ -6,6 +6,8 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 
+#include <utility>
+
 namespace {
 
 // The entry of the first selected row in display order.
@@ -33,18 +35,14 @@ bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addM
     if (!addMode) {
       const Entry* entry = GetTopSelectedEntry(view, entryIndex) ? app.GetEntry(entryIndex) : nullptr;
       if (entry == nullptr) return false;
-      fields.description = entry->title;
-      fields.userName = entry->userName;
-      fields.password = entry->password;
+      fields.entry = *entry;
     }
     EntryDialog dialog(addMode, fields, owner);
     if (dialog.exec() != QDialog::Accepted) {
       return false;
     }
     if (!fields.AllEmpty()) {
-      return addMode ? app.AddEntry(fields.description.c_str(), fields.userName.c_str(), fields.password.c_str())
-                     : app.EditEntry(entryIndex, fields.description.c_str(), fields.userName.c_str(),
-                                     fields.password.c_str());
+      return addMode ? app.AddEntry(std::move(fields.entry)) : app.EditEntry(entryIndex, std::move(fields.entry));
     }
     ShowQtMessageBox(owner, kBlankEntryMessage, kErrorCaption, kMbOk | kMbIconWarning);
   }

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -14,6 +16,7 @@
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
+#include "safe/entry_field_rules.h"
 
 namespace {
 
@@ -76,6 +79,8 @@ class DialogsTest : public QObject {
   void UnchangedFieldsKeepTheirBytes();
   void BlankEntryIsRefusedAndTheDialogReopens();
   void LongestFieldsSurviveAddSaveLoadAndEdit();
+  void WholeEntryRoundTripOnAStrongSafe();
+  void LegacySafeDisablesTheDetailsWithTheNote();
 };
 
 void DialogsTest::LogInValidatesInOrder_data() {
@@ -363,29 +368,29 @@ void DialogsTest::EntryDialogRefusesSeparators() {
   QFETCH(QString, text);
   GuiTestWorld world;
   EntryFieldBuffers fields;
-  fields.description = "old";
+  fields.entry.title = "old";
   EntryDialog dialog(false, fields, &world.Window());
   QCOMPARE(dialog.windowTitle(), QString("Edit this account and password in your safe"));
   Edit(dialog, edit.toLatin1().constData())->setText(text);
   dialog.accept();
   QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kEntryFieldSeparatorMessage));
   QCOMPARE(dialog.result(), int(QDialog::Rejected));
-  QCOMPARE(QString(fields.description.c_str()), QString("old"));
+  QCOMPARE(QString(fields.entry.title.c_str()), QString("old"));
 }
 
 void DialogsTest::UnchangedFieldsKeepTheirBytes() {
   GuiTestWorld world;
   EntryFieldBuffers fields;
-  fields.description = "Mail";
-  fields.password = "pa\xE4ss";  // one Latin-1 byte, not UTF-8
+  fields.entry.title = "Mail";
+  fields.entry.password = "pa\xE4ss";  // one Latin-1 byte, not UTF-8
   EntryDialog dialog(false, fields, &world.Window());
   QCOMPARE(Edit(dialog, "passwordEdit")->text(), QString::fromUtf8("pa\xC3\xA4ss"));
   Edit(dialog, "userNameEdit")->setText(QString::fromUtf8("j\xC3\xB6rg"));
   dialog.accept();
   QCOMPARE(dialog.result(), int(QDialog::Accepted));
-  QCOMPARE(QByteArray(fields.password.c_str()), QByteArray("pa\xE4ss"));
-  QCOMPARE(QByteArray(fields.userName.c_str()), QByteArray("j\xC3\xB6rg"));
-  QCOMPARE(QByteArray(fields.description.c_str()), QByteArray("Mail"));
+  QCOMPARE(QByteArray(fields.entry.password.c_str()), QByteArray("pa\xE4ss"));
+  QCOMPARE(QByteArray(fields.entry.userName.c_str()), QByteArray("j\xC3\xB6rg"));
+  QCOMPARE(QByteArray(fields.entry.title.c_str()), QByteArray("Mail"));
 }
 
 void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
@@ -439,6 +444,84 @@ void DialogsTest::LongestFieldsSurviveAddSaveLoadAndEdit() {
   QCOMPARE(QString(stored->title.c_str()), longest);
   QCOMPARE(QString(stored->userName.c_str()), QString("changed"));
   QCOMPARE(QString(stored->password.c_str()), longPassword);
+}
+
+void DialogsTest::WholeEntryRoundTripOnAStrongSafe() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    QWidget* generate = dialog.findChild<QWidget*>("generateButton");
+    QCOMPARE(generate->nextInFocusChain(), dialog.findChild<QWidget*>("urlEdit"));
+    QCOMPARE(dialog.findChild<QWidget*>("restoreButton")->nextInFocusChain(), dialog.findChild<QWidget*>("okButton"));
+    Fill(dialog, {{"descriptionEdit", "Mail\tbox"},
+                  {"userNameEdit", "alice"},
+                  {"passwordEdit", "first"},
+                  {"urlEdit", "https://mail.example"},
+                  {"oneTimeCodeEdit", "jbsw y3dp ehpk 3pxp"},
+                  {"tagsEdit", "Work/VPN, mail"}});
+    dialog.findChild<QPlainTextEdit*>("notesEdit")->setPlainText("recovery\ncodes");
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), true));
+
+  world.App().LogOut();
+  QVERIFY(world.App().LogIn("alice", "pw"));
+  const Entry* stored = world.App().GetEntry(0);
+  QVERIFY(stored != nullptr);
+  QCOMPARE(stored->title.view(), std::string_view("Mail\tbox"));
+  QCOMPARE(stored->url.view(), std::string_view("https://mail.example"));
+  QCOMPARE(stored->notes.view(), std::string_view("recovery\ncodes"));
+  QVERIFY(stored->totp.view().starts_with("otpauth://totp/"));
+  QVERIFY(stored->totp.view().find("JBSWY3DPEHPK3PXP") != std::string_view::npos);
+  QVERIFY(stored->HasTag("Work/VPN") && stored->HasTag("mail"));
+
+  // An edit changes the password: the first one goes to the history.
+  world.Window().ListView()->selectRow(0);
+  QString shownUrl;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    shownUrl = Edit(dialog, "urlEdit")->text();
+    Fill(dialog, {{"passwordEdit", "second"}, {"urlEdit", "https://mail.example/login"}});
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
+  QCOMPARE(shownUrl, QString("https://mail.example"));
+  stored = world.App().GetEntry(0);
+  QCOMPARE(stored->password.view(), std::string_view("second"));
+  QCOMPARE(stored->url.view(), std::string_view("https://mail.example/login"));
+  QCOMPARE(stored->notes.view(), std::string_view("recovery\ncodes"));
+  QCOMPARE(stored->history.size(), size_t{1});
+
+  // Restore puts the earlier password back into the password field.
+  world.Window().ListView()->selectRow(0);
+  QString restored;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    dialog.findChild<QPushButton*>("restoreButton")->click();
+    restored = Edit(dialog, "passwordEdit")->text();
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
+  QCOMPARE(restored, QString("first"));
+  QCOMPARE(world.App().GetEntry(0)->password.view(), std::string_view("first"));
+  QVERIFY(world.Messages().empty());
+}
+
+void DialogsTest::LegacySafeDisablesTheDetailsWithTheNote() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {}, SafeFormat::kLegacy);
+  bool noteShown = false;
+  bool urlEnabled = true;
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (label->text() == QString::fromLatin1(kNeedsStrongFormatMessage)) noteShown = label->isVisibleTo(&dialog);
+    }
+    urlEnabled = Edit(dialog, "urlEdit")->isEnabled();
+    Fill(dialog, {{"descriptionEdit", "Mail"}, {"passwordEdit", "pw1"}});
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), true));
+  QVERIFY(noteShown);
+  QVERIFY(!urlEnabled);
+  QCOMPARE(world.App().GetEntry(0)->title.view(), std::string_view("Mail"));
 }
 
 QTEST_MAIN(DialogsTest)

@@ -12,6 +12,7 @@
 
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/entry_details_panel.h"
+#include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"
 
 namespace {
@@ -213,10 +214,10 @@ void EntryDetailsPanelTest::LegacySafeDisablesEveryControl() {
   }
   bool noteShown = false;
   for (QLabel* label : panel.findChildren<QLabel*>()) {
-    if (label->text() == QString::fromLatin1(kLegacyFieldsNote)) noteShown = !label->isHidden();
+    if (label->text() == QString::fromLatin1(kNeedsStrongFormatMessage)) noteShown = !label->isHidden();
   }
   QVERIFY(noteShown);
-  QVERIFY(QString::fromLatin1(kLegacyFieldsNote).contains("Upgrade Safe Encryption..."));
+  QVERIFY(QString::fromLatin1(kNeedsStrongFormatMessage).contains("Upgrade Safe Encryption..."));
 
   // Nothing reaches a legacy entry, whatever the controls hold.
   Find<QLineEdit>(panel, "urlEdit")->setText("https://example.org/");

@@ -1,4 +1,7 @@
+#include <QAction>
+#include <QDateTime>
 #include <QDialog>
+#include <QMenu>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QStatusBar>
@@ -8,6 +11,7 @@
 #include "app/gui/entry_list_view.h"
 #include "app/gui/entry_sort.h"
 #include "app/gui/main_window.h"
+#include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/safe_store.h"
 #include "gui_test_support.h"
@@ -32,6 +36,7 @@ class EntryListTest : public QObject {
   void EditAndDeleteFollowTheSelection();
   void ChangeOnDiskKeepsSortAndSelection();
   void SafeThatNoLongerOpensAsksForThePassword();
+  void ExtraColumnsAreChosenSortedAndRemembered();
 };
 
 void EntryListTest::CompareEntriesIsBytewiseWithoutSecondKey_data() {
@@ -45,7 +50,7 @@ void EntryListTest::CompareEntriesIsBytewiseWithoutSecondKey_data() {
   QTest::newRow("descending negates") << QByteArray("Zebra") << QByteArray("apple") << 1 << 1;
   QTest::newRow("bytes above 0x7F after ASCII") << QByteArray("\xE4x") << QByteArray("zz") << 0 << 1;
   QTest::newRow("empty before text") << QByteArray("") << QByteArray("a") << 2 << -1;
-  QTest::newRow("order out of range") << QByteArray("a") << QByteArray("b") << 6 << 0;
+  QTest::newRow("order out of range") << QByteArray("a") << QByteArray("b") << 12 << 0;
   QTest::newRow("only 259 characters count") << QByteArray(259, 'x') + "a" << QByteArray(259, 'x') + "b" << 0 << 0;
 }
 
@@ -68,7 +73,10 @@ void EntryListTest::ColumnClicksCycleTheOrder_data() {
   QTest::newRow("password starts ascending") << 3 << 2 << 4;
   QTest::newRow("password reverses") << 4 << 2 << 5;
   QTest::newRow("re-sort keeps") << 3 << kResortColumn << 3;
-  QTest::newRow("re-sort clamps high") << 9 << kResortColumn << 5;
+  QTest::newRow("re-sort clamps high") << 15 << kResortColumn << 11;
+  QTest::newRow("web address starts ascending") << 2 << 3 << 6;
+  QTest::newRow("tags reverse") << 8 << 4 << 9;
+  QTest::newRow("modified starts ascending") << 9 << 5 << 10;
   QTest::newRow("re-sort clamps low") << -4 << kResortColumn << 0;
   QTest::newRow("click from out of range") << 9 << 1 << 2;
 }
@@ -104,11 +112,12 @@ void EntryListTest::ListStartsByUserNameAndFollowsColumnClicks() {
 
 void EntryListTest::StoredOrderOutOfRangeIsClampedAtFirstSort() {
   GuiTestWorld world;
-  world.App().SetSortOrder(9);
+  world.App().SetSortOrder(15);
   world.CreateUserWithEntries("alice", "pw", {{"d1", "u1", "a"}, {"d2", "u2", "c"}, {"d3", "u3", "b"}});
-  QCOMPARE(world.App().GetSortOrder(), 5);
+  QCOMPARE(world.App().GetSortOrder(), 11);
+  // Newest modified first; entries of the same second keep the newest first.
   world.Window().SelectAllEntries();
-  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"c", "b", "a"}));
+  QCOMPARE(ColumnTexts(world.Window(), 2), (Rows{"b", "c", "a"}));
 }
 
 void EntryListTest::MasksFollowTheSelection() {
@@ -215,6 +224,83 @@ void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
   QVERIFY(world.Messages().empty());
   EntryList entries;
   QVERIFY(LoadSafe("alice", "changed elsewhere", entries));
+}
+
+namespace {
+
+QStringList ShownColumns(MainWindow& window) {
+  QStringList shown;
+  const QHeaderView* header = window.ListView()->horizontalHeader();
+  for (int column = 0; column < header->count(); ++column) {
+    if (!header->isSectionHidden(column)) {
+      shown << window.ListView()->model()->headerData(column, Qt::Horizontal).toString();
+    }
+  }
+  return shown;
+}
+
+void ToggleColumn(MainWindow& window, const QString& title) {
+  for (QAction* action : window.ColumnMenu()->actions()) {
+    if (action->text() == title) action->trigger();
+  }
+}
+
+Entry EntryWith(const char* title, const char* url, std::initializer_list<const char*> tags) {
+  Entry entry;
+  entry.title = title;
+  entry.password = "pw1";
+  entry.url = url;
+  for (const char* tag : tags) entry.AddTag(tag);
+  return entry;
+}
+
+}  // namespace
+
+void EntryListTest::ExtraColumnsAreChosenSortedAndRemembered() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {});
+  QVERIFY(world.App().AddEntry(EntryWith("a", "https://b.example", {"Work", "Home"})));
+  QVERIFY(world.App().AddEntry(EntryWith("b", "https://a.example", {})));
+  MainWindow& window = world.Window();
+  QCOMPARE(ShownColumns(window), (QStringList{"Description", "Username", "Password"}));
+
+  ToggleColumn(window, "Web Address");
+  ToggleColumn(window, "Tags");
+  ToggleColumn(window, "Modified");
+  QCOMPARE(ShownColumns(window),
+           (QStringList{"Description", "Username", "Password", "Web Address", "Tags", "Modified"}));
+  QCOMPARE(ColumnTexts(window, 3), (Rows{"https://b.example", "https://a.example"}));
+  QCOMPARE(ColumnTexts(window, 4), (Rows{"Home, Work", ""}));
+  const QString modified =
+      QDateTime::fromSecsSinceEpoch(world.App().GetEntry(0)->modified).toLocalTime().toString("yyyy-MM-dd HH:mm");
+  QCOMPARE(QString::fromStdString(ColumnTexts(window, 5)[0]), modified);
+  // The masked password stays masked beside them.
+  QCOMPARE(ColumnTexts(window, 2), (Rows{"******", "******"}));
+
+  window.SortList(3);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"b", "a"}));
+  window.SortList(4);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"b", "a"}));  // no tags sorts first
+  window.SortList(4);
+  QCOMPARE(ColumnTexts(window, 0), (Rows{"a", "b"}));
+
+  // A window started again shows the same columns.
+  ToggleColumn(window, "Modified");
+  {
+    Quillbox again;
+    again.SetInstance(nullptr);
+    MainWindow restarted(again);
+    QCOMPARE(ShownColumns(restarted), (QStringList{"Description", "Username", "Password", "Web Address", "Tags"}));
+  }
+  ToggleColumn(window, "Web Address");
+  ToggleColumn(window, "Tags");
+  {
+    Quillbox again;
+    again.SetInstance(nullptr);
+    MainWindow restarted(again);
+    QCOMPARE(ShownColumns(restarted), (QStringList{"Description", "Username", "Password"}));
+  }
 }
 
 QTEST_MAIN(EntryListTest)

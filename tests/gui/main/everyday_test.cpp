@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QShortcut>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,10 +15,13 @@
 #include <QSpinBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QtTest>
 
+#include "app/clock.h"
 #include "app/command_ids.h"
+#include "app/gui/entry_link_commands.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/filter_field.h"
 #include "app/gui/generator_dialog.h"
@@ -25,6 +30,7 @@
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
 #include "tests/unit/safe/safe_test_dir.h"
+#include "safe/one_time_code.h"
 #include "safe/safe_store.h"
 
 using Rows = std::vector<std::string>;
@@ -56,6 +62,27 @@ QStringList UnnamedFocusableWidgets(QWidget& root) {
   return unnamed;
 }
 
+// Stands in for the desktop's opener of web addresses.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void Open(const QUrl& url) { opened << url; }
+};
+
+Entry EntryWith(const char* title, const char* url, const char* oneTimeSecret) {
+  Entry entry;
+  entry.title = title;
+  entry.userName = "jdoe";
+  entry.password = "pw1";
+  entry.url = url;
+  if (oneTimeSecret != nullptr) NormalizeOneTimeCodeInput(oneTimeSecret, entry.totp);
+  return entry;
+}
+
 }  // namespace
 
 class EverydayTest : public QObject {
@@ -65,6 +92,7 @@ class EverydayTest : public QObject {
   void NewMenuItemsComeAfterTheDesignedOnes();
   void CopyPutsTheFieldWithTheHintAndOnlyForOneRow();
   void CopyKeyOfTheListGoesThroughTheService();
+  void WebAddressAndOneTimeCodeCommands();
   void FilterShowsMatchingRowsAndKeepsTheSortOrder();
   void SelectAllAndDeleteActOnShownRowsOnly();
   void AnEntryTheFilterHidesIsToldInTheStatusBar();
@@ -124,6 +152,71 @@ void EverydayTest::CopyPutsTheFieldWithTheHintAndOnlyForOneRow() {
   QCOMPARE(ClipboardText(), QString("pa55"));
   window.RunCommand(kCmdLogOut);
   QCOMPARE(ClipboardText(), QString());
+}
+
+void EverydayTest::WebAddressAndOneTimeCodeCommands() {
+  GuiTestWorld world;
+  world.App().SetSortOrder(0);
+  world.CreateUserWithEntries("alice", "pw", {});
+  QVERIFY(world.App().AddEntry(EntryWith("Bank", "https://bank.example/login", "jbsw y3dp ehpk 3pxp")));
+  QVERIFY(world.App().AddEntry(EntryWith("Files", "file:///etc/passwd", nullptr)));
+  QVERIFY(world.App().AddEntry(EntryWith("Plain", "", nullptr)));
+  MainWindow& window = world.Window();
+
+  // After the existing items; Ctrl+T is taken by nothing else.
+  const QList<QAction*> passwords = window.menuBar()->actions()[1]->menu()->actions();
+  const int generate = passwords.indexOf(window.MenuAction(kCmdGeneratePassword));
+  QCOMPARE(passwords.indexOf(window.MenuAction(kCmdCopyWebAddress)), generate + 2);
+  QCOMPARE(window.MenuAction(kCmdCopyWebAddress)->text(), QString("Copy &Web Address"));
+  QCOMPARE(window.MenuAction(kCmdOpenWebAddress)->text(), QString("&Open Web Address"));
+  QCOMPARE(window.MenuAction(kCmdCopyOneTimeCode)->text(), QString("Copy &One-Time Code\tCtrl+T"));
+  int ctrlT = 0;
+  for (const QShortcut* shortcut : window.findChildren<QShortcut*>()) {
+    if (shortcut->key() == QKeySequence(Qt::CTRL | Qt::Key_T)) ++ctrlT;
+  }
+  QCOMPARE(ctrlT, 1);
+
+  UrlCatcher opener;
+  QDesktopServices::setUrlHandler("https", &opener, "Open");
+  QDesktopServices::setUrlHandler("file", &opener, "Open");
+
+  SelectRows(window, {0});
+  QVERIFY(window.MenuAction(kCmdCopyWebAddress)->isEnabled());
+  QVERIFY(window.MenuAction(kCmdCopyOneTimeCode)->isEnabled());
+  window.RunCommand(kCmdCopyWebAddress);
+  QCOMPARE(ClipboardText(), QString("https://bank.example/login"));
+  window.RunCommand(kCmdOpenWebAddress);
+  QCOMPARE(opener.opened, QList<QUrl>{QUrl("https://bank.example/login")});
+
+  // The code of this moment (or of the next period, were it crossed).
+  const std::string_view uri = world.App().GetEntry(0)->totp.view();
+  TotpCode before;
+  QVERIFY(CurrentOneTimeCode(uri, UtcSeconds(), before) == nullptr);
+  window.RunCommand(kCmdCopyOneTimeCode);
+  TotpCode after;
+  QVERIFY(CurrentOneTimeCode(uri, UtcSeconds(), after) == nullptr);
+  QVERIFY2(ClipboardText() == QString(before.text) || ClipboardText() == QString(after.text),
+           qPrintable(ClipboardText()));
+  QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QtClipboard::kHintType), QByteArray("secret"));
+  const QRegularExpression status("^One-time code copied; valid for ([0-9]+) more seconds\\.$");
+  const QRegularExpressionMatch match = status.match(window.statusBar()->currentMessage());
+  QVERIFY2(match.hasMatch(), qPrintable(window.statusBar()->currentMessage()));
+  QVERIFY(match.captured(1).toInt() >= 1 && match.captured(1).toInt() <= 30);
+
+  // Anything but http and https is refused, with a message.
+  SelectRows(window, {1});
+  QVERIFY(window.MenuAction(kCmdOpenWebAddress)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdCopyOneTimeCode)->isEnabled());
+  window.RunCommand(kCmdOpenWebAddress);
+  QCOMPARE(opener.opened.size(), 1);
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QCOMPARE(QString::fromStdString(world.Messages()[0].text), QString(kOnlyWebLinksOpenMessage));
+
+  SelectRows(window, {2});
+  QVERIFY(!window.MenuAction(kCmdCopyWebAddress)->isEnabled());
+  QVERIFY(!window.MenuAction(kCmdOpenWebAddress)->isEnabled());
+  QDesktopServices::unsetUrlHandler("https");
+  QDesktopServices::unsetUrlHandler("file");
 }
 
 void EverydayTest::CopyKeyOfTheListGoesThroughTheService() {

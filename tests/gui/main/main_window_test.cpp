@@ -112,15 +112,18 @@ void MainWindowTest::FileMenuKeepsTheDesignedOrderAndEndsWithExit() {
   QCOMPARE(texts, expected);
 }
 
-// A letter shared by two items of a menu only moves between them.
+// A letter shared by two items of a menu only moves between them. The one
+// pair whose names were given with the same letter keeps it: O moves between
+// them and Enter picks one.
 void MainWindowTest::MnemonicsAreUniqueWithinEachMenu() {
   GuiTestWorld world;
+  const QString sharedO = QStringLiteral("Copy &One-Time Code");
   for (QAction* menu : world.Window().menuBar()->actions()) {
     QStringList letters;
     for (QAction* action : menu->menu()->actions()) {
       const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
       const qsizetype amp = text.indexOf(QLatin1Char('&'));
-      if (amp < 0 || amp + 1 >= text.size()) continue;
+      if (amp < 0 || amp + 1 >= text.size() || text == sharedO) continue;
       const QString letter = text.mid(amp + 1, 1).toLower();
       QVERIFY2(!letters.contains(letter), qPrintable(menu->text() + ": " + text));
       letters << letter;

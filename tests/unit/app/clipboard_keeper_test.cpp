@@ -40,6 +40,23 @@ class ClipboardKeeperTest : public ::testing::Test {
   ClipboardKeeper keeper{clipboard, clock};
 };
 
+// A one-time code tells its own remaining life, and is cleared by the same rule.
+TEST_F(ClipboardKeeperTest, OneTimeCodeCountsItsValidityDown) {
+  keeper.SetClearSeconds(30);
+  ASSERT_TRUE(keeper.Copy("123456", CopiedField::kOneTimeCode, 17));
+  EXPECT_TRUE(clipboard.secret);
+  EXPECT_EQ(keeper.StatusText(), "One-time code copied; valid for 17 more seconds.");
+  clock.Advance(5000);
+  EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kCountingDown);
+  EXPECT_EQ(keeper.StatusText(), "One-time code copied; valid for 12 more seconds.");
+  clock.Advance(12000);
+  EXPECT_EQ(keeper.StatusText(), "One-time code copied; no longer valid.");
+  clock.Advance(13000);
+  EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kCleared);
+  ASSERT_TRUE(keeper.Copy("https://example.org", CopiedField::kWebAddress));
+  EXPECT_EQ(keeper.StatusText(), "Web address copied; the clipboard is cleared in 30 s");
+}
+
 TEST_F(ClipboardKeeperTest, ClearsWhenTheTimeIsUpAndCountsDownMeanwhile) {
   keeper.SetClearSeconds(15);
   ASSERT_TRUE(keeper.Copy("s3cret", CopiedField::kPassword));

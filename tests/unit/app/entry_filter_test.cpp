@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/unit/safe/safe_test_dir.h"
@@ -65,6 +66,62 @@ TEST(EntryFilter, EmptyTextLetsEverythingThrough) {
   EXPECT_FALSE(filter.IsEmpty());
   filter.SetText("");
   EXPECT_TRUE(filter.Matches(ListOf({"anything\tat\tall"}).entries[0]));
+}
+
+// One entry of the strong format with every field set.
+Entry RichEntry(std::string notes) {
+  Entry entry;
+  entry.title = "Router";
+  entry.userName = "admin";
+  entry.password = "hunter2";
+  entry.url = "https://Login.Example.org/";
+  entry.notes = notes;
+  entry.totp = "otpauth://totp/?secret=JBSWY3DPEHPK3PXP";
+  entry.AddTag("Work/VPN");
+  entry.AddTag("home");
+  entry.SetField("PIN", "4711", true);
+  entry.SetField("Room", "B12", false);
+  return entry;
+}
+
+bool Matches(const Entry& entry, const std::string& text) {
+  EntryFilter filter;
+  filter.SetText(text);
+  return filter.Matches(entry);
+}
+
+TEST(EntryFilter, WebAddressNotesAndTagsMatchSecretsNever) {
+  const Entry entry = RichEntry("Recovery codes: 1234-5678\nFirst pet: Rex");
+  const std::pair<const char*, bool> cases[] = {
+      {"login.example", true},                       // the web address
+      {"WORK/vpn", true},                            // a tag
+      {"HOME", true},          {"first pet", true},  // the notes, across a line
+      {"codes: 1234", true},   {"hunter", false},    // the password
+      {"JBSW", false},                               // the one-time-code secret
+      {"4711", false},                               // a protected field
+      {"B12", false},                                // custom fields are not among the filtered texts
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(Matches(entry, text), shown) << text;
+}
+
+TEST(EntryFilter, LongNotesMatchWhereverTheTextFalls) {
+  // Up to the 1 MiB notes hold, and across every place a fixed window of the
+  // folded text could end.
+  std::string notes(1024 * 1024 - 8, 'a');
+  notes.replace(notes.size() - 6, 6, "Needle");
+  EXPECT_TRUE(Matches(RichEntry(notes), "NEEDLE"));
+  EXPECT_FALSE(Matches(RichEntry(notes), "needles"));
+  for (size_t at = 4080; at < 4110; ++at) {
+    for (const char* lead : {"a", "\xC3\xA9"}) {  // ASCII, or "é" taking two bytes
+      std::string text;
+      while (text.size() < at) text += lead;
+      const Entry entry = RichEntry(text + "\xC3\x84rztekammer" + std::string(10, 'b'));
+      EXPECT_TRUE(Matches(entry, "\xC3\xA4rztekammer")) << at << lead;
+    }
+  }
+  // A filter text longer than half the window still finds its match.
+  EXPECT_TRUE(Matches(RichEntry(std::string(5000, 'x') + std::string(3000, 'Q')), std::string(3000, 'q')));
+  EXPECT_FALSE(Matches(RichEntry(std::string(5000, 'x') + std::string(2999, 'Q')), std::string(3000, 'q')));
 }
 
 }  // namespace

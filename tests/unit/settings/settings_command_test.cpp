@@ -67,6 +67,7 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive) {
       // 9 bytes of text are no integer: as absent, like the application reads it.
       {"Main_Window_Dim_x", "Main_Window_Dim_x (window's own) default"},
       {"Main_Listview_Dim_col2", "Main_Listview_Dim_col2 (column's own) default"},
+      {"Extra_Columns", "Extra_Columns 0 default"},
       {"Clipboard_Clear_Seconds", "Clipboard_Clear_Seconds 15 default"},
       {"Lock_After_Seconds", "Lock_After_Seconds 60 user"},
       {"Lock_On_Screen_Lock", "Lock_On_Screen_Lock 1 (on) default"},

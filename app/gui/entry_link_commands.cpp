@@ -1,0 +1,45 @@
+#include "app/gui/entry_link_commands.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "app/clock.h"
+#include "app/gui/clipboard_service.h"
+#include "app/gui/main_window.h"
+#include "app/gui/qt_message_box.h"
+#include "app/gui/qt_text.h"
+#include "app/quillbox_messages.h"
+#include "platform/message_box_view.h"
+#include "safe/entry.h"
+#include "safe/one_time_code.h"
+
+void CopyWebAddress(MainWindow& window) {
+  const Entry* entry = window.CopyEntry();
+  ClipboardService* clipboard = ClipboardService::Instance();
+  if (entry == nullptr || entry->url.empty() || clipboard == nullptr) return;
+  clipboard->Copy(entry->url.c_str(), CopiedField::kWebAddress);
+}
+
+void OpenWebAddress(MainWindow& window) {
+  const Entry* entry = window.CopyEntry();
+  if (entry == nullptr || entry->url.empty()) return;
+  const QUrl url(TextFromBytes(entry->url.view()).trimmed(), QUrl::StrictMode);
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    ShowQtMessageBox(&window, kOnlyWebLinksOpenMessage, kErrorCaption, kMbOk | kMbIconWarning);
+    return;
+  }
+  QDesktopServices::openUrl(url);
+}
+
+void CopyOneTimeCode(MainWindow& window) {
+  const Entry* entry = window.CopyEntry();
+  ClipboardService* clipboard = ClipboardService::Instance();
+  if (entry == nullptr || entry->totp.empty() || clipboard == nullptr) return;
+  TotpCode code;
+  if (const char* why = CurrentOneTimeCode(entry->totp.view(), UtcSeconds(), code)) {
+    ShowQtMessageBox(&window, why, kErrorCaption, kMbOk | kMbIconWarning);
+    return;
+  }
+  clipboard->Copy(code.text, CopiedField::kOneTimeCode, code.secondsLeft);
+}
