@@ -133,23 +133,13 @@ class FoldedSearch {
   bool Run(std::string_view field, bool legacy) {
     length_ = 0;
     found_ = false;
-    for (size_t i = 0; i < field.size();) {
-      if (length_ + 4 > kWindow) Slide();
-      const unsigned char b = static_cast<unsigned char>(field[i]);
-      if (b < 0x80) {
-        window_[length_++] = kAsciiFold[b];
-        ++i;
-        continue;
-      }
-      char32_t c = b;
-      if (legacy) {
-        c = LegacyByteCodePoint(b);
-        ++i;
-      } else if (!DecodeUtf8(field, i, c)) {
-        return false;
-      }
-      length_ += EncodeUtf8(FoldCodePoint(c), window_ + length_);
-    }
+    const auto append = [this](const char* bytes, size_t n) {
+      if (length_ + n > kWindow) Slide();
+      memcpy(window_ + length_, bytes, n);
+      length_ += n;
+      return true;
+    };
+    if (!Fold(field, legacy, append)) return false;
     Scan();
     return true;
   }

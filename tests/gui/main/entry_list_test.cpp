@@ -13,6 +13,7 @@
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "safe/merge_by_id.h"
 #include "safe/safe_store.h"
 #include "gui_test_support.h"
 #include "tests/unit/safe/safe_test_dir.h"
@@ -192,9 +193,9 @@ void EntryListTest::ChangeOnDiskKeepsSortAndSelection() {
 
   // Another program kept b and c (their ids too), dropped d, added e and a.
   EntryList newer;
-  for (const Entry& entry : world.App().GetEntries()) {
-    if (entry.title != "d") newer.entries.push_back(entry);
-  }
+  newer.entries = world.App().GetEntries();
+  const Entry d = newer.entries[1];
+  DeleteEntryById(newer, d.id, d.modified);
   for (const char* line : {"e\tu\tp4", "a\tu\tp5"}) AddLine(newer, line);
   QVERIFY(SaveSafe("alice", "pw", newer));
   window.LookAtSafeOnDisk();
