@@ -77,16 +77,14 @@ void Quillbox::Reselect(const std::vector<Entry>& selected) {
 }
 
 void Quillbox::TakeNewerList(EntryList& newer, const SafeFingerprint& fingerprint) {
+  // A strong safe's open list, deletions included, merges into the file by
+  // id: an older copy put back by a sync program brings back nothing this
+  // window deleted. The unsaved changes then go on top, as for a legacy
+  // safe; they are all that is left of the list after a lock or log-in.
+  if (OpenSafeMatch() == EntryMatch::kById) MergeEntryLists(newer, entries_);
   bool editKeptAsNew = false;
-  if (OpenSafeMatch() == EntryMatch::kById) {
-    // The open list, unsaved changes and deletions included, merges into the
-    // file by id: an older copy put back by a sync program brings back
-    // nothing this window deleted, and loses nothing it changed.
-    MergeEntryLists(newer, entries_);
-  } else {
-    for (const auto& change : pending_) {
-      editKeptAsNew |= ApplyEntryChange(newer, *change, OpenSafeMatch()) == EntryChangeOutcome::kEditAddedAsNew;
-    }
+  for (const auto& change : pending_) {
+    editKeptAsNew |= ApplyEntryChange(newer, *change, OpenSafeMatch()) == EntryChangeOutcome::kEditAddedAsNew;
   }
   std::vector<Entry> selected = SelectedEntries();
   entries_ = std::move(newer);

@@ -26,18 +26,24 @@ bool HasId(const EntryList& list, const EntryId& id) {
   return std::any_of(list.entries.begin(), list.entries.end(), [&](const Entry& entry) { return entry.id == id; });
 }
 
+// The whole change as one list merged in, so that an import of many
+// entries indexes the list once, not once an entry.
 EntryChangeOutcome ApplyById(EntryList& list, const EntryChange& change) {
   EntryChangeOutcome outcome = EntryChangeOutcome::kApplied;
-  // An edit replaces its entry by id; only a deletion removes one.
-  for (const Entry& entry : change.isEdit ? std::vector<Entry>() : change.removed) {
-    // The deletion is of the version the user saw; a later change stays.
-    DeleteEntryById(list, entry.id, std::max(change.madeAt, entry.modified));
+  if (change.isEdit && change.added.size() == 1 && !HasId(list, change.added[0].id)) {
+    outcome = EntryChangeOutcome::kEditAddedAsNew;
   }
-  for (const Entry& entry : change.added) {
-    if (change.isEdit && !HasId(list, entry.id)) outcome = EntryChangeOutcome::kEditAddedAsNew;
-    PutEntryById(list, entry);
+  EntryList incoming;
+  incoming.entries = change.added;
+  incoming.tombstones = change.deleted;
+  // An edit replaces its entry by id; only a deletion removes one, as of the
+  // version the user saw: a later change stays.
+  if (!change.isEdit) {
+    for (const Entry& entry : change.removed) {
+      incoming.tombstones.push_back({entry.id, std::max(change.madeAt, entry.modified)});
+    }
   }
-  for (const EntryTombstone& tombstone : change.deleted) DeleteEntryById(list, tombstone.id, tombstone.deletedAt);
+  MergeEntryLists(list, incoming);
   return outcome;
 }
 

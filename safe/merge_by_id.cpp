@@ -71,15 +71,6 @@ bool KeepLosersPassword(Entry& winner, const Entry& loser) {
   return true;
 }
 
-void RememberDeletion(EntryList& list, const EntryId& id, int64_t deletedAt) {
-  auto place = TombstonePlace(list, id);
-  if (place != list.tombstones.end() && place->id == id) {
-    place->deletedAt = std::max(place->deletedAt, deletedAt);
-  } else {
-    list.tombstones.insert(place, {id, deletedAt});
-  }
-}
-
 // True when the list changed.
 bool Put(EntryList& list, EntryIndex& index, const Entry& entry) {
   if (Entry* existing = index.Find(list, entry.id)) {
@@ -102,14 +93,24 @@ bool Put(EntryList& list, EntryIndex& index, const Entry& entry) {
   return true;
 }
 
-// Entries are erased by the caller once all deletions are known, so that
-// the index stays valid meanwhile.
+// Appends the tombstone unsorted, so that many deletions cost one sort
+// (SettleTombstones); entries are erased once all deletions are known, so
+// that the index stays valid meanwhile. True when an entry goes.
 bool MarkDeleted(EntryList& list, const EntryIndex& index, const EntryId& id, int64_t deletedAt) {
   Entry* existing = index.Find(list, id);
   // A change made after this deletion was decided stays.
   if (existing != nullptr && existing->modified > deletedAt) return false;
-  RememberDeletion(list, id, deletedAt);
+  list.tombstones.push_back({id, deletedAt});
   return existing != nullptr;
+}
+
+// Back to ascending ids, one tombstone an id with its latest time.
+void SettleTombstones(EntryList& list) {
+  std::sort(list.tombstones.begin(), list.tombstones.end(), [](const EntryTombstone& a, const EntryTombstone& b) {
+    return a.id < b.id || (a.id == b.id && a.deletedAt > b.deletedAt);
+  });
+  auto sameId = [](const EntryTombstone& a, const EntryTombstone& b) { return a.id == b.id; };
+  list.tombstones.erase(std::unique(list.tombstones.begin(), list.tombstones.end(), sameId), list.tombstones.end());
 }
 
 void EraseDeleted(EntryList& list) {
@@ -127,8 +128,9 @@ void PutEntryById(EntryList& list, const Entry& entry) {
 }
 
 void DeleteEntryById(EntryList& list, const EntryId& id, int64_t deletedAt) {
-  EntryIndex index(list);
-  if (MarkDeleted(list, index, id, deletedAt)) EraseDeleted(list);
+  EntryList deletion;
+  deletion.tombstones.push_back({id, deletedAt});
+  MergeEntryLists(list, deletion);
 }
 
 size_t MergeEntryLists(EntryList& ours, const EntryList& theirs) {
@@ -139,6 +141,7 @@ size_t MergeEntryLists(EntryList& ours, const EntryList& theirs) {
   for (const EntryTombstone& tombstone : theirs.tombstones) {
     anyDeleted |= MarkDeleted(ours, index, tombstone.id, tombstone.deletedAt);
   }
+  SettleTombstones(ours);
   if (anyDeleted) EraseDeleted(ours);
   return changed;
 }

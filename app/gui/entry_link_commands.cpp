@@ -29,7 +29,9 @@ void OpenWebAddress(MainWindow& window) {
     ShowQtMessageBox(&window, kOnlyWebLinksOpenMessage, kErrorCaption, kMbOk | kMbIconWarning);
     return;
   }
-  QDesktopServices::openUrl(url);
+  if (!QDesktopServices::openUrl(url)) {
+    ShowQtMessageBox(&window, kWebAddressNotOpenedMessage, kErrorCaption, kMbOk | kMbIconWarning);
+  }
 }
 
 void CopyOneTimeCode(MainWindow& window) {

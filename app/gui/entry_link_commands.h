@@ -13,3 +13,5 @@ void CopyOneTimeCode(MainWindow& window);
 
 inline constexpr char kOnlyWebLinksOpenMessage[] =
     "Only web addresses that begin with http:// or https:// can be opened.";
+inline constexpr char kWebAddressNotOpenedMessage[] =
+    "The web address could not be opened: the desktop has no program for it.";

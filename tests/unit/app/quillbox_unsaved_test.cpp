@@ -276,4 +276,20 @@ TEST_F(QuillboxUnsaved, WorkAfterASlowStepIsAbandonedWhenAnotherSafeWasOpenedMea
   EXPECT_EQ(Read("bob", "bpw"), Lines{"Bob\tb\tb1"});
 }
 
+// A strong safe's changes held over a lock reach its file at the next
+// log-in, merged by id into what the file holds then.
+TEST_F(QuillboxUnsaved, AStrongSafesHeldChangesAreSavedAtItsNextLogIn) {
+  app.SetNewSafeParams(kTinySafeParams);
+  app.CreateUser(nullptr, "erin", "pw");
+  ASSERT_TRUE(app.AddEntry("Bank", "jdoe", "b1"));
+  DiskFull();
+  ASSERT_TRUE(app.AddEntry("Shop", "j", "s1"));
+  EXPECT_TRUE(app.Lock());
+  DiskFreed();
+  EXPECT_EQ(Read("erin"), Lines{"Bank\tjdoe\tb1"});
+  ASSERT_TRUE(app.LogIn("erin", "pw"));
+  EXPECT_EQ(Read("erin"), (Lines{"Bank\tjdoe\tb1", "Shop\tj\ts1"}));
+  EXPECT_FALSE(app.HasUnsavedChanges());
+}
+
 }  // namespace
