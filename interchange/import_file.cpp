@@ -78,11 +78,26 @@ const InterchangeFormat* ImportFormat(std::string_view text, const std::string& 
   return format;
 }
 
-bool PlanUtf8Text(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
+bool IsProtected(const InterchangeFormat& format, std::string_view text) {
+  return format.is_protected != nullptr && format.is_protected(text);
+}
+
+bool ReadFormat(const InterchangeFormat& format, std::string_view text, const FileKey* key, ForeignFile* file,
+                std::string* error) {
+  if (!IsProtected(format, text)) return format.read(text, file, error);
+  if (key == nullptr) {
+    *error = "the file is protected by a password; nothing was imported";
+    return false;
+  }
+  return format.read_protected(text, *key, file, error);
+}
+
+bool PlanUtf8Text(std::string_view text, const std::string& format_name, const FileKey* key, ImportPlan* plan,
+                  std::string* error) {
   const InterchangeFormat* format = ImportFormat(text, format_name, error);
   if (format == nullptr) return false;
   ForeignFile file(plan);
-  if (!format->read(text, &file, error)) return false;
+  if (!ReadFormat(*format, text, key, &file, error)) return false;
   plan->Finish(file, format->name);
   return true;
 }
@@ -97,13 +112,21 @@ bool ReadImportText(const std::string& name, ImportText* text, std::string* erro
   return false;
 }
 
-bool PlanImportText(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error) {
+ImportKey ImportKeyNeeded(std::string_view text, const std::string& format_name) {
+  std::string ignored;
+  const InterchangeFormat* format = ImportFormat(text, format_name, &ignored);
+  if (format == nullptr || !IsProtected(*format, text)) return ImportKey::kNone;
+  return format->takes_key_file ? ImportKey::kPasswordOrKeyFile : ImportKey::kPassword;
+}
+
+bool PlanImportText(std::string_view text, const std::string& format_name, ImportPlan* plan, std::string* error,
+                    const FileKey* key) {
   // What an import holds beside the text is bounded by its record cap; a
   // machine short of that much memory refuses the file rather than abort.
   try {
-    if (!HasUtf16ByteOrderMark(text)) return PlanUtf8Text(text, format_name, plan, error);
+    if (!HasUtf16ByteOrderMark(text)) return PlanUtf8Text(text, format_name, key, plan, error);
     ImportText utf8;
-    return AppendUtf16AsUtf8(text, &utf8.bytes, error) && PlanUtf8Text(utf8.bytes, format_name, plan, error);
+    return AppendUtf16AsUtf8(text, &utf8.bytes, error) && PlanUtf8Text(utf8.bytes, format_name, key, plan, error);
   } catch (const std::bad_alloc&) {
     *error = kOutOfMemory;
     return false;
@@ -114,7 +137,7 @@ const InterchangeFormat* ExportFormatNamed(const std::string& name, std::string*
   const InterchangeFormat* format = FindInterchangeFormat(name.empty() ? "quillbox-csv" : name);
   if (format == nullptr) {
     *error = "unknown format " + name + "; export writes " + InterchangeFormatNames(true);
-  } else if (format->write == nullptr) {
+  } else if (format->write == nullptr && format->write_protected == nullptr) {
     *error = name + " can only be imported; export writes " + InterchangeFormatNames(true);
     format = nullptr;
   }

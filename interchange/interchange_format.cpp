@@ -47,7 +47,7 @@ const InterchangeFormat* DetectInterchangeFormat(std::string_view text) {
 std::string InterchangeFormatNames(bool writable_only) {
   std::string names;
   for (const InterchangeFormat& format : kFormats) {
-    if (writable_only && format.write == nullptr) continue;
+    if (writable_only && format.write == nullptr && format.write_protected == nullptr) continue;
     names += (names.empty() ? "" : ", ") + std::string(format.name);
   }
   return names;

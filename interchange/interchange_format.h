@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "safe/entry.h"
+#include "interchange/file_key.h"
 #include "interchange/foreign_entry.h"
 
 // Reads a whole file's text into records. False with a one-line reason
@@ -20,13 +21,24 @@ using InterchangeReader = bool (*)(std::string_view text, ForeignFile* file, std
 // growth. False with a reason when an entry cannot be written.
 using InterchangeWriter = bool (*)(const std::vector<Entry>& entries, std::string* out, std::string* error);
 
+// The same for files a password (and perhaps a key file) protects.
+using KeyedReader = bool (*)(std::string_view bytes, const FileKey& key, ForeignFile* file, std::string* error);
+using KeyedWriter = bool (*)(const std::vector<Entry>& entries, const FileKey& key, std::string* out,
+                             std::string* error);
+
 // One format another password manager reads or writes.
 struct InterchangeFormat {
-  const char* name;       // as --format takes it
-  const char* title;      // for file dialogs and summaries
-  const char* extension;  // without the dot
-  InterchangeReader read;
-  InterchangeWriter write;  // null: import only
+  const char* name;         // as --format takes it
+  const char* title;        // for file dialogs and summaries
+  const char* extension;    // without the dot
+  InterchangeReader read;   // null: only protected files
+  InterchangeWriter write;  // null: import only, or only protected files
+  // Whether a file of this format is protected and needs a key to be read;
+  // null: never.
+  bool (*is_protected)(std::string_view bytes) = nullptr;
+  KeyedReader read_protected = nullptr;
+  KeyedWriter write_protected = nullptr;  // export asks for the new key
+  bool takes_key_file = false;
 };
 
 // Every format, the safe's own CSV first.
