@@ -475,3 +475,8 @@ bool ReadKeepassXml(std::string_view text, ForeignFile* file, std::string* error
   file->position_name = "line";
   return KeepassXmlReader(file).Read(text, error);
 }
+
+// Placeholder until protected values are read: plain XML only.
+bool ReadKdbxXml(std::string_view xml, ProtectedValueStream&, ForeignFile* file, std::string* error) {
+  return ReadKeepassXml(xml, file, error);
+}

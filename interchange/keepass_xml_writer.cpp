@@ -227,3 +227,8 @@ bool WriteKeepassXml(const std::vector<Entry>& entries, std::string* out, std::s
   ReserveForExport(entries, kEntryMarkup, out);
   return XmlExport(entries, out).Write(error);
 }
+
+// Placeholder until protected values are written through the stream.
+bool WriteKdbxXml(const std::vector<Entry>& entries, ProtectedValueStream&, std::string* out, std::string* error) {
+  return WriteKeepassXml(entries, out, error);
+}
