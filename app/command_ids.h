@@ -31,6 +31,7 @@ inline constexpr int kCmdFocusFilter = 40034;
 inline constexpr int kCmdCopyWebAddress = 40035;
 inline constexpr int kCmdOpenWebAddress = 40036;
 inline constexpr int kCmdCopyOneTimeCode = 40037;
+inline constexpr int kCmdPerformAutoType = 40038;
 
 // File > "&Import..." and "E&xport...".
 inline constexpr int kCmdImport = 40050;

@@ -35,6 +35,12 @@ inline constexpr SettingSpec kLockAfterSecondsSetting = {"Lock_After_Seconds", S
 // The list's columns beyond the designed three that the user chose to see:
 // 1 "Web Address", 2 "Tags", 4 "Modified", added up.
 inline constexpr SettingSpec kExtraColumnsSetting = {"Extra_Columns", SettingKind::kNumber, 0, 0, nullptr};
+// Auto-type: the global shortcut as Qt writes key sequences ("" for none)
+// and the pause between typed keys.
+inline constexpr char kDefaultAutoTypeShortcut[] = "Ctrl+Alt+A";
+inline constexpr SettingSpec kAutoTypeShortcutSetting = {"Auto_Type_Shortcut", SettingKind::kText, 0, 64,
+                                                         "\"Ctrl+Alt+A\""};
+inline constexpr SettingSpec kAutoTypeDelaySetting = {"Auto_Type_Delay_Ms", SettingKind::kNumber, 25, 0, nullptr};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.

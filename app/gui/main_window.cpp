@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QStatusBar>
+#include <QMenu>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <QVBoxLayout>
 
 #include "app/command_ids.h"
+#include "app/gui/auto_type_commands.h"
 #include "app/gui/busy_work.h"
 #include "app/gui/entry_list_model.h"
 #include "app/gui/entry_list_view.h"
@@ -79,6 +81,15 @@ MainWindow::MainWindow(Quillbox& app)
   connect(lockWatch_, &LockWatch::lockRequested, this, [this] { RunCommand(kCmdLock); });
   // Lock is enabled exactly while a safe is open.
   connect(MenuAction(kCmdLock), &QAction::enabledChanged, lockWatch_, &LockWatch::SetSafeOpen);
+  if (AutoTypeAvailable()) {
+    new AutoTypeShortcut(*this);
+  } else {
+    QAction* autoType = MenuAction(kCmdPerformAutoType);
+    autoType->setToolTip(QString::fromLatin1(kAutoTypeNeedsX11Note));
+    for (QObject* menu : autoType->associatedObjects()) {
+      if (auto* shown = qobject_cast<QMenu*>(menu)) shown->setToolTipsVisible(true);
+    }
+  }
   app_.SetView(this);
 }
 

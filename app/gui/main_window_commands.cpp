@@ -1,6 +1,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
+#include "app/gui/auto_type_commands.h"
 #include "app/gui/entry_link_commands.h"
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
@@ -37,6 +38,7 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdCopyWebAddress, [](MainWindow& w) { CopyWebAddress(w); }},
       {kCmdOpenWebAddress, [](MainWindow& w) { OpenWebAddress(w); }},
       {kCmdCopyOneTimeCode, [](MainWindow& w) { CopyOneTimeCode(w); }},
+      {kCmdPerformAutoType, [](MainWindow& w) { PerformAutoType(w); }},
       {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
       {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},

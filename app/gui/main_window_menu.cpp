@@ -56,6 +56,8 @@ const Menu kMenus[] = {
          {"Copy &Web Address", kCmdCopyWebAddress, nullptr, false},
          {"&Open Web Address", kCmdOpenWebAddress, nullptr, false},
          {"Copy &One-Time Code", kCmdCopyOneTimeCode, "Ctrl+T", false},
+         {nullptr, 0, nullptr, true},
+         {"Perform &Auto-Type", kCmdPerformAutoType, "Ctrl+Shift+V", false},
      }},
     {"&Help",
      {
@@ -85,6 +87,7 @@ const Accelerator kAccelerators[] = {
     {Qt::CTRL | Qt::SHIFT | Qt::Key_L, kCmdLock},
     {Qt::CTRL | Qt::Key_F, kCmdFocusFilter},
     {Qt::CTRL | Qt::Key_T, kCmdCopyOneTimeCode},
+    {Qt::CTRL | Qt::SHIFT | Qt::Key_V, kCmdPerformAutoType},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/command_ids.h"
+#include "app/gui/auto_type_commands.h"
 #include "app/gui/clipboard_service.h"
 #include "app/gui/entry_field_buffers.h"
 #include "app/gui/entry_list_model.h"
@@ -25,9 +26,15 @@ constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match th
 constexpr int kNoteShownMs = 8000;
 
 // Items of the list's context menu, in order; 0 is a separator.
-constexpr int kContextItems[] = {kCmdCopyUserName,   kCmdCopyPassword,    kCmdCopyWebAddress,
-                                 kCmdOpenWebAddress, kCmdCopyOneTimeCode, 0,
-                                 kCmdEditEntry,      kCmdDeleteEntries};
+constexpr int kContextItems[] = {kCmdCopyUserName,
+                                 kCmdCopyPassword,
+                                 kCmdCopyWebAddress,
+                                 kCmdOpenWebAddress,
+                                 kCmdCopyOneTimeCode,
+                                 kCmdPerformAutoType,
+                                 0,
+                                 kCmdEditEntry,
+                                 kCmdDeleteEntries};
 
 // Menus, message boxes and dialogs over the window end as if cancelled, so
 // a lock never lets a half-made change through.
@@ -86,6 +93,7 @@ void MainWindow::UpdateCopyActions() {
   SetMenuItemEnabled(kCmdCopyWebAddress, entry != nullptr && !entry->url.empty());
   SetMenuItemEnabled(kCmdOpenWebAddress, entry != nullptr && !entry->url.empty());
   SetMenuItemEnabled(kCmdCopyOneTimeCode, entry != nullptr && !entry->totp.empty());
+  SetMenuItemEnabled(kCmdPerformAutoType, entry != nullptr && AutoTypeAvailable());
 }
 
 const Entry* MainWindow::CopyEntry() {

@@ -21,6 +21,7 @@
 
 #include "app/clock.h"
 #include "app/command_ids.h"
+#include "app/gui/auto_type_commands.h"
 #include "app/gui/entry_link_commands.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/filter_field.h"
@@ -92,6 +93,7 @@ class EverydayTest : public QObject {
   void NewMenuItemsComeAfterTheDesignedOnes();
   void CopyPutsTheFieldWithTheHintAndOnlyForOneRow();
   void CopyKeyOfTheListGoesThroughTheService();
+  void AutoTypeIsOfferedOnlyWhereItCanType();
   void WebAddressAndOneTimeCodeCommands();
   void FilterShowsMatchingRowsAndKeepsTheSortOrder();
   void SelectAllAndDeleteActOnShownRowsOnly();
@@ -217,6 +219,23 @@ void EverydayTest::WebAddressAndOneTimeCodeCommands() {
   QVERIFY(!window.MenuAction(kCmdOpenWebAddress)->isEnabled());
   QDesktopServices::unsetUrlHandler("https");
   QDesktopServices::unsetUrlHandler("file");
+}
+
+// These tests run without X11, as under Wayland: the command is there,
+// disabled, and says why.
+void EverydayTest::AutoTypeIsOfferedOnlyWhereItCanType() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  MainWindow& window = world.Window();
+  QAction* autoType = window.MenuAction(kCmdPerformAutoType);
+  QCOMPARE(autoType->text(), QString("Perform &Auto-Type\tCtrl+Shift+V"));
+  const QList<QAction*> passwords = window.menuBar()->actions()[1]->menu()->actions();
+  QCOMPARE(passwords.indexOf(autoType), passwords.indexOf(window.MenuAction(kCmdCopyOneTimeCode)) + 2);
+  SelectRows(window, {0});
+  QVERIFY(window.MenuAction(kCmdCopyPassword)->isEnabled());
+  QVERIFY(!autoType->isEnabled());
+  QCOMPARE(autoType->toolTip(), QString(kAutoTypeNeedsX11Note));
+  QVERIFY(window.findChildren<AutoTypeShortcut*>().isEmpty());
 }
 
 void EverydayTest::CopyKeyOfTheListGoesThroughTheService() {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+
+#include <memory>
+
+class GlobalShortcut;
+class MainWindow;
+
+// Passwords > "Perform &Auto-Type": types the entry the copy commands take
+// into the window the user was in before this one.
+void PerformAutoType(MainWindow& window);
+
+// Typing into other programs needs X11; a native Wayland session lets no
+// program do it without the desktop's consent.
+bool AutoTypeAvailable();
+inline constexpr char kAutoTypeNeedsX11Note[] =
+    "Auto-type needs an X11 session: under Wayland no program may type into another's windows.";
+
+// The global shortcut (setting "Auto_Type_Shortcut"): the entries that fit
+// the active window's title are typed into it, the only one at once, else
+// the one chosen. While locked, the log-in comes first.
+class AutoTypeShortcut : public QObject, public QAbstractNativeEventFilter {
+  Q_OBJECT
+
+ public:
+  explicit AutoTypeShortcut(MainWindow& window);
+  ~AutoTypeShortcut() override;
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+ private:
+  void TakeShortcut();
+  void OnPressed();
+
+  MainWindow& window_;
+  std::unique_ptr<GlobalShortcut> shortcut_;
+};
