@@ -1,0 +1,274 @@
+// KeePass databases made by the real peers open with the right key and
+// give their entries; a wrong key or a changed byte opens nothing; the
+// databases Quillbox writes open in keepassxc-cli with every field.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "interchange/import_file.h"
+#include "interchange/kdbx.h"
+#include "interchange/kdbx_open.h"
+#include "tests/unit/interchange/kdbx_peer_support.h"
+
+namespace {
+
+// KeePassXC's least key derivation (-t 100: AES-KDF for 100 ms) and, for
+// pykeepass, Argon2d lowered to 1 MiB and 2 passes: real formats, cheap keys.
+constexpr char kCreate[] = "keepassxc-cli db-create -q -t 100 ";
+constexpr char kPykeepassDatabases[] = R"(
+from pykeepass import create_database
+kp = create_database('p.kdbx', password='peer-pw')
+kdf = kp.kdbx.header.value.dynamic_header.kdf_parameters.data.dict
+kdf.I.value = 2
+kdf.M.value = 1 << 20
+del kp.kdbx.header['data']
+work = kp.add_group(kp.root_group, 'Work')
+kp.add_entry(work, 'Bank', 'alice', 'bank-pw', url='https://bank.example.org', notes='line one')
+kp.add_entry(kp.root_group, 'Mail', 'bob', 'mail-pw')
+kp.save()
+kp.keyfile = 'key.hex'
+kp.save('pk.kdbx')
+kp.password = None
+kp.save('k.kdbx')
+kp.password = ''
+kp.save('ek.kdbx')
+)";
+
+struct Opened {
+  bool ok = false;
+  std::string error;
+  KdbxContent content;
+};
+
+void Open(const std::string& bytes, const FileKey& key, Opened* opened) {
+  opened->ok = OpenKdbx(bytes, key, kKdbxWorkLimits, &opened->content, &opened->error);
+}
+
+std::string Xml(const Opened& opened) {
+  return std::string(reinterpret_cast<const char*>(opened.content.Xml().data()), opened.content.Xml().size());
+}
+
+struct Imported {
+  std::vector<std::string> lines;  // title, user name and password
+  std::string error;
+};
+
+Imported Import(const std::string& bytes, const FileKey& key) {
+  ImportPlan plan(SafeFormat::kStrong);
+  Imported imported;
+  if (!PlanImportText(bytes, "", &plan, &imported.error, &key)) return imported;
+  for (const Entry& entry : plan.Entries()) {
+    imported.lines.push_back(std::string(entry.title.view()) + " " + std::string(entry.userName.view()) + " " +
+                             std::string(entry.password.view()));
+  }
+  std::sort(imported.lines.begin(), imported.lines.end());
+  return imported;
+}
+
+using KdbxPeers = KdbxPeerTest;
+
+TEST_F(KdbxPeers, KeepassxcCliWritesKdbx31WithAesKdfThatOpensWithEachKey) {
+  std::string key_file_path = Path("db.keyx");
+  Run(std::string(kCreate) + "-p db.kdbx", "peer-pw\npeer-pw\n");
+  Run(std::string(kCreate) + "-p --set-key-file db.keyx keyed.kdbx", "peer-pw\npeer-pw\n");
+  Run(std::string(kCreate) + "--set-key-file db.keyx only-key.kdbx", "\n\n");
+  for (const char* access : {"db.kdbx", "-k db.keyx keyed.kdbx", "--no-password -k db.keyx only-key.kdbx"}) {
+    bool with_password = std::string(access).find("--no-password") == std::string::npos;
+    std::string prefix = with_password ? "peer-pw\n" : "";
+    Run(std::string("keepassxc-cli mkdir -q ") + access + " Work", prefix);
+    Run(std::string("keepassxc-cli add -q -p -u alice --url https://bank.example.org --notes 'line one' ") + access +
+            " Work/Bank",
+        prefix + "bank-pw\n");
+    Run(std::string("keepassxc-cli add -q -p -u bob ") + access + " Mail", prefix + "mail-pw\n");
+  }
+  std::string key_file = ReadFile("db.keyx");
+  ASSERT_NE(key_file.find("<Version>2.0</Version>"), std::string::npos) << key_file;
+
+  struct Case {
+    const char* file;
+    FileKey key;
+  } cases[] = {{"db.kdbx", KeyOf("peer-pw")},
+               {"keyed.kdbx", KeyOf("peer-pw", &key_file)},
+               {"only-key.kdbx", KeyOf("", &key_file)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Opened opened;
+    Open(ReadFile(c.file), c.key, &opened);
+    ASSERT_TRUE(opened.ok) << opened.error;
+    EXPECT_EQ(opened.content.major, 3);
+    EXPECT_EQ(opened.content.minor, 1);
+    EXPECT_EQ(opened.content.kdf.kind, KdbxKdfKind::kAes);
+    EXPECT_EQ(opened.content.cipher, KdbxCipher::kAes256Cbc);
+    std::string xml = Xml(opened);
+    EXPECT_NE(xml.find("<Value>alice</Value>"), std::string::npos);
+    EXPECT_NE(xml.find("<Value>https://bank.example.org</Value>"), std::string::npos);
+    // KeePassXC writes a group's own entries before its subgroups'.
+    EXPECT_EQ(ProtectedValues(opened.content)["Password"], std::vector<std::string>({"mail-pw", "bank-pw"}));
+  }
+}
+
+TEST_F(KdbxPeers, PykeepassWritesKdbx4WithArgon2dAndKeepassxcRewritesIt) {
+  std::string key_file = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+  WriteTextFile(Path("key.hex"), key_file);
+  WriteTextFile(Path("make.py"), kPykeepassDatabases);
+  Run("/usr/bin/python3 make.py");
+  // KeePassXC's own KDBX 4 writer, keeping the file's cipher and KDF.
+  Run("cp p.kdbx rewritten.kdbx");
+  Run("keepassxc-cli add -q -p -u carol rewritten.kdbx Shop", "peer-pw\nshop-pw\n");
+  EXPECT_NE(Run("keepassxc-cli db-info -q rewritten.kdbx", "peer-pw\n").find("Argon2d (2 rounds, 1024 KB)"),
+            std::string::npos);
+
+  struct Case {
+    const char* file;
+    FileKey key;
+    std::vector<std::string> passwords;
+  } cases[] = {{"p.kdbx", KeyOf("peer-pw"), {"bank-pw", "mail-pw"}},
+               {"pk.kdbx", KeyOf("peer-pw", &key_file), {"bank-pw", "mail-pw"}},
+               {"k.kdbx", KeyOf("", &key_file), {"bank-pw", "mail-pw"}},
+               // pykeepass counts an empty password beside the key file.
+               {"ek.kdbx", KeyOf("", &key_file), {"bank-pw", "mail-pw"}},
+               {"rewritten.kdbx", KeyOf("peer-pw"), {"bank-pw", "mail-pw", "shop-pw"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Opened opened;
+    Open(ReadFile(c.file), c.key, &opened);
+    ASSERT_TRUE(opened.ok) << opened.error;
+    EXPECT_EQ(opened.content.major, 4);
+    EXPECT_EQ(opened.content.kdf.kind, KdbxKdfKind::kArgon2d);
+    EXPECT_EQ(opened.content.kdf.memory_bytes, 1u << 20);
+    EXPECT_EQ(opened.content.cipher, KdbxCipher::kAes256Cbc);
+    EXPECT_NE(Xml(opened).find("<Value>alice</Value>"), std::string::npos);
+    std::vector<std::string> passwords = ProtectedValues(opened.content)["Password"];
+    std::sort(passwords.begin(), passwords.end());
+    EXPECT_EQ(passwords, c.passwords);
+  }
+}
+
+TEST_F(KdbxPeers, WrongKeyOrAnyChangedByteImportsNothing) {
+  Run(std::string(kCreate) + "-p db3.kdbx", "peer-pw\npeer-pw\n");
+  Run("keepassxc-cli add -q -p -u alice db3.kdbx Bank", "peer-pw\nbank-pw\n");
+  WriteTextFile(Path("key.hex"), "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+  WriteTextFile(Path("make.py"), kPykeepassDatabases);
+  Run("/usr/bin/python3 make.py");
+  std::string key_file = ReadFile("key.hex"), other_key_file = std::string(32, 'k');
+  std::string kdbx3 = ReadFile("db3.kdbx"), kdbx4 = ReadFile("pk.kdbx");
+
+  struct Case {
+    const char* what;
+    std::string bytes;
+    FileKey key;
+    std::string error;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"3.1, wrong password", kdbx3, KeyOf("other-pw"), kKdbxWrongKeyMessage});
+  cases.push_back({"4, wrong password", kdbx4, KeyOf("other-pw", &key_file), kKdbxWrongKeyMessage});
+  cases.push_back({"4, wrong key file", kdbx4, KeyOf("peer-pw", &other_key_file), kKdbxWrongKeyMessage});
+  cases.push_back({"4, key file missing", kdbx4, KeyOf("peer-pw"), kKdbxWrongKeyMessage});
+  // Version 4: the header's hash (byte 50 is in pykeepass's master seed),
+  // and every block's HMAC, its size included.
+  for (size_t at : {size_t{50}, kdbx4.size() / 2, kdbx4.size() - 40, kdbx4.size() - 1}) {
+    std::string changed = kdbx4;
+    changed[at] ^= 0x01;
+    std::string expected = at == 50 ? "its header does not match its hash" : "the database is damaged: ";
+    cases.push_back({"4, byte changed", changed, KeyOf("peer-pw", &key_file), expected});
+  }
+  // Version 3.1 has no HMAC: its blocks' hashes and padding catch a change.
+  for (size_t at : {kdbx3.size() / 2, kdbx3.size() - 1}) {
+    std::string changed = kdbx3;
+    changed[at] ^= 0x01;
+    cases.push_back({"3.1, byte changed", changed, KeyOf("peer-pw"), ""});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportPlan plan(SafeFormat::kStrong);
+    std::string error;
+    EXPECT_FALSE(PlanImportText(c.bytes, "", &plan, &error, &c.key));
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_TRUE(plan.Entries().empty());
+  }
+}
+
+// Cheap Argon2id for tests; the product measures its passes for a second.
+KdbxWriteSettings CheapSettings(KdbxCipher cipher) {
+  KdbxWriteSettings settings;
+  settings.cipher = cipher;
+  settings.argon2_memory_bytes = 1 << 20;
+  settings.argon2_iterations = 2;
+  return settings;
+}
+
+std::vector<Entry> SomeEntries() {
+  std::vector<Entry> entries(2);
+  entries[0].title = "Bank";
+  entries[0].userName = "alice";
+  entries[0].password = "bank-pw";
+  entries[0].url = "https://bank.example.org";
+  entries[1].title = "Mail";
+  entries[1].userName = "bob";
+  entries[1].password = "mail-pw";
+  AssignMissingIds(entries);
+  return entries;
+}
+
+TEST_F(KdbxPeers, WrittenDatabasesOpenInKeepassxcAndReadBack) {
+  std::string key_file(32, '\0');
+  for (size_t i = 0; i < key_file.size(); ++i) key_file[i] = static_cast<char>(i * 7);
+  WriteTextFile(Path("raw.key"), key_file);
+  struct Case {
+    const char* what;
+    KdbxCipher cipher;
+    FileKey key;
+    std::string access;  // keepassxc-cli's options and its standard input
+    std::string input;
+    const char* cipher_name;
+  } cases[] = {
+      {"ChaCha20, password", KdbxCipher::kChaCha20, KeyOf("new-pw"), "", "new-pw\n", "ChaCha20 256-bit"},
+      {"AES, password and key file", KdbxCipher::kAes256Cbc, KeyOf("new-pw", &key_file), "-k raw.key ", "new-pw\n",
+       "AES 256-bit"},
+      {"ChaCha20, key file only", KdbxCipher::kChaCha20, KeyOf("", &key_file), "--no-password -k raw.key ", "",
+       "ChaCha20 256-bit"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes, error;
+    ASSERT_TRUE(WriteKdbxWith(SomeEntries(), c.key, CheapSettings(c.cipher), &bytes, &error)) << error;
+    WriteTextFile(Path("out.kdbx"), bytes);
+    std::string info = Run("keepassxc-cli db-info -q " + c.access + "out.kdbx", c.input);
+    EXPECT_NE(info.find(std::string("Cipher: ") + c.cipher_name), std::string::npos) << info;
+    EXPECT_NE(info.find("KDF: Argon2id (2 rounds, 1024 KB)"), std::string::npos) << info;
+    std::string listing = Run("keepassxc-cli ls -q -R -f " + c.access + "out.kdbx", c.input);
+    size_t bank_at = listing.find("Bank\n");
+    ASSERT_NE(bank_at, std::string::npos) << listing;
+    size_t line_start = listing.rfind('\n', bank_at) + 1;
+    std::string bank_path = listing.substr(line_start, bank_at + 4 - line_start);
+    EXPECT_EQ(
+        Run("keepassxc-cli show -q -s -a UserName -a Password -a URL " + c.access + "out.kdbx '" + bank_path + "'",
+            c.input),
+        "alice\nbank-pw\nhttps://bank.example.org\n");
+
+    Imported again = Import(bytes, c.key);
+    EXPECT_EQ(again.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << again.error;
+  }
+}
+
+TEST(KdbxWriter, MeasuresItsArgon2PassesAndWritesEachFileAnew) {
+  KdbxWriteSettings settings = CheapSettings(KdbxCipher::kChaCha20);
+  settings.argon2_iterations = 0;  // measured
+  settings.argon2_seconds = 0.05;
+  std::string first, second, error;
+  FileKey key = KeyOf("new-pw");
+  ASSERT_TRUE(WriteKdbxWith(SomeEntries(), key, settings, &first, &error)) << error;
+  ASSERT_TRUE(WriteKdbxWith(SomeEntries(), key, settings, &second, &error)) << error;
+  KdbxContent content;
+  ASSERT_TRUE(OpenKdbx(first, key, kKdbxWorkLimits, &content, &error)) << error;
+  EXPECT_EQ(content.kdf.kind, KdbxKdfKind::kArgon2id);
+  EXPECT_EQ(content.kdf.parallelism, 2u);
+  EXPECT_GE(content.kdf.rounds, 1u);
+  EXPECT_LE(content.kdf.rounds, 1000u);
+  // New seeds, IV and inner key each time.
+  EXPECT_NE(first.substr(0, 200), second.substr(0, 200));
+}
+
+}  // namespace
