@@ -1,5 +1,7 @@
 #include "interchange/kdbx_variant_dictionary.h"
 
+#include <algorithm>
+
 #include "interchange/kdbx_bytes.h"
 
 namespace {
@@ -19,6 +21,13 @@ size_t FixedSize(uint8_t type) {
     default:
       return 0;
   }
+}
+
+// A name from the file, for a message: only when it is a short word.
+std::string Printable(std::string_view key) {
+  bool word = !key.empty() && key.size() <= 16 &&
+              std::all_of(key.begin(), key.end(), [](char c) { return c > ' ' && c < 0x7F; });
+  return word ? std::string(key) : "(unnamed)";
 }
 
 }  // namespace
@@ -42,7 +51,7 @@ bool ParseVariantDictionary(std::string_view bytes, KdbxVariantDictionary* out, 
     }
     size_t fixed = FixedSize(type);
     if (fixed != 0 && value.size() != fixed) {
-      *error = "the key derivation parameter " + std::string(key) + " has the wrong size";
+      *error = "the key derivation parameter " + Printable(key) + " has the wrong size";
       return false;
     }
     (*out)[std::string(key)] = KdbxVariant{type, std::string(value)};

@@ -15,6 +15,7 @@
 #include "interchange/kdbx_inner_stream.h"
 #include "interchange/kdbx_key.h"
 #include "interchange/kdbx_outer_header.h"
+#include "interchange/kdbx_variant_dictionary.h"
 
 namespace {
 
@@ -279,6 +280,41 @@ TEST(KdbxBounds, AbsurdOrUnknownHeadersAreRefusedBeforeAnyWorkWithTheFigureNamed
     ForeignFile file(nullptr);
     EXPECT_FALSE(ReadKdbx(c.file, FileKey(), &file, &error));
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KdbxBounds, KeyDerivationParametersNameOnlyWhatCanBePrinted) {
+  auto entry = [](std::string_view key, std::string_view value) {
+    std::string bytes("\x05", 1);
+    AppendLittle(&bytes, key.size(), 4);
+    bytes += key;
+    AppendLittle(&bytes, value.size(), 4);
+    return bytes + std::string(value);
+  };
+  const std::string version("\x00\x01", 2), end(1, '\0');
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string error;
+  } cases[] = {
+      {"a named number of the wrong size", version + entry("I", "abc") + end,
+       "the key derivation parameter I has the wrong size"},
+      {"a name with a line break", version + entry("I\nforged", "abc") + end,
+       "the key derivation parameter (unnamed) has the wrong size"},
+      {"cut short", version + entry("I", "abcdefgh"), "the key derivation parameters are cut short"},
+      {"a later major version", std::string("\x00\x02", 2) + end,
+       "the key derivation parameters are of an unknown version"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    KdbxVariantDictionary dictionary;
+    std::string error;
+    EXPECT_FALSE(ParseVariantDictionary(c.bytes, &dictionary, &error));
+    EXPECT_EQ(error, c.error);
   }
 }
 
