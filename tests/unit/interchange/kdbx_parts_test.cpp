@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "interchange/import_file.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
 #include "interchange/kdbx_digest.h"
@@ -316,6 +317,27 @@ TEST(KdbxBounds, KeyDerivationParametersNameOnlyWhatCanBePrinted) {
     EXPECT_FALSE(ParseVariantDictionary(c.bytes, &dictionary, &error));
     EXPECT_EQ(error, c.error);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KdbxFormat, IsRecognisedByItsSignatureAndAsksForAPasswordOrKeyFile) {
+  std::string database = SerializeKdbx4OuterHeader(Header(KdbxKdfKind::kArgon2id, 2, 1 << 20));
+  const InterchangeFormat* format = DetectInterchangeFormat(database);
+  ASSERT_NE(format, nullptr);
+  EXPECT_STREQ(format->name, "kdbx");
+  EXPECT_EQ(ImportKeyNeeded(database, ""), ImportKey::kPasswordOrKeyFile);
+  EXPECT_EQ(ImportKeyNeeded("Description,Username,Password\n", "kdbx"), ImportKey::kNone);
+
+  ImportPlan plan(SafeFormat::kStrong);
+  std::string error;
+  FileKey key;
+  EXPECT_FALSE(PlanImportText("Description,Username,Password\n", "kdbx", &plan, &error, &key));
+  EXPECT_EQ(error, "the file is not a KeePass database; nothing was imported");
+  EXPECT_FALSE(PlanImportText(database, "", &plan, &error));
+  EXPECT_EQ(error, "the file is protected by a password; nothing was imported");
 }
 
 }  // namespace
