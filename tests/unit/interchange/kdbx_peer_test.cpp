@@ -69,6 +69,17 @@ Imported Import(const std::string& bytes, const FileKey& key) {
 
 using KdbxPeers = KdbxPeerTest;
 
+// Where the value of a KDBX 3.1 header field (2-byte lengths) starts.
+size_t Kdbx3FieldOffset(const std::string& file, uint8_t id) {
+  for (size_t at = 12; at + 3 <= file.size();) {
+    size_t size = static_cast<uint8_t>(file[at + 1]) | static_cast<uint8_t>(file[at + 2]) << 8;
+    if (static_cast<uint8_t>(file[at]) == id) return at + 3;
+    at += 3 + size;
+  }
+  ADD_FAILURE() << "no header field " << int{id};
+  return 0;
+}
+
 TEST_F(KdbxPeers, KeepassxcCliWritesKdbx31WithAesKdfThatOpensWithEachKey) {
   std::string key_file_path = Path("db.keyx");
   Run(std::string(kCreate) + "-p db.kdbx", "peer-pw\npeer-pw\n");
@@ -174,7 +185,13 @@ TEST_F(KdbxPeers, WrongKeyOrAnyChangedByteImportsNothing) {
     std::string expected = at == 50 ? "its header does not match its hash" : "the database is damaged: ";
     cases.push_back({"4, byte changed", changed, KeyOf("peer-pw", &key_file), expected});
   }
-  // Version 3.1 has no HMAC: its blocks' hashes and padding catch a change.
+  // Version 3.1 has no HMAC: the hash of its header its XML holds catches
+  // a change to the inner stream's key, which would only garble passwords;
+  // its blocks' hashes and padding catch the rest.
+  std::string stream_key_changed = kdbx3;
+  stream_key_changed[Kdbx3FieldOffset(kdbx3, 8)] ^= 0x01;
+  cases.push_back({"3.1, inner stream key changed", stream_key_changed, KeyOf("peer-pw"),
+                   "the database is damaged: its header does not match the hash its content holds"});
   for (size_t at : {kdbx3.size() / 2, kdbx3.size() - 1}) {
     std::string changed = kdbx3;
     changed[at] ^= 0x01;
