@@ -157,6 +157,20 @@ TEST_F(KdbxPeers, PykeepassWritesKdbx4WithArgon2dAndKeepassxcRewritesIt) {
   }
 }
 
+TEST_F(KdbxPeers, PeerFilesImportTheirEntries) {
+  Run(std::string(kCreate) + "-p db3.kdbx", "peer-pw\npeer-pw\n");
+  Run("keepassxc-cli add -q -p -u alice db3.kdbx Bank", "peer-pw\nbank-pw\n");
+  WriteTextFile(Path("key.hex"), "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+  WriteTextFile(Path("make.py"), kPykeepassDatabases);
+  Run("/usr/bin/python3 make.py");
+  std::string key_file = ReadFile("key.hex");
+
+  Imported kdbx3 = Import(ReadFile("db3.kdbx"), KeyOf("peer-pw"));
+  EXPECT_EQ(kdbx3.lines, std::vector<std::string>({"Bank alice bank-pw"})) << kdbx3.error;
+  Imported kdbx4 = Import(ReadFile("pk.kdbx"), KeyOf("peer-pw", &key_file));
+  EXPECT_EQ(kdbx4.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << kdbx4.error;
+}
+
 TEST_F(KdbxPeers, WrongKeyOrAnyChangedByteImportsNothing) {
   Run(std::string(kCreate) + "-p db3.kdbx", "peer-pw\npeer-pw\n");
   Run("keepassxc-cli add -q -p -u alice db3.kdbx Bank", "peer-pw\nbank-pw\n");
