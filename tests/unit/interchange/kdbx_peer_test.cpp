@@ -18,7 +18,7 @@ namespace {
 // pykeepass, Argon2d lowered to 1 MiB and 2 passes: real formats, cheap keys.
 constexpr char kCreate[] = "keepassxc-cli db-create -q -t 100 ";
 constexpr char kPykeepassDatabases[] = R"(
-from pykeepass import create_database
+from pykeepass import PyKeePass, create_database
 kp = create_database('p.kdbx', password='peer-pw')
 kdf = kp.kdbx.header.value.dynamic_header.kdf_parameters.data.dict
 kdf.I.value = 2
@@ -34,6 +34,22 @@ kp.password = None
 kp.save('k.kdbx')
 kp.password = ''
 kp.save('ek.kdbx')
+# The same database under ChaCha20, and under AES-KDF (KeePass's UUID).
+import os
+from construct import Container
+kp = PyKeePass('p.kdbx', password='peer-pw')
+header = kp.kdbx.header.value.dynamic_header
+header.cipher_id.data = 'chacha20'
+header.encryption_iv.data = os.urandom(12)
+del kp.kdbx.header['data']
+kp.save('chacha20.kdbx')
+kp = PyKeePass('p.kdbx', password='peer-pw')
+kp.kdbx.header.value.dynamic_header.kdf_parameters.data.dict = Container({
+    '$UUID': Container(type=0x42, key='$UUID', value=bytes.fromhex('c9d9f39a628a4460bf740d08c18a4fea'), next_byte=0x05),
+    'R': Container(type=0x05, key='R', value=100, next_byte=0x42),
+    'S': Container(type=0x42, key='S', value=os.urandom(32), next_byte=0)})
+del kp.kdbx.header['data']
+kp.save('aes-kdf.kdbx')
 )";
 
 struct Opened {
@@ -125,31 +141,42 @@ TEST_F(KdbxPeers, PykeepassWritesKdbx4WithArgon2dAndKeepassxcRewritesIt) {
   WriteTextFile(Path("key.hex"), key_file);
   WriteTextFile(Path("make.py"), kPykeepassDatabases);
   Run("/usr/bin/python3 make.py");
-  // KeePassXC's own KDBX 4 writer, keeping the file's cipher and KDF.
+  // KeePassXC's own KDBX 4 writer, keeping the file's cipher and KDF, with
+  // an attachment in the inner header.
   Run("cp p.kdbx rewritten.kdbx");
   Run("keepassxc-cli add -q -p -u carol rewritten.kdbx Shop", "peer-pw\nshop-pw\n");
+  WriteTextFile(Path("receipt.txt"), "a receipt");
+  Run("keepassxc-cli attachment-import -q rewritten.kdbx Shop receipt.txt receipt.txt", "peer-pw\n");
   EXPECT_NE(Run("keepassxc-cli db-info -q rewritten.kdbx", "peer-pw\n").find("Argon2d (2 rounds, 1024 KB)"),
             std::string::npos);
 
+  const KdbxKdfKind argon2d = KdbxKdfKind::kArgon2d, aes_kdf = KdbxKdfKind::kAes;
+  const KdbxCipher aes = KdbxCipher::kAes256Cbc, chacha20 = KdbxCipher::kChaCha20;
   struct Case {
     const char* file;
     FileKey key;
+    KdbxKdfKind kdf;
+    KdbxCipher cipher;
+    size_t binaries;
     std::vector<std::string> passwords;
-  } cases[] = {{"p.kdbx", KeyOf("peer-pw"), {"bank-pw", "mail-pw"}},
-               {"pk.kdbx", KeyOf("peer-pw", &key_file), {"bank-pw", "mail-pw"}},
-               {"k.kdbx", KeyOf("", &key_file), {"bank-pw", "mail-pw"}},
+  } cases[] = {{"p.kdbx", KeyOf("peer-pw"), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
+               {"pk.kdbx", KeyOf("peer-pw", &key_file), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
+               {"k.kdbx", KeyOf("", &key_file), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
                // pykeepass counts an empty password beside the key file.
-               {"ek.kdbx", KeyOf("", &key_file), {"bank-pw", "mail-pw"}},
-               {"rewritten.kdbx", KeyOf("peer-pw"), {"bank-pw", "mail-pw", "shop-pw"}}};
+               {"ek.kdbx", KeyOf("", &key_file), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
+               {"chacha20.kdbx", KeyOf("peer-pw"), argon2d, chacha20, 0, {"bank-pw", "mail-pw"}},
+               {"aes-kdf.kdbx", KeyOf("peer-pw"), aes_kdf, aes, 0, {"bank-pw", "mail-pw"}},
+               // The attachment's change left Shop's earlier version in its history.
+               {"rewritten.kdbx", KeyOf("peer-pw"), argon2d, aes, 1, {"bank-pw", "mail-pw", "shop-pw", "shop-pw"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     Opened opened;
     Open(ReadFile(c.file), c.key, &opened);
     ASSERT_TRUE(opened.ok) << opened.error;
     EXPECT_EQ(opened.content.major, 4);
-    EXPECT_EQ(opened.content.kdf.kind, KdbxKdfKind::kArgon2d);
-    EXPECT_EQ(opened.content.kdf.memory_bytes, 1u << 20);
-    EXPECT_EQ(opened.content.cipher, KdbxCipher::kAes256Cbc);
+    EXPECT_EQ(opened.content.kdf.kind, c.kdf);
+    EXPECT_EQ(opened.content.cipher, c.cipher);
+    EXPECT_EQ(opened.content.binaries, c.binaries);
     EXPECT_NE(Xml(opened).find("<Value>alice</Value>"), std::string::npos);
     std::vector<std::string> passwords = ProtectedValues(opened.content)["Password"];
     std::sort(passwords.begin(), passwords.end());
