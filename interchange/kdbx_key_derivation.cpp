@@ -4,6 +4,9 @@
 #include <openssl/evp.h>
 #include <string.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "core/wiping_allocator.h"
 #include "interchange/kdbx_bytes.h"
 #include "interchange/kdbx_digest.h"
@@ -83,7 +86,9 @@ bool Argon2(const KdbxKdf& kdf, const uint8_t composite[32], uint8_t transformed
   context.t_cost = static_cast<uint32_t>(kdf.rounds);
   context.m_cost = static_cast<uint32_t>(kdf.memory_bytes / 1024);
   context.lanes = kdf.parallelism;
-  context.threads = kdf.parallelism;
+  // The lanes' order is fixed, not their threads': a file asking for a
+  // thousand lanes gets no more threads than the machine has cores.
+  context.threads = std::min(std::max(std::thread::hardware_concurrency(), 1u), kdf.parallelism);
   context.version = kdf.version;
   context.flags = ARGON2_FLAG_CLEAR_PASSWORD | ARGON2_FLAG_CLEAR_SECRET;
   int result = argon2_ctx(&context, kdf.kind == KdbxKdfKind::kArgon2d ? Argon2_d : Argon2_id);
