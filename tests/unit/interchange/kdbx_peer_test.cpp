@@ -10,6 +10,7 @@
 #include "interchange/import_file.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_open.h"
+#include "safe/one_time_code.h"
 #include "tests/unit/interchange/kdbx_peer_support.h"
 
 namespace {
@@ -43,6 +44,10 @@ header.cipher_id.data = 'chacha20'
 header.encryption_iv.data = os.urandom(12)
 del kp.kdbx.header['data']
 kp.save('chacha20.kdbx')
+kp = PyKeePass('p.kdbx', password='peer-pw')
+kp.kdbx.header.value.dynamic_header.compression_flags.data.compression = False
+del kp.kdbx.header['data']
+kp.save('uncompressed.kdbx')
 kp = PyKeePass('p.kdbx', password='peer-pw')
 kp.kdbx.header.value.dynamic_header.kdf_parameters.data.dict = Container({
     '$UUID': Container(type=0x42, key='$UUID', value=bytes.fromhex('c9d9f39a628a4460bf740d08c18a4fea'), next_byte=0x05),
@@ -165,6 +170,7 @@ TEST_F(KdbxPeers, PykeepassWritesKdbx4WithArgon2dAndKeepassxcRewritesIt) {
                // pykeepass counts an empty password beside the key file.
                {"ek.kdbx", KeyOf("", &key_file), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
                {"chacha20.kdbx", KeyOf("peer-pw"), argon2d, chacha20, 0, {"bank-pw", "mail-pw"}},
+               {"uncompressed.kdbx", KeyOf("peer-pw"), argon2d, aes, 0, {"bank-pw", "mail-pw"}},
                {"aes-kdf.kdbx", KeyOf("peer-pw"), aes_kdf, aes, 0, {"bank-pw", "mail-pw"}},
                // The attachment's change left Shop's earlier version in its history.
                {"rewritten.kdbx", KeyOf("peer-pw"), argon2d, aes, 1, {"bank-pw", "mail-pw", "shop-pw", "shop-pw"}}};
@@ -257,12 +263,23 @@ KdbxWriteSettings CheapSettings(KdbxCipher cipher) {
   return settings;
 }
 
+constexpr char kBankCode[] = "otpauth://totp/Bank:alice?secret=JBSWY3DPEHPK3PXP&issuer=Bank";
+
+std::string CodeAt(int64_t time) {
+  TotpCode code;
+  EXPECT_EQ(CurrentOneTimeCode(kBankCode, time, code), nullptr);
+  return std::string(code.text) + "\n";
+}
+
 std::vector<Entry> SomeEntries() {
   std::vector<Entry> entries(2);
   entries[0].title = "Bank";
   entries[0].userName = "alice";
   entries[0].password = "bank-pw";
   entries[0].url = "https://bank.example.org";
+  entries[0].notes = "line one\nline two";
+  entries[0].totp = kBankCode;
+  entries[0].SetField("PIN", "1234", true);
   entries[1].title = "Mail";
   entries[1].userName = "bob";
   entries[1].password = "mail-pw";
@@ -301,10 +318,13 @@ TEST_F(KdbxPeers, WrittenDatabasesOpenInKeepassxcAndReadBack) {
     ASSERT_NE(bank_at, std::string::npos) << listing;
     size_t line_start = listing.rfind('\n', bank_at) + 1;
     std::string bank_path = listing.substr(line_start, bank_at + 4 - line_start);
-    EXPECT_EQ(
-        Run("keepassxc-cli show -q -s -a UserName -a Password -a URL " + c.access + "out.kdbx '" + bank_path + "'",
-            c.input),
-        "alice\nbank-pw\nhttps://bank.example.org\n");
+    EXPECT_EQ(Run("keepassxc-cli show -q -s -a UserName -a Password -a URL -a Notes -a PIN " + c.access + "out.kdbx '" +
+                      bank_path + "'",
+                  c.input),
+              "alice\nbank-pw\nhttps://bank.example.org\nline one\nline two\n1234\n");
+    int64_t before = time(nullptr);
+    std::string code = Run("keepassxc-cli show -q -t " + c.access + "out.kdbx '" + bank_path + "'", c.input);
+    EXPECT_TRUE(code == CodeAt(before) || code == CodeAt(time(nullptr))) << code << " " << CodeAt(before);
 
     Imported again = Import(bytes, c.key);
     EXPECT_EQ(again.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << again.error;
