@@ -204,6 +204,38 @@ TEST_F(KdbxPeers, PeerFilesImportTheirEntries) {
   EXPECT_EQ(kdbx4.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << kdbx4.error;
 }
 
+// A summary as text, its format's name left out.
+std::string SummaryOf(ImportPlan& plan) {
+  ImportSummary summary = plan.Summary();
+  summary.format_name.clear();
+  return FormatImportSummary(summary, ImportStage::kPreview);
+}
+
+TEST_F(KdbxPeers, EveryFieldEqualsWhatKeepassxcExportsAsXml) {
+  // KeePass XML with codes, custom fields, tags, history and a recycle bin,
+  // into KDBX 3.1 by keepassxc-cli import, and into KDBX 4 by its merge
+  // into a pykeepass database.
+  WriteTextFile(Path("key.hex"), "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+  WriteTextFile(Path("make.py"), kPykeepassDatabases);
+  Run("/usr/bin/python3 make.py");
+  Run("keepassxc-cli import -q -p -t 100 '" + std::string(QUILLBOX_TEST_DATA_DIR) +
+          "/interchange/keepass.xml' db3.kdbx",
+      "peer-pw\npeer-pw\n");
+  Run("keepassxc-cli merge -q -s p.kdbx db3.kdbx", "peer-pw\n");
+  for (const char* file : {"db3.kdbx", "p.kdbx"}) {
+    SCOPED_TRACE(file);
+    std::string xml = Run(std::string("keepassxc-cli export -q -f xml ") + file, "peer-pw\n");
+    ImportPlan from_xml(SafeFormat::kStrong), from_kdbx(SafeFormat::kStrong);
+    std::string error;
+    ASSERT_TRUE(PlanImportText(xml, "", &from_xml, &error)) << error;
+    FileKey key = KeyOf("peer-pw");
+    ASSERT_TRUE(PlanImportText(ReadFile(file), "", &from_kdbx, &error, &key)) << error;
+    ASSERT_GE(from_kdbx.Entries().size(), 2u);
+    EXPECT_TRUE(from_kdbx.Entries() == from_xml.Entries());
+    EXPECT_EQ(SummaryOf(from_kdbx), SummaryOf(from_xml));
+  }
+}
+
 TEST_F(KdbxPeers, WrongKeyOrAnyChangedByteImportsNothing) {
   Run(std::string(kCreate) + "-p db3.kdbx", "peer-pw\npeer-pw\n");
   Run("keepassxc-cli add -q -p -u alice db3.kdbx Bank", "peer-pw\nbank-pw\n");
