@@ -84,7 +84,11 @@ bool IsProtected(const InterchangeFormat& format, std::string_view text) {
 
 bool ReadFormat(const InterchangeFormat& format, std::string_view text, const FileKey* key, ForeignFile* file,
                 std::string* error) {
-  if (!IsProtected(format, text)) return format.read(text, file, error);
+  if (!IsProtected(format, text)) {
+    if (format.read != nullptr) return format.read(text, file, error);
+    *error = std::string("the file is not a ") + format.title + "; nothing was imported";
+    return false;
+  }
   if (key == nullptr) {
     *error = "the file is protected by a password; nothing was imported";
     return false;

@@ -2,6 +2,7 @@
 
 #include "interchange/bitwarden_json.h"
 #include "interchange/csv_formats.h"
+#include "interchange/kdbx.h"
 #include "interchange/keepass_xml.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr InterchangeFormat kFormats[] = {
     {"bitwarden-json", "Bitwarden JSON", "json", ReadBitwardenJson, WriteBitwardenJson},
     {"chrome-csv", "Chrome CSV", "csv", ReadChromeCsv, nullptr},
     {"firefox-csv", "Firefox CSV", "csv", ReadFirefoxCsv, nullptr},
+    {"kdbx", "KeePass database", "kdbx", nullptr, nullptr, IsKdbx, ReadKdbx, WriteKdbx, true},
 };
 
 std::string_view SkipByteOrderMarkAndSpace(std::string_view text) {
@@ -34,6 +36,7 @@ const InterchangeFormat* FindInterchangeFormat(std::string_view name) {
 }
 
 const InterchangeFormat* DetectInterchangeFormat(std::string_view text) {
+  if (IsKdbx(text)) return FindInterchangeFormat("kdbx");
   std::string_view start = SkipByteOrderMarkAndSpace(text);
   if (start.starts_with('<')) return FindInterchangeFormat("keepass-xml");
   if (start.starts_with('{') || start.starts_with('[')) return FindInterchangeFormat("bitwarden-json");

@@ -45,8 +45,8 @@ struct InterchangeFormat {
 std::span<const InterchangeFormat> InterchangeFormats();
 // Null when no format has that name.
 const InterchangeFormat* FindInterchangeFormat(std::string_view name);
-// The format a file is in, from its first line (CSV header), its root
-// element (XML) or its shape (JSON); null when none fits.
+// The format a file is in, from its signature (KDBX), its first line (CSV
+// header), its root element (XML) or its shape (JSON); null when none fits.
 const InterchangeFormat* DetectInterchangeFormat(std::string_view text);
 // "quillbox-csv, keepassxc-csv, ..." for messages.
 std::string InterchangeFormatNames(bool writable_only);

@@ -1,4 +1,5 @@
 #include <expat.h>
+#include "interchange/wiping_expat_memory.h"
 #include <ctype.h>
 #include <malloc.h>
 #include <string.h>
@@ -10,27 +11,6 @@
 #include "interchange/utc_time.h"
 
 namespace {
-
-// Expat's buffers hold the file's text, passwords included: every block is
-// wiped before it goes back to the heap.
-void* WipingRealloc(void* old_block, size_t size) {
-  if (old_block == nullptr) return malloc(size);
-  void* block = malloc(size);
-  if (block == nullptr) return nullptr;
-  size_t old_size = malloc_usable_size(old_block);
-  memcpy(block, old_block, old_size < size ? old_size : size);
-  explicit_bzero(old_block, old_size);
-  free(old_block);
-  return block;
-}
-
-void WipingFree(void* block) {
-  if (block == nullptr) return;
-  explicit_bzero(block, malloc_usable_size(block));
-  free(block);
-}
-
-const XML_Memory_Handling_Suite kWipingMemory = {malloc, WipingRealloc, WipingFree};
 
 // Where in the document the element being read sits.
 enum class Element {
@@ -159,7 +139,7 @@ class KeepassXmlReader {
   }
 
   bool Read(std::string_view text, std::string* error) {
-    XML_Parser parser = XML_ParserCreate_MM("UTF-8", &kWipingMemory, nullptr);
+    XML_Parser parser = XML_ParserCreate_MM("UTF-8", &kWipingExpatMemory, nullptr);
     if (parser == nullptr) {
       *error = "out of memory";
       return false;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/wiping_allocator.h"
+
+// The outer cipher of a KDBX file's payload (OpenSSL's).
+enum class KdbxCipher { kAes256Cbc, kChaCha20 };
+
+// False, with the reason, for Twofish and unknown ciphers.
+bool CipherOfUuid(std::string_view uuid, KdbxCipher* cipher, std::string* error);
+std::string_view UuidOfCipher(KdbxCipher cipher);
+size_t CipherIvSize(KdbxCipher cipher);
+
+// False when OpenSSL refuses, which for AES-CBC includes bad padding
+// (a wrong key, when nothing checked the key before).
+bool DecryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
+                    WipingBytes* out);
+bool EncryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
+                    std::string* out);
