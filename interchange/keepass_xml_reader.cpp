@@ -194,6 +194,11 @@ class KeepassXmlReader {
     XML_StopParser(parser_, XML_FALSE);
   }
 
+  // Where a record starts, for the problems the plan finds: its line in an
+  // export; in a database, whose XML the user never sees, its number among
+  // the entries (which also spares expat counting lines).
+  size_t Position() const { return stream_ != nullptr ? file_->records : XML_GetCurrentLineNumber(parser_); }
+
   Element Parent() const { return stack_.empty() ? Element::kOther : stack_.back(); }
 
   Element Classify(std::string_view name) const {
@@ -286,7 +291,7 @@ class KeepassXmlReader {
         break;
       case Element::kEntry:
         if (!file_->CountRecord()) return Stop(kTooManyRecordsMessage);
-        entry_ = groups_.back().recycled ? nullptr : &file_->Start(XML_GetCurrentLineNumber(parser_));
+        entry_ = groups_.back().recycled ? nullptr : &file_->Start(Position());
         if (entry_ == nullptr) ++file_->recycled_items;
         break;
       case Element::kHistoryEntry:
@@ -492,6 +497,6 @@ bool ReadKeepassXml(std::string_view text, ForeignFile* file, std::string* error
 }
 
 bool ReadKdbxXml(std::string_view xml, ProtectedValueStream& stream, ForeignFile* file, std::string* error) {
-  file->position_name = "line";
+  file->position_name = "entry";
   return KeepassXmlReader(file, &stream).Read(xml, error);
 }

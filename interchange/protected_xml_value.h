@@ -7,8 +7,8 @@
 // A protected value in a KDBX file's XML: Base64 of the value's UTF-8
 // XORed with the file's inner stream, which moves on by the value's length.
 
-// Replaces the Base64 text with the value it protects, through wiped
-// buffers; false when the text is no Base64 (the stream is then not moved).
+// Replaces the Base64 text with the value it protects, in place; false
+// when the text is no Base64 (the stream is then not moved).
 bool RevealProtectedValue(ProtectedValueStream& stream, std::string* text);
 // Appends the protected form of value to out, which must have room for it
 // (out grows no copy of anything); value is XORed in place, so it no longer

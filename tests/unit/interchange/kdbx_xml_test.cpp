@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "interchange/base64_text.h"
 #include "interchange/import_plan.h"
 #include "interchange/keepass_xml.h"
 #include "tests/unit/interchange/whole_entry_fixture.h"
@@ -288,3 +289,41 @@ TEST(KdbxXml, MalformedDatabasesAreRefusedWithTheLine) {
 }
 
 }  // namespace
+
+TEST(Base64Text, ReadsWhatKeepassFamilyReadersTakeAndNothingElse) {
+  struct Case {
+    const char* text;
+    const char* bytes;  // null: refused
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"cGFzcw==", "pass"},
+      {"cGFzc3c=", "passw"},
+      {"cGFzc3dk", "passwd"},
+      {"cGFzcw", "pass"},           // padding left out
+      {" cGFz\r\ncw==\t", "pass"},  // white space anywhere
+      {"cGFzcw==cw==", nullptr},    // padding inside
+      {"cGFzc", nullptr},           // one digit over a whole group
+      {"cGFzcw===", nullptr},       // too much padding
+      {"cGF*cw==", nullptr},        // not the alphabet
+      {"cGFzcw-_", nullptr},        // the URL alphabet is not KeePass's
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string text = c.text;
+    size_t size = 0;
+    // In place, as protected values are decoded.
+    bool decoded = DecodeBase64(text.data(), text.size(), reinterpret_cast<uint8_t*>(text.data()), &size);
+    ASSERT_EQ(decoded, c.bytes != nullptr);
+    if (decoded) {
+      EXPECT_EQ(text.substr(0, size), c.bytes);
+    }
+  }
+  for (const std::string& bytes : {std::string(), std::string("a"), std::string("ab"), std::string("abc"),
+                                   std::string("abcd"), std::string("\xff\x00\x7f", 3)}) {
+    std::string text;
+    AppendBase64({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, &text);
+    EXPECT_EQ(text, Base64(bytes));
+    EXPECT_EQ(text.size(), Base64Size(bytes.size()));
+  }
+}
