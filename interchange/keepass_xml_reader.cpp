@@ -150,7 +150,6 @@ class KeepassXmlReader {
     parser_ = parser;
     XML_SetUserData(parser, this);
     XML_SetElementHandler(parser, StartElement, EndElement);
-    XML_SetCharacterDataHandler(parser, CharacterData);
     // KeePass files declare no document type; refusing one keeps every
     // entity (and so any entity expansion) out.
     XML_SetStartDoctypeDeclHandler(parser, StartDoctype);
@@ -186,7 +185,7 @@ class KeepassXmlReader {
   static void EndElement(void* self, const XML_Char*) { static_cast<KeepassXmlReader*>(self)->End(); }
   static void CharacterData(void* self, const XML_Char* data, int length) {
     auto* reader = static_cast<KeepassXmlReader*>(self);
-    if (reader->collecting_) AppendSecret(&reader->text_, std::string_view(data, static_cast<size_t>(length)));
+    AppendSecret(&reader->text_, std::string_view(data, static_cast<size_t>(length)));
   }
 
   void Stop(const char* reason) {
@@ -198,6 +197,14 @@ class KeepassXmlReader {
   // export; in a database, whose XML the user never sees, its number among
   // the entries (which also spares expat counting lines).
   size_t Position() const { return stream_ != nullptr ? file_->records : XML_GetCurrentLineNumber(parser_); }
+
+  // Text is taken only inside the elements read; between them (mostly
+  // indentation) expat need not report it at all.
+  void Collect(bool on) {
+    if (on == collecting_) return;
+    collecting_ = on;
+    XML_SetCharacterDataHandler(parser_, on ? CharacterData : nullptr);
+  }
 
   Element Parent() const { return stack_.empty() ? Element::kOther : stack_.back(); }
 
@@ -311,7 +318,7 @@ class KeepassXmlReader {
       case Element::kValue:
         value_protected_ = IsProtected(attributes);
         value_marked_ = value_protected_ || HasTrue(attributes, "ProtectInMemory");
-        collecting_ = true;
+        Collect(true);
         WipeString(&text_);
         break;
       case Element::kKey:
@@ -319,7 +326,7 @@ class KeepassXmlReader {
       case Element::kEntryUuid:
       case Element::kCreationTime:
       case Element::kModificationTime:
-        collecting_ = true;
+        Collect(true);
         WipeString(&text_);
         break;
       default:
@@ -329,7 +336,7 @@ class KeepassXmlReader {
     // for (attachments, recycled entries) too.
     if (stream_ != nullptr && IsProtected(attributes)) {
       revealing_ = true;
-      collecting_ = true;
+      Collect(true);
       WipeString(&text_);
     }
   }
@@ -338,7 +345,7 @@ class KeepassXmlReader {
     if (stack_.empty()) return;
     Element element = stack_.back();
     stack_.pop_back();
-    collecting_ = false;
+    Collect(false);
     if (revealing_) {
       revealing_ = false;
       if (!RevealProtectedValue(*stream_, &text_)) {
@@ -467,7 +474,10 @@ class KeepassXmlReader {
   }
 
   static constexpr size_t kMaxDepth = 256;
-  static constexpr size_t kMaxPiece = size_t{1} << 30;  // XML_Parse takes an int length
+  // Expat copies what it is given into a buffer of its own: small pieces
+  // keep that buffer small and reused, instead of a second copy of the
+  // whole text (passwords and all) grown, wiped and freed.
+  static constexpr size_t kMaxPiece = size_t{64} << 10;
   static constexpr char kNoUuid[] = "AAAAAAAAAAAAAAAAAAAAAA==";
 
   ForeignFile* file_;
