@@ -3,12 +3,14 @@
 #include <ctype.h>
 #include <malloc.h>
 #include <string.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "interchange/keepass_xml.h"
-#include "interchange/utc_time.h"
+#include "interchange/keepass_time.h"
+#include "interchange/protected_xml_value.h"
 
 namespace {
 
@@ -98,26 +100,6 @@ size_t CountTags(std::string_view text) {
   return tags + !blank;
 }
 
-// KeePass times: ISO 8601 in UTC in an export, or (KDBX 4's inner XML)
-// Base64 of the little-endian seconds since 0001-01-01. 0 when unreadable.
-int64_t KeepassTime(std::string_view text) {
-  if (int64_t seconds = ParseUtcTime(text)) return seconds;
-  if (text.size() != 12 || !LooksLikeBase64(text)) return 0;
-  static const std::string_view kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  uint64_t bits = 0;
-  uint8_t bytes[9] = {};
-  for (size_t i = 0; i < 12; i += 4) {
-    uint32_t group = 0;
-    for (size_t k = 0; k < 4; ++k) group = group << 6 | (text[i + k] == '=' ? 0 : kBase64.find(text[i + k]));
-    bytes[i / 4 * 3] = static_cast<uint8_t>(group >> 16);
-    bytes[i / 4 * 3 + 1] = static_cast<uint8_t>(group >> 8);
-    bytes[i / 4 * 3 + 2] = static_cast<uint8_t>(group);
-  }
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | bytes[i];
-  constexpr int64_t kSecondsFromYear1To1970 = 62135596800;
-  return static_cast<int64_t>(bits) - kSecondsFromYear1To1970;
-}
-
 // One earlier version of an entry, as its History holds it.
 struct EarlierVersion {
   SecretText password;
@@ -129,9 +111,10 @@ struct GroupState {
   bool recycled = false;
 };
 
+// Reads an export's XML, or with a stream the XML inside a KDBX file.
 class KeepassXmlReader {
  public:
-  explicit KeepassXmlReader(ForeignFile* file) : file_(file) {}
+  KeepassXmlReader(ForeignFile* file, ProtectedValueStream* stream) : file_(file), stream_(stream) {}
   ~KeepassXmlReader() {
     WipeString(&text_);
     WipeString(&key_);
@@ -147,7 +130,6 @@ class KeepassXmlReader {
     parser_ = parser;
     XML_SetUserData(parser, this);
     XML_SetElementHandler(parser, StartElement, EndElement);
-    XML_SetCharacterDataHandler(parser, CharacterData);
     // KeePass files declare no document type; refusing one keeps every
     // entity (and so any entity expansion) out.
     XML_SetStartDoctypeDeclHandler(parser, StartDoctype);
@@ -183,12 +165,25 @@ class KeepassXmlReader {
   static void EndElement(void* self, const XML_Char*) { static_cast<KeepassXmlReader*>(self)->End(); }
   static void CharacterData(void* self, const XML_Char* data, int length) {
     auto* reader = static_cast<KeepassXmlReader*>(self);
-    if (reader->collecting_) AppendSecret(&reader->text_, std::string_view(data, static_cast<size_t>(length)));
+    AppendSecret(&reader->text_, std::string_view(data, static_cast<size_t>(length)));
   }
 
   void Stop(const char* reason) {
     failure_ = reason;
     XML_StopParser(parser_, XML_FALSE);
+  }
+
+  // Where a record starts, for the problems the plan finds: its line in an
+  // export; in a database, whose XML the user never sees, its number among
+  // the entries (which also spares expat counting lines).
+  size_t Position() const { return stream_ != nullptr ? file_->records : XML_GetCurrentLineNumber(parser_); }
+
+  // Text is taken only inside the elements read; between them (mostly
+  // indentation) expat need not report it at all.
+  void Collect(bool on) {
+    if (on == collecting_) return;
+    collecting_ = on;
+    XML_SetCharacterDataHandler(parser_, on ? CharacterData : nullptr);
   }
 
   Element Parent() const { return stack_.empty() ? Element::kOther : stack_.back(); }
@@ -248,7 +243,19 @@ class KeepassXmlReader {
     }
     return false;
   }
-  static bool IsProtected(const XML_Char** attributes) { return HasTrue(attributes, "Protected"); }
+  // KeePassXC takes "true" in any case and "1" inside a database, and moves
+  // its stream for each; so must this reader, or the values after differ.
+  static bool HasKdbxTrue(const XML_Char** attributes, const char* name) {
+    for (size_t i = 0; attributes[i] != nullptr; i += 2) {
+      if (strcmp(attributes[i], name) == 0) {
+        return strcasecmp(attributes[i + 1], "true") == 0 || strcmp(attributes[i + 1], "1") == 0;
+      }
+    }
+    return false;
+  }
+  bool IsProtected(const XML_Char** attributes) const {
+    return stream_ != nullptr ? HasKdbxTrue(attributes, "Protected") : HasTrue(attributes, "Protected");
+  }
 
   bool InHistory() const { return std::find(stack_.begin(), stack_.end(), Element::kHistoryEntry) != stack_.end(); }
 
@@ -257,6 +264,10 @@ class KeepassXmlReader {
     stack_.push_back(element);
     // Expat may still report the end of this element after a stop.
     if (stack_.size() > kMaxDepth) return Stop("elements are nested too deeply");
+    if (revealing_) {
+      revealing_ = false;
+      return Stop("a protected value holds elements instead of text");
+    }
     switch (element) {
       case Element::kRoot:
         seen_root_ = true;
@@ -267,7 +278,7 @@ class KeepassXmlReader {
         break;
       case Element::kEntry:
         if (!file_->CountRecord()) return Stop(kTooManyRecordsMessage);
-        entry_ = groups_.back().recycled ? nullptr : &file_->Start(XML_GetCurrentLineNumber(parser_));
+        entry_ = groups_.back().recycled ? nullptr : &file_->Start(Position());
         if (entry_ == nullptr) ++file_->recycled_items;
         break;
       case Element::kHistoryEntry:
@@ -287,7 +298,7 @@ class KeepassXmlReader {
       case Element::kValue:
         value_protected_ = IsProtected(attributes);
         value_marked_ = value_protected_ || HasTrue(attributes, "ProtectInMemory");
-        collecting_ = true;
+        Collect(true);
         WipeString(&text_);
         break;
       case Element::kKey:
@@ -295,11 +306,18 @@ class KeepassXmlReader {
       case Element::kEntryUuid:
       case Element::kCreationTime:
       case Element::kModificationTime:
-        collecting_ = true;
+        Collect(true);
         WipeString(&text_);
         break;
       default:
         break;
+    }
+    // Every protected value moves the stream, those this reader has no use
+    // for (attachments, recycled entries) too.
+    if (stream_ != nullptr && IsProtected(attributes)) {
+      revealing_ = true;
+      Collect(true);
+      WipeString(&text_);
     }
   }
 
@@ -307,7 +325,14 @@ class KeepassXmlReader {
     if (stack_.empty()) return;
     Element element = stack_.back();
     stack_.pop_back();
-    collecting_ = false;
+    Collect(false);
+    if (revealing_) {
+      revealing_ = false;
+      if (!RevealProtectedValue(*stream_, &text_)) {
+        WipeString(&text_);
+        return Stop("a protected value is not Base64");
+      }
+    }
     switch (element) {
       case Element::kRecycleBinUuid:
         recycle_bin_uuid_ = text_;
@@ -334,17 +359,17 @@ class KeepassXmlReader {
         if (entry_ != nullptr && !text_.empty()) entry_->source_id = "keepass:" + text_;
         break;
       case Element::kCreationTime:
-        if (entry_ != nullptr && !InHistory()) entry_->kept.created = KeepassTime(text_);
+        if (entry_ != nullptr && !InHistory()) entry_->kept.created = ReadKeepassTime(text_);
         break;
       case Element::kModificationTime:
-        if (entry_ != nullptr && InHistory() && !versions_.empty()) versions_.back().modified = KeepassTime(text_);
-        if (entry_ != nullptr && !InHistory()) entry_->kept.modified = KeepassTime(text_);
+        if (entry_ != nullptr && InHistory() && !versions_.empty()) versions_.back().modified = ReadKeepassTime(text_);
+        if (entry_ != nullptr && !InHistory()) entry_->kept.modified = ReadKeepassTime(text_);
         break;
       case Element::kKey:
         key_.swap(text_);
         break;
       case Element::kValue:
-        if (value_protected_ && LooksLikeBase64(text_)) {
+        if (stream_ == nullptr && value_protected_ && LooksLikeBase64(text_)) {
           Stop(
               "the file is the inner XML of a KeePass database: its protected values are still encrypted; "
               "export the database from KeePass or KeePassXC as XML");
@@ -429,10 +454,15 @@ class KeepassXmlReader {
   }
 
   static constexpr size_t kMaxDepth = 256;
-  static constexpr size_t kMaxPiece = size_t{1} << 30;  // XML_Parse takes an int length
+  // Expat copies what it is given into a buffer of its own: small pieces
+  // keep that buffer small and reused, instead of a second copy of the
+  // whole text (passwords and all) grown, wiped and freed.
+  static constexpr size_t kMaxPiece = size_t{64} << 10;
   static constexpr char kNoUuid[] = "AAAAAAAAAAAAAAAAAAAAAA==";
 
   ForeignFile* file_;
+  ProtectedValueStream* stream_;  // null: an export, whose values are plain
+  bool revealing_ = false;        // the element being read is a protected value
   XML_Parser parser_ = nullptr;
   const char* failure_ = nullptr;
   std::vector<Element> stack_;
@@ -453,10 +483,10 @@ class KeepassXmlReader {
 
 bool ReadKeepassXml(std::string_view text, ForeignFile* file, std::string* error) {
   file->position_name = "line";
-  return KeepassXmlReader(file).Read(text, error);
+  return KeepassXmlReader(file, nullptr).Read(text, error);
 }
 
-// Placeholder until protected values are read: plain XML only.
-bool ReadKdbxXml(std::string_view xml, ProtectedValueStream&, ForeignFile* file, std::string* error) {
-  return ReadKeepassXml(xml, file, error);
+bool ReadKdbxXml(std::string_view xml, ProtectedValueStream& stream, ForeignFile* file, std::string* error) {
+  file->position_name = "entry";
+  return KeepassXmlReader(file, &stream).Read(xml, error);
 }

@@ -1,11 +1,14 @@
 #include <sys/random.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "interchange/export_text.h"
 #include "interchange/import_plan.h"
 #include "interchange/keepass_xml.h"
+#include "interchange/keepass_time.h"
+#include "interchange/protected_xml_value.h"
 #include "interchange/utc_time.h"
 #include "core/legacy_text.h"
 #include "safe/keepass_one_time_code.h"
@@ -23,7 +26,13 @@ constexpr char kHead[] =
     "\t\t\t<ProtectPassword>True</ProtectPassword>\n"
     "\t\t\t<ProtectURL>False</ProtectURL>\n"
     "\t\t\t<ProtectNotes>False</ProtectNotes>\n"
-    "\t\t</MemoryProtection>\n"
+    "\t\t</MemoryProtection>\n";
+// Inside a KDBX file: named, and with no recycle bin, so that a deletion
+// in KeePass is a deletion as it is here.
+constexpr char kKdbxMeta[] =
+    "\t\t<DatabaseName>Quillbox</DatabaseName>\n"
+    "\t\t<RecycleBinEnabled>False</RecycleBinEnabled>\n";
+constexpr char kRootStart[] =
     "\t</Meta>\n"
     "\t<Root>\n";
 constexpr char kTail[] =
@@ -58,16 +67,34 @@ std::string_view KeepassUuidOf(const Entry& entry, std::set<std::string_view>* u
   return well_formed && used->insert(uuid).second ? uuid : std::string_view();
 }
 
-void AppendTime(const char* name, int64_t seconds, std::string_view indent, std::string* out) {
-  out->append(indent).append("<").append(name).append(">").append(FormatUtcTime(seconds));
-  out->append("</").append(name).append(">\n");
+// Room for more bytes; when out must grow, its old buffer is wiped, so
+// that growth leaves no copy of a password behind.
+void MakeRoom(size_t more, std::string* out) {
+  if (out->capacity() - out->size() >= more) return;
+  std::string larger;
+  larger.reserve(std::max(2 * out->capacity(), out->size() + more));
+  larger.append(*out);
+  WipeString(out);
+  out->swap(larger);
+}
+
+// The most an entry's markup and texts take, each version of it writing its
+// texts again, every text possibly six times longer once converted and
+// escaped.
+size_t EntryRoom(const Entry& entry) {
+  size_t versions = entry.history.size() + 1;
+  size_t texts = EntryTextSize(entry) + 2 * entry.totp.size();
+  return versions * (6 * texts + 256 * (entry.fields.size() + 16));
 }
 
 // Writes the entries' texts as UTF-8 through one scratch buffer reserved
 // for the longest, so a password is never copied by growth.
+// Inside a KDBX file (stream set) protected values are XORed with its
+// inner stream and times are its Base64 seconds.
 class EntryWriter {
  public:
-  EntryWriter(const std::vector<Entry>& entries, std::string* out) : out_(out) {
+  EntryWriter(const std::vector<Entry>& entries, ProtectedValueStream* stream, std::string* out)
+      : out_(out), stream_(stream) {
     converted_.reserve(3 * LongestEntryLine(entries) + 3);
   }
   ~EntryWriter() { WipeString(&converted_); }
@@ -76,6 +103,7 @@ class EntryWriter {
   // markup stays whole either way.
   bool Write(const Entry& entry, std::string_view uuid, std::string_view indent) {
     ok_ = true;
+    MakeRoom(EntryRoom(entry), out_);
     std::string in(indent);
     out_->append(in).append("<Entry>\n").append(in).append("\t<UUID>").append(uuid).append("</UUID>\n");
     if (entry.tags.size() > 1) {
@@ -130,17 +158,34 @@ class EntryWriter {
     out_->append(indent).append("<String>\n").append(indent).append("\t<Key>");
     Escaped(key);
     out_->append("</Key>\n").append(indent).append("\t<Value");
-    if (is_protected) out_->append(" ProtectInMemory=\"True\"");
-    out_->push_back('>');
-    Escaped(value);
+    if (is_protected && stream_ != nullptr) {
+      out_->append(" Protected=\"True\">");
+      converted_.clear();
+      AppendFieldAsUtf8(value, &converted_);
+      AppendProtectedValue(*stream_, &converted_, out_);
+    } else {
+      if (is_protected) out_->append(" ProtectInMemory=\"True\"");
+      out_->push_back('>');
+      Escaped(value);
+    }
     out_->append("</Value>\n").append(indent).append("</String>\n");
+  }
+
+  void Time(const char* name, int64_t seconds, std::string_view indent) {
+    out_->append(indent).append("<").append(name).append(">");
+    if (stream_ != nullptr) {
+      AppendKdbxTime(seconds, out_);
+    } else {
+      out_->append(FormatUtcTime(seconds));
+    }
+    out_->append("</").append(name).append(">\n");
   }
 
   void WriteTimes(int64_t created, int64_t modified, const std::string& indent) {
     if (created == 0 && modified == 0) return;
     out_->append(indent).append("<Times>\n");
-    if (created != 0) AppendTime("CreationTime", created, indent + "\t", out_);
-    if (modified != 0) AppendTime("LastModificationTime", modified, indent + "\t", out_);
+    if (created != 0) Time("CreationTime", created, indent + "\t");
+    if (modified != 0) Time("LastModificationTime", modified, indent + "\t");
     out_->append(indent).append("</Times>\n");
   }
 
@@ -153,6 +198,7 @@ class EntryWriter {
   }
 
   std::string* out_;
+  ProtectedValueStream* stream_;  // null: an export in plain text
   std::string converted_;
   bool ok_ = true;
 };
@@ -177,8 +223,8 @@ GroupNode& NodeOf(GroupNode& top, std::string_view path) {
 
 class XmlExport {
  public:
-  XmlExport(const std::vector<Entry>& entries, std::string* out)
-      : entries_(entries), out_(out), writer_(entries, out) {}
+  XmlExport(const std::vector<Entry>& entries, ProtectedValueStream* stream, std::string* out)
+      : entries_(entries), out_(out), writer_(entries, stream, out), in_kdbx_(stream != nullptr) {}
 
   bool Write(std::string* error) {
     GroupNode top;
@@ -187,7 +233,7 @@ class XmlExport {
       if (!entries_[i].tags.empty()) AppendFieldAsUtf8(entries_[i].tags[0].view(), &path);
       NodeOf(top, path).entries.push_back(i);
     }
-    out_->append(kHead);
+    out_->append(kHead).append(in_kdbx_ ? kKdbxMeta : "").append(kRootStart);
     WriteGroup("Quillbox", top, "\t\t");
     out_->append(kTail);
     if (!random_ok_) *error = "no random bytes for the entry identifiers";
@@ -199,6 +245,7 @@ class XmlExport {
 
  private:
   void WriteGroup(std::string_view name, const GroupNode& node, const std::string& indent) {
+    MakeRoom(indent.size() + 6 * name.size() + 256, out_);
     out_->append(indent).append("<Group>\n").append(indent).append("\t<UUID>");
     random_ok_ = AppendUuid(out_) && random_ok_;
     out_->append("</UUID>\n").append(indent).append("\t<Name>");
@@ -210,12 +257,14 @@ class XmlExport {
       if (!writer_.Write(entries_[i], uuid, indent + "\t") && bad_entry_ == 0) bad_entry_ = i + 1;
     }
     for (const auto& [child_name, child] : node.children) WriteGroup(child_name, child, indent + "\t");
+    MakeRoom(indent.size() + 16 + sizeof kTail, out_);
     out_->append(indent).append("</Group>\n");
   }
 
   const std::vector<Entry>& entries_;
   std::string* out_;
   EntryWriter writer_;
+  bool in_kdbx_;
   std::set<std::string_view> used_;
   bool random_ok_ = true;
   size_t bad_entry_ = 0;
@@ -225,10 +274,11 @@ class XmlExport {
 
 bool WriteKeepassXml(const std::vector<Entry>& entries, std::string* out, std::string* error) {
   ReserveForExport(entries, kEntryMarkup, out);
-  return XmlExport(entries, out).Write(error);
+  return XmlExport(entries, nullptr, out).Write(error);
 }
 
-// Placeholder until protected values are written through the stream.
-bool WriteKdbxXml(const std::vector<Entry>& entries, ProtectedValueStream&, std::string* out, std::string* error) {
-  return WriteKeepassXml(entries, out, error);
+bool WriteKdbxXml(const std::vector<Entry>& entries, ProtectedValueStream& stream, std::string* out,
+                  std::string* error) {
+  ReserveForExport(entries, kEntryMarkup, out);
+  return XmlExport(entries, &stream, out).Write(error);
 }

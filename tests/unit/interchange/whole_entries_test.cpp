@@ -9,29 +9,14 @@
 
 #include "interchange/import_file.h"
 #include "safe/merge_by_id.h"
-#include "safe/one_time_code.h"
+#include "tests/unit/interchange/whole_entry_fixture.h"
 #include "tests/unit/safe/safe_test_dir.h"
 
 namespace {
 
 constexpr char kBankTotpSecret[] = "secret=JBSWY3DPEHPK3PXP";
-constexpr int64_t kCreated = 1704164645;   // 2024-01-02T03:04:05Z
-constexpr int64_t kModified = 1738555506;  // 2025-02-03T04:05:06Z
 
 std::string Fixture(const std::string& name) { return ReadTextFile(QUILLBOX_TEST_DATA_DIR "/interchange/" + name); }
-
-const Entry* Titled(const std::vector<Entry>& entries, std::string_view title) {
-  for (const Entry& entry : entries) {
-    if (entry.title == title) return &entry;
-  }
-  return nullptr;
-}
-
-std::vector<std::string> Tags(const Entry& entry) {
-  std::vector<std::string> tags;
-  for (const SecretText& tag : entry.tags) tags.emplace_back(tag.view());
-  return tags;
-}
 
 std::string FieldValue(const Entry& entry, std::string_view name, bool* is_protected = nullptr) {
   const CustomField* field = entry.FindField(name);
@@ -192,25 +177,6 @@ TEST(WholeEntries, CsvFormatsKeepTheirColumns) {
             "3 entries read as firefox-csv.\n"
             "3 new entries to import.\n"
             "Left behind (the safe has no place for them): 1 HTTP realm.\n");
-}
-
-Entry FullEntry() {
-  Entry entry;
-  entry.title = "Bank, \"main\" <b>";
-  entry.userName = "jdoe";
-  entry.password = "pa\"ss,1";
-  entry.url = "https://bank.example.com/login?a=1&b=2";
-  entry.notes = "line one\nline two, \"quoted\"";
-  EXPECT_EQ(NormalizeOneTimeCodeInput("JBSWY3DPEHPK3PXP", entry.totp), nullptr);
-  entry.AddTag("Work/VPN");
-  entry.AddTag("money");
-  entry.SetField("PIN", "1234", true);
-  entry.SetField("Branch", "Main Street", false);
-  entry.created = kCreated;
-  entry.modified = kModified;
-  entry.history.push_back({SecretText("older"), kCreated + 100});
-  entry.history.push_back({SecretText("old"), kCreated + 200});
-  return entry;
 }
 
 TEST(WholeEntries, EachWritableFormatReadsBackTheFieldsItHasAPlaceFor) {
