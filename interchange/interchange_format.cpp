@@ -11,7 +11,8 @@ constexpr InterchangeFormat kFormats[] = {
     {"keepassxc-csv", "KeePassXC CSV", "csv", ReadKeepassxcCsv, WriteKeepassxcCsv},
     {"keepass-xml", "KeePass XML", "xml", ReadKeepassXml, WriteKeepassXml},
     {"bitwarden-csv", "Bitwarden CSV", "csv", ReadBitwardenCsv, WriteBitwardenCsv},
-    {"bitwarden-json", "Bitwarden JSON", "json", ReadBitwardenJson, WriteBitwardenJson},
+    {"bitwarden-json", "Bitwarden JSON", "json", ReadBitwardenJson, WriteBitwardenJson, IsProtectedBitwardenJson,
+     ReadProtectedBitwardenJson},
     {"chrome-csv", "Chrome CSV", "csv", ReadChromeCsv, nullptr},
     {"firefox-csv", "Firefox CSV", "csv", ReadFirefoxCsv, nullptr},
 };
