@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "interchange/url_host.h"
+#include "core/url_host.h"
 #include "safe/entry_field_rules.h"
 #include "safe/keepass_one_time_code.h"
 #include "safe/legacy_fields_set.h"

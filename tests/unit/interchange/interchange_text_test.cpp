@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "interchange/url_host.h"
+#include "core/url_host.h"
 #include "core/legacy_text.h"
 
 namespace {

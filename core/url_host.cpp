@@ -1,4 +1,4 @@
-#include "interchange/url_host.h"
+#include "core/url_host.h"
 
 std::string_view HostOfUrl(std::string_view url) {
   size_t first = url.find_first_not_of(" \t");
