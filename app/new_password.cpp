@@ -29,3 +29,8 @@ const char* CheckNewPassword(const char* password, const char* confirmation) {
   if (std::strlen(password) >= kPasswordCapacity) return kPasswordTooLongMessage;
   return nullptr;
 }
+
+const char* CheckNewFilePassword(const char* password, const char* confirmation, bool with_key_file) {
+  if (password[0] == '\0' && !with_key_file) return kEmptyFilePasswordMessage;
+  return SameText(password, confirmation) ? nullptr : kPasswordMismatchMessage;
+}

@@ -5,3 +5,8 @@
 // its confirmation, and short enough for the safe, which counts bytes.
 // Null when it passes, else the message to show.
 const char* CheckNewPassword(const char* password, const char* confirmation);
+
+// The new password of a file another program opens (a KeePass database):
+// the same as its confirmation, and empty only when a key file locks the
+// file too. Its length is the other program's business.
+const char* CheckNewFilePassword(const char* password, const char* confirmation, bool with_key_file);

@@ -2,9 +2,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "core/secret_text.h"
 #include "platform/message_box_view.h"
+
+// The key of a file another program protects (a KeePass database, a
+// password-protected export), as AskFileKey asks for it.
+struct FileKeyRequest {
+  std::string file_name;        // shown in the dialog
+  bool takes_key_file = false;  // an optional key file is offered
+  bool new_key = false;         // an export's: the password is asked twice
+  std::string problem;          // why the last key did not do, or empty
+};
+struct FileKeyAnswer {
+  SecretText password;
+  std::string key_file_path;  // empty: none
+};
 
 // What the application object needs from the window system: the main
 // window's menu, its entry list view and message boxes. The Qt main window
@@ -53,4 +68,12 @@ class QuillboxView : public MessageBoxView {
   // the program is busy and keeping its windows painted. The work touches
   // no window and may run on another thread; this returns when it is done.
   virtual void RunBusy(const std::function<void()>& work) { work(); }
+
+  // Asks for a protected file's password and, when it takes one, a key
+  // file; a new key passes CheckNewFilePassword before this returns. False
+  // when cancelled, or from a view that cannot ask.
+  virtual bool AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) {
+    (void)owner, (void)request, (void)answer;
+    return false;
+  }
 };

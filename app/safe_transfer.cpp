@@ -4,6 +4,9 @@
 #include "app/quillbox_messages.h"
 #include "interchange/export_file.h"
 #include "interchange/import_file.h"
+#include "interchange/key_file_bytes.h"
+
+#include <memory>
 
 namespace {
 
@@ -25,19 +28,78 @@ std::string ProblemList(const ImportPlan& plan) {
   return text;
 }
 
+std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The answer's password and key file's bytes; false with the reason.
+bool KeyOfAnswer(const FileKeyAnswer& answer, FileKey* key, std::string* error) {
+  key->password = answer.password;
+  if (answer.key_file_path.empty()) return true;
+  key->key_file.emplace();
+  if (ReadKeyFileBytes(answer.key_file_path, &*key->key_file, error)) return true;
+  key->key_file.reset();
+  return false;
+}
+
+// Asks for the key of a protected file until it opens it, or null when the
+// user cancels; the key derivation runs as busy work.
+std::unique_ptr<ImportPlan> PlanProtectedFile(Quillbox& app, QuillboxView& view, OwnerWindow owner,
+                                              const std::string& path, const ImportText& text,
+                                              const std::string& format_name, ImportKey need) {
+  FileKeyRequest request;
+  request.file_name = BaseName(path);
+  request.takes_key_file = need == ImportKey::kPasswordOrKeyFile;
+  for (;;) {
+    FileKeyAnswer answer;
+    if (!view.AskFileKey(owner, request, &answer)) return nullptr;
+    FileKey key;
+    request.problem.clear();
+    if (!KeyOfAnswer(answer, &key, &request.problem)) continue;
+    auto plan = std::make_unique<ImportPlan>(app.OpenSafeFormat());
+    bool planned = false;
+    view.RunBusy([&] { planned = PlanImportText(text.bytes, format_name, plan.get(), &request.problem, &key); });
+    if (planned) return plan;
+  }
+}
+
+// The file's plan, or null with the reason (empty when the user cancelled).
+std::unique_ptr<ImportPlan> PlanFile(Quillbox& app, QuillboxView& view, OwnerWindow owner, const std::string& path,
+                                     const std::string& format_name, std::string* error) {
+  ImportText text;
+  if (!ReadImportText(path, &text, error)) return nullptr;
+  ImportKey need = ImportKeyNeeded(text.bytes, format_name);
+  if (need != ImportKey::kNone) return PlanProtectedFile(app, view, owner, path, text, format_name, need);
+  auto plan = std::make_unique<ImportPlan>(app.OpenSafeFormat());
+  return PlanImportText(text.bytes, format_name, plan.get(), error) ? std::move(plan) : nullptr;
+}
+
+// The new key of a protected export; false when the user cancels.
+bool AskNewFileKey(QuillboxView& view, OwnerWindow owner, const std::string& path, const InterchangeFormat& format,
+                   FileKey* key) {
+  FileKeyRequest request;
+  request.file_name = BaseName(path);
+  request.takes_key_file = format.takes_key_file;
+  request.new_key = true;
+  for (;;) {
+    FileKeyAnswer answer;
+    if (!view.AskFileKey(owner, request, &answer)) return false;
+    if (KeyOfAnswer(answer, key, &request.problem)) return true;
+  }
+}
+
 }  // namespace
 
-bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, const std::string& path,
+bool ImportIntoOpenSafe(Quillbox& app, QuillboxView& view, OwnerWindow owner, const std::string& path,
                         const std::string& format_name) {
   if (!app.IsLoggedIn()) return false;
-  ImportText text;
-  ImportPlan plan(app.OpenSafeFormat());
   std::string error;
-  if (!ReadImportText(path, &text, &error) || !PlanImportText(text.bytes, format_name, &plan, &error)) {
+  std::unique_ptr<ImportPlan> planned = PlanFile(app, view, owner, path, format_name, &error);
+  if (planned == nullptr) {
+    if (error.empty()) return false;
     if (error.rfind(path, 0) != 0) error = path + ": " + error;
     ShowError(view, owner, error);
     return false;
   }
+  ImportPlan& plan = *planned;
   plan.SkipExisting(app.GetEntries());
   std::string summary = FormatImportSummary(plan.Summary(), ImportStage::kPreview) + ProblemList(plan);
   if (plan.Entries().empty()) {
@@ -56,7 +118,7 @@ bool ImportIntoOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, 
   return true;
 }
 
-bool ExportOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, const std::string& path,
+bool ExportOpenSafe(Quillbox& app, QuillboxView& view, OwnerWindow owner, const std::string& path,
                     const std::string& format_name, bool replace) {
   if (!app.IsLoggedIn()) return false;
   std::string error;
@@ -65,13 +127,24 @@ bool ExportOpenSafe(Quillbox& app, MessageBoxView& view, OwnerWindow owner, cons
     ShowError(view, owner, error);
     return false;
   }
+  // A protected format is always written under a new key, and holds no
+  // plain text to warn of.
+  FileKey key;
+  bool is_protected = format->write_protected != nullptr;
+  if (is_protected && !AskNewFileKey(view, owner, path, *format, &key)) return false;
   std::string question = std::string(kPlainTextWarning) + "\n\nExport " + std::to_string(app.GetEntries().size()) +
                          " entries as " + format->title + " to " + path + "?";
-  if (view.ShowMessageBox(owner, question.c_str(), kExportCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+  if (!is_protected &&
+      view.ShowMessageBox(owner, question.c_str(), kExportCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
     return false;
   }
   std::string bytes;
-  bool written = format->write(app.GetEntries(), &bytes, &error);
+  bool written = false;
+  if (is_protected) {
+    view.RunBusy([&] { written = format->write_protected(app.GetEntries(), key, &bytes, &error); });
+  } else {
+    written = format->write(app.GetEntries(), &bytes, &error);
+  }
   if (written) {
     ExportFileResult result = WriteExportFile(path, bytes, replace, &error);
     if (result == ExportFileResult::kExists) error = path + " already exists; nothing was written.";

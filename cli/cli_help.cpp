@@ -27,14 +27,19 @@ std::string Wrap(std::string_view text, size_t indent) {
   return out + line + "\n";
 }
 
+void AddName(std::string* list, const char* name) { *list += (list->empty() ? "" : ", ") + std::string(name); }
+
 std::string FormatsSentence() {
-  std::string written, read_only;
+  std::string written, read_only, locked, key_files;
   for (const InterchangeFormat& format : InterchangeFormats()) {
-    std::string& list = format.write != nullptr ? written : read_only;
-    list += (list.empty() ? "" : ", ") + std::string(format.name);
+    AddName(format.write != nullptr || format.write_protected != nullptr ? &written : &read_only, format.name);
+    if (format.is_protected != nullptr) AddName(&locked, format.name);
+    if (format.takes_key_file) AddName(&key_files, format.name);
   }
   std::string text = "Formats: " + written + " are read and written";
   if (!read_only.empty()) text += "; " + read_only + " are only read";
+  if (!locked.empty()) text += ". Files of " + locked + " protected by a password are read with it";
+  if (!key_files.empty()) text += ", and " + key_files + " with a key file too (--key-file)";
   return text + ".";
 }
 

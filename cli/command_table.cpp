@@ -39,6 +39,7 @@ enum OptionBit : unsigned {
   kDelete = 1u << 20,
   kReveal = 1u << 21,
   kLong = 1u << 22,
+  kKeyFile = 1u << 23,
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -101,8 +102,8 @@ constexpr CliOption kOptions[] = {
     {"--dir", "", "DIR", 0, Store<&CliArguments::dir>, "use the safes in DIR instead of the usual safe folder"},
     {"--password-stdin", "", "", 0, Set<&CliArguments::password_stdin>,
      "read passwords from standard input, one per line, in the order they would be asked: the safe's password "
-     "first, then (add, edit --password) the entry's, or (passwd, create) the new one, which is not asked twice "
-     "as on a terminal"},
+     "first, then (add, edit --password) the entry's, (passwd, create) the new one, which is not asked twice "
+     "as on a terminal, or (import, export) the file's"},
     {"--help", "-h", "", 0, Set<&CliArguments::help>, "show how to use quillbox-cli"},
     {"--force", "", "", kForce, Set<&CliArguments::force>, ""},
     {"--legacy", "", "", kLegacy, Set<&CliArguments::legacy>, ""},
@@ -112,6 +113,7 @@ constexpr CliOption kOptions[] = {
     {"--user", "", "U", kAccountUser, StoreAndSet<&CliArguments::account_user, &CliArguments::edit_account_user>, ""},
     {"--password", "", "", kPassword, Set<&CliArguments::edit_password>, ""},
     {"--format", "", "NAME", kFormat, Store<&CliArguments::format>, ""},
+    {"--key-file", "", "PATH", kKeyFile, Store<&CliArguments::key_file>, ""},
     {"--skip-invalid", "", "", kSkipInvalid, Set<&CliArguments::skip_invalid>, ""},
     {"--dry-run", "", "", kDryRun, Set<&CliArguments::dry_run>, ""},
     {"--length", "", "N", kLength, StoreLength, ""},
@@ -164,13 +166,15 @@ constexpr CliCommandRow kCommands[] = {
     {"upgrade", RunUpgrade, "USER", 0, false,
      "re-encrypt a legacy safe in the strong format (older copies of Quillbox cannot open the result)"},
     {"info", RunInfo, "USER", 0, false, "print the safe's format and its parameters (no password is asked)"},
-    {"export", RunExport, "USER [FILE]", kFormat | kForce, false,
+    {"export", RunExport, "USER [FILE]", kFormat | kForce | kKeyFile, false,
      "write the entries in a format other programs import (default quillbox-csv) to a new 0600 FILE, or to "
-     "standard output; --force replaces FILE"},
-    {"import", RunImport, "USER FILE", kFormat | kSkipInvalid | kDryRun, false,
+     "standard output; --force replaces FILE; kdbx writes a KeePass database locked by a new password, asked "
+     "twice after the safe's, and with --key-file by that key file too (the password may then be empty)"},
+    {"import", RunImport, "USER FILE", kFormat | kSkipInvalid | kDryRun | kKeyFile, false,
      "add the entries of an export (\"-\": standard input), its format recognised unless --format names it; "
      "entries already in the safe are skipped, --skip-invalid imports the entries that can be stored, "
-     "--dry-run only tells what would be imported"},
+     "--dry-run only tells what would be imported; a KeePass database (kdbx) or a password-protected Bitwarden "
+     "JSON export asks for its password after the safe's, and --key-file adds a KeePass key file"},
     {"settings", RunSettings, "", 0, false,
      "show the settings the application uses, their values and where each comes from, and the safe folder in use"},
     {"merge", RunMerge, "USER", 0, false, "fold sync programs' conflict copies of the safe into it"},

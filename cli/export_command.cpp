@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "cli/file_key_input.h"
 #include "interchange/export_file.h"
 #include "interchange/foreign_entry.h"
 #include "interchange/import_file.h"
@@ -21,16 +22,25 @@ ExitStatus RunExport(CliSession& session) {
   std::string error;
   const InterchangeFormat* format = ExportFormatNamed(arguments.format, &error);
   if (format == nullptr) return session.Fail(kExitBadArguments, error);
+  ExitStatus status = CheckKeyFileOption(session, format->takes_key_file, format->name);
+  if (status != kExitOk) return status;
   bool to_stdout = arguments.file.empty() || arguments.file == "-";
   constexpr char kExistsMessage[] = " already exists; --force replaces it";
   if (!to_stdout && !arguments.force && access(arguments.file.c_str(), F_OK) == 0) {
     return session.Fail(kExitFailure, arguments.file + kExistsMessage);
   }
   EntryList entries;
-  ExitStatus status = session.LoadForReading(entries);
+  status = session.LoadForReading(entries);
   if (status != kExitOk) return status;
   ExportText text;
-  if (!format->write(entries.entries, &text.bytes, &error)) return session.Fail(kExitFailure, error);
+  // A format that is protected is always written with a new key.
+  bool is_protected = format->write_protected != nullptr;
+  FileKey key;
+  if (is_protected) status = ReadExportFileKey(session, &key);
+  if (status != kExitOk) return status;
+  bool written = is_protected ? format->write_protected(entries.entries, key, &text.bytes, &error)
+                              : format->write(entries.entries, &text.bytes, &error);
+  if (!written) return session.Fail(kExitFailure, error);
   if (to_stdout) {
     fwrite(text.bytes.data(), 1, text.bytes.size(), session.out());
     if (fflush(session.out()) != 0 || ferror(session.out())) {
@@ -46,6 +56,6 @@ ExitStatus RunExport(CliSession& session) {
         return session.Fail(kExitFailure, error);
     }
   }
-  session.Warn(std::string("warning: ") + kPlainTextWarning);
+  if (!is_protected) session.Warn(std::string("warning: ") + kPlainTextWarning);
   return kExitOk;
 }

@@ -1,5 +1,6 @@
 #include "cli/import_command.h"
 
+#include "cli/file_key_input.h"
 #include "interchange/import_file.h"
 
 namespace {
@@ -30,6 +31,17 @@ ExitStatus ReportProblems(CliSession& session, const ImportPlan& plan) {
                                              " records cannot be imported; " + kNothingImported);
 }
 
+// The plan of the whole file, its problems told; key is null for a file
+// no password protects.
+ExitStatus PlanFile(CliSession& session, const ImportText& text, const FileKey* key, ImportPlan* plan) {
+  const CliArguments& arguments = session.arguments();
+  std::string error;
+  if (!PlanImportText(text.bytes, arguments.format, plan, &error, key)) {
+    return session.Fail(kExitBadArguments, arguments.file + ": " + error);
+  }
+  return ReportProblems(session, *plan);
+}
+
 }  // namespace
 
 ExitStatus RunImport(CliSession& session) {
@@ -39,18 +51,27 @@ ExitStatus RunImport(CliSession& session) {
   }
   ExitStatus status = session.CheckUserName();
   if (status != kExitOk) return status;
-  // The file is read and checked before the password is asked.
   ImportText text;
   ImportPlan plan(session.SafeFormatOnDisk());
   std::string error;
   if (!ReadImportText(arguments.file, &text, &error)) return session.Fail(kExitBadArguments, error);
-  if (!PlanImportText(text.bytes, arguments.format, &plan, &error)) {
-    return session.Fail(kExitBadArguments, arguments.file + ": " + error);
+  const InterchangeFormat* format = ImportFormatOf(text.bytes, arguments.format);
+  if (format != nullptr) status = CheckKeyFileOption(session, format->takes_key_file, format->name);
+  if (status != kExitOk) return status;
+  // A plain file is read and checked before the password is asked; a
+  // protected one after the safe's password, then its own.
+  ImportKey need = ImportKeyNeeded(text.bytes, arguments.format);
+  FileKey key;
+  if (need == ImportKey::kNone) {
+    status = PlanFile(session, text, nullptr, &plan);
+    // Through the window's change path: the save takes the safe's lock, loads
+    // a file changed since the log-in and adds the entries to that.
+    if (status == kExitOk) status = session.LogInForChange();
+  } else {
+    status = session.LogInForChange();
+    if (status == kExitOk) status = ReadImportFileKey(session, need, &key);
+    if (status == kExitOk) status = PlanFile(session, text, &key, &plan);
   }
-  status = ReportProblems(session, plan);
-  // Through the window's change path: the save takes the safe's lock, loads
-  // a file changed since the log-in and adds the entries to that.
-  if (status == kExitOk) status = session.LogInForChange();
   if (status != kExitOk) return status;
   plan.SkipExisting(session.app().GetEntries());
   ImportStage stage = arguments.dry_run ? ImportStage::kPreview : ImportStage::kDone;

@@ -106,6 +106,22 @@ bool UserInput::ReadNewPassword(const char* prompt, TypedSecret* password, std::
   return false;
 }
 
+bool UserInput::ReadNewFilePassword(const char* prompt, const char* confirm_prompt, bool with_key_file,
+                                    TypedSecret* password, std::string* error) {
+  if (!ReadPassword(prompt, password, error)) return false;
+  // An empty password is not asked twice, nor is one read from standard input.
+  const char* refusal = CheckNewFilePassword(password->c_str(), password->c_str(), with_key_file);
+  TypedSecret confirmation;
+  if (refusal == nullptr && !password->empty() && !passwords_from_stdin_) {
+    if (!ReadPassword(confirm_prompt, &confirmation, error)) return false;
+    refusal = CheckNewFilePassword(password->c_str(), confirmation.c_str(), with_key_file);
+  }
+  if (refusal == nullptr) return true;
+  password->Clear();
+  *error = refusal;
+  return false;
+}
+
 bool UserInput::CanAsk() { return isatty(STDIN_FILENO) && Terminal() >= 0; }
 
 bool UserInput::AskYesNo(const char* question) {

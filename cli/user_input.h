@@ -24,6 +24,9 @@ class UserInput {
   // A password being set: asked twice on a terminal (they must match), read
   // once from standard input; an empty one is refused.
   bool ReadNewPassword(const char* prompt, TypedSecret* password, std::string* error);
+  // The same for a file another program opens (CheckNewFilePassword's rules).
+  bool ReadNewFilePassword(const char* prompt, const char* confirm_prompt, bool with_key_file, TypedSecret* password,
+                           std::string* error);
 
   // One line of standard input, asked without echo when it is a terminal.
   // what names the secret in messages ("the one-time-code secret").

@@ -54,8 +54,8 @@ class BitwardenJsonReader : public nlohmann::json_sax<Json> {
              "export again as unencrypted JSON";
     }
     if (encrypted_) {
-      return "the file is an account-encrypted Bitwarden export, which only that Bitwarden account can read; "
-             "export again as unencrypted JSON";
+      return "the file is an account-restricted Bitwarden export, which cannot be read outside Bitwarden; "
+             "export again as unencrypted JSON or protected by a password";
     }
     if (!seen_items_) return "the file is not a Bitwarden JSON export (no items list)";
     return nullptr;

@@ -116,9 +116,13 @@ bool ReadImportText(const std::string& name, ImportText* text, std::string* erro
   return false;
 }
 
-ImportKey ImportKeyNeeded(std::string_view text, const std::string& format_name) {
+const InterchangeFormat* ImportFormatOf(std::string_view text, const std::string& format_name) {
   std::string ignored;
-  const InterchangeFormat* format = ImportFormat(text, format_name, &ignored);
+  return ImportFormat(text, format_name, &ignored);
+}
+
+ImportKey ImportKeyNeeded(std::string_view text, const std::string& format_name) {
+  const InterchangeFormat* format = ImportFormatOf(text, format_name);
   if (format == nullptr || !IsProtected(*format, text)) return ImportKey::kNone;
   return format->takes_key_file ? ImportKey::kPasswordOrKeyFile : ImportKey::kPassword;
 }

@@ -24,6 +24,8 @@ bool ReadImportText(const std::string& name, ImportText* text, std::string* erro
 enum class ImportKey { kNone, kPassword, kPasswordOrKeyFile };
 // kNone too when the format is not known: planning then says why.
 ImportKey ImportKeyNeeded(std::string_view text, const std::string& format_name);
+// The format named, or the one the text is recognised as; null when none.
+const InterchangeFormat* ImportFormatOf(std::string_view text, const std::string& format_name);
 
 // The format named (empty: the one the text is recognised as), its reader
 // over the text, and the plan built from what it read. False with a

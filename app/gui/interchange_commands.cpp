@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr char kAnyFormatFilter[] = "Any supported file (*.csv *.xml *.json)";
-
 QString FilterOf(const InterchangeFormat& format) {
   return QStringLiteral("%1 (*.%2)").arg(QString::fromUtf8(format.title), QString::fromUtf8(format.extension));
 }
@@ -31,9 +29,19 @@ std::string FormatOfFilter(const QString& filter, const char* fallback) {
 QStringList Filters(bool writable_only) {
   QStringList filters;
   for (const InterchangeFormat& format : InterchangeFormats()) {
-    if (!writable_only || format.write != nullptr) filters << FilterOf(format);
+    if (!writable_only || format.write != nullptr || format.write_protected != nullptr) filters << FilterOf(format);
   }
   return filters;
+}
+
+// Every extension the formats read, each once.
+QString AnyFormatFilter() {
+  QStringList patterns;
+  for (const InterchangeFormat& format : InterchangeFormats()) {
+    QString pattern = QStringLiteral("*.") + QString::fromUtf8(format.extension);
+    if (!patterns.contains(pattern)) patterns << pattern;
+  }
+  return QStringLiteral("Any supported file (%1)").arg(patterns.join(' '));
 }
 
 }  // namespace
@@ -49,7 +57,7 @@ void RunImportCommand(MainWindow& window) {
   if (!window.App().IsLoggedIn()) return;
   QString chosen;
   QString path = QFileDialog::getOpenFileName(&window, QStringLiteral("Import"), InterchangeStartFolder(),
-                                              (QStringList(kAnyFormatFilter) + Filters(false)).join(";;"), &chosen);
+                                              (QStringList(AnyFormatFilter()) + Filters(false)).join(";;"), &chosen);
   if (path.isEmpty()) return;
   const size_t before = window.App().GetEntries().size();
   if (!ImportIntoOpenSafe(window.App(), window, window.Owner(), path.toStdString(), FormatOfFilter(chosen, ""))) {

@@ -25,6 +25,7 @@
 #include "app/gui/qt_message_box.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/file_key_dialog.h"
 #include "app/gui/safe_password_dialog.h"
 #include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
@@ -168,6 +169,13 @@ QuillboxView::SafePasswordAnswer MainWindow::AskSafePassword(OwnerWindow owner, 
   if (opened) return SafePasswordAnswer::kOpened;
   ShowMessageBox(parent, kReplaceSafeRefusedMessage, kErrorCaption, kMbOk | kMbIconError);
   return SafePasswordAnswer::kRefused;
+}
+
+bool MainWindow::AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) {
+  FileKeyDialog dialog(request, owner ? static_cast<QWidget*>(owner) : this);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  dialog.Answer(answer);
+  return true;
 }
 
 void MainWindow::LookAtSafeOnDisk() { watcher_->LookNow(); }

@@ -55,6 +55,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void ShowStatus(const char* text) override;
   SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName,
                                      const std::function<bool(const char* password)>& opens) override;
+  bool AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) override;
 
   // Looks at the open safe's file now instead of at the next tick.
   void LookAtSafeOnDisk();

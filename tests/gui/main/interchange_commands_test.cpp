@@ -5,12 +5,16 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QLabel>
+#include <QApplication>
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
 
 #include "app/command_ids.h"
+#include "app/gui/file_key_dialog.h"
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "gui_test_support.h"
@@ -25,7 +29,44 @@ class InterchangeCommandsTest : public QObject {
   void ImportThroughTheFileDialog();
   void ExportThroughTheFileDialog();
   void DialogsStartInTheDocumentsFolderNeverInTheSafeFolder();
+  void AProtectedFileAsksItsPasswordAgainUntilItOpens();
+  void CancellingTheFilePasswordImportsNothing();
+  void ANewFilePasswordIsCheckedBeforeTheDialogCloses();
 };
+
+namespace {
+
+// Runs action on each file-key dialog as it is shown, with its number from 1.
+void OnEachFileKeyDialog(QObject& context, std::function<void(FileKeyDialog& dialog, int shown)> action) {
+  auto* timer = new QTimer(&context);
+  timer->setInterval(10);
+  // Each dialog is marked once handled: the next may be built where the last was.
+  auto shown = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [shown, action = std::move(action)] {
+    auto* dialog = qobject_cast<FileKeyDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible() || dialog->property("handled").toBool()) return;
+    dialog->setProperty("handled", true);
+    action(*dialog, ++*shown);
+  });
+  timer->start();
+}
+
+// Chooses path in the next file dialog.
+void ChooseFile(GuiTestWorld& world, const QString& path) {
+  OnNextModalDialog(world.Window(), [path](QDialog& dialog) {
+    auto& files = static_cast<QFileDialog&>(dialog);
+    files.selectFile(path);
+    KeepAccepting(files, path);
+  });
+}
+
+QString CopyOfFixture(GuiTestWorld& world, const char* name) {
+  const QString copy = world.Folder() + "/" + name;
+  QFile::copy(QStringLiteral(QUILLBOX_TEST_DATA_DIR "/interchange/") + name, copy);
+  return copy;
+}
+
+}  // namespace
 
 void InterchangeCommandsTest::ItemsAreThereOnlyWhileASafeIsOpen() {
   GuiTestWorld world;
@@ -127,6 +168,85 @@ void InterchangeCommandsTest::DialogsStartInTheDocumentsFolderNeverInTheSafeFold
   documentsAre("$HOME/Gone");
   QCOMPARE(InterchangeStartFolder(), home);
   qputenv("HOME", oldHome);
+}
+
+void InterchangeCommandsTest::AProtectedFileAsksItsPasswordAgainUntilItOpens() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Kept", "me", "x"}});
+  ChooseFile(world, CopyOfFixture(world, "bitwarden-protected-pbkdf2.json"));
+  QStringList problems;
+  QString file;
+  OnEachFileKeyDialog(world.Window(), [&](FileKeyDialog& dialog, int shown) {
+    auto* problem = dialog.findChild<QLabel*>("problemLabel");
+    problems << (problem->isVisible() ? problem->text() : QString());
+    file = dialog.findChild<QLineEdit*>("fileEdit")->text();
+    QVERIFY(dialog.findChild<QLineEdit*>("keyFileEdit") == nullptr);
+    QVERIFY(dialog.findChild<QLineEdit*>("confirmEdit") == nullptr);
+    dialog.findChild<QLineEdit*>("passwordEdit")->setText(shown == 1 ? "wrong" : "fixture-export-password");
+    dialog.findChild<QPushButton*>("okButton")->click();
+  });
+  world.Window().RunCommand(kCmdImport);
+  QCOMPARE(file, QString("bitwarden-protected-pbkdf2.json"));
+  QCOMPARE(problems, QStringList({"", "the file's password is wrong; nothing was imported"}));
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QVERIFY(world.Messages()[0].text.starts_with("4 entries read as bitwarden-json.\n4 new entries to import.\n"));
+  QCOMPARE(world.App().GetEntries().size(), size_t{5});
+}
+
+void InterchangeCommandsTest::CancellingTheFilePasswordImportsNothing() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Kept", "me", "x"}});
+  ChooseFile(world, CopyOfFixture(world, "bitwarden-protected-argon2id.json"));
+  int shown = 0;
+  OnEachFileKeyDialog(world.Window(), [&](FileKeyDialog& dialog, int) {
+    ++shown;
+    dialog.findChild<QPushButton*>("cancelButton")->click();
+  });
+  world.Window().RunCommand(kCmdImport);
+  QCOMPARE(shown, 1);
+  QVERIFY(world.Messages().empty());
+  QCOMPARE(world.App().GetEntries().size(), size_t{1});
+}
+
+void InterchangeCommandsTest::ANewFilePasswordIsCheckedBeforeTheDialogCloses() {
+  FileKeyRequest request;
+  request.file_name = "out.kdbx";
+  request.takes_key_file = true;
+  request.new_key = true;
+  FileKeyDialog dialog(request, nullptr);
+  dialog.show();
+  auto* password = dialog.findChild<QLineEdit*>("passwordEdit");
+  auto* confirm = dialog.findChild<QLineEdit*>("confirmEdit");
+  auto* keyFile = dialog.findChild<QLineEdit*>("keyFileEdit");
+  auto* problem = dialog.findChild<QLabel*>("problemLabel");
+  QVERIFY(dialog.findChild<QPushButton*>("browseButton") != nullptr);
+  const struct {
+    const char* password;
+    const char* confirm;
+    const char* keyFile;
+    const char* problem;  // null: accepted
+  } cases[] = {
+      {"one", "two", "", "Passwords do not match"},
+      {"", "", "", "An empty password needs a key file"},
+      {"", "", "/some/key", nullptr},
+      {"same", "same", "", nullptr},
+  };
+  for (const auto& c : cases) {
+    password->setText(c.password);
+    confirm->setText(c.confirm);
+    keyFile->setText(c.keyFile);
+    dialog.setResult(QDialog::Rejected);
+    dialog.accept();
+    QCOMPARE(dialog.result() == QDialog::Accepted, c.problem == nullptr);
+    if (c.problem != nullptr) QCOMPARE(problem->text(), QString(c.problem));
+    if (c.problem == nullptr) {
+      FileKeyAnswer answer;
+      dialog.Answer(&answer);
+      QCOMPARE(std::string(answer.password.view()), std::string(c.password));
+      QCOMPARE(answer.key_file_path, std::string(c.keyFile));
+      dialog.show();
+    }
+  }
 }
 
 QTEST_MAIN(InterchangeCommandsTest)

@@ -46,3 +46,11 @@ void FakeView::RunBusy(const std::function<void()>& work) {
   work();
   if (duringBusy) duringBusy();
 }
+
+bool FakeView::AskFileKey(OwnerWindow, const FileKeyRequest& request, FileKeyAnswer* answer) {
+  fileKeyRequests.push_back(request);
+  if (fileKeys.empty()) return false;
+  *answer = std::move(fileKeys.front());
+  fileKeys.pop_front();
+  return true;
+}

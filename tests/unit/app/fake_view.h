@@ -35,6 +35,8 @@ class FakeView : public QuillboxView {
   void ShowStatus(const char* text) override;
   // Counted: each is one key derivation.
   void RunBusy(const std::function<void()>& work) override;
+  // Answered from fileKeys in turn; cancelled when they run out.
+  bool AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) override;
 
   static constexpr int kUnreadableRow = -100;
 
@@ -46,6 +48,8 @@ class FakeView : public QuillboxView {
   std::vector<std::vector<uint32_t>> selections;
   std::vector<std::string> notes;
   int busyRuns = 0;
+  std::deque<FileKeyAnswer> fileKeys;
+  std::vector<FileKeyRequest> fileKeyRequests;
   // Runs after the work of RunBusy, as events handled during the wait would.
   std::function<void()> duringBusy;
 };

@@ -70,6 +70,32 @@ TEST_F(SafeTransfer, ImportShowsTheSummaryAndAddsOnlyOnYes) {
   EXPECT_NE(view.boxes.back().text.find("There is nothing to import."), std::string::npos);
 }
 
+// Each answer that does not open the file is told in the next request; a
+// cancel ends the import with nothing asked or changed.
+TEST_F(SafeTransfer, AProtectedFileIsAskedItsKeyUntilItOpensOrTheUserCancels) {
+  const std::string file = QUILLBOX_TEST_DATA_DIR "/interchange/bitwarden-protected-pbkdf2.json";
+  const std::string before = ReadTextFile(dir.SafePath("alice"));
+  view.fileKeys.push_back({SecretText("wrong"), ""});
+  view.fileKeys.push_back({SecretText("fixture-export-password"), File("missing.key")});
+  EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, file, ""));
+  ASSERT_EQ(view.fileKeyRequests.size(), 3u);
+  EXPECT_EQ(view.fileKeyRequests[0].file_name, "bitwarden-protected-pbkdf2.json");
+  EXPECT_FALSE(view.fileKeyRequests[0].takes_key_file);
+  EXPECT_FALSE(view.fileKeyRequests[0].new_key);
+  EXPECT_EQ(view.fileKeyRequests[0].problem, "");
+  EXPECT_EQ(view.fileKeyRequests[1].problem, "the file's password is wrong; nothing was imported");
+  EXPECT_EQ(view.fileKeyRequests[2].problem, "key file " + File("missing.key") + ": No such file or directory");
+  EXPECT_TRUE(view.boxes.empty());
+  EXPECT_EQ(ReadTextFile(dir.SafePath("alice")), before);
+
+  view.fileKeys.push_back({SecretText("fixture-export-password"), ""});
+  view.answers = {kIdYes};
+  EXPECT_TRUE(ImportIntoOpenSafe(app, view, nullptr, file, ""));
+  ASSERT_EQ(view.boxes.size(), 1u);
+  EXPECT_TRUE(view.boxes[0].text.starts_with("3 entries read as bitwarden-json.\n")) << view.boxes[0].text;
+  EXPECT_EQ(SafeLines().size(), 4u);
+}
+
 TEST_F(SafeTransfer, UnreadableFilesAndFailedSavesChangeNothing) {
   WriteTextFile(File("bomb.xml"), "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><KeePassFile>&a;</KeePassFile>");
   EXPECT_FALSE(ImportIntoOpenSafe(app, view, nullptr, File("bomb.xml"), ""));

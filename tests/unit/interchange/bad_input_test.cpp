@@ -69,11 +69,11 @@ TEST(BadInput, EachBrokenFileIsRefusedWithItsReason) {
       {"password-protected Bitwarden export",
        "{\"encrypted\": true, \"passwordProtected\": true, \"salt\": \"c2FsdA==\", \"kdfType\": 0, "
        "\"kdfIterations\": 600000, \"encKeyValidation_DO_NOT_EDIT\": \"2.aa|bb|cc\", \"data\": \"2.dd|ee|ff\"}",
-       "", "the file is a password-protected Bitwarden export"},
-      {"account-encrypted Bitwarden export",
+       "", "the file is protected by a password; nothing was imported"},
+      {"account-restricted Bitwarden export",
        "{\"encrypted\": true, \"encKeyValidation_DO_NOT_EDIT\": \"2.aa|bb|cc\", \"folders\": [], "
        "\"items\": [{\"type\": 1, \"name\": \"2.dd|ee|ff\", \"login\": {\"password\": \"2.gg|hh|ii\"}}]}",
-       "", "the file is an account-encrypted Bitwarden export"},
+       "", "the file is an account-restricted Bitwarden export, which cannot be read outside Bitwarden"},
       {"unknown header", "Site,Login,Secret\na,b,c\n", "", "the format is not recognised"},
       {"forced format that does not fit", "Description,Username,Password\n", "chrome-csv",
        "the first line must be a header naming name,url,username,password"},

@@ -1,0 +1,95 @@
+// Files another program protects with a password (and perhaps a key file),
+// imported and exported through the real binary: the safe's password is
+// asked first, then the file's.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+
+namespace {
+
+constexpr char kFilePassword[] = "fixture-export-password";
+
+std::string Fixture(const std::string& name) { return QUILLBOX_TEST_DATA_DIR "/interchange/" + name; }
+
+class CliProtectedFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Run({"create", "alice"}, "pw\n").status, 0); }
+
+  CliResult Run(std::vector<std::string> args, const std::string& input) {
+    args.insert(args.begin(), {"--dir", safes_.Root(), "--password-stdin"});
+    return RunCliProcess(args, input, temp_.Root());
+  }
+  std::string List() { return Run({"list", "alice"}, "pw\n").out; }
+  std::string SafeBytes() { return ReadTextFile(safes_.Path("alice.SAFE")); }
+
+  ScratchDir safes_;
+  ScratchDir temp_;
+};
+
+TEST_F(CliProtectedFiles, AProtectedBitwardenExportImportsAsThePlainOneAfterBothPasswords) {
+  const std::string protected_file = Fixture("bitwarden-protected-argon2id.json");
+  const std::string before = SafeBytes();
+  CliResult dry = Run({"import", "--dry-run", "alice", protected_file}, std::string("pw\n") + kFilePassword + "\n");
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("4 entries read as bitwarden-json.\n4 new entries to import.\n"), std::string::npos)
+      << dry.out;
+  EXPECT_EQ(SafeBytes(), before);
+
+  CliResult imported = Run({"import", "alice", protected_file}, std::string("pw\n") + kFilePassword + "\n");
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.err, "");
+  const std::string listing = List();
+  ASSERT_EQ(Run({"create", "--force", "bob"}, "bobpw\n").status, 0);
+  CliResult plain = Run({"import", "bob", Fixture("bitwarden.json")}, "bobpw\n");
+  EXPECT_EQ(imported.out, plain.out);
+  EXPECT_EQ(Run({"list", "bob"}, "bobpw\n").out, listing);
+}
+
+TEST_F(CliProtectedFiles, AnythingButTheRightPasswordsLeavesTheSafeByteIdentical) {
+  const std::string file = Fixture("bitwarden-protected-pbkdf2.json");
+  const std::string before = SafeBytes();
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string input;
+    int status;
+    std::string error;
+  } cases[] = {
+      {"wrong file password",
+       {"import", "alice", file},
+       "pw\nnot-it\n",
+       2,
+       file + ": the file's password is wrong; nothing was imported"},
+      // The safe's password is asked first: a wrong one ends the run there.
+      {"wrong safe password", {"import", "alice", file}, std::string("nope\n") + kFilePassword + "\n", 4, ""},
+      {"no file password", {"import", "alice", file}, "pw\n", 2, "standard input ended before a password was read"},
+      {"key file for a format without one",
+       {"import", "--key-file", file, "alice", file},
+       "",
+       2,
+       "bitwarden-json takes no key file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CliResult result = Run(c.args, c.input);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(SafeBytes(), before);
+  }
+}
+
+TEST_F(CliProtectedFiles, AKeyFileIsRefusedForAnExportFormatWithoutOne) {
+  const std::string key = safes_.Path("key");
+  WriteTextFile(key, "key");
+  CliResult result = Run({"export", "--format", "bitwarden-json", "--key-file", key, "alice", safes_.Path("out")}, "");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("bitwarden-json takes no key file"), std::string::npos) << result.err;
+  EXPECT_EQ(access(safes_.Path("out").c_str(), F_OK), -1);
+}
+
+}  // namespace
