@@ -23,6 +23,7 @@ constexpr SettingSpec kCatalogue[] = {
     kClipboardClearSecondsSetting,
     kLockAfterSecondsSetting,
     kLockOnScreenLockSetting,
+    kBreachListFileSetting,
 };
 
 }  // namespace

@@ -35,6 +35,8 @@ inline constexpr SettingSpec kLockAfterSecondsSetting = {"Lock_After_Seconds", S
 // The list's columns beyond the designed three that the user chose to see:
 // 1 "Web Address", 2 "Tags", 4 "Modified", added up.
 inline constexpr SettingSpec kExtraColumnsSetting = {"Extra_Columns", SettingKind::kNumber, 0, 0, nullptr};
+// The breach list the password health report checks against; empty: none.
+inline constexpr SettingSpec kBreachListFileSetting = {"Breach_List_File", SettingKind::kText, 0, 4096, "\"\""};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.

@@ -56,6 +56,9 @@ const Menu kMenus[] = {
          {"Copy &Web Address", kCmdCopyWebAddress, nullptr, false},
          {"&Open Web Address", kCmdOpenWebAddress, nullptr, false},
          {"Copy &One-Time Code", kCmdCopyOneTimeCode, "Ctrl+T", false},
+         {nullptr, 0, nullptr, true},
+         {"Password &Health...", kCmdPasswordHealth, nullptr, false},
+         {"Check Against a Breach List...", kCmdCheckBreachList, nullptr, false},
      }},
     {"&Help",
      {
