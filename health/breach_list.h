@@ -8,8 +8,9 @@
 
 // A Have I Been Pwned "Pwned Passwords" SHA-1 file as its downloader writes
 // it: one "HASH:COUNT" line per hash, in ascending hash order. The file is
-// searched where it lies (memory-mapped binary search), never read whole, so
-// a file of hundreds of millions of lines costs a few page reads a look-up.
+// searched where it lies (a memory-mapped binary search whose probes go where
+// the evenly spread hashes put the digest), never read whole, so a file of
+// hundreds of millions of lines costs a few page reads a look-up.
 class BreachList {
  public:
   BreachList() = default;

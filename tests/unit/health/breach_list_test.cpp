@@ -64,6 +64,20 @@ TEST_F(BreachListTest, FirstAndLastLinesAndAOneLineFile) {
   EXPECT_EQ(CountOf(list, "other"), 0u);
 }
 
+// The probes aim where evenly spread hashes would put the digest; a list
+// crowded at one end (an extract, a forged file) is searched right too.
+TEST_F(BreachListTest, UnevenlySpreadHashesAreFoundToo) {
+  std::vector<std::string> passwords = {"alpha", "bravo", "charlie", "delta"};
+  std::vector<BreachLine> lines = SortedBreachLines(passwords, 0);
+  for (int i = 0; i < 20000; ++i) lines.push_back({"0000000000" + Sha1Hex("crowd " + std::to_string(i)).substr(10), 7});
+  lines.push_back({std::string(40, 'F'), 9});
+  std::sort(lines.begin(), lines.end(), [](const BreachLine& a, const BreachLine& b) { return a.hash < b.hash; });
+  BreachList list;
+  ASSERT_EQ(list.Open(Write(lines)), "");
+  for (size_t i = 0; i < passwords.size(); ++i) EXPECT_EQ(CountOf(list, passwords[i]), 1000 + i) << passwords[i];
+  EXPECT_EQ(CountOf(list, "echo"), 0u);
+}
+
 TEST_F(BreachListTest, LowerCaseHashesAreFoundToo) {
   std::vector<BreachLine> lines = SortedBreachLines({"hunter2"}, 100);
   for (BreachLine& line : lines) std::transform(line.hash.begin(), line.hash.end(), line.hash.begin(), ::tolower);
