@@ -86,6 +86,7 @@ HealthReportDialog::HealthReportDialog(Quillbox& app, WindowHealthReport& report
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(kTitle, QHeaderView::Stretch);
   layout->addWidget(table_);
   breachState_ = new QLabel;
