@@ -21,7 +21,9 @@ constexpr size_t kHexSize = 2 * kDigestSize;
 constexpr size_t kMaxLineBytes = 128;
 // Lines checked when the file opens: a file in another order (the
 // "ordered by prevalence" download, a shuffled one) fails here at once.
-constexpr size_t kSampledLines = 1024;
+// Each costs a page read, as much as a look-up, so they stay few; the
+// lines a look-up meets are checked as it goes.
+constexpr size_t kSampledLines = 128;
 
 using Digest = std::array<uint8_t, kDigestSize>;
 
@@ -134,17 +136,20 @@ bool BreachList::ReadLineAround(size_t pos, size_t floor, Line* line) const {
 }
 
 std::string BreachList::CheckSampledLines() const {
-  Line previous, line;
+  Line previous, before, line, after;
   bool first = true;
   for (size_t i = 0; i <= kSampledLines; ++i) {
     size_t pos = static_cast<size_t>(static_cast<unsigned __int128>(size_ - 1) * i / kSampledLines);
     if (!ReadLineAround(pos, 0, &line)) return Malformed(line.start);
     if (!first && line.start == previous.start) continue;
-    // The line after a sampled one is checked too, so that two neighbours
-    // out of order are found wherever the samples fall.
-    Line after;
-    if (line.next < size_ && !ReadLineAt(line.next, &after)) return Malformed(line.next);
-    if (line.next < size_ && memcmp(line.hash.data(), after.hash.data(), kDigestSize) >= 0) return Unsorted();
+    // The sampled line's neighbours are checked too: a small file is
+    // checked whole, and two neighbours out of order are found wherever the
+    // samples fall near them.
+    const bool hasBefore = line.start > 0, hasAfter = line.next < size_;
+    if (hasBefore && !ReadLineAround(line.start - 1, 0, &before)) return Malformed(before.start);
+    if (hasAfter && !ReadLineAt(line.next, &after)) return Malformed(line.next);
+    if (hasBefore && memcmp(before.hash.data(), line.hash.data(), kDigestSize) >= 0) return Unsorted();
+    if (hasAfter && memcmp(line.hash.data(), after.hash.data(), kDigestSize) >= 0) return Unsorted();
     if (!first && memcmp(previous.hash.data(), line.hash.data(), kDigestSize) >= 0) return Unsorted();
     previous = line;
     first = false;

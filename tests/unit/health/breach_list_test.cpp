@@ -113,8 +113,9 @@ TEST_F(BreachListTest, FilesThatAreNoBreachListAreToldByName) {
   for (size_t i = 0; i < byCount.size(); ++i) byCount[i].count = 1 + (i * 7919) % 2000;
   std::sort(byCount.begin(), byCount.end(), [](const BreachLine& a, const BreachLine& b) { return a.count > b.count; });
   std::vector<BreachLine> descending(lines.rbegin(), lines.rend());
-  std::vector<BreachLine> repeated = lines;
-  repeated.insert(repeated.begin() + 1000, repeated[1000]);
+  // A small list is checked whole when it opens.
+  std::vector<BreachLine> repeated(lines.begin(), lines.begin() + 200);
+  repeated.insert(repeated.begin() + 101, repeated[100]);
   for (const auto& c : kCases) {
     std::string text = c.text;
     if (std::string(c.what) == "by prevalence") text = BreachFileText(byCount);
