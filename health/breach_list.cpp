@@ -24,6 +24,9 @@ constexpr size_t kMaxLineBytes = 128;
 // Each costs a page read, as much as a look-up, so they stay few; the
 // lines a look-up meets are checked as it goes.
 constexpr size_t kSampledLines = 128;
+// Evenly spread hashes take about log2(log2(lines)) of them: 5 for the
+// whole list of a billion.
+constexpr int kInterpolatedProbes = 8;
 
 using Digest = std::array<uint8_t, kDigestSize>;
 
@@ -124,15 +127,14 @@ bool BreachList::ReadLineAt(size_t start, Line* line) const {
 }
 
 bool BreachList::ReadLineAround(size_t pos, size_t floor, Line* line) const {
-  size_t start = pos;
-  while (start > floor && data_[start - 1] != '\n') {
-    if (pos - start >= kMaxLineBytes) {
-      line->start = start;
-      return false;
-    }
-    --start;
+  const size_t lowest = pos - std::min(pos - floor, kMaxLineBytes);
+  const void* newline = memrchr(data_ + lowest, '\n', pos - lowest);
+  if (newline == nullptr && lowest != floor) {
+    line->start = lowest;
+    return false;
   }
-  return ReadLineAt(start, line);
+  return ReadLineAt(newline != nullptr ? static_cast<size_t>(static_cast<const char*>(newline) - data_) + 1 : floor,
+                    line);
 }
 
 std::string BreachList::CheckSampledLines() const {
@@ -169,15 +171,15 @@ BreachList::Lookup BreachList::Find(const SecretText& password) const {
   bool haveBelow = false, haveAbove = false;
   Line line;
   size_t low = 0, high = size_;
-  bool bisect = false;
+  int probes = 0;
   while (low < high) {
     // SHA-1 hashes spread evenly, so the digest's place between the
     // bounds' hashes points close to its line: a few probes, a few pages.
-    // A probe that does not halve the range is followed by a plain halving,
-    // so an uneven file costs at most twice the binary search's probes.
+    // Past kInterpolatedProbes the search halves, so an uneven file costs
+    // at most that many probes more than a binary search.
     const size_t range = high - low;
     size_t probe = low + range / 2;
-    if (!bisect) {
+    if (probes++ < kInterpolatedProbes) {
       const long double lowKey = haveBelow ? Key(below) : 0.0L;
       const long double highKey = haveAbove ? Key(above) : 18446744073709551616.0L;
       const long double fraction = (Key(digest) - lowKey) / (highKey - lowKey);
@@ -206,7 +208,6 @@ BreachList::Lookup BreachList::Find(const SecretText& password) const {
       haveAbove = true;
       high = line.start;
     }
-    bisect = !bisect && high - low > range / 2;
   }
   OPENSSL_cleanse(digest.data(), digest.size());
   OPENSSL_cleanse(line.hash.data(), line.hash.size());
