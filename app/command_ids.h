@@ -35,3 +35,6 @@ inline constexpr int kCmdCopyOneTimeCode = 40037;
 // File > "&Import..." and "E&xport...".
 inline constexpr int kCmdImport = 40050;
 inline constexpr int kCmdExport = 40051;
+
+// File > "Serve Secrets to Other Programs".
+inline constexpr int kCmdSecretService = 40060;

@@ -23,6 +23,8 @@ constexpr SettingSpec kCatalogue[] = {
     kClipboardClearSecondsSetting,
     kLockAfterSecondsSetting,
     kLockOnScreenLockSetting,
+    kSecretServiceSetting,
+    kSecretServiceConfirmSetting,
 };
 
 }  // namespace

@@ -36,6 +36,11 @@ inline constexpr SettingSpec kLockAfterSecondsSetting = {"Lock_After_Seconds", S
 // 1 "Web Address", 2 "Tags", 4 "Modified", added up.
 inline constexpr SettingSpec kExtraColumnsSetting = {"Extra_Columns", SettingKind::kNumber, 0, 0, nullptr};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
+// Serving the open safe on the session bus as org.freedesktop.secrets, and
+// asking before a program reads an entry the first time.
+inline constexpr SettingSpec kSecretServiceSetting = {"Secret_Service", SettingKind::kFlag, 0, 0, nullptr};
+inline constexpr SettingSpec kSecretServiceConfirmSetting = {"Secret_Service_Confirm", SettingKind::kFlag, 1, 0,
+                                                             nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.
 std::span<const SettingSpec> SettingCatalogue();
