@@ -86,6 +86,19 @@ def lock(connection):
     expect(list(collection.search_items({"application": "keeper"})) == [], "a locked safe finds nothing")
 
 
+def unlock(connection):
+    """Unlock's prompt completes once the window's log-in opens the safe."""
+    collection = secretstorage.get_default_collection(connection)
+    expect(collection.is_locked(), "locked before the prompt")
+    expect(collection.unlock() is False, "the prompt was dismissed")
+    expect(not collection.is_locked(), "unlocked after the prompt")
+
+
+def unlock_dismissed(connection):
+    collection = secretstorage.get_default_collection(connection)
+    expect(collection.unlock() is True, "the prompt completed without the log-in")
+
+
 def is_unlocked(connection):
     expect(not secretstorage.get_default_collection(connection).is_locked(), "unlocked")
 
@@ -149,8 +162,8 @@ def read_kept_expect_denied(connection):
 
 
 STEPS = {name: step for name, step in globals().items()
-         if callable(step) and name in ("lifecycle", "keep", "read_kept", "lock", "is_unlocked", "bad_input",
-                                        "read_kept_expect_denied")}
+         if callable(step) and name in ("lifecycle", "keep", "read_kept", "lock", "unlock", "unlock_dismissed",
+                                        "is_unlocked", "bad_input", "read_kept_expect_denied")}
 
 if __name__ == "__main__":
     step = STEPS[sys.argv[1]]

@@ -77,7 +77,18 @@ cmp -s "$QB_ROOT/before-bad-input.SAFE" "$QB_INSTALL/alice.SAFE" || qb_fail "bad
 kill -0 "$QB_PID" || qb_fail "bad input ended Quillbox"
 
 client lock || qb_fail "secretstorage: lock"
+# Unlock's prompt is the window's log-in: cancelled, the prompt is dismissed;
+# logged in, it completes.
+qb_key "$(qb_wait_window "Enter Password")" Escape
+qb_wait_no_window "Enter Password"
+client unlock_dismissed &
+unlocker=$!
+qb_key "$(qb_wait_window "Enter Password")" Escape
+wait "$unlocker" || qb_fail "a cancelled log-in did not dismiss the prompt"
+client unlock &
+unlocker=$!
 log_in
+wait "$unlocker" || qb_fail "the log-in did not complete the prompt"
 client is_unlocked || qb_fail "unlocked by the window's log-in"
 client read_kept || qb_fail "secretstorage: read after the log-in"
 quit
@@ -93,6 +104,14 @@ reader=$!
 box=$(qb_wait_window "Secret Service")
 qb_key "$box" alt+d
 wait "$reader" || qb_fail "Deny did not give the client an error"
+
+# A client that goes away while asked about: the question goes with it.
+secret-tool lookup application keeper >/dev/null &
+reader=$!
+qb_wait_window "Secret Service" >/dev/null
+kill "$reader"
+wait "$reader" 2>/dev/null || true
+qb_wait_no_window "Secret Service"
 
 secret-tool lookup application keeper >"$QB_ROOT/lookup.out" &
 reader=$!

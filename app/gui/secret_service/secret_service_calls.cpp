@@ -429,12 +429,24 @@ void SecretServiceObject::StartPrompt(uint64_t number) {
     CompletePrompts(true);
     return;
   }
-  // A log-in already asked (after a lock) completes it when it succeeds.
-  if (QApplication::activeModalWidget() != nullptr) return;
+  // A log-in already asked (after a lock) completes it when it succeeds,
+  // and dismisses it when it closes without.
+  if (QApplication::activeModalWidget() != nullptr) {
+    promptWatch_.start();
+    return;
+  }
   QTimer::singleShot(0, this, [this] {
     window_.RunCommand(kCmdLogIn);
     if (!IsUnlocked()) CompletePrompts(false);
   });
+}
+
+void SecretServiceObject::WatchPromptDialog() {
+  if (IsUnlocked()) {
+    CompletePrompts(true);
+  } else if (QApplication::activeModalWidget() == nullptr) {
+    CompletePrompts(false);
+  }
 }
 
 void SecretServiceObject::CompletePrompts(bool unlocked) {
@@ -449,4 +461,5 @@ void SecretServiceObject::CompletePrompts(bool unlocked) {
          {!unlocked, QVariant::fromValue(QDBusVariant(QVariant::fromValue(result)))});
     it = prompts_.erase(it);
   }
+  promptWatch_.stop();
 }

@@ -76,6 +76,8 @@ constexpr char kPromptXml[] = R"xml(<interface name="org.freedesktop.Secret.Prom
 </interface>
 )xml";
 
+constexpr int kPromptWatchMs = 250;
+
 QVariant Paths(const QList<QDBusObjectPath>& paths) { return QVariant::fromValue(paths); }
 
 }  // namespace
@@ -88,6 +90,8 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
       clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)) {
   RegisterSecretBusTypes();
   connect(clients_, &QDBusServiceWatcher::serviceUnregistered, this, &SecretServiceObject::ForgetClient);
+  promptWatch_.setInterval(kPromptWatchMs);
+  connect(&promptWatch_, &QTimer::timeout, this, &SecretServiceObject::WatchPromptDialog);
   wasUnlocked_ = IsUnlocked();
   shownCollection_ = Collection();
   if (wasUnlocked_) {

@@ -5,6 +5,7 @@
 #include <QDBusVirtualObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -100,6 +101,7 @@ class SecretServiceObject : public QDBusVirtualObject {
   void ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply);
   void StartPrompt(uint64_t number);
   void CompletePrompts(bool unlocked);
+  void WatchPromptDialog();
 
   // A secret from a client, opened with its session; false with the error sent.
   bool OpenSecret(const QDBusMessage& call, const BusSecret& secret, SecretText* text);
@@ -121,6 +123,7 @@ class SecretServiceObject : public QDBusVirtualObject {
   std::map<uint64_t, Session> sessions_;
   std::map<uint64_t, Prompt> prompts_;
   uint64_t nextNumber_ = 1;
+  QTimer promptWatch_;              // while a started prompt waits on a log-in it did not open
   std::vector<PendingRead> reads_;  // the first one's question is shown
   QPointer<AccessQuestion> question_;
   // "Allow" answers: for as long as the client's connection lasts.
