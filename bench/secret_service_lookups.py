@@ -22,6 +22,8 @@ def fill(connection, count):
 
 def lookups(connection, count):
     collection = secretstorage.get_default_collection(connection)
+    # One DH session for all the reads, as a client keeping its items does.
+    collection.session = secretstorage.util.open_session(connection)
     items = sorted(collection.search_items(SET), key=lambda item: int(item.get_attributes()["index"]))
     if len(items) != count:
         raise SystemExit("%d items, not %d" % (len(items), count))

@@ -9,7 +9,8 @@ usage: secret_service_client.py STEP
 import sys
 
 import secretstorage
-from jeepney import DBusAddress, new_method_call
+from jeepney import DBusAddress, HeaderFields, MatchRule, new_method_call
+from jeepney.bus_messages import message_bus
 from jeepney.wrappers import DBusErrorResponse
 
 SERVICE = "/org/freedesktop/secrets"
@@ -58,6 +59,27 @@ def lifecycle(connection):
     expect(list(secretstorage.search_items(connection, {"account": "nobody"})) == [], "no match")
     item.delete()
     expect(list(collection.search_items(ATTRS)) == [], "deleted")
+
+
+def signals(connection):
+    """ItemCreated, ItemChanged and ItemDeleted, each with the item's path."""
+    collection = secretstorage.get_default_collection(connection)
+    # The signals come from the collection's own path, not its alias.
+    service = DBusAddress(SERVICE, bus_name=BUS_NAME, interface="org.freedesktop.Secret.Service")
+    (path,) = connection.send_and_get_reply(new_method_call(service, "ReadAlias", "s", ("default",))).body
+    expect(path.startswith("/org/freedesktop/secrets/collection/"), "ReadAlias: %s" % path)
+    rule = MatchRule(type="signal", interface="org.freedesktop.Secret.Collection", path=path)
+    connection.send_and_get_reply(message_bus.AddMatch(rule))
+    with connection.filter(rule) as queue:
+        def next_signal():
+            signal = connection.recv_until_filtered(queue, timeout=10)
+            return signal.header.fields[HeaderFields.member], signal.body
+        item = collection.create_item("Signalled", {"application": "signals"}, b"s1")
+        expect(next_signal() == ("ItemCreated", (item.item_path,)), "ItemCreated")
+        item.set_secret(b"s2")
+        expect(next_signal() == ("ItemChanged", (item.item_path,)), "ItemChanged")
+        item.delete()
+        expect(next_signal() == ("ItemDeleted", (item.item_path,)), "ItemDeleted")
 
 
 def keep(connection):
@@ -162,7 +184,7 @@ def read_kept_expect_denied(connection):
 
 
 STEPS = {name: step for name, step in globals().items()
-         if callable(step) and name in ("lifecycle", "keep", "read_kept", "lock", "unlock", "unlock_dismissed",
+         if callable(step) and name in ("lifecycle", "signals", "keep", "read_kept", "lock", "unlock", "unlock_dismissed",
                                         "is_unlocked", "bad_input", "read_kept_expect_denied")}
 
 if __name__ == "__main__":

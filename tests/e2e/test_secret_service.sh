@@ -70,6 +70,7 @@ secret-tool lookup service git user jdoe >/dev/null && qb_fail "a cleared secret
 [ -z "$(entry_index "Git token")" ] || qb_fail "the cleared entry is still in the safe"
 
 client lifecycle || qb_fail "secretstorage: create, search, get, set, delete"
+client signals || qb_fail "the collection's item signals"
 client keep || qb_fail "secretstorage: keep"
 cp "$QB_INSTALL/alice.SAFE" "$QB_ROOT/before-bad-input.SAFE"
 client bad_input || qb_fail "secretstorage: bad input"

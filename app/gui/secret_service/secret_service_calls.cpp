@@ -19,8 +19,10 @@ namespace {
 constexpr char kLabelProperty[] = "org.freedesktop.Secret.Item.Label";
 constexpr char kAttributesProperty[] = "org.freedesktop.Secret.Item.Attributes";
 constexpr char kDefaultAlias[] = "default";
-// A client holds a few sessions and prompts at once; more only costs memory.
-constexpr size_t kMaxPerClient = 64;
+// python3-secretstorage opens a session per item it reads, so a client may
+// hold many; beyond these only memory would go.
+constexpr size_t kMaxSessionsPerClient = 2048;
+constexpr size_t kMaxPromptsPerClient = 64;
 
 QDBusObjectPath NoObject() { return QDBusObjectPath(QString::fromLatin1(kNoObjectPath)); }
 
@@ -95,7 +97,7 @@ void SecretServiceObject::OpenSession(const QDBusMessage& call) {
   if (!Expect(call, "sv")) return;
   const QList<QVariant> args = call.arguments();
   const QString client = call.service();
-  if (CountOwnedBy(sessions_, client) >= kMaxPerClient) {
+  if (CountOwnedBy(sessions_, client) >= kMaxSessionsPerClient) {
     Fail(call, kLimitsExceededError, QStringLiteral("Too many open sessions."));
     return;
   }
@@ -170,7 +172,7 @@ void SecretServiceObject::Unlock(const QDBusMessage& call) {
     return;
   }
   const QString client = call.service();
-  if (CountOwnedBy(prompts_, client) >= kMaxPerClient) {
+  if (CountOwnedBy(prompts_, client) >= kMaxPromptsPerClient) {
     Fail(call, kLimitsExceededError, QStringLiteral("Too many open prompts."));
     return;
   }

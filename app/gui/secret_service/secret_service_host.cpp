@@ -21,8 +21,8 @@ constexpr char kServingNote[] = "Serving secrets to other programs.";
 
 }  // namespace
 
-SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window)
-    : QObject(&window), app_(app), window_(window), bus_(QDBusConnection::sessionBus()) {
+SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window, const QDBusConnection& bus)
+    : QObject(&window), app_(app), window_(window), bus_(bus) {
   on_ = app_.ReadFlagSetting(kSecretServiceSetting);
   confirm_ = app_.ReadFlagSetting(kSecretServiceConfirmSetting);
   window_.SetMenuItemChecked(kCmdSecretService, on_);

@@ -16,7 +16,7 @@ class SecretServiceHost : public QObject {
   Q_OBJECT
 
  public:
-  SecretServiceHost(Quillbox& app, MainWindow& window);
+  SecretServiceHost(Quillbox& app, MainWindow& window, const QDBusConnection& bus = QDBusConnection::sessionBus());
   ~SecretServiceHost() override;
 
   bool IsOn() const { return on_; }
