@@ -121,6 +121,18 @@ def unlock_dismissed(connection):
     expect(collection.unlock() is True, "the prompt completed without the log-in")
 
 
+def get_secrets_locked(connection):
+    """GetSecrets leaves locked items out, with or without a question to ask."""
+    collection = secretstorage.get_default_collection(connection)
+    (item,) = list(collection.search_items({"application": "keeper"}))
+    session = secretstorage.util.open_session(connection)
+    collection.lock()
+    service = DBusAddress(SERVICE, bus_name=BUS_NAME, interface="org.freedesktop.Secret.Service")
+    reply = connection.send_and_get_reply(new_method_call(service, "GetSecrets", "aoo",
+                                                          ([item.item_path], session.object_path)))
+    expect(reply.body == ({},), "GetSecrets of a locked item: %r" % (reply.body,))
+
+
 def is_unlocked(connection):
     expect(not secretstorage.get_default_collection(connection).is_locked(), "unlocked")
 
@@ -184,7 +196,7 @@ def read_kept_expect_denied(connection):
 
 
 STEPS = {name: step for name, step in globals().items()
-         if callable(step) and name in ("lifecycle", "signals", "keep", "read_kept", "lock", "unlock", "unlock_dismissed",
+         if callable(step) and name in ("lifecycle", "signals", "keep", "read_kept", "lock", "unlock", "unlock_dismissed", "get_secrets_locked",
                                         "is_unlocked", "bad_input", "read_kept_expect_denied")}
 
 if __name__ == "__main__":

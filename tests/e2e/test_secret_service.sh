@@ -100,6 +100,8 @@ qb_set_setting_int Secret_Service_Confirm 1
 qb_start
 log_in
 qb_wait_for secrets_owned || qb_fail "not served with confirmation on"
+client get_secrets_locked || qb_fail "GetSecrets of a locked safe"
+log_in
 client read_kept_expect_denied &
 reader=$!
 box=$(qb_wait_window "Secret Service")

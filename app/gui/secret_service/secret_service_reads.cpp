@@ -30,6 +30,8 @@ void SecretServiceObject::ReadSecrets(const QDBusMessage& call, std::vector<Entr
     Fail(call, kNoSessionError, QStringLiteral("No such session"));
     return;
   }
+  // Locked items, and items not there, are left out (a locked safe has none).
+  std::erase_if(ids, [this](const EntryId& id) { return FindEntry(id) < 0; });
   PendingRead read{call, std::move(ids), session, many, {}, 0};
   if (confirmReads_) {
     const QDBusReply<uint> pid = bus_.interface()->servicePid(call.service());
@@ -60,6 +62,11 @@ void SecretServiceObject::AskNext() {
       continue;
     }
     const Entry* entry = app_.GetEntry(FindEntry(read.ids[read.asked]));
+    if (entry == nullptr) {
+      // Deleted while an earlier question was up: nothing to ask about.
+      read.ids.erase(read.ids.begin() + static_cast<std::ptrdiff_t>(read.asked));
+      continue;
+    }
     const QString program = read.program.isEmpty() ? QString::fromLatin1(kUnknownProgram) : read.program;
     window_.RestoreAndRaise();
     question_ = new AccessQuestion(&window_, program, TextFromBytes(entry->title.view()), !read.program.isEmpty());
@@ -100,7 +107,8 @@ void SecretServiceObject::FinishRead(PendingRead& read) {
     Fail(read.call, kNoSessionError, QStringLiteral("The session was closed."));
     return;
   }
-  if (!IsUnlocked()) {
+  // GetSecrets leaves locked items out; GetSecret of one is an error.
+  if (!IsUnlocked() && !read.many) {
     Fail(read.call, kIsLockedError, QStringLiteral("The safe is locked."));
     return;
   }
