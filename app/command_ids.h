@@ -34,9 +34,12 @@ inline constexpr int kCmdCopyOneTimeCode = 40037;
 inline constexpr int kCmdPerformAutoType = 40038;
 
 // Passwords > "Password &Health..." and "Check Against a Breach List...".
-inline constexpr int kCmdPasswordHealth = 40038;
-inline constexpr int kCmdCheckBreachList = 40039;
+inline constexpr int kCmdPasswordHealth = 40041;
+inline constexpr int kCmdCheckBreachList = 40042;
 
 // File > "&Import..." and "E&xport...".
 inline constexpr int kCmdImport = 40050;
 inline constexpr int kCmdExport = 40051;
+
+// File > "Serve Secrets to Other Programs".
+inline constexpr int kCmdSecretService = 40060;

@@ -169,6 +169,8 @@ class Quillbox : public WApp {
   // (in a legacy safe anything beyond the three fields is refused).
   const char* CheckEntry(const Entry& entry) const { return CheckWholeEntry(OpenSafeFormat(), entry); }
   void DeleteSelectedEntries(OwnerWindow owner);
+  // The entry at index, without asking: for callers that asked already.
+  bool DeleteEntry(int index);
   // Changes on disk. PickUpDiskChange reloads a file that someone else
   // changed, keeping the selection of entries still there; the window calls
   // it when its watcher sees the file or folder move. MergeConflictCopies

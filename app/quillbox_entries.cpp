@@ -146,6 +146,15 @@ void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
   MakeChange(std::move(change));
 }
 
+bool Quillbox::DeleteEntry(int index) {
+  const Entry* entry = GetEntry(index);
+  if (!loggedIn_ || entry == nullptr) return false;
+  auto change = std::make_unique<EntryChange>();
+  change->madeAt = UtcSeconds();
+  change->Remove(static_cast<uint32_t>(index), *entry);
+  return MakeChange(std::move(change));
+}
+
 const Entry* Quillbox::GetEntry(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= entries_.entries.size()) return nullptr;
   return &entries_.entries[static_cast<size_t>(index)];

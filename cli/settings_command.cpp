@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "secret_service/secrets_owner.h"
 #include "platform/hive_file.h"
 #include "platform/hive_key.h"
 #include "platform/hive_location.h"
@@ -96,6 +97,7 @@ int RunSettingsCommand(const char* settingsKeyName, FILE* out) {
     }
     std::fprintf(out, "%-24s %-24s %s\n", setting.name, shown.c_str(), from);
   }
+  std::fprintf(out, "\nSecret Service (org.freedesktop.secrets) served by: %s\n", SecretsOwnerText().c_str());
   return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 1;
 }
 

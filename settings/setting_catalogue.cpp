@@ -26,6 +26,8 @@ constexpr SettingSpec kCatalogue[] = {
     kAutoTypeShortcutSetting,
     kAutoTypeDelaySetting,
     kBreachListFileSetting,
+    kSecretServiceSetting,
+    kSecretServiceConfirmSetting,
 };
 
 }  // namespace

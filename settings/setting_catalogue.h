@@ -44,6 +44,11 @@ inline constexpr SettingSpec kAutoTypeDelaySetting = {"Auto_Type_Delay_Ms", Sett
 // The breach list the password health report checks against; empty: none.
 inline constexpr SettingSpec kBreachListFileSetting = {"Breach_List_File", SettingKind::kText, 0, 4096, "\"\""};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
+// Serving the open safe on the session bus as org.freedesktop.secrets, and
+// asking before a program reads an entry the first time.
+inline constexpr SettingSpec kSecretServiceSetting = {"Secret_Service", SettingKind::kFlag, 0, 0, nullptr};
+inline constexpr SettingSpec kSecretServiceConfirmSetting = {"Secret_Service_Confirm", SettingKind::kFlag, 1, 0,
+                                                             nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.
 std::span<const SettingSpec> SettingCatalogue();

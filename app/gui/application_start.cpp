@@ -15,6 +15,7 @@
 #include "app/gui/qt_column_view.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_placement_window.h"
+#include "app/gui/secret_service/secret_service_host.h"
 #include "app/gui/single_instance.h"
 #include "app/gui/tray_icon.h"
 #include "app/quillbox.h"
@@ -88,6 +89,7 @@ int RunApplication(Quillbox& app) {
 
   window->SetMenuItemChecked(kCmdResideOnTaskbar, app.GetResideOnTaskbar());
   window->SetMenuItemChecked(kCmdRunAtStartup, app.GetRunAtStartup());
+  new SecretServiceHost(app, *window);
   QTimer::singleShot(0, window.get(), [&window] { window->RunCommand(kCmdLogIn); });
 
   // Watching minimise from the first show: a start with both flags set is tray only.

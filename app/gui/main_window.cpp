@@ -120,6 +120,7 @@ bool MainWindow::RefreshList() {
   // A reset drops the selection without a selection signal.
   OnSelectionChanged();
   if (model_->rowCount() == 0) list_->ForgetPaintedTexts();
+  emit listRefreshed();
   return true;
 }
 

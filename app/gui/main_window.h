@@ -98,6 +98,10 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // Back from minimised or hidden, and in front: a second start asks for it.
   void RestoreAndRaise();
 
+ signals:
+  // After every refresh of the list: a change, a log-in, a lock or a log-out.
+  void listRefreshed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

@@ -6,6 +6,7 @@
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
+#include "app/gui/secret_service/secret_service_host.h"
 #include "app/gui/window_commands.h"
 #include "app/quillbox.h"
 #include "update/gui/qt_update_view.h"
@@ -47,6 +48,10 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdUpgradeSafe, [](MainWindow& w) { w.RunUpgrade(); }},
       {kCmdPasswordHealth, [](MainWindow& w) { w.ShowHealthReport(); }},
       {kCmdCheckBreachList, [](MainWindow& w) { w.CheckAgainstBreachList(); }},
+      {kCmdSecretService,
+       [](MainWindow& w) {
+         if (auto* host = w.findChild<SecretServiceHost*>()) host->Toggle();
+       }},
   };
   return kCommands;
 }

@@ -36,6 +36,7 @@ const Menu kMenus[] = {
          {"&Lock", kCmdLock, "Ctrl+Shift+L", false},
          {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
          {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
+         {"Serve Secrets to Other Programs", kCmdSecretService, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"&Import...", kCmdImport, nullptr, false},
          {"Ex&port...", kCmdExport, nullptr, false},
@@ -72,7 +73,7 @@ const Menu kMenus[] = {
 };
 
 // Items whose tick shows a flag.
-constexpr int kTickedItems[] = {kCmdResideOnTaskbar, kCmdRunAtStartup};
+constexpr int kTickedItems[] = {kCmdResideOnTaskbar, kCmdRunAtStartup, kCmdSecretService};
 
 struct Accelerator {
   QKeyCombination key;

@@ -33,7 +33,9 @@ TEST(SettingCatalogue, TheCommandListsEveryRowInOrder) {
   std::vector<std::string> listed;
   bool table = false;
   for (std::string line; std::getline(lines, line);) {
-    if (table && !line.empty()) listed.push_back(line.substr(0, line.find(' ')));
+    // The table ends at the first empty line; notes may follow it.
+    if (table && line.empty()) break;
+    if (table) listed.push_back(line.substr(0, line.find(' ')));
     table = table || line.starts_with("NAME ");
   }
   std::vector<std::string> catalogue;

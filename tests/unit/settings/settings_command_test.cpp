@@ -71,8 +71,11 @@ TEST(SettingsCommandTest, ShowsEachEffectiveValueAndItsHive) {
       {"Clipboard_Clear_Seconds", "Clipboard_Clear_Seconds 15 default"},
       {"Lock_After_Seconds", "Lock_After_Seconds 60 user"},
       {"Lock_On_Screen_Lock", "Lock_On_Screen_Lock 1 (on) default"},
+      {"Secret_Service", "Secret_Service 0 (off) default"},
+      {"Secret_Service_Confirm", "Secret_Service_Confirm 1 (on) default"},
   };
   for (const Expected& e : expected) EXPECT_EQ(Squeezed(LineOf(output, e.name)), e.line) << output;
+  EXPECT_NE(output.find("\nSecret Service (org.freedesktop.secrets) served by: "), std::string::npos) << output;
   EXPECT_NE(output.find(hives.UserHivePath()), std::string::npos);
   EXPECT_EQ(ReadTextFile(hives.UserHivePath()), userBefore) << "the view writes nothing";
 }

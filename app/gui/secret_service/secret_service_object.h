@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "app/gui/secret_service/access_question.h"
+#include "safe/entry.h"
+#include "secret_service/secret_session.h"
+
+class MainWindow;
+class QDBusServiceWatcher;
+class Quillbox;
+struct BusSecret;
+
+// Every object below /org/freedesktop/secrets: the service, the one
+// collection (the logged-in safe, also under the "default" alias), its
+// items (the entries), sessions and prompts. Messages are checked here,
+// argument types included, before anything is read or changed; changes go
+// through Quillbox's own entry operations, as the window's do.
+class SecretServiceObject : public QDBusVirtualObject {
+  Q_OBJECT
+
+ public:
+  SecretServiceObject(Quillbox& app, MainWindow& window, const QDBusConnection& bus, QObject* parent = nullptr);
+  ~SecretServiceObject() override;
+
+  QString introspect(const QString& path) const override;
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+
+  // After every refresh of the list: the item and collection signals, and
+  // prompts and reads that a log-in or lock settles.
+  void NoteListChanged();
+  // "Secret_Service_Confirm": reads ask the user first.
+  void SetConfirmReads(bool on) { confirmReads_ = on; }
+
+ private:
+  enum class Kind { kNone, kService, kCollection, kItem, kSession, kPrompt };
+  struct Target {
+    Kind kind = Kind::kNone;
+    EntryId id;           // items
+    uint64_t number = 0;  // sessions and prompts
+  };
+  struct Session {
+    std::unique_ptr<SecretSession> crypto;
+    QString owner;  // the client's unique bus name
+  };
+  struct Prompt {
+    QString owner;
+    bool started = false;
+  };
+  // A GetSecret or GetSecrets waiting for the user's answers.
+  struct PendingRead {
+    QDBusMessage call;
+    std::vector<EntryId> ids;
+    uint64_t session = 0;
+    bool many = false;
+    QString program;   // the executable, empty when unknown
+    size_t asked = 0;  // ids before this one are answered
+  };
+
+  Target Resolve(const QString& path) const;
+  QString Collection() const;
+  bool IsUnlocked() const;
+  int FindEntry(const EntryId& id) const;
+  QString PathOf(const EntryId& id) const;
+
+  void Reply(const QDBusMessage& call, const QList<QVariant>& arguments = {});
+  void Fail(const QDBusMessage& call, const char* name, const QString& text);
+  // False (and InvalidArgs sent) when the call's arguments are not of signature.
+  bool Expect(const QDBusMessage& call, const char* signature);
+  void Emit(const QString& path, const char* interface, const char* name, const QList<QVariant>& arguments);
+
+  void HandleService(const QDBusMessage& call);
+  void HandleCollection(const QDBusMessage& call);
+  void HandleItem(const QDBusMessage& call, const EntryId& id);
+  void HandleSession(const QDBusMessage& call, uint64_t number);
+  void HandlePrompt(const QDBusMessage& call, uint64_t number);
+  void HandleProperties(const QDBusMessage& call, const Target& target);
+  // The properties of an interface the target has; false for an interface it has not.
+  bool PropertiesOf(const Target& target, const QString& interface, QVariantMap* properties) const;
+  void SetProperty(const QDBusMessage& call, const Target& target, const QString& interface, const QString& name,
+                   const QVariant& value);
+
+  void OpenSession(const QDBusMessage& call);
+  void SearchItems(const QDBusMessage& call, bool splitLocked);
+  void Unlock(const QDBusMessage& call);
+  void Lock(const QDBusMessage& call);
+  void CreateItem(const QDBusMessage& call);
+  void SetSecret(const QDBusMessage& call, const EntryId& id);
+  void ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply);
+  void StartPrompt(uint64_t number);
+  void CompletePrompts(bool unlocked);
+  void WatchPromptDialog();
+
+  // A secret from a client, opened with its session; false with the error sent.
+  bool OpenSecret(const QDBusMessage& call, const BusSecret& secret, SecretText* text);
+  void ReadSecrets(const QDBusMessage& call, std::vector<EntryId> ids, uint64_t session, bool many);
+  void AskNext();
+  void Answer(AccessAnswer answer);
+  void FinishRead(PendingRead& read);
+  void FailReads(const char* name, const QString& text);
+  bool MayRead(const PendingRead& read, const EntryId& id) const;
+
+  void WatchClient(const QString& client);
+  void ForgetClient(const QString& client);
+
+  Quillbox& app_;
+  MainWindow& window_;
+  QDBusConnection bus_;
+  QDBusServiceWatcher* clients_;
+  bool confirmReads_ = true;
+  std::map<uint64_t, Session> sessions_;
+  std::map<uint64_t, Prompt> prompts_;
+  uint64_t nextNumber_ = 1;
+  QTimer promptWatch_;              // while a started prompt waits on a log-in it did not open
+  std::vector<PendingRead> reads_;  // the first one's question is shown
+  QPointer<AccessQuestion> question_;
+  // "Allow" answers: for as long as the client's connection lasts.
+  std::set<std::pair<QString, EntryId>> allowedOnce_;
+  // What the last refresh showed, for the item signals.
+  bool wasUnlocked_ = false;
+  QString shownCollection_;
+  std::map<EntryId, int64_t> shownItems_;  // id -> modified
+};
