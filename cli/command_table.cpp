@@ -9,6 +9,7 @@
 #include "cli/merge_command.h"
 #include "cli/read_commands.h"
 #include "cli/settings_command.h"
+#include "cli/ssh_commands.h"
 #include "cli/totp_command.h"
 #include "cli/user_commands.h"
 #include "crypto/password_generator.h"
@@ -39,6 +40,7 @@ enum OptionBit : unsigned {
   kDelete = 1u << 20,
   kReveal = 1u << 21,
   kLong = 1u << 22,
+  kLoad = 1u << 23,
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -128,6 +130,7 @@ constexpr CliOption kOptions[] = {
     {"--delete", "", "", kDelete, Set<&CliArguments::field_delete>, ""},
     {"--reveal", "", "", kReveal, Set<&CliArguments::reveal>, ""},
     {"--long", "", "", kLong, Set<&CliArguments::long_listing>, ""},
+    {"--load", "", "FILE", kLoad, Store<&CliArguments::ssh_key_file>, ""},
 };
 
 constexpr CliCommandRow kCommands[] = {
@@ -177,6 +180,16 @@ constexpr CliCommandRow kCommands[] = {
     {"generate", RunGenerate, "", kLength | kCount | kNoSymbols | kNoLookalikes, false,
      "print K new passwords (default 1) of N characters (8 to 128, default 20); --no-lookalikes leaves out "
      "0 O o I l 1 |"},
+    {"ssh-key", RunSshKey, "USER INDEX", kLoad, true,
+     "put the SSH private key in FILE (OpenSSH or PEM; one with a passphrase must open with the entry's password) "
+     "into the entry's protected field \"SSH Key\" and print its fingerprint and comment; the fields \"SSH Add At "
+     "Log-In\" (yes), \"SSH Remove After Seconds\" (0: at lock) and \"SSH Ask Before Use\" (no) say how the "
+     "desktop program hands it to the SSH agent, and field changes them"},
+    {"ssh-add", RunSshAdd, "USER [INDEX...]", 0, false,
+     "hand the SSH keys of these entries (none named: those added at log-in) to the SSH agent at SSH_AUTH_SOCK with "
+     "their lifetime and confirmation; a key that cannot be added is told and the others are added"},
+    {"ssh-remove", RunSshRemove, "USER [INDEX...]", 0, false,
+     "take the SSH keys of these entries (none named: every entry's) out of the SSH agent"},
 };
 
 }  // namespace

@@ -1,0 +1,113 @@
+#include "cli/ssh_commands.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "cli/change_commands.h"
+#include "safe/entry_field_rules.h"
+#include "sshagent/entry_ssh_key.h"
+#include "sshagent/ssh_agent_keeper.h"
+#include "sshagent/ssh_fingerprint.h"
+
+namespace {
+
+// The whole key file, refused past the size an entry's field takes.
+ExitStatus ReadKeyFile(CliSession& session, const std::string& path, SecretText* text) {
+  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) return session.Fail(kExitBadArguments, "the key file cannot be read: " + path);
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(file, buffer, sizeof buffer)) > 0 && text->size() <= kMaxSshKeyFileBytes) {
+    text->Append({buffer, static_cast<size_t>(got)});
+  }
+  explicit_bzero(buffer, sizeof buffer);
+  close(file);
+  if (got < 0) return session.Fail(kExitBadArguments, "the key file cannot be read: " + path);
+  if (text->size() > kMaxSshKeyFileBytes) return session.Fail(kExitBadArguments, "the key file is too large: " + path);
+  return kExitOk;
+}
+
+// The entries the command line names (from 0), each checked; none named:
+// empty.
+ExitStatus ChosenEntries(CliSession& session, const EntryList& entries, std::vector<size_t>* chosen) {
+  for (size_t index : session.arguments().indexes) {
+    ExitStatus status = session.CheckIndex(index, entries.entries.size());
+    if (status != kExitOk) return status;
+    chosen->push_back(index - 1);
+  }
+  return kExitOk;
+}
+
+std::string Keys(size_t count) { return std::to_string(count) + (count == 1 ? " SSH key" : " SSH keys"); }
+
+// Every problem on its own line; the others were handled.
+ExitStatus Finish(CliSession& session, const SshAgentReport& report, const char* done) {
+  if (report.noAgent) return session.Fail(kExitFailure, kNoSshAgentNote);
+  for (const std::string& problem : report.problems) session.Warn(problem);
+  fprintf(session.out(), "%s %s\n", done, Keys(report.done).c_str());
+  if (fflush(session.out()) != 0) return session.Fail(kExitFailure, "standard output could not be written");
+  return report.problems.empty() ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+ExitStatus RunSshKey(CliSession& session) {
+  if (session.SafeOnDiskIsLegacy()) return session.Fail(kExitBadArguments, kNeedsStrongFormatMessage);
+  SecretText text;
+  ExitStatus status = ReadKeyFile(session, session.arguments().ssh_key_file, &text);
+  int entry_index = 0;
+  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
+  if (status != kExitOk) return status;
+  Entry edited = *session.app().GetEntry(entry_index);
+  SshPrivateKey key;
+  SshKeyFault fault = PutSshKey(edited, text.view(), &key);
+  if (fault != SshKeyFault::kNone) return session.Fail(kExitBadArguments, SshKeyFaultMessage(edited, fault));
+  status = SaveEdit(session, entry_index, edited);
+  if (status != kExitOk) return status;
+  fprintf(session.out(), "%s %s\n", SshFingerprint(key.publicBlob).c_str(), key.comment.c_str());
+  return fflush(session.out()) == 0 ? kExitOk : session.Fail(kExitFailure, "standard output could not be written");
+}
+
+ExitStatus RunSshAdd(CliSession& session) {
+  EntryList entries;
+  std::vector<size_t> chosen;
+  ExitStatus status = session.LoadForReading(entries);
+  if (status == kExitOk) status = ChosenEntries(session, entries, &chosen);
+  if (status != kExitOk) return status;
+  SshAgentKeeper keeper;
+  SshAgentReport report;
+  // An entry named without a key is a mistake; unnamed ones are skipped.
+  std::vector<size_t> withKeys;
+  for (size_t index : chosen) {
+    const Entry& entry = entries.entries[index];
+    if (HasSshKey(entry)) {
+      withKeys.push_back(index);
+    } else {
+      report.problems.push_back(SshKeyFaultMessage(entry, SshKeyFault::kNotAKey));
+    }
+  }
+  if (chosen.empty() || !withKeys.empty()) {
+    SshAgentReport added = keeper.AddKeys(entries.entries, withKeys);
+    report.done = added.done;
+    report.noAgent = added.noAgent;
+    report.problems.insert(report.problems.end(), added.problems.begin(), added.problems.end());
+  }
+  return Finish(session, report, "Added");
+}
+
+ExitStatus RunSshRemove(CliSession& session) {
+  EntryList entries;
+  std::vector<size_t> chosen;
+  ExitStatus status = session.LoadForReading(entries);
+  if (status == kExitOk) status = ChosenEntries(session, entries, &chosen);
+  if (status != kExitOk) return status;
+  if (chosen.empty()) {
+    for (size_t i = 0; i < entries.entries.size(); ++i) {
+      if (HasSshKey(entries.entries[i])) chosen.push_back(i);
+    }
+  }
+  SshAgentKeeper keeper;
+  return Finish(session, keeper.RemoveKeysOf(entries.entries, chosen), "Removed");
+}
