@@ -28,6 +28,7 @@
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "app/ssh_agent_session.h"
 
 namespace {
 
@@ -80,9 +81,14 @@ MainWindow::MainWindow(Quillbox& app)
   // Lock is enabled exactly while a safe is open.
   connect(MenuAction(kCmdLock), &QAction::enabledChanged, lockWatch_, &LockWatch::SetSafeOpen);
   app_.SetView(this);
+  sshAgent_ = std::make_unique<SshAgentSession>(*this);
+  app_.SetSessionListener(sshAgent_.get());
 }
 
-MainWindow::~MainWindow() { app_.SetView(nullptr); }
+MainWindow::~MainWindow() {
+  app_.SetSessionListener(nullptr);
+  app_.SetView(nullptr);
+}
 
 QAction* MainWindow::MenuAction(int commandId) const {
   const auto found = menuActions_.find(commandId);

@@ -8,19 +8,14 @@
 set -euo pipefail
 
 quillbox=$1
-sshd=/usr/sbin/sshd
-if [ ! -x "$sshd" ] || ! command -v ssh-agent >/dev/null; then
+. "$(dirname "$0")/openssh_helpers.sh"
+if ! openssh_available; then
   echo "SKIP: OpenSSH is not installed (scripts/setup installs openssh-client and openssh-server)"
   exit 77
 fi
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'openssh_stop; rm -rf "$work"' EXIT
 cd "$work"
 mkdir home tmp
 export HOME=$work/home TMPDIR=$work/tmp XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
@@ -28,23 +23,8 @@ unset DISPLAY WAYLAND_DISPLAY SSH_AGENT_PID
 
 fail() { echo "FAIL: $*" >&2; [ -f sshd.log ] && tail -20 sshd.log >&2; exit 1; }
 qb() { "$quillbox" --dir "$work" --password-stdin "$@"; }
-listed() { SSH_AUTH_SOCK=$work/agent.sock ssh-add -l 2>&1 || true; }
-fingerprint() { ssh-keygen -lf "$1.pub" | awk '{print $2}'; }
-wait_for() { for _ in $(seq 100); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
-
-# The agent asks before each use of a confirmed key through SSH_ASKPASS;
-# this one notes the question and answers with the word in ./answer.
-cat >askpass <<SCRIPT
-#!/bin/sh
-echo "\$SSH_ASKPASS_PROMPT" >>"$work/asked"
-cat "$work/answer"
-SCRIPT
-chmod 700 askpass
-echo yes >answer
-SSH_ASKPASS=$work/askpass SSH_ASKPASS_REQUIRE=force ssh-agent -D -a "$work/agent.sock" >agent.log 2>&1 &
-pids+=($!)
-wait_for '[ -S "$work/agent.sock" ]' || fail "ssh-agent did not start"
-export SSH_AUTH_SOCK=$work/agent.sock
+no_identities() { [ "$(openssh_listed)" = "The agent has no identities." ]; }
+openssh_start_agent "$work" || fail "ssh-agent did not start"
 
 # Keys of each type, with and without a passphrase (the entry's password).
 printf 'pw\n' | qb create alice >/dev/null
@@ -59,71 +39,47 @@ passwords=('' key-pass-1 '' key-pass-2 '' key-pass-3)
 for i in "${!keys[@]}"; do
   printf 'pw\n%s\n' "${passwords[$i]}" | qb add alice "${keys[$i]}" "$(id -un)" >/dev/null
   out=$(printf 'pw\n' | qb ssh-key alice $((i + 1)) --load "${keys[$i]}") || fail "ssh-key ${keys[$i]}: $out"
-  [ "${out%% *}" = "$(fingerprint "${keys[$i]}")" ] || fail "ssh-key printed $out for ${keys[$i]}"
+  [ "${out%% *}" = "$(openssh_fingerprint "${keys[$i]}")" ] || fail "ssh-key printed $out for ${keys[$i]}"
 done
 
 # Added as at log-in: ssh-add -l lists exactly ssh-keygen's fingerprints.
 out=$(printf 'pw\n' | qb ssh-add alice) || fail "ssh-add: $out"
 [ "$out" = "Added 6 SSH keys" ] || fail "ssh-add said: $out"
-expected=$(for k in "${keys[@]}"; do fingerprint "$k"; done | sort)
-[ "$(listed | awk '{print $2}' | sort)" = "$expected" ] || fail "the agent lists: $(listed)"
+expected=$(for k in "${keys[@]}"; do openssh_fingerprint "$k"; done | sort)
+[ "$(openssh_listed_fingerprints)" = "$expected" ] || fail "the agent lists: $(openssh_listed)"
 
-# A real sshd on a free loopback port, with its own host key and config,
-# accepts the agent's key for this user.
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-ssh-keygen -q -t ed25519 -N '' -f host_key
+# A real sshd lets the agent's key in.
 cat ed25519.pub >authorized_keys
-mkdir -p /run/sshd 2>/dev/null || true
-cat >sshd_config <<CONFIG
-Port $port
-ListenAddress 127.0.0.1
-HostKey $work/host_key
-PidFile $work/sshd.pid
-AuthorizedKeysFile $work/authorized_keys
-StrictModes no
-PubkeyAuthentication yes
-PasswordAuthentication no
-KbdInteractiveAuthentication no
-UsePAM no
-PermitRootLogin prohibit-password
-CONFIG
-"$sshd" -D -e -f "$work/sshd_config" >sshd.log 2>&1 &
-pids+=($!)
-wait_for "grep -q 'Server listening' sshd.log" || fail "sshd did not start"
-try_ssh() {
-  ssh -F /dev/null -o IdentityAgent="$work/agent.sock" -o BatchMode=yes -o IdentityFile="$work/none" \
-    -o StrictHostKeyChecking=no -o UserKnownHostsFile="$work/known_hosts" -o ConnectTimeout=10 \
-    -p "$port" "$(id -un)@127.0.0.1" echo logged-in 2>>ssh.log
-}
-[ "$(try_ssh)" = logged-in ] || fail "sshd refused the agent's key: $(tail -3 ssh.log)"
+openssh_start_sshd "$work" "$work/authorized_keys" || fail "sshd did not start"
+[ "$(openssh_try "$work")" = logged-in ] || fail "sshd refused the agent's key: $(tail -3 ssh.log)"
 
 # Taken back: the agent has no identities and the same ssh is refused.
 out=$(printf 'pw\n' | qb ssh-remove alice) || fail "ssh-remove: $out"
 [ "$out" = "Removed 6 SSH keys" ] || fail "ssh-remove said: $out"
-[ "$(listed)" = "The agent has no identities." ] || fail "after ssh-remove the agent lists: $(listed)"
-if try_ssh >/dev/null; then fail "ssh got in after the keys were removed"; fi
+no_identities || fail "after ssh-remove the agent lists: $(openssh_listed)"
+if openssh_try "$work" >/dev/null; then fail "ssh got in after the keys were removed"; fi
 
 # A key added by someone else stays when the safe's keys are removed.
-SSH_AUTH_SOCK=$work/agent.sock ssh-add -q ecdsa256
+ssh-add -q ecdsa256
 out=$(printf 'pw\n' | qb ssh-add alice 1) || fail "ssh-add 1: $out"
 printf 'pw\n' | qb ssh-remove alice 1 >/dev/null
-[ "$(listed | awk '{print $2}')" = "$(fingerprint ecdsa256)" ] || fail "ssh-remove 1 took another key: $(listed)"
-SSH_AUTH_SOCK=$work/agent.sock ssh-add -q -D
+[ "$(openssh_listed_fingerprints)" = "$(openssh_fingerprint ecdsa256)" ] || fail "ssh-remove 1 took another key"
+ssh-add -q -D
 
 # Remove after N seconds: listed at once, gone after the lifetime.
 printf 'pw\n2\n' | qb field alice 1 "SSH Remove After Seconds" >/dev/null
 printf 'pw\n' | qb ssh-add alice 1 >/dev/null
-[ "$(listed | awk '{print $2}')" = "$(fingerprint ed25519)" ] || fail "the key with a lifetime is not listed: $(listed)"
-wait_for '[ "$(listed)" = "The agent has no identities." ]' || fail "the key outlived its lifetime: $(listed)"
+[ "$(openssh_listed_fingerprints)" = "$(openssh_fingerprint ed25519)" ] || fail "no key with a lifetime listed"
+openssh_wait_for no_identities || fail "the key outlived its lifetime: $(openssh_listed)"
 printf 'pw\n0\n' | qb field alice 1 "SSH Remove After Seconds" >/dev/null
 
 # Ask before each use: the agent asks, and its answer decides.
 printf 'pw\nyes\n' | qb field alice 1 "SSH Ask Before Use" >/dev/null
 printf 'pw\n' | qb ssh-add alice 1 >/dev/null
-[ "$(try_ssh)" = logged-in ] || fail "a confirmed use was refused: $(tail -3 ssh.log)"
+[ "$(openssh_try "$work")" = logged-in ] || fail "a confirmed use was refused: $(tail -3 ssh.log)"
 grep -qx confirm asked || fail "the agent did not ask before the key's use"
 echo no >answer
-if try_ssh >/dev/null; then fail "ssh got in although the use was declined"; fi
+if openssh_try "$work" >/dev/null; then fail "ssh got in although the use was declined"; fi
 printf 'pw\n' | qb ssh-remove alice >/dev/null
 
 # Bad input: the entry is named, the other keys are still added, the safe
@@ -133,7 +89,7 @@ cp alice.SAFE before.SAFE
 if out=$(printf 'pw\n' | qb ssh-add alice 2>&1); then fail "ssh-add with a wrong passphrase succeeded"; fi
 grep -q 'Entry "ed25519_gcm": the SSH key does not open with the entry'"'"'s password.' <<<"$out" ||
   fail "ssh-add said: $out"
-[ "$(listed | wc -l)" = 5 ] || fail "the other keys were not added: $(listed)"
+[ "$(openssh_listed_fingerprints | wc -l)" = 5 ] || fail "the other keys were not added: $(openssh_listed)"
 head -c 300 /dev/urandom | base64 >damaged
 if out=$(printf 'pw\n' | qb ssh-key alice 3 --load damaged 2>&1); then fail "a damaged key was taken"; fi
 grep -q 'Entry "ecdsa256": the SSH key is not an OpenSSH or PEM private key.' <<<"$out" || fail "ssh-key said: $out"
