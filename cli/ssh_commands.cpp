@@ -1,8 +1,5 @@
 #include "cli/ssh_commands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <vector>
 
 #include "cli/change_commands.h"
@@ -13,25 +10,11 @@
 
 namespace {
 
-// The whole key file, refused past the size an entry's field takes.
-ExitStatus ReadKeyFile(CliSession& session, const std::string& path, SecretText* text) {
-  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (file < 0) return session.Fail(kExitBadArguments, "the key file cannot be read: " + path);
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = read(file, buffer, sizeof buffer)) > 0 && text->size() <= kMaxSshKeyFileBytes) {
-    text->Append({buffer, static_cast<size_t>(got)});
-  }
-  explicit_bzero(buffer, sizeof buffer);
-  close(file);
-  if (got < 0) return session.Fail(kExitBadArguments, "the key file cannot be read: " + path);
-  if (text->size() > kMaxSshKeyFileBytes) return session.Fail(kExitBadArguments, "the key file is too large: " + path);
-  return kExitOk;
-}
-
-// The entries the command line names (from 0), each checked; none named:
-// empty.
-ExitStatus ChosenEntries(CliSession& session, const EntryList& entries, std::vector<size_t>* chosen) {
+// The safe's entries and those the command line names (from 0), each
+// checked; none named: empty.
+ExitStatus LoadChosenEntries(CliSession& session, EntryList& entries, std::vector<size_t>* chosen) {
+  ExitStatus status = session.LoadForReading(entries);
+  if (status != kExitOk) return status;
   for (size_t index : session.arguments().indexes) {
     ExitStatus status = session.CheckIndex(index, entries.entries.size());
     if (status != kExitOk) return status;
@@ -55,10 +38,18 @@ ExitStatus Finish(CliSession& session, const SshAgentReport& report, const char*
 
 ExitStatus RunSshKey(CliSession& session) {
   if (session.SafeOnDiskIsLegacy()) return session.Fail(kExitBadArguments, kNeedsStrongFormatMessage);
+  const std::string& path = session.arguments().ssh_key_file;
   SecretText text;
-  ExitStatus status = ReadKeyFile(session, session.arguments().ssh_key_file, &text);
+  switch (ReadSshKeyFile(path.c_str(), &text)) {
+    case KeyFileRead::kUnreadable:
+      return session.Fail(kExitBadArguments, "the key file cannot be read: " + path);
+    case KeyFileRead::kTooLarge:
+      return session.Fail(kExitBadArguments, "the key file is too large: " + path);
+    case KeyFileRead::kRead:
+      break;
+  }
   int entry_index = 0;
-  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
+  ExitStatus status = LogInForEntry(session, &entry_index);
   if (status != kExitOk) return status;
   Entry edited = *session.app().GetEntry(entry_index);
   SshPrivateKey key;
@@ -73,8 +64,7 @@ ExitStatus RunSshKey(CliSession& session) {
 ExitStatus RunSshAdd(CliSession& session) {
   EntryList entries;
   std::vector<size_t> chosen;
-  ExitStatus status = session.LoadForReading(entries);
-  if (status == kExitOk) status = ChosenEntries(session, entries, &chosen);
+  ExitStatus status = LoadChosenEntries(session, entries, &chosen);
   if (status != kExitOk) return status;
   SshAgentKeeper keeper;
   SshAgentReport report;
@@ -100,8 +90,7 @@ ExitStatus RunSshAdd(CliSession& session) {
 ExitStatus RunSshRemove(CliSession& session) {
   EntryList entries;
   std::vector<size_t> chosen;
-  ExitStatus status = session.LoadForReading(entries);
-  if (status == kExitOk) status = ChosenEntries(session, entries, &chosen);
+  ExitStatus status = LoadChosenEntries(session, entries, &chosen);
   if (status != kExitOk) return status;
   if (chosen.empty()) {
     for (size_t i = 0; i < entries.entries.size(); ++i) {

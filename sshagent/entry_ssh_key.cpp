@@ -1,5 +1,9 @@
 #include "sshagent/entry_ssh_key.h"
 
+#include <fcntl.h>
+#include <string.h>
+#include <unistd.h>
+
 #include <charconv>
 
 namespace {
@@ -13,6 +17,20 @@ bool FieldIsYes(const Entry& entry, const char* name, bool fallback) {
 }
 
 }  // namespace
+
+KeyFileRead ReadSshKeyFile(const char* path, SecretText* text) {
+  int file = open(path, O_RDONLY | O_CLOEXEC);
+  if (file < 0) return KeyFileRead::kUnreadable;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(file, buffer, sizeof buffer)) > 0 && text->size() <= kMaxSshKeyFileBytes) {
+    text->Append({buffer, static_cast<size_t>(got)});
+  }
+  explicit_bzero(buffer, sizeof buffer);
+  close(file);
+  if (got < 0) return KeyFileRead::kUnreadable;
+  return text->size() > kMaxSshKeyFileBytes ? KeyFileRead::kTooLarge : KeyFileRead::kRead;
+}
 
 bool HasSshKey(const Entry& entry) {
   const CustomField* field = entry.FindField(kSshKeyField);

@@ -20,6 +20,10 @@ inline constexpr size_t kMaxSshKeyFileBytes = 64 * 1024;
 // A lifetime the agent protocol can carry, and a person can mean.
 inline constexpr uint32_t kMaxSshKeyLifetimeSeconds = 365u * 24 * 3600;
 
+enum class KeyFileRead { kRead, kUnreadable, kTooLarge };
+// The whole key file at path, refused past kMaxSshKeyFileBytes.
+KeyFileRead ReadSshKeyFile(const char* path, SecretText* text);
+
 struct EntrySshOptions {
   bool addAtLogIn = true;
   uint32_t removeAfterSeconds = 0;

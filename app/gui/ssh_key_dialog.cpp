@@ -1,9 +1,5 @@
 #include "app/gui/ssh_key_dialog.h"
 
-#include <fcntl.h>
-#include <string.h>
-#include <unistd.h>
-
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -26,20 +22,7 @@ namespace {
 constexpr char kCaption[] = "SSH Key";
 constexpr char kNoKey[] = "(none)";
 constexpr char kUnreadableFile[] = "The key file cannot be read.";
-
-// The whole file, up to what an entry's field holds.
-bool ReadKeyFile(const QString& path, SecretText* text) {
-  int file = open(BytesFromText(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (file < 0) return false;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = read(file, buffer, sizeof buffer)) > 0 && text->size() <= kMaxSshKeyFileBytes) {
-    text->Append({buffer, static_cast<size_t>(got)});
-  }
-  explicit_bzero(buffer, sizeof buffer);
-  close(file);
-  return got >= 0 && text->size() <= kMaxSshKeyFileBytes;
-}
+constexpr char kTooLargeFile[] = "The file is too large to be an SSH private key.";
 
 }  // namespace
 
@@ -111,8 +94,10 @@ void SshKeyDialog::ChooseKeyFile() {
 
 bool SshKeyDialog::LoadKeyFile(const QString& path) {
   SecretText text;
-  if (!ReadKeyFile(path, &text)) {
-    ShowQtMessageBox(this, kUnreadableFile, kErrorCaption, kMbOk | kMbIconWarning);
+  KeyFileRead read = ReadSshKeyFile(BytesFromText(path).constData(), &text);
+  if (read != KeyFileRead::kRead) {
+    const char* why = read == KeyFileRead::kTooLarge ? kTooLargeFile : kUnreadableFile;
+    ShowQtMessageBox(this, why, kErrorCaption, kMbOk | kMbIconWarning);
     return false;
   }
   Entry loaded = entry_;
