@@ -66,24 +66,9 @@ ExitStatus RunSshAdd(CliSession& session) {
   std::vector<size_t> chosen;
   ExitStatus status = LoadChosenEntries(session, entries, &chosen);
   if (status != kExitOk) return status;
+  // An entry named without a key is told; unnamed ones are skipped.
   SshAgentKeeper keeper;
-  SshAgentReport report;
-  // An entry named without a key is a mistake; unnamed ones are skipped.
-  std::vector<size_t> withKeys;
-  for (size_t index : chosen) {
-    const Entry& entry = entries.entries[index];
-    if (HasSshKey(entry)) {
-      withKeys.push_back(index);
-    } else {
-      report.problems.push_back(SshKeyFaultMessage(entry, SshKeyFault::kNotAKey));
-    }
-  }
-  if (chosen.empty() || !withKeys.empty()) {
-    SshAgentReport added = keeper.AddKeys(entries.entries, withKeys);
-    report.done = added.done;
-    report.noAgent = added.noAgent;
-    report.problems.insert(report.problems.end(), added.problems.begin(), added.problems.end());
-  }
+  SshAgentReport report = keeper.AddKeys(entries.entries, chosen);
   return Finish(session, report, "Added");
 }
 

@@ -82,6 +82,5 @@ std::string EntryMessage(const Entry& entry, std::string_view what) {
 }
 
 std::string SshKeyFaultMessage(const Entry& entry, SshKeyFault fault) {
-  if (fault == SshKeyFault::kNotAKey && !HasSshKey(entry)) return EntryMessage(entry, "it holds no SSH key.");
   return EntryMessage(entry, "the SSH key " + std::string(DescribeSshKeyFault(fault)) + ".");
 }

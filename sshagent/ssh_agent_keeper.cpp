@@ -22,6 +22,18 @@ std::vector<size_t> Chosen(std::span<const Entry> entries, std::span<const size_
   return chosen;
 }
 
+// The entry's key, or its problem in the report.
+bool ReadKey(const Entry& entry, SshPrivateKey* key, SshAgentReport& report) {
+  if (!HasSshKey(entry)) {
+    report.problems.push_back(EntryMessage(entry, "it holds no SSH key."));
+    return false;
+  }
+  SshKeyFault fault = ReadEntrySshKey(entry, key);
+  if (fault == SshKeyFault::kNone) return true;
+  report.problems.push_back(SshKeyFaultMessage(entry, fault));
+  return false;
+}
+
 }  // namespace
 
 SshAgentKeeper::SshAgentKeeper(std::string socketPath) : socketPath_(std::move(socketPath)) {}
@@ -60,11 +72,7 @@ SshAgentReport SshAgentKeeper::AddKeys(std::span<const Entry> entries, std::span
 
 void SshAgentKeeper::AddKey(const Entry& entry, const std::vector<AgentIdentity>& held, SshAgentReport& report) {
   SshPrivateKey key;
-  SshKeyFault fault = ReadEntrySshKey(entry, &key);
-  if (fault != SshKeyFault::kNone) {
-    report.problems.push_back(SshKeyFaultMessage(entry, fault));
-    return;
-  }
+  if (!ReadKey(entry, &key, report)) return;
   bool ours = std::find(added_.begin(), added_.end(), key.publicBlob) != added_.end();
   if (!ours && Holds(held, key.publicBlob)) {
     // Someone else's: adding would make it ours to remove at lock.
@@ -105,11 +113,7 @@ SshAgentReport SshAgentKeeper::RemoveKeysOf(std::span<const Entry> entries, std:
   for (size_t index : indexes) {
     const Entry& entry = entries[index];
     SshPrivateKey key;
-    SshKeyFault fault = ReadEntrySshKey(entry, &key);
-    if (fault != SshKeyFault::kNone) {
-      report.problems.push_back(SshKeyFaultMessage(entry, fault));
-      continue;
-    }
+    if (!ReadKey(entry, &key, report)) continue;
     AgentResult result = client_.Remove(key.publicBlob);
     // Refused: the agent does not hold it, which is what was asked.
     if (result == AgentResult::kOk) {

@@ -452,7 +452,10 @@ void DialogsTest::WholeEntryRoundTripOnAStrongSafe() {
   OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
     QWidget* generate = dialog.findChild<QWidget*>("generateButton");
     QCOMPARE(generate->nextInFocusChain(), dialog.findChild<QWidget*>("urlEdit"));
-    QCOMPARE(dialog.findChild<QWidget*>("restoreButton")->nextInFocusChain(), dialog.findChild<QWidget*>("okButton"));
+    // The button row from the left: "SSH Key...", then OK.
+    QWidget* sshKey = dialog.findChild<QWidget*>("sshKeyButton");
+    QCOMPARE(dialog.findChild<QWidget*>("restoreButton")->nextInFocusChain(), sshKey);
+    QCOMPARE(sshKey->nextInFocusChain(), dialog.findChild<QWidget*>("okButton"));
     Fill(dialog, {{"descriptionEdit", "Mail\tbox"},
                   {"userNameEdit", "alice"},
                   {"passwordEdit", "first"},

@@ -85,14 +85,19 @@ printf 'pw\n' | qb ssh-remove alice >/dev/null
 # Bad input: the entry is named, the other keys are still added, the safe
 # is unchanged.
 printf 'pw\nwrong\n' | qb edit alice 2 --password >/dev/null
+printf 'pw\n\n' | qb add alice plain me >/dev/null
 cp alice.SAFE before.SAFE
 if out=$(printf 'pw\n' | qb ssh-add alice 2>&1); then fail "ssh-add with a wrong passphrase succeeded"; fi
 grep -q 'Entry "ed25519_gcm": the SSH key does not open with the entry'"'"'s password.' <<<"$out" ||
   fail "ssh-add said: $out"
 [ "$(openssh_listed_fingerprints | wc -l)" = 5 ] || fail "the other keys were not added: $(openssh_listed)"
 head -c 300 /dev/urandom | base64 >damaged
-if out=$(printf 'pw\n' | qb ssh-key alice 3 --load damaged 2>&1); then fail "a damaged key was taken"; fi
-grep -q 'Entry "ecdsa256": the SSH key is not an OpenSSH or PEM private key.' <<<"$out" || fail "ssh-key said: $out"
+for i in 3 7; do
+  if out=$(printf 'pw\n' | qb ssh-key alice $i --load damaged 2>&1); then fail "a damaged key was taken"; fi
+  grep -q 'the SSH key is not an OpenSSH or PEM private key.' <<<"$out" || fail "ssh-key $i said: $out"
+done
+if out=$(printf 'pw\n' | qb ssh-add alice 7 2>&1); then fail "ssh-add of an entry without a key succeeded"; fi
+grep -q 'Entry "plain": it holds no SSH key.' <<<"$out" || fail "ssh-add 7 said: $out"
 cmp -s alice.SAFE before.SAFE || fail "the safe changed"
 if out=$(printf 'pw\n' | SSH_AUTH_SOCK=$work/none.sock qb ssh-add alice 2>&1); then fail "ssh-add without an agent"; fi
 grep -q 'No SSH agent is running' <<<"$out" || fail "ssh-add without an agent said: $out"
