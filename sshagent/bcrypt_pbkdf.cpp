@@ -175,6 +175,8 @@ void ExpandState(BF_KEY& state, std::span<const uint8_t> salt, std::span<const u
   };
   for (size_t i = 0; i < BF_ROUNDS + 2; i += 2) next(&state.P[i]);
   for (size_t i = 0; i < 4 * 256; i += 2) next(&state.S[i]);
+  OPENSSL_cleanse(&left, sizeof left);
+  OPENSSL_cleanse(&right, sizeof right);
 }
 
 void BcryptHash(const uint8_t* shaPassword, const uint8_t* shaSalt, uint8_t* out) {
