@@ -4,6 +4,7 @@
 #include "app/lock_policy.h"
 #include "app/quillbox_messages.h"
 #include "app/quillbox_view.h"
+#include "app/safe_session_listener.h"
 #include "app/wapp.h"
 #include <memory>
 #include <string>
@@ -73,6 +74,9 @@ class Quillbox : public WApp {
 
   // The view stays owned by the caller; null detaches it.
   void SetView(QuillboxView* view);
+  // Told of each opening and closing of a safe; owned by the caller, null
+  // detaches it.
+  void SetSessionListener(SafeSessionListener* listener) { sessionListener_ = listener; }
 
   // "Last_Username", "Last_Sort" and "Store_On_Taskbar_Only": read at start,
   // written back at exit (the destructor does it when they were read).
@@ -276,4 +280,5 @@ class Quillbox : public WApp {
   std::vector<std::string> reportedCopies_;
   std::vector<std::string> costlyCopies_;  // paths, for as long as the program runs
   QuillboxView* view_ = nullptr;
+  SafeSessionListener* sessionListener_ = nullptr;
 };

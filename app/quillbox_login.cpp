@@ -88,6 +88,7 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   SetLoggedInMenu(true);
   loggedIn_ = true;
   if (!pending_.empty() && CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
+  if (sessionListener_ != nullptr) sessionListener_->SafeOpened(entries_.entries);
   return true;
 }
 

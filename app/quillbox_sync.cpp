@@ -299,6 +299,7 @@ ConflictMerge Quillbox::MergeConflictCopies(const char* password) {
 }
 
 void Quillbox::CloseSafeUnsaved() {
+  if (loggedIn_ && sessionListener_ != nullptr) sessionListener_->SafeClosing();
   HoldPendingChanges();
   ++session_;
   SetLoggedInMenu(false);

@@ -17,8 +17,8 @@ ExitStatus CheckCommandLineFields(CliSession& session) {
   return RefuseStrongOnlyOptionsOnLegacySafe(session);
 }
 
-// Logs in and finds the entry the command line names; the entry's index in
-// the list goes to entry_index.
+}  // namespace
+
 ExitStatus LogInForEntry(CliSession& session, int* entry_index) {
   ExitStatus status = session.LogInForChange();
   size_t index = session.arguments().indexes[0];
@@ -35,8 +35,6 @@ ExitStatus SaveEdit(CliSession& session, int entry_index, Entry& edited) {
   }
   return session.CheckSaved();
 }
-
-}  // namespace
 
 ExitStatus RunAdd(CliSession& session) {
   const CliArguments& arguments = session.arguments();

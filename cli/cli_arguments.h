@@ -45,6 +45,7 @@ struct CliArguments {
   int count = 1;                         // generate --count
   bool no_symbols = false;               // generate --no-symbols
   bool no_lookalikes = false;            // generate --no-lookalikes
+  std::string ssh_key_file;              // ssh-key --load FILE
 };
 
 // False with a one-line reason in error when the command line is malformed.

@@ -10,6 +10,7 @@
 #include "cli/read_commands.h"
 #include "cli/report_command.h"
 #include "cli/settings_command.h"
+#include "cli/ssh_commands.h"
 #include "cli/totp_command.h"
 #include "cli/user_commands.h"
 #include "crypto/password_generator.h"
@@ -42,6 +43,7 @@ enum OptionBit : unsigned {
   kLong = 1u << 22,
   kKeyFile = 1u << 23,
   kHibp = 1u << 24,
+  kLoad = 1u << 25,
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -133,6 +135,7 @@ constexpr CliOption kOptions[] = {
     {"--delete", "", "", kDelete, Set<&CliArguments::field_delete>, ""},
     {"--reveal", "", "", kReveal, Set<&CliArguments::reveal>, ""},
     {"--long", "", "", kLong, Set<&CliArguments::long_listing>, ""},
+    {"--load", "", "FILE", kLoad, Store<&CliArguments::ssh_key_file>, ""},
 };
 
 constexpr CliCommandRow kCommands[] = {
@@ -190,6 +193,16 @@ constexpr CliCommandRow kCommands[] = {
      "it appears in a Have I Been Pwned SHA-1 file (sorted HASH:COUNT lines, searched in place, nothing sent); "
      "--format csv prints CSV instead of tab-separated text; entries whose custom field KnownBad is true are left "
      "out; exit status 0 when no entry is breached, reused, below good or a year old, else 1"},
+    {"ssh-key", RunSshKey, "USER INDEX", kLoad, true,
+     "put the SSH private key in FILE (OpenSSH or PEM; one with a passphrase must open with the entry's password) "
+     "into the entry's protected field \"SSH Key\" and print its fingerprint and comment; the fields \"SSH Add At "
+     "Log-In\" (yes), \"SSH Remove After Seconds\" (0: at lock) and \"SSH Ask Before Use\" (no) say how the "
+     "desktop program hands it to the SSH agent, and field changes them"},
+    {"ssh-add", RunSshAdd, "USER [INDEX...]", 0, false,
+     "hand the SSH keys of these entries (none named: those added at log-in) to the SSH agent at SSH_AUTH_SOCK with "
+     "their lifetime and confirmation; a key that cannot be added is told and the others are added"},
+    {"ssh-remove", RunSshRemove, "USER [INDEX...]", 0, false,
+     "take the SSH keys of these entries (none named: every entry's) out of the SSH agent"},
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "app/gui/ssh_key_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/entry.h"
@@ -60,6 +61,9 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &EntryDialog::reject);
   connect(ui_->generateButton, &QPushButton::clicked, this, &EntryDialog::GeneratePassword);
+  // A legacy safe holds no custom fields, so no key.
+  ui_->sshKeyButton->setEnabled(fields_.format == SafeFormat::kStrong);
+  connect(ui_->sshKeyButton, &QPushButton::clicked, this, &EntryDialog::EditSshKey);
   connect(ui_->detailsPanel, &EntryDetailsPanel::restorePassword, ui_->passwordEdit, &QLineEdit::setText);
   ClipboardService::MarkSecretField(ui_->passwordEdit);
 }
@@ -69,6 +73,7 @@ void EntryDialog::SetTabOrder() {
   std::vector<QWidget*> order = {ui_->descriptionEdit, ui_->userNameEdit, ui_->passwordEdit, ui_->generateButton};
   const std::vector<QWidget*> panel = ui_->detailsPanel->Controls();
   order.insert(order.end(), panel.begin(), panel.end());
+  order.push_back(ui_->sshKeyButton);
   order.push_back(ui_->okButton);
   order.push_back(ui_->cancelButton);
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -80,6 +85,19 @@ void EntryDialog::GeneratePassword() {
   QString password = generator.Password();
   ui_->passwordEdit->setText(password);
   WipeText(password);
+}
+
+void EntryDialog::EditSshKey() {
+  // The key's passphrase is the password as typed now.
+  Entry current = fields_.entry;
+  current.title = KeptOrEditedBytes(ui_->descriptionEdit->text(), fields_.entry.title);
+  current.password = KeptOrEditedBytes(ui_->passwordEdit->text(), fields_.entry.password);
+  if (const char* refusal = ui_->detailsPanel->Store(current)) {
+    ShowQtMessageBox(this, refusal, kErrorCaption, kMbOk | kMbIconWarning);
+    return;
+  }
+  SshKeyDialog dialog(current, this);
+  if (dialog.exec() == QDialog::Accepted) ui_->detailsPanel->Load(dialog.Result());
 }
 
 EntryDialog::~EntryDialog() { ui_->passwordEdit->clear(); }

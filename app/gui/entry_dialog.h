@@ -24,6 +24,9 @@ class EntryDialog : public QDialog {
  private:
   // "Generate": the generator dialog, whose "Use" fills the password field.
   void GeneratePassword();
+  // "SSH Key...": the entry's key and its agent options, into the panel's
+  // custom fields until OK.
+  void EditSshKey();
   void SetTabOrder();
 
   EntryFieldBuffers& fields_;

@@ -31,6 +31,7 @@
 #include "app/gui/set_password_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
+#include "app/ssh_agent_session.h"
 
 namespace {
 
@@ -92,9 +93,14 @@ MainWindow::MainWindow(Quillbox& app)
     }
   }
   app_.SetView(this);
+  sshAgent_ = std::make_unique<SshAgentSession>(*this);
+  app_.SetSessionListener(sshAgent_.get());
 }
 
-MainWindow::~MainWindow() { app_.SetView(nullptr); }
+MainWindow::~MainWindow() {
+  app_.SetSessionListener(nullptr);
+  app_.SetView(nullptr);
+}
 
 QAction* MainWindow::MenuAction(int commandId) const {
   const auto found = menuActions_.find(commandId);

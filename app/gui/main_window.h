@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <span>
 
 #include "app/quillbox_view.h"
@@ -18,6 +19,7 @@ class LockWatch;
 class Quillbox;
 class QAction;
 class SafeWatcher;
+class SshAgentSession;
 class QMenu;
 
 // "Tarnwell Quillbox": the menu, the accelerators and the entry list of the
@@ -135,6 +137,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   QMenu* columnMenu_ = nullptr;
   std::map<int, QAction*> menuActions_;
   SafeWatcher* watcher_;
+  // The open safe's SSH keys in the agent, from log-in to lock.
+  std::unique_ptr<SshAgentSession> sshAgent_;
   // A lock asked for while a key derivation ran: it runs once that ends.
   bool lockAfterBusy_ = false;
   WindowHealthReport healthReports_;

@@ -452,8 +452,10 @@ void DialogsTest::WholeEntryRoundTripOnAStrongSafe() {
   OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
     QWidget* generate = dialog.findChild<QWidget*>("generateButton");
     QCOMPARE(generate->nextInFocusChain(), dialog.findChild<QWidget*>("urlEdit"));
-    QCOMPARE(dialog.findChild<QWidget*>("excludeFromReportsCheck")->nextInFocusChain(),
-             dialog.findChild<QWidget*>("okButton"));
+    // After the details panel, the button row from the left: "SSH Key...", then OK.
+    QWidget* sshKey = dialog.findChild<QWidget*>("sshKeyButton");
+    QCOMPARE(dialog.findChild<QWidget*>("excludeFromReportsCheck")->nextInFocusChain(), sshKey);
+    QCOMPARE(sshKey->nextInFocusChain(), dialog.findChild<QWidget*>("okButton"));
     Fill(dialog, {{"descriptionEdit", "Mail\tbox"},
                   {"userNameEdit", "alice"},
                   {"passwordEdit", "first"},
