@@ -33,6 +33,10 @@ inline constexpr int kCmdOpenWebAddress = 40036;
 inline constexpr int kCmdCopyOneTimeCode = 40037;
 inline constexpr int kCmdPerformAutoType = 40038;
 
+// Passwords > "Password &Health..." and "Check Against a Breach List...".
+inline constexpr int kCmdPasswordHealth = 40038;
+inline constexpr int kCmdCheckBreachList = 40039;
+
 // File > "&Import..." and "E&xport...".
 inline constexpr int kCmdImport = 40050;
 inline constexpr int kCmdExport = 40051;

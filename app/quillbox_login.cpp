@@ -40,6 +40,8 @@ void Quillbox::SetLoggedInMenu(bool loggedIn) {
   view_->SetMenuItemEnabled(kCmdLock, loggedIn);
   view_->SetMenuItemEnabled(kCmdImport, loggedIn);
   view_->SetMenuItemEnabled(kCmdExport, loggedIn);
+  view_->SetMenuItemEnabled(kCmdPasswordHealth, loggedIn);
+  view_->SetMenuItemEnabled(kCmdCheckBreachList, loggedIn);
   view_->SetMenuItemEnabled(kCmdUpgradeSafe, loggedIn && key_.GetFormat() == SafeFormat::kLegacy);
 }
 

@@ -35,8 +35,9 @@ struct CliArguments {
   bool reveal = false;                   // show --reveal
   bool long_listing = false;             // list --long
   std::string file;                      // import; export (empty: standard output)
-  std::string format;                    // import, export: --format NAME
+  std::string format;                    // import, export, report: --format NAME
   std::string key_file;                  // import, export: --key-file PATH
+  std::string hibp_file;                 // report --hibp FILE
   bool skip_invalid = false;             // import --skip-invalid
   bool dry_run = false;                  // import --dry-run
   bool clip_user_name = false;           // clip --user-name

@@ -8,6 +8,7 @@
 #include "cli/import_command.h"
 #include "cli/merge_command.h"
 #include "cli/read_commands.h"
+#include "cli/report_command.h"
 #include "cli/settings_command.h"
 #include "cli/totp_command.h"
 #include "cli/user_commands.h"
@@ -40,6 +41,7 @@ enum OptionBit : unsigned {
   kReveal = 1u << 21,
   kLong = 1u << 22,
   kKeyFile = 1u << 23,
+  kHibp = 1u << 24,
 };
 
 // A count that still fits a terminal's scroll-back.
@@ -112,6 +114,7 @@ constexpr CliOption kOptions[] = {
      ""},
     {"--user", "", "U", kAccountUser, StoreAndSet<&CliArguments::account_user, &CliArguments::edit_account_user>, ""},
     {"--password", "", "", kPassword, Set<&CliArguments::edit_password>, ""},
+    {"--hibp", "", "FILE", kHibp, Store<&CliArguments::hibp_file>, ""},
     {"--format", "", "NAME", kFormat, Store<&CliArguments::format>, ""},
     {"--key-file", "", "PATH", kKeyFile, Store<&CliArguments::key_file>, ""},
     {"--skip-invalid", "", "", kSkipInvalid, Set<&CliArguments::skip_invalid>, ""},
@@ -181,6 +184,12 @@ constexpr CliCommandRow kCommands[] = {
     {"generate", RunGenerate, "", kLength | kCount | kNoSymbols | kNoLookalikes, false,
      "print K new passwords (default 1) of N characters (8 to 128, default 20); --no-lookalikes leaves out "
      "0 O o I l 1 |"},
+    {"report", RunReport, "USER", kHibp | kFormat, false,
+     "print each entry's password health, worst first: strength (bad, poor, weak, good or excellent, with the "
+     "estimated bits), how many other entries share the password, its age in days and, with --hibp, how often "
+     "it appears in a Have I Been Pwned SHA-1 file (sorted HASH:COUNT lines, searched in place, nothing sent); "
+     "--format csv prints CSV instead of tab-separated text; entries whose custom field KnownBad is true are left "
+     "out; exit status 0 when no entry is breached, reused, below good or a year old, else 1"},
 };
 
 }  // namespace

@@ -19,7 +19,9 @@ struct ExitStatusRow {
 
 inline constexpr ExitStatusRow kExitStatusRows[] = {
     {kExitOk, "done"},
-    {kExitFailure, "another failure, such as a save that did not reach the file; the safe is as it was"},
+    {kExitFailure,
+     "another failure, such as a save that did not reach the file; the safe is as it was (report: an entry needs "
+     "attention or the breach list failed)"},
     {kExitBadArguments, "bad arguments or input"},
     {kExitMissingSafe, "the safe is missing"},
     {kExitWrongPassword, "wrong password"},

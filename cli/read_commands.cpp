@@ -1,50 +1,13 @@
 #include "cli/read_commands.h"
 
-#include <string.h>
 #include <time.h>
 
 #include <string>
 
+#include "cli/command_output.h"
 #include "cli/settings_command.h"
-#include "core/legacy_text.h"
 
 namespace {
-
-// What a command prints, gathered in text that is wiped when freed: a piece
-// may be a password. Fields are written as UTF-8 by the rule the window
-// reads them with.
-class Output {
- public:
-  Output& operator<<(std::string_view plain) {
-    text_.Append(plain);
-    return *this;
-  }
-  // A field; with indent, each line after its first starts with two spaces,
-  // so that every line of the output starts with a label or an indent.
-  Output& Field(std::string_view field, bool indent = false) {
-    std::string converted;
-    converted.reserve(3 * field.size());
-    AppendFieldAsUtf8(field, &converted);
-    std::string_view rest = converted;
-    for (size_t end; indent && (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
-      text_.Append(rest.substr(0, end + 1));
-      text_.Append("  ");
-    }
-    text_.Append(rest);
-    explicit_bzero(converted.data(), converted.size());
-    return *this;
-  }
-  ExitStatus WriteTo(CliSession& session) {
-    if (fwrite(text_.c_str(), 1, text_.size(), session.out()) == text_.size() && fflush(session.out()) == 0 &&
-        !ferror(session.out())) {
-      return kExitOk;
-    }
-    return session.Fail(kExitFailure, "standard output could not be written");
-  }
-
- private:
-  SecretText text_;
-};
 
 // UTC in ISO 8601 ("2026-01-31T12:00:00Z"); empty for a time never kept.
 std::string UtcTimeText(int64_t seconds) {
@@ -55,7 +18,7 @@ std::string UtcTimeText(int64_t seconds) {
   return strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &parts) == 0 ? "" : text;
 }
 
-Output& AppendTags(Output& output, const Entry& entry) {
+CommandOutput& AppendTags(CommandOutput& output, const Entry& entry) {
   for (size_t i = 0; i < entry.tags.size(); ++i) (output << (i == 0 ? "" : ", ")).Field(entry.tags[i].view(), true);
   return output;
 }
@@ -70,7 +33,7 @@ bool HasEveryTag(const Entry& entry, const std::vector<std::string>& tags) {
 constexpr char kHidden[] = "(hidden)";
 
 // The fields only a strong safe holds, after the designed three lines.
-void AppendStrongFields(Output& output, const Entry& entry, bool reveal) {
+void AppendStrongFields(CommandOutput& output, const Entry& entry, bool reveal) {
   (output << "Web address: ").Field(entry.url.view(), true) << "\nOne-time-code secret: ";
   if (entry.totp.empty() || reveal) {
     output.Field(entry.totp.view(), true);
@@ -98,7 +61,7 @@ ExitStatus RunList(CliSession& session) {
   ExitStatus status = session.LoadForReading(entries);
   if (status != kExitOk) return status;
   const CliArguments& arguments = session.arguments();
-  Output output;
+  CommandOutput output;
   for (size_t i = 0; i < entries.entries.size(); ++i) {
     const Entry& entry = entries.entries[i];
     if (!HasEveryTag(entry, arguments.tags)) continue;
@@ -119,7 +82,7 @@ ExitStatus RunShow(CliSession& session) {
   if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.entries.size());
   if (status != kExitOk) return status;
   const Entry& entry = entries.entries[session.arguments().indexes[0] - 1];
-  Output output;
+  CommandOutput output;
   (output << "Description: ").Field(entry.title.view()) << "\nUsername: ";
   output.Field(entry.userName.view()) << "\nPassword: ";
   output.Field(entry.password.view()) << "\n";

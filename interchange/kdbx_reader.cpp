@@ -2,7 +2,6 @@
 #include <string.h>
 
 #include "interchange/kdbx.h"
-#include "interchange/kdbx_open.h"
 #include "interchange/kdbx_bytes.h"
 #include "interchange/kdbx_digest.h"
 #include "interchange/kdbx_gzip.h"
@@ -11,6 +10,7 @@
 #include "interchange/kdbx_inner_header.h"
 #include "interchange/kdbx_inner_stream.h"
 #include "interchange/kdbx_key.h"
+#include "interchange/kdbx_open.h"
 #include "interchange/kdbx_outer_header.h"
 #include "interchange/keepass_xml.h"
 

@@ -25,6 +25,7 @@ constexpr SettingSpec kCatalogue[] = {
     kLockOnScreenLockSetting,
     kAutoTypeShortcutSetting,
     kAutoTypeDelaySetting,
+    kBreachListFileSetting,
 };
 
 }  // namespace

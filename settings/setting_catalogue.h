@@ -41,6 +41,8 @@ inline constexpr char kDefaultAutoTypeShortcut[] = "Ctrl+Alt+A";
 inline constexpr SettingSpec kAutoTypeShortcutSetting = {"Auto_Type_Shortcut", SettingKind::kText, 0, 64,
                                                          "\"Ctrl+Alt+A\""};
 inline constexpr SettingSpec kAutoTypeDelaySetting = {"Auto_Type_Delay_Ms", SettingKind::kNumber, 25, 0, nullptr};
+// The breach list the password health report checks against; empty: none.
+inline constexpr SettingSpec kBreachListFileSetting = {"Breach_List_File", SettingKind::kText, 0, 4096, "\"\""};
 inline constexpr SettingSpec kLockOnScreenLockSetting = {"Lock_On_Screen_Lock", SettingKind::kFlag, 1, 0, nullptr};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.

@@ -1,5 +1,6 @@
 #include "app/gui/create_user_dialog.h"
 
+#include "app/gui/password_strength_hint.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "ui_create_user_dialog.h"
@@ -14,6 +15,7 @@ CreateUserDialog::CreateUserDialog(Quillbox& app, QWidget* parent)
     : QDialog(parent), app_(app), ui_(std::make_unique<Ui::CreateUserDialog>()) {
   ui_->setupUi(this);
   setWindowTitle(QString::fromLatin1(kCaption));
+  ShowPasswordStrength(ui_->passwordEdit, ui_->nameEdit, ui_->strengthLabel);
   connect(ui_->okButton, &QPushButton::clicked, this, &CreateUserDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &CreateUserDialog::reject);
 }

@@ -17,6 +17,7 @@
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "health/report_exclusion.h"
 #include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"
 
@@ -34,6 +35,7 @@ constexpr char kRemoveFieldText[] = "Re&move";
 constexpr char kShowText[] = "S&how";
 constexpr char kHistoryLabel[] = "Password H&istory:";
 constexpr char kRestoreText[] = "&Restore";
+constexpr char kExcludeText[] = "e&xclude from reports";
 constexpr char kTagSeparator[] = ", ";
 constexpr int kMaskLength = 8;
 constexpr int kHistoryIndexRole = Qt::UserRole;
@@ -126,6 +128,10 @@ EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
   historyButtons->addWidget(restore_);
   historyButtons->addStretch();
   grid->addLayout(historyButtons, grid->rowCount(), 1);
+  exclude_ = new QCheckBox(QString::fromLatin1(kExcludeText));
+  exclude_->setObjectName(QStringLiteral("excludeFromReportsCheck"));
+  exclude_->setAccessibleName(QStringLiteral("Exclude from the password health report"));
+  grid->addWidget(exclude_, grid->rowCount(), 1);
 
   QWidget* previous = nullptr;
   for (QWidget* control : Controls()) {
@@ -156,7 +162,7 @@ EntryDetailsPanel::~EntryDetailsPanel() {
 }
 
 std::vector<QWidget*> EntryDetailsPanel::Controls() const {
-  return {url_, notes_, oneTimeCode_, tags_, fields_, addField_, removeField_, show_, history_, restore_};
+  return {url_, notes_, oneTimeCode_, tags_, fields_, addField_, removeField_, show_, history_, restore_, exclude_};
 }
 
 void EntryDetailsPanel::Load(const Entry& entry) {
@@ -176,7 +182,17 @@ void EntryDetailsPanel::Load(const Entry& entry) {
   oneTimeCode_->setText(text);
   WipeText(text);
   tags_->setText(TagsText(entry.tags));
-  fields_->Load(entry.fields);
+  std::vector<CustomField> shown = entry.fields;
+  const auto exclusion = std::find_if(shown.begin(), shown.end(), [](const CustomField& field) {
+    return field.name == std::string_view(kExcludeFromReportsField);
+  });
+  loadedExclusionAt_ = -1;
+  if (IsExcludedFromReports(entry)) {
+    loadedExclusionAt_ = static_cast<int>(exclusion - shown.begin());
+    shown.erase(exclusion);
+  }
+  exclude_->setChecked(loadedExclusionAt_ >= 0);
+  fields_->Load(shown);
   ShowHistory();
   UpdateButtons();
 }
@@ -193,6 +209,13 @@ const char* EntryDetailsPanel::Store(Entry& entry) const {
   if (const char* why = ReadOneTimeCode(read.totp)) return why;
   ReadTags(read.tags);
   if (const char* why = fields_->Read(read.fields)) return why;
+  // The flag keeps its place among the fields while it stays set.
+  if (exclude_->isChecked() && loadedExclusionAt_ >= 0 && read.FindField(kExcludeFromReportsField) == nullptr) {
+    const size_t at = std::min(static_cast<size_t>(loadedExclusionAt_), read.fields.size());
+    read.fields.insert(read.fields.begin() + static_cast<std::ptrdiff_t>(at),
+                       {SecretText(kExcludeFromReportsField), SecretText(kExcludeFromReportsValue), false});
+  }
+  SetExcludedFromReports(read, exclude_->isChecked());
   if (const char* why = CheckEntryLimits(read)) return why;
   entry.url = std::move(read.url);
   entry.notes = std::move(read.notes);

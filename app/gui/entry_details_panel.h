@@ -15,7 +15,8 @@ class QPushButton;
 class QTreeWidget;
 
 // The fields of an entry beyond the designed three: web address, notes,
-// one-time code, tags, custom fields and the password history. It edits a
+// one-time code, tags, custom fields, the password history and whether the
+// password health report leaves the entry out. It edits a
 // copy and writes back, into the fields it owns, only when asked.
 class EntryDetailsPanel : public QWidget {
   Q_OBJECT
@@ -66,4 +67,8 @@ class EntryDetailsPanel : public QWidget {
   QCheckBox* show_;
   QTreeWidget* history_;
   QPushButton* restore_;
+  QCheckBox* exclude_;
+  // Where the loaded entry held its exclusion field, which the checkbox
+  // shows instead of the table; -1: it held none.
+  int loadedExclusionAt_ = -1;
 };

@@ -7,6 +7,7 @@
 #include "app/quillbox_view.h"
 
 #include "app/clipboard_keeper.h"
+#include "app/window_health_report.h"
 
 class ClipboardService;
 struct Entry;
@@ -88,6 +89,9 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // File > "Upgrade Safe Encryption...", told in the status bar when done.
   void RunUpgrade();
   void ShowGenerator();
+  // Passwords > "Password &Health..." and "Check Against a Breach List...".
+  void ShowHealthReport();
+  void CheckAgainstBreachList();
   void FocusFilter();
   void MinimizeIfShown();
   void OpenHelp();
@@ -129,4 +133,5 @@ class MainWindow : public QMainWindow, public QuillboxView {
   SafeWatcher* watcher_;
   // A lock asked for while a key derivation ran: it runs once that ends.
   bool lockAfterBusy_ = false;
+  WindowHealthReport healthReports_;
 };

@@ -45,6 +45,8 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdImport, [](MainWindow& w) { RunImportCommand(w); }},
       {kCmdExport, [](MainWindow& w) { RunExportCommand(w); }},
       {kCmdUpgradeSafe, [](MainWindow& w) { w.RunUpgrade(); }},
+      {kCmdPasswordHealth, [](MainWindow& w) { w.ShowHealthReport(); }},
+      {kCmdCheckBreachList, [](MainWindow& w) { w.CheckAgainstBreachList(); }},
   };
   return kCommands;
 }

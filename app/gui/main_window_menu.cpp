@@ -58,6 +58,9 @@ const Menu kMenus[] = {
          {"Copy &One-Time Code", kCmdCopyOneTimeCode, "Ctrl+T", false},
          {nullptr, 0, nullptr, true},
          {"Perform &Auto-Type", kCmdPerformAutoType, "Ctrl+Shift+V", false},
+         {nullptr, 0, nullptr, true},
+         {"Password &Health...", kCmdPasswordHealth, nullptr, false},
+         {"Check Against a Breach List...", kCmdCheckBreachList, nullptr, false},
      }},
     {"&Help",
      {

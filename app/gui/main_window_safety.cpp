@@ -13,6 +13,7 @@
 #include "app/gui/entry_list_view.h"
 #include "app/gui/filter_field.h"
 #include "app/gui/generator_dialog.h"
+#include "app/gui/health_report_dialog.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
@@ -146,6 +147,16 @@ void MainWindow::RunEntryDialogOver(QWidget* owner, bool addMode) {
 void MainWindow::ShowGenerator() {
   GeneratorDialog dialog(false, this);
   dialog.exec();
+}
+
+void MainWindow::ShowHealthReport() {
+  if (!app_.IsLoggedIn()) return;
+  HealthReportDialog dialog(app_, healthReports_, this);
+  dialog.exec();
+}
+
+void MainWindow::CheckAgainstBreachList() {
+  if (app_.IsLoggedIn() && ChooseBreachList(app_, this)) ShowHealthReport();
 }
 
 void MainWindow::FocusFilter() {

@@ -24,16 +24,22 @@ bool GetTopSelectedEntry(QuillboxView& view, int& entryIndex) {
 }  // namespace
 
 bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addMode) {
+  int entryIndex = -1;
+  if (!addMode && !GetTopSelectedEntry(view, entryIndex)) return false;
+  return RunEntryDialogAt(app, owner, entryIndex);
+}
+
+bool RunEntryDialogAt(Quillbox& app, QWidget* owner, int entryIndex) {
+  const bool addMode = entryIndex < 0;
   EntryFieldBuffers fields;
   for (;;) {
     fields.Clear();
     if (!app.IsLoggedIn()) {
       return false;
     }
-    int entryIndex = -1;
     fields.format = app.OpenSafeFormat();
     if (!addMode) {
-      const Entry* entry = GetTopSelectedEntry(view, entryIndex) ? app.GetEntry(entryIndex) : nullptr;
+      const Entry* entry = app.GetEntry(entryIndex);
       if (entry == nullptr) return false;
       fields.entry = *entry;
     }

@@ -9,3 +9,6 @@ class QWidget;
 // "All fields cannot be blank." and the dialog opens again afresh. True when
 // an entry was added or changed.
 bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addMode);
+// The same dialog on the entry at entryIndex (-1: a new entry), wherever the
+// list's selection is.
+bool RunEntryDialogAt(Quillbox& app, QWidget* owner, int entryIndex);

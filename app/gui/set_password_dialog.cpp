@@ -1,5 +1,6 @@
 #include "app/gui/set_password_dialog.h"
 
+#include "app/gui/password_strength_hint.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "ui_set_password_dialog.h"
@@ -19,6 +20,7 @@ SetPasswordDialog::SetPasswordDialog(Quillbox& app, QWidget* parent)
   } else {
     setWindowTitle(QString::fromLatin1(kNoSafeCaption));
   }
+  ShowPasswordStrength(ui_->passwordEdit, ui_->nameEdit, ui_->strengthLabel);
   connect(ui_->okButton, &QPushButton::clicked, this, &SetPasswordDialog::accept);
   connect(ui_->cancelButton, &QPushButton::clicked, this, &SetPasswordDialog::reject);
 }

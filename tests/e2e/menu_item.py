@@ -11,6 +11,8 @@ import sys
 
 import dbus
 
+from atspi_program import program_service
+
 ACCESSIBLE = "org.a11y.atspi.Accessible"
 COMPONENT = "org.a11y.atspi.Component"
 ROOT = "/org/a11y/atspi/accessible/root"
@@ -44,20 +46,6 @@ def find(bus, service, path, text, depth=0):
             found = find(bus, child_service, child_path, text, depth + 1)
             if found is not None:
                 return found
-    return None
-
-
-def program_service(bus, pid):
-    daemon = bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus")
-    for name in daemon.ListNames(dbus_interface="org.freedesktop.DBus"):
-        if not str(name).startswith(":"):
-            continue
-        try:
-            owner = daemon.GetConnectionUnixProcessID(name, dbus_interface="org.freedesktop.DBus")
-        except dbus.DBusException:
-            continue
-        if int(owner) == pid:
-            return str(name)
     return None
 
 

@@ -452,7 +452,8 @@ void DialogsTest::WholeEntryRoundTripOnAStrongSafe() {
   OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
     QWidget* generate = dialog.findChild<QWidget*>("generateButton");
     QCOMPARE(generate->nextInFocusChain(), dialog.findChild<QWidget*>("urlEdit"));
-    QCOMPARE(dialog.findChild<QWidget*>("restoreButton")->nextInFocusChain(), dialog.findChild<QWidget*>("okButton"));
+    QCOMPARE(dialog.findChild<QWidget*>("excludeFromReportsCheck")->nextInFocusChain(),
+             dialog.findChild<QWidget*>("okButton"));
     Fill(dialog, {{"descriptionEdit", "Mail\tbox"},
                   {"userNameEdit", "alice"},
                   {"passwordEdit", "first"},

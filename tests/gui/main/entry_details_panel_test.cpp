@@ -73,9 +73,9 @@ void AddField(EntryDetailsPanel& panel, const QString& name, const QString& valu
   SetField(panel, FieldsTable(panel).rowCount() - 1, name, value, isProtected);
 }
 
-const QStringList kTabOrder = {"urlEdit",           "notesEdit",      "oneTimeCodeEdit",   "tagsEdit",
-                               "customFieldsTable", "addFieldButton", "removeFieldButton", "showCheck",
-                               "historyList",       "restoreButton"};
+const QStringList kTabOrder = {"urlEdit",           "notesEdit",      "oneTimeCodeEdit",        "tagsEdit",
+                               "customFieldsTable", "addFieldButton", "removeFieldButton",      "showCheck",
+                               "historyList",       "restoreButton",  "excludeFromReportsCheck"};
 
 }  // namespace
 
@@ -318,7 +318,7 @@ void EntryDetailsPanelTest::LabelsAndNamesServeTheKeyboard() {
       texts.append(button->text());
     }
   }
-  QCOMPARE(texts.size(), 10);
+  QCOMPARE(texts.size(), 11);
   for (const QString& text : texts) {
     const qsizetype at = text.indexOf('&');
     QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(text));

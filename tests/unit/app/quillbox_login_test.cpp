@@ -21,12 +21,14 @@ namespace {
 using MenuCalls = std::vector<std::pair<int, bool>>;
 
 // With a legacy safe open, which the upgrade command is for.
-const MenuCalls kLoggedInMenu = {{kCmdAddEntry, true},    {kCmdLogIn, false},      {kCmdLogOut, true},
-                                 {kCmdSetPassword, true}, {kCmdSafeFolder, false}, {kCmdLock, true},
-                                 {kCmdImport, true},      {kCmdExport, true},      {kCmdUpgradeSafe, true}};
-const MenuCalls kLoggedOutMenu = {{kCmdAddEntry, false},    {kCmdLogIn, true},      {kCmdLogOut, false},
-                                  {kCmdSetPassword, false}, {kCmdSafeFolder, true}, {kCmdLock, false},
-                                  {kCmdImport, false},      {kCmdExport, false},    {kCmdUpgradeSafe, false}};
+const MenuCalls kLoggedInMenu = {{kCmdAddEntry, true},        {kCmdLogIn, false},      {kCmdLogOut, true},
+                                 {kCmdSetPassword, true},     {kCmdSafeFolder, false}, {kCmdLock, true},
+                                 {kCmdImport, true},          {kCmdExport, true},      {kCmdPasswordHealth, true},
+                                 {kCmdCheckBreachList, true}, {kCmdUpgradeSafe, true}};
+const MenuCalls kLoggedOutMenu = {{kCmdAddEntry, false},        {kCmdLogIn, true},       {kCmdLogOut, false},
+                                  {kCmdSetPassword, false},     {kCmdSafeFolder, true},  {kCmdLock, false},
+                                  {kCmdImport, false},          {kCmdExport, false},     {kCmdPasswordHealth, false},
+                                  {kCmdCheckBreachList, false}, {kCmdUpgradeSafe, false}};
 
 class QuillboxLogIn : public ::testing::Test {
  protected:

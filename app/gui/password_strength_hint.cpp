@@ -1,0 +1,40 @@
+#include "app/gui/password_strength_hint.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/gui/qt_secret_text.h"
+#include "health/password_strength.h"
+
+namespace {
+
+constexpr char kStrengthPrefix[] = "Strength: ";
+constexpr char kBelowGoodWarning[] =
+    ". Anyone who gets the safe's file can try passwords at leisure: a longer one, such as four or five random "
+    "words, is much harder to guess.";
+constexpr char kWarningStyle[] = "color: #b3261e;";
+
+void UpdateHint(const QLineEdit* password, const QLineEdit* name, QLabel* hint) {
+  if (password->text().isEmpty()) {
+    hint->clear();
+    return;
+  }
+  const SecretText typed = SecretFromText(password->text());
+  const SecretText userName = SecretFromText(name->text());
+  const SecretText* inputs[] = {&userName};
+  const PasswordStrength strength = EstimateStrength(typed, inputs);
+  const bool belowGood = strength.strength < StrengthClass::kGood;
+  hint->setText(QString::fromLatin1(kStrengthPrefix) + QString::fromStdString(StrengthText(strength)) +
+                (belowGood ? QString::fromLatin1(kBelowGoodWarning) : QString()));
+  hint->setStyleSheet(belowGood ? QString::fromLatin1(kWarningStyle) : QString());
+}
+
+}  // namespace
+
+void ShowPasswordStrength(QLineEdit* password, QLineEdit* name, QLabel* hint) {
+  hint->setAccessibleName(QStringLiteral("Password strength"));
+  auto update = [password, name, hint] { UpdateHint(password, name, hint); };
+  QObject::connect(password, &QLineEdit::textChanged, hint, update);
+  QObject::connect(name, &QLineEdit::textChanged, hint, update);
+  update();
+}
