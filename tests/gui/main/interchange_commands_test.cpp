@@ -20,6 +20,8 @@
 #include "gui_test_support.h"
 #include "tests/unit/safe/safe_test_dir.h"
 #include "app/safe_transfer.h"
+#include "interchange/import_file.h"
+#include "tests/unit/interchange/cheap_kdbx_settings.h"
 
 class InterchangeCommandsTest : public QObject {
   Q_OBJECT
@@ -32,6 +34,8 @@ class InterchangeCommandsTest : public QObject {
   void AProtectedFileAsksItsPasswordAgainUntilItOpens();
   void CancellingTheFilePasswordImportsNothing();
   void ANewFilePasswordIsCheckedBeforeTheDialogCloses();
+  void AKeePassDatabaseIsExportedUnderANewPasswordAndReadBack();
+  void AKeePassDatabaseIsImportedWithItsPasswordAndKeyFile();
 };
 
 namespace {
@@ -100,7 +104,8 @@ void InterchangeCommandsTest::ImportThroughTheFileDialog() {
     KeepAccepting(files, path);
   });
   world.Window().RunCommand(kCmdImport);
-  QCOMPARE(filters.first(), QString("Any supported file (*.csv *.xml *.json)"));
+  QCOMPARE(filters.first(), QString("Any supported file (*.csv *.xml *.json *.kdbx)"));
+  QVERIFY(filters.contains("KeePass database (*.kdbx)"));
   QVERIFY(filters.contains("KeePass XML (*.xml)"));
   QVERIFY(filters.contains("Firefox CSV (*.csv)"));
   QCOMPARE(world.Messages().size(), size_t{1});
@@ -126,7 +131,8 @@ void InterchangeCommandsTest::ExportThroughTheFileDialog() {
   });
   world.Window().RunCommand(kCmdExport);
   QVERIFY(!filters.contains("Chrome CSV (*.csv)"));
-  QCOMPARE(filters.size(), 5);
+  QCOMPARE(filters.size(), 6);
+  QVERIFY(filters.contains("KeePass database (*.kdbx)"));
   QCOMPARE(world.Messages().size(), size_t{1});
   QCOMPARE(world.Messages()[0].caption, std::string(kExportCaption));
   std::string written = (world.Folder() + "/vault.xml").toStdString();
@@ -247,6 +253,68 @@ void InterchangeCommandsTest::ANewFilePasswordIsCheckedBeforeTheDialogCloses() {
       dialog.show();
     }
   }
+}
+
+void InterchangeCommandsTest::AKeePassDatabaseIsExportedUnderANewPasswordAndReadBack() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "s3cr3t"}});
+  SetKdbxWriteSettings(CheapKdbxSettings());
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    auto& files = static_cast<QFileDialog&>(dialog);
+    files.selectNameFilter("KeePass database (*.kdbx)");
+    files.setDirectory(world.Folder());
+    files.selectFile("vault");
+    KeepAccepting(files, "vault");
+  });
+  OnEachFileKeyDialog(world.Window(), [](FileKeyDialog& dialog, int) {
+    dialog.findChild<QLineEdit*>("passwordEdit")->setText("db pw");
+    dialog.findChild<QLineEdit*>("confirmEdit")->setText("db pw");
+    dialog.findChild<QPushButton*>("okButton")->click();
+  });
+  world.Window().RunCommand(kCmdExport);
+  QVERIFY(world.Messages().empty());  // no plain-text warning
+  const std::string written = (world.Folder() + "/vault.kdbx").toStdString();
+  struct stat info;
+  QCOMPARE(stat(written.c_str(), &info), 0);
+  QCOMPARE(info.st_mode & 0777, 0600u);
+  QCOMPARE(world.Window().statusBar()->currentMessage(), QString("Exported the safe to vault.kdbx."));
+  ImportText text;
+  std::string error;
+  QVERIFY(ReadImportText(written, &text, &error));
+  ImportPlan plan(SafeFormat::kStrong);
+  FileKey key{SecretText("db pw"), std::nullopt};
+  QVERIFY2(PlanImportText(text.bytes, "", &plan, &error, &key), error.c_str());
+  QCOMPARE(ToVector(plan.Entries()), std::vector<std::string>({"Bank\tjdoe\ts3cr3t"}));
+}
+
+void InterchangeCommandsTest::AKeePassDatabaseIsImportedWithItsPasswordAndKeyFile() {
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Kept", "me", "x"}});
+  const std::string keyText = "any file can be a key file";
+  const QString keyPath = world.Folder() + "/db.key";
+  WriteTextFile(keyPath.toStdString(), keyText);
+  EntryList entries;
+  Fill(entries, {"Bank\tjdoe\ts3cr3t"});
+  FileKey key{SecretText("db pw"), WipingBytes(keyText.begin(), keyText.end())};
+  std::string bytes, error;
+  QVERIFY2(WriteKdbxWith(entries.entries, key, CheapKdbxSettings(), &bytes, &error), error.c_str());
+  const QString path = world.Folder() + "/vault.kdbx";
+  WriteTextFile(path.toStdString(), bytes);
+  ChooseFile(world, path);
+  QStringList problems;
+  OnEachFileKeyDialog(world.Window(), [&](FileKeyDialog& dialog, int shown) {
+    auto* problem = dialog.findChild<QLabel*>("problemLabel");
+    problems << (problem->isVisible() ? problem->text() : QString());
+    QVERIFY(dialog.findChild<QPushButton*>("browseButton") != nullptr);
+    dialog.findChild<QLineEdit*>("passwordEdit")->setText("db pw");
+    if (shown == 2) dialog.findChild<QLineEdit*>("keyFileEdit")->setText(keyPath);
+    dialog.findChild<QPushButton*>("okButton")->click();
+  });
+  world.Window().RunCommand(kCmdImport);
+  QCOMPARE(problems, QStringList({"", "the database's password or key file is wrong"}));
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QVERIFY(world.Messages()[0].text.starts_with("1 entry read as kdbx.\n1 new entry to import.\n"));
+  QCOMPARE(ToVector(world.App().GetEntries()), std::vector<std::string>({"Kept\tme\tx", "Bank\tjdoe\ts3cr3t"}));
 }
 
 QTEST_MAIN(InterchangeCommandsTest)

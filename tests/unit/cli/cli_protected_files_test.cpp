@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,14 @@ namespace {
 constexpr char kFilePassword[] = "fixture-export-password";
 
 std::string Fixture(const std::string& name) { return QUILLBOX_TEST_DATA_DIR "/interchange/" + name; }
+
+// A listing's lines without their indexes, sorted.
+std::multiset<std::string> Entries(const std::string& listing) {
+  std::multiset<std::string> entries;
+  std::istringstream lines(listing);
+  for (std::string line; std::getline(lines, line);) entries.insert(line.substr(line.find('\t') + 1));
+  return entries;
+}
 
 class CliProtectedFiles : public ::testing::Test {
  protected:
@@ -90,6 +100,73 @@ TEST_F(CliProtectedFiles, AKeyFileIsRefusedForAnExportFormatWithoutOne) {
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("bitwarden-json takes no key file"), std::string::npos) << result.err;
   EXPECT_EQ(access(safes_.Path("out").c_str(), F_OK), -1);
+}
+
+// The test program writes databases with cheap Argon2id, as it makes safes.
+TEST_F(CliProtectedFiles, AKdbxExportOpensOnlyWithItsPasswordAndKeyFile) {
+  ASSERT_EQ(Run({"import", "alice", Fixture("bitwarden.json")}, "pw\n").status, 0);
+  const std::string listing = List();
+  const std::string key = safes_.Path("db.key");
+  WriteTextFile(key, "a key file of any content");
+  const std::string database = safes_.Path("out.kdbx");
+  CliResult exported = Run({"export", "--format", "kdbx", "--key-file", key, "alice", database}, "pw\ndbpw\n");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.err, "") << "no plain-text warning";
+  EXPECT_EQ(FileMode(database) & 0777, 0600u);
+  EXPECT_EQ(Run({"export", "--format", "kdbx", "--key-file", key, "alice", database}, "pw\ndbpw\n").status, 1);
+
+  ASSERT_EQ(Run({"create", "--force", "bob"}, "bobpw\n").status, 0);
+  const std::string before = ReadTextFile(safes_.Path("bob.SAFE"));
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string input;
+    const char* error;
+  } refused[] = {
+      {"wrong password",
+       {"import", "--key-file", key, "bob", database},
+       "bobpw\nnope\n",
+       "the database's password or key file is wrong"},
+      {"no key file", {"import", "bob", database}, "bobpw\ndbpw\n", "the database's password or key file is wrong"},
+      {"another key file",
+       {"import", "--key-file", Fixture("bitwarden.json"), "bob", database},
+       "bobpw\ndbpw\n",
+       "the database's password or key file is wrong"},
+      {"missing key file",
+       {"import", "--key-file", safes_.Path("gone.key"), "bob", database},
+       "bobpw\ndbpw\n",
+       "No such file or directory"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    CliResult result = Run(c.args, c.input);
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    EXPECT_EQ(ReadTextFile(safes_.Path("bob.SAFE")), before);
+  }
+  CliResult dry = Run({"import", "--dry-run", "--key-file", key, "bob", database}, "bobpw\ndbpw\n");
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("entries read as kdbx.\n4 new entries to import.\n"), std::string::npos) << dry.out;
+  EXPECT_EQ(ReadTextFile(safes_.Path("bob.SAFE")), before);
+  CliResult imported = Run({"import", "--key-file", key, "bob", database}, "bobpw\ndbpw\n");
+  EXPECT_EQ(imported.status, 0) << imported.err;
+  // A database holds its entries group by group.
+  EXPECT_EQ(Entries(Run({"list", "bob"}, "bobpw\n").out), Entries(listing));
+}
+
+TEST_F(CliProtectedFiles, AnEmptyDatabasePasswordNeedsAKeyFile) {
+  const std::string database = safes_.Path("empty.kdbx");
+  CliResult refused = Run({"export", "--format", "kdbx", "alice", database}, "pw\n\n");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "quillbox-cli: An empty password needs a key file\n");
+  EXPECT_EQ(access(database.c_str(), F_OK), -1);
+
+  const std::string key = safes_.Path("db.key");
+  WriteTextFile(key, "key");
+  ASSERT_EQ(Run({"export", "--format", "kdbx", "--key-file", key, "alice", database}, "pw\n\n").status, 0);
+  CliResult dry = Run({"import", "--dry-run", "--key-file", key, "alice", database}, "pw\n\n");
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("0 entries read as kdbx."), std::string::npos) << dry.out;
 }
 
 }  // namespace

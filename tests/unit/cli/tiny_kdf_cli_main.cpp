@@ -1,6 +1,6 @@
 // quillbox-cli as its tests run it: new and upgraded safes get the smallest
 // Argon2id parameters, so the many key derivations of a test run take
-// microseconds, and QUILLBOX_TEST_TIME (seconds since 1970), when set, is
+// microseconds, exported KeePass databases cheap ones, and QUILLBOX_TEST_TIME (seconds since 1970), when set, is
 // the time one-time codes are made for. Only these differ from the shipped
 // program.
 #include <cstdio>
@@ -8,6 +8,7 @@
 
 #include "cli/cli_main.h"
 #include "platform/core_dumps.h"
+#include "tests/unit/interchange/cheap_kdbx_settings.h"
 #include "tests/unit/safe/safe_test_dir.h"
 
 namespace {
@@ -21,5 +22,6 @@ int64_t TestTime() {
 
 int main(int argc, char** argv) {
   DisableCoreDumps();
+  SetKdbxWriteSettings(CheapKdbxSettings());
   return RunCli(argc, argv, stdout, stderr, kTinySafeParams, TestTime);
 }
