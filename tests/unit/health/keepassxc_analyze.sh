@@ -4,7 +4,7 @@
 # flag the same entries with the same counts. Then the report's exit status
 # and its bad-input messages, the table still printed.
 # usage: keepassxc_analyze.sh QUILLBOX_CLI
-source "$(dirname "$0")/../keepassxc_sandbox.sh" "$1"
+. "$(dirname "$0")/../keepassxc_sandbox.sh" "$1"
 sha1() { printf %s "$1" | sha1sum | cut -c1-40 | tr a-f A-F; }
 
 # Title, user name, password. Two share a leaked password, one is leaked

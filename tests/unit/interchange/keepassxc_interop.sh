@@ -3,27 +3,7 @@
 # exported as CSV and XML imports into a safe, and a safe exported as KeePass
 # XML imports into KeePassXC with every field intact.
 # usage: keepassxc_interop.sh QUILLBOX_CLI
-set -euo pipefail
-
-quillbox=$1
-if ! command -v keepassxc-cli >/dev/null; then
-  echo "SKIP: keepassxc-cli is not installed (scripts/setup installs the keepassxc package)"
-  exit 77
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-# A private home and no display: keepassxc-cli keeps its settings there and
-# needs no window system.
-mkdir home tmp
-export HOME=$work/home TMPDIR=$work/tmp XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/tmp QT_QPA_PLATFORM=offscreen
-unset DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-kx() { keepassxc-cli "$@" 2>>keepassxc.log; }
-qb() { "$quillbox" --dir "$work" --password-stdin "$@"; }
+. "$(dirname "$0")/../keepassxc_sandbox.sh" "$1"
 
 # KeePassXC's database: a group, a quote and a comma, a non-ASCII letter, an
 # empty user name, a note with a line break and an entry without a title.
