@@ -45,21 +45,16 @@ class Keyboard {
     return shift_ != 0;
   }
 
-  // Lets go of every modifier still held, so that the target sees our keys
-  // alone and not, say, Ctrl+Alt with them.
-  void ReleaseHeldModifiers() {
-    xcb_get_modifier_mapping_reply_t* modifiers =
-        xcb_get_modifier_mapping_reply(connection_, xcb_get_modifier_mapping(connection_), nullptr);
+  // Lets go of every key still held: the shortcut's modifiers would turn
+  // our keys into others, and its own key, still down, would swallow the
+  // first press of that letter.
+  void ReleaseHeldKeys() {
     xcb_query_keymap_reply_t* pressed = xcb_query_keymap_reply(connection_, xcb_query_keymap(connection_), nullptr);
-    if (modifiers != nullptr && pressed != nullptr) {
-      const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(modifiers);
-      for (int i = 0; i < xcb_get_modifier_mapping_keycodes_length(modifiers); ++i) {
-        xcb_keycode_t key = keycodes[i];
-        if (key != 0 && (pressed->keys[key / 8] & (1 << (key % 8)))) Fake(XCB_KEY_RELEASE, key);
-      }
-      xcb_flush(connection_);
+    if (pressed == nullptr) return;
+    for (int key = 8; key < 256; ++key) {
+      if (pressed->keys[key / 8] & (1 << (key % 8))) Fake(XCB_KEY_RELEASE, static_cast<xcb_keycode_t>(key));
     }
-    free(modifiers);
+    xcb_flush(connection_);
     free(pressed);
   }
 
@@ -171,7 +166,7 @@ TypingResult TypeIntoWindow(const X11Display& display, xcb_window_t target, cons
     *error = "The keyboard map cannot be read.";
     return TypingResult::kRefused;
   }
-  keyboard.ReleaseHeldModifiers();
+  keyboard.ReleaseHeldKeys();
   TypingResult result = TypingResult::kDone;
   for (const AutoTypeAction& step : steps) {
     switch (step.kind) {

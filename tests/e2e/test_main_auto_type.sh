@@ -4,7 +4,8 @@
 # from, non-ASCII letters and characters the keyboard map lacks included, and
 # leaves the keyboard map as it was; the global shortcut with two fitting
 # entries opens the chooser, where Enter types the chosen one; {TOTP} types
-# oathtool's code of that moment; an unknown placeholder types nothing.
+# oathtool's code of that moment; an unknown placeholder types nothing; and
+# typing stops when another window becomes active in the middle of it.
 . "$(dirname "$0")/harness.sh"
 qb_init
 qb_install quillbox-cli
@@ -23,6 +24,8 @@ printf 'pw\nc\n%s\n' "$secret" | qb_cli add alice "Code Form" "c" --totp >/dev/n
 add "Broken Form" "b" "x"
 printf 'pw\n{TOTP}{ENTER}\n' | qb_cli field alice 4 AutoType || qb_fail "field AutoType"
 printf 'pw\n{USERNAME}{BOGUS}\n' | qb_cli field alice 5 AutoType || qb_fail "field AutoType"
+add "Delayed Form" "lateuser" "latepass"
+printf 'pw\n{USERNAME}{DELAY 3000}{PASSWORD}{ENTER}\n' | qb_cli field alice 6 AutoType || qb_fail "field AutoType"
 qb_set_setting_int Last_Sort 0
 printf '"Last_Username"="alice"\n' >>"$(qb_user_hive)"
 
@@ -78,6 +81,20 @@ qb_key "$error" Return
 qb_wait_no_window "ERROR"
 sleep 1
 [ ! -e "$QB_ROOT/fourth" ] || qb_fail "a sequence with an unknown placeholder typed: $(cat "$QB_ROOT/fourth")"
+
+# The user moves to another window while the sequence pauses: the password
+# goes nowhere, neither into the form nor into the other window.
+fifth=$(form "Delayed Form" "$QB_ROOT/fifth")
+bystander=$(form "Bystander" "$QB_ROOT/bystander")
+qb_key "$fifth" ctrl+alt+a
+sleep 1.5
+qb_activate "$bystander"
+sleep 3
+qb_type "$bystander" "end"
+qb_key "$bystander" Return
+qb_assert_eq "$(typed "$QB_ROOT/bystander")" "end" "the other window"
+qb_key "$fifth" Return
+qb_assert_eq "$(typed "$QB_ROOT/fifth")" "lateuser" "typed before the switch"
 
 kill "$QB_PID"
 qb_log "PASS"
