@@ -129,7 +129,9 @@ qb_assert_eq "$(qb_count_windows "Secret Service")" "0" "questions after Allow A
 # The menu turns it off, for good.
 qb_menu "$(qb_wait_window "$QB_TITLE_MAIN")" alt+f "Serve Secrets to Other Programs"
 qb_wait_for secrets_free || qb_fail "still served after the menu turned it off"
-qb_cli settings | grep -q '^Secret_Service  *0 (off)  *user$' || qb_fail "the setting was not stored: $(qb_cli settings)"
+# Read whole first: grep -q leaving early would cut the listing off (SIGPIPE).
+settings=$(qb_cli settings)
+grep -q '^Secret_Service  *0 (off)  *user$' <<<"$settings" || qb_fail "the setting was not stored: $settings"
 quit
 qb_set_setting_int Secret_Service 1
 
