@@ -158,15 +158,20 @@ void SecretServiceObject::SearchItems(const QDBusMessage& call, bool splitLocked
   }
 }
 
-void SecretServiceObject::Unlock(const QDBusMessage& call) {
-  if (!Expect(call, "ao")) return;
+QList<QDBusObjectPath> SecretServiceObject::OurLockables(const QVariant& argument) const {
   QList<QDBusObjectPath> paths;
-  PathsFrom(call.arguments()[0], &paths);
+  PathsFrom(argument, &paths);
   QList<QDBusObjectPath> ours;
   for (const QDBusObjectPath& path : paths) {
     const Kind kind = Resolve(path.path()).kind;
     if (kind == Kind::kCollection || kind == Kind::kItem) ours.append(path);
   }
+  return ours;
+}
+
+void SecretServiceObject::Unlock(const QDBusMessage& call) {
+  if (!Expect(call, "ao")) return;
+  const QList<QDBusObjectPath> ours = OurLockables(call.arguments()[0]);
   if (IsUnlocked() || ours.isEmpty()) {
     Reply(call, {QVariant::fromValue(ours), QVariant::fromValue(NoObject())});
     return;
@@ -185,13 +190,7 @@ void SecretServiceObject::Unlock(const QDBusMessage& call) {
 
 void SecretServiceObject::Lock(const QDBusMessage& call) {
   if (!Expect(call, "ao")) return;
-  QList<QDBusObjectPath> paths;
-  PathsFrom(call.arguments()[0], &paths);
-  QList<QDBusObjectPath> ours;
-  for (const QDBusObjectPath& path : paths) {
-    const Kind kind = Resolve(path.path()).kind;
-    if (kind == Kind::kCollection || kind == Kind::kItem) ours.append(path);
-  }
+  const QList<QDBusObjectPath> ours = OurLockables(call.arguments()[0]);
   // The safe is one lock: any of its objects locks it all, as the window's command does.
   if (!ours.isEmpty() && IsUnlocked()) window_.LockSafe();
   Reply(call, {QVariant::fromValue(ours), QVariant::fromValue(NoObject())});

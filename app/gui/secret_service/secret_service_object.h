@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QPointer>
 #include <QString>
@@ -72,6 +73,8 @@ class SecretServiceObject : public QDBusVirtualObject {
   Target Resolve(const QString& path) const;
   QString Collection() const;
   bool IsUnlocked() const;
+  // The collection and item paths among those a Lock or Unlock names.
+  QList<QDBusObjectPath> OurLockables(const QVariant& argument) const;
   int FindEntry(const EntryId& id) const;
   QString PathOf(const EntryId& id) const;
 
