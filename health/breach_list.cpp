@@ -5,7 +5,6 @@
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <string.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +43,30 @@ int HexValue(char c) {
   return -1;
 }
 
+// The line at the start of text, of which limit bytes are at hand; a line
+// without a break is whole only when it ends the file.
+bool ParseLine(const char* text, size_t limit, bool endsFile, size_t* length, Digest* hash, uint64_t* count) {
+  const char* newline = static_cast<const char*>(memchr(text, '\n', limit));
+  if (newline == nullptr && !endsFile) return false;
+  size_t used = newline != nullptr ? static_cast<size_t>(newline - text) : limit;
+  *length = used + (newline != nullptr ? 1 : 0);
+  if (used > 0 && text[used - 1] == '\r') --used;
+  if (used < kHexSize + 2 || text[kHexSize] != ':') return false;
+  for (size_t i = 0; i < kDigestSize; ++i) {
+    int high = HexValue(text[2 * i]);
+    int low = HexValue(text[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    (*hash)[i] = static_cast<uint8_t>(high << 4 | low);
+  }
+  uint64_t number = 0;
+  for (size_t i = kHexSize + 1; i < used; ++i) {
+    if (text[i] < '0' || text[i] > '9' || number > (UINT64_MAX - 9) / 10) return false;
+    number = number * 10 + static_cast<uint64_t>(text[i] - '0');
+  }
+  *count = number;
+  return true;
+}
+
 }  // namespace
 
 struct BreachList::Line {
@@ -56,8 +79,8 @@ struct BreachList::Line {
 BreachList::~BreachList() { Close(); }
 
 void BreachList::Close() {
-  if (data_ != nullptr) munmap(const_cast<char*>(data_), size_);
-  data_ = nullptr;
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
   size_ = 0;
 }
 
@@ -78,20 +101,19 @@ std::string BreachList::Open(const std::string& path) {
     close(fd);
     return "The breach list " + path + " is empty.";
   }
-  void* mapped = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
-  int mapError = errno;
-  close(fd);
-  if (mapped == MAP_FAILED) return "The breach list " + path + " cannot be read: " + strerror(mapError) + ".";
-  // Look-ups touch a few pages each: read-ahead would only fill the cache.
-  madvise(mapped, static_cast<size_t>(info.st_size), MADV_RANDOM);
-  data_ = static_cast<const char*>(mapped);
+  // Look-ups read a few bytes here and there: read-ahead would only fill the cache.
+  posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+  fd_ = fd;
   size_ = static_cast<size_t>(info.st_size);
   std::string error = CheckSampledLines();
   if (!error.empty()) Close();
   return error;
 }
 
-std::string BreachList::Malformed(size_t offset) const {
+std::string BreachList::Failed(LineRead why, size_t offset) const {
+  if (why == LineRead::kCutShort) {
+    return "The breach list " + path_ + " was cut short or could not be read while it was searched.";
+  }
   return "The breach list " + path_ +
          " has a line that is not HASH:COUNT (a SHA-1 hash in hex, a colon, a count) at byte " +
          std::to_string(offset) + ".";
@@ -101,40 +123,47 @@ std::string BreachList::Unsorted() const {
   return "The breach list " + path_ + " is not sorted by hash (LC_ALL=C sort puts it in order).";
 }
 
-bool BreachList::ReadLineAt(size_t start, Line* line) const {
-  size_t limit = std::min(size_ - start, kMaxLineBytes);
-  const char* text = data_ + start;
-  line->start = start;
-  const char* newline = static_cast<const char*>(memchr(text, '\n', limit));
-  if (newline == nullptr && start + limit != size_) return false;
-  size_t length = newline != nullptr ? static_cast<size_t>(newline - text) : limit;
-  line->next = start + length + (newline != nullptr ? 1 : 0);
-  if (length > 0 && text[length - 1] == '\r') --length;
-  if (length < kHexSize + 2 || text[kHexSize] != ':') return false;
-  for (size_t i = 0; i < kDigestSize; ++i) {
-    int high = HexValue(text[2 * i]);
-    int low = HexValue(text[2 * i + 1]);
-    if (high < 0 || low < 0) return false;
-    line->hash[i] = static_cast<uint8_t>(high << 4 | low);
+bool BreachList::ReadBytes(size_t start, size_t count, char* buffer) const {
+  while (count > 0) {
+    ssize_t got = pread(fd_, buffer, count, static_cast<off_t>(start));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    buffer += got;
+    start += static_cast<size_t>(got);
+    count -= static_cast<size_t>(got);
   }
-  uint64_t count = 0;
-  for (size_t i = kHexSize + 1; i < length; ++i) {
-    if (text[i] < '0' || text[i] > '9' || count > (UINT64_MAX - 9) / 10) return false;
-    count = count * 10 + static_cast<uint64_t>(text[i] - '0');
-  }
-  line->count = count;
   return true;
 }
 
-bool BreachList::ReadLineAround(size_t pos, size_t floor, Line* line) const {
+BreachList::LineRead BreachList::ReadLineAt(size_t start, Line* line) const {
+  char text[kMaxLineBytes];
+  size_t limit = std::min(size_ - start, kMaxLineBytes);
+  line->start = start;
+  if (!ReadBytes(start, limit, text)) return LineRead::kCutShort;
+  size_t length = 0;
+  if (!ParseLine(text, limit, start + limit == size_, &length, &line->hash, &line->count)) return LineRead::kMalformed;
+  line->next = start + length;
+  return LineRead::kOk;
+}
+
+BreachList::LineRead BreachList::ReadLineAround(size_t pos, size_t floor, Line* line) const {
+  // One read takes the line's start before pos and its end after it.
+  char text[2 * kMaxLineBytes];
   const size_t lowest = pos - std::min(pos - floor, kMaxLineBytes);
-  const void* newline = memrchr(data_ + lowest, '\n', pos - lowest);
-  if (newline == nullptr && lowest != floor) {
-    line->start = lowest;
-    return false;
+  const size_t end = std::min(size_, pos + kMaxLineBytes);
+  line->start = lowest;
+  if (!ReadBytes(lowest, end - lowest, text)) return LineRead::kCutShort;
+  const void* newline = memrchr(text, '\n', pos - lowest);
+  if (newline == nullptr && lowest != floor) return LineRead::kMalformed;
+  const size_t skipped = newline != nullptr ? static_cast<size_t>(static_cast<const char*>(newline) - text) + 1 : 0;
+  const size_t limit = std::min(end - lowest - skipped, kMaxLineBytes);
+  line->start = lowest + skipped;
+  size_t length = 0;
+  if (!ParseLine(text + skipped, limit, line->start + limit == size_, &length, &line->hash, &line->count)) {
+    return LineRead::kMalformed;
   }
-  return ReadLineAt(newline != nullptr ? static_cast<size_t>(static_cast<const char*>(newline) - data_) + 1 : floor,
-                    line);
+  line->next = line->start + length;
+  return LineRead::kOk;
 }
 
 std::string BreachList::CheckSampledLines() const {
@@ -142,14 +171,20 @@ std::string BreachList::CheckSampledLines() const {
   bool first = true;
   for (size_t i = 0; i <= kSampledLines; ++i) {
     size_t pos = static_cast<size_t>(static_cast<unsigned __int128>(size_ - 1) * i / kSampledLines);
-    if (!ReadLineAround(pos, 0, &line)) return Malformed(line.start);
+    if (LineRead read = ReadLineAround(pos, 0, &line); read != LineRead::kOk) return Failed(read, line.start);
     if (!first && line.start == previous.start) continue;
     // The sampled line's neighbours are checked too: a small file is
     // checked whole, and two neighbours out of order are found wherever the
     // samples fall near them.
     const bool hasBefore = line.start > 0, hasAfter = line.next < size_;
-    if (hasBefore && !ReadLineAround(line.start - 1, 0, &before)) return Malformed(before.start);
-    if (hasAfter && !ReadLineAt(line.next, &after)) return Malformed(line.next);
+    if (hasBefore) {
+      if (LineRead read = ReadLineAround(line.start - 1, 0, &before); read != LineRead::kOk) {
+        return Failed(read, before.start);
+      }
+    }
+    if (hasAfter) {
+      if (LineRead read = ReadLineAt(line.next, &after); read != LineRead::kOk) return Failed(read, line.next);
+    }
     if (hasBefore && memcmp(before.hash.data(), line.hash.data(), kDigestSize) >= 0) return Unsorted();
     if (hasAfter && memcmp(line.hash.data(), after.hash.data(), kDigestSize) >= 0) return Unsorted();
     if (!first && memcmp(previous.hash.data(), line.hash.data(), kDigestSize) >= 0) return Unsorted();
@@ -161,7 +196,7 @@ std::string BreachList::CheckSampledLines() const {
 
 BreachList::Lookup BreachList::Find(const SecretText& password) const {
   Lookup result;
-  if (data_ == nullptr) return result;
+  if (fd_ < 0) return result;
   Digest digest;
   unsigned int digestSize = 0;
   EVP_Digest(password.c_str(), password.size(), digest.data(), &digestSize, EVP_sha1(), nullptr);
@@ -179,14 +214,15 @@ BreachList::Lookup BreachList::Find(const SecretText& password) const {
     // at most that many probes more than a binary search.
     const size_t range = high - low;
     size_t probe = low + range / 2;
-    if (probes++ < kInterpolatedProbes) {
-      const long double lowKey = haveBelow ? Key(below) : 0.0L;
-      const long double highKey = haveAbove ? Key(above) : 18446744073709551616.0L;
+    const long double lowKey = haveBelow ? Key(below) : 0.0L;
+    const long double highKey = haveAbove ? Key(above) : 18446744073709551616.0L;
+    // Bounds that share their first 8 bytes leave nothing to interpolate by.
+    if (probes++ < kInterpolatedProbes && highKey > lowKey) {
       const long double fraction = (Key(digest) - lowKey) / (highKey - lowKey);
       probe = low + std::min(range - 1, static_cast<size_t>(fraction * static_cast<long double>(range)));
     }
-    if (!ReadLineAround(probe, low, &line)) {
-      result.error = Malformed(line.start);
+    if (LineRead read = ReadLineAround(probe, low, &line); read != LineRead::kOk) {
+      result.error = Failed(read, line.start);
       break;
     }
     if ((haveBelow && memcmp(line.hash.data(), below.data(), kDigestSize) <= 0) ||

@@ -1,6 +1,8 @@
 #include "health/breach_list.h"
 
+#include <fenv.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -76,6 +78,53 @@ TEST_F(BreachListTest, UnevenlySpreadHashesAreFoundToo) {
   ASSERT_EQ(list.Open(Write(lines)), "");
   for (size_t i = 0; i < passwords.size(); ++i) EXPECT_EQ(CountOf(list, passwords[i]), 1000 + i) << passwords[i];
   EXPECT_EQ(CountOf(list, "echo"), 0u);
+}
+
+// Hashes that share their first 8 bytes have the same place in the range,
+// so bounds among them leave nothing to interpolate by: the search steps or
+// halves instead of dividing by their difference (with traps on, 0/0 would
+// stop the test with SIGFPE).
+TEST_F(BreachListTest, NeighboursSharingTheirFirst8BytesAreSearched) {
+  std::vector<BreachLine> lines = SortedBreachLines({}, 200);
+  const std::string listed = Sha1Hex("listed"), absent = Sha1Hex("absent");
+  // Lines on both sides of each digest with its first 8 bytes, so the
+  // search narrows to bounds that share them with lines still between.
+  for (const std::string& hash : {listed, absent}) {
+    for (char digit : std::string("0123456789ABCDEF"))
+      lines.push_back({hash.substr(0, 16) + std::string(24, digit), 3});
+  }
+  lines.push_back({listed, 5});
+  std::sort(lines.begin(), lines.end(), [](const BreachLine& a, const BreachLine& b) { return a.hash < b.hash; });
+  BreachList list;
+  ASSERT_EQ(list.Open(Write(lines)), "");
+  feenableexcept(FE_DIVBYZERO | FE_INVALID);
+  uint64_t listedCount = CountOf(list, "listed"), absentCount = CountOf(list, "absent");
+  fedisableexcept(FE_DIVBYZERO | FE_INVALID);
+  EXPECT_EQ(listedCount, 5u);
+  EXPECT_EQ(absentCount, 0u);
+}
+
+// Another program may shorten the file while a report searches it; the
+// look-up then says so instead of the process dying of SIGBUS.
+TEST_F(BreachListTest, AFileCutShortWhileOpenIsAnErrorNotACrash) {
+  std::vector<std::string> passwords;
+  for (int i = 0; i < 100; ++i) passwords.push_back("pw" + std::to_string(i));
+  const std::vector<BreachLine> lines = SortedBreachLines(passwords, 20000);
+  for (off_t keep : {off_t{0}, off_t{4096}}) {
+    std::string path = Write(lines);
+    BreachList list;
+    ASSERT_EQ(list.Open(path), "");
+    ASSERT_EQ(truncate(path.c_str(), keep), 0);
+    int cutShort = 0;
+    for (const std::string& password : passwords) {
+      BreachList::Lookup found = list.Find(SecretText(password));
+      if (found.error.empty()) continue;  // its line lies in what was kept
+      EXPECT_EQ(found.count, 0u) << password;
+      EXPECT_EQ(found.error, "The breach list " + path + " was cut short or could not be read while it was searched.");
+      ++cutShort;
+    }
+    EXPECT_GT(cutShort, 90) << "kept " << keep;
+  }
 }
 
 TEST_F(BreachListTest, LowerCaseHashesAreFoundToo) {
