@@ -1,10 +1,7 @@
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
+#include "crypto/openssh_cipher.h"
 #include "sshagent/bcrypt_pbkdf.h"
 #include "sshagent/ssh_base64.h"
 #include "sshagent/ssh_key_fields.h"
@@ -17,31 +14,11 @@ constexpr std::string_view kEnd = "-----END OPENSSH PRIVATE KEY-----";
 constexpr char kMagic[] = "openssh-key-v1";  // followed by its NUL
 // ssh-keygen's default is 16; far more would hold the program for minutes.
 constexpr uint32_t kMaxKdfRounds = 10000;
-
-struct Cipher {
-  std::string_view name;
-  const EVP_CIPHER* (*evp)();
-  size_t keySize, ivSize, tagSize;
-};
-constexpr Cipher kCiphers[] = {
-    {"aes256-ctr", EVP_aes_256_ctr, 32, 16, 0},
-    {"aes256-gcm@openssh.com", EVP_aes_256_gcm, 32, 12, 16},
-};
-constexpr size_t kCipherBlockSize = 16;
 constexpr size_t kPlainBlockSize = 8;
 
-const Cipher* FindCipher(std::string_view name) {
-  for (const Cipher& cipher : kCiphers) {
-    if (cipher.name == name) return &cipher;
-  }
-  return nullptr;
-}
-
-using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
-
-// The private section's bytes under the passphrase's key; a GCM tag that
-// does not match is a wrong passphrase as much as a damaged file.
-SshKeyFault Decrypt(const Cipher& cipher, std::span<const uint8_t> kdfOptions, std::string_view passphrase,
+// The private section's bytes under the passphrase's key; a tag that does
+// not match is a wrong passphrase as much as a damaged file.
+SshKeyFault Decrypt(const OpenSshCipher& cipher, std::span<const uint8_t> kdfOptions, std::string_view passphrase,
                     std::span<const uint8_t> sealed, std::span<const uint8_t> tag, WipingBytes* plain) {
   WireReader options(kdfOptions);
   std::span<const uint8_t> salt;
@@ -52,29 +29,22 @@ SshKeyFault Decrypt(const Cipher& cipher, std::span<const uint8_t> kdfOptions, s
   }
   WipingBytes keyAndIv(cipher.keySize + cipher.ivSize);
   if (!BcryptPbkdf(AsBytes(passphrase), salt, rounds, keyAndIv)) return SshKeyFault::kNoMemory;
-  CipherContext context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
   plain->assign(sealed.size(), 0);
-  int written = 0, last = 0;
-  bool ok =
-      context != nullptr && EVP_DecryptInit_ex(context.get(), cipher.evp(), nullptr, nullptr, nullptr) == 1 &&
-      (cipher.tagSize == 0 ||
-       EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(cipher.ivSize), nullptr) == 1) &&
-      EVP_DecryptInit_ex(context.get(), nullptr, nullptr, keyAndIv.data(), keyAndIv.data() + cipher.keySize) == 1 &&
-      EVP_DecryptUpdate(context.get(), plain->data(), &written, sealed.data(), static_cast<int>(sealed.size())) == 1;
-  if (!ok) return SshKeyFault::kNoMemory;
-  if (cipher.tagSize != 0) {
-    uint8_t expected[16];
-    memcpy(expected, tag.data(), tag.size());
-    if (EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(tag.size()), expected) != 1) {
-      return SshKeyFault::kNoMemory;
-    }
+  switch (OpenOpenSshSection(cipher, keyAndIv, sealed, tag, *plain)) {
+    case OpenSshOpen::kOpened:
+      return SshKeyFault::kNone;
+    case OpenSshOpen::kTagMismatch:
+      return SshKeyFault::kWrongPassphrase;
+    case OpenSshOpen::kFailed:
+      break;
   }
-  if (EVP_DecryptFinal_ex(context.get(), plain->data() + written, &last) != 1) return SshKeyFault::kWrongPassphrase;
-  return SshKeyFault::kNone;
+  return SshKeyFault::kNoMemory;
 }
 
 // The check words, one key, its comment and the padding 1, 2, 3, ...
-SshKeyFault ReadPrivateSection(std::span<const uint8_t> section, size_t blockSize, bool encrypted,
+// OpenSSH pads to the next block, PuTTYgen further; OpenSSH reads any
+// length of it, and so does this.
+SshKeyFault ReadPrivateSection(std::span<const uint8_t> section, bool encrypted,
                                std::span<const uint8_t> outerPublicBlob, SshPrivateKey* key) {
   WireReader reader(section);
   uint32_t check1 = 0, check2 = 0;
@@ -86,9 +56,8 @@ SshKeyFault ReadPrivateSection(std::span<const uint8_t> section, size_t blockSiz
   if (fault != SshKeyFault::kNone) return fault;
   if (!reader.ReadString(&comment)) return SshKeyFault::kDamaged;
   std::span<const uint8_t> padding = reader.Rest();
-  if (padding.size() >= blockSize) return SshKeyFault::kDamaged;
   for (size_t i = 0; i < padding.size(); ++i) {
-    if (padding[i] != i + 1) return SshKeyFault::kDamaged;
+    if (padding[i] != static_cast<uint8_t>(i + 1)) return SshKeyFault::kDamaged;
   }
   if (!std::equal(outerPublicBlob.begin(), outerPublicBlob.end(), key->publicBlob.begin(), key->publicBlob.end())) {
     return SshKeyFault::kDamaged;
@@ -118,11 +87,11 @@ SshKeyFault ParseOpenSshKey(std::string_view text, std::string_view passphrase, 
   }
   if (cipherName == "none") {
     if (kdfName != "none" || !reader.AtEnd() || section.size() % kPlainBlockSize != 0) return SshKeyFault::kDamaged;
-    return ReadPrivateSection(section, kPlainBlockSize, false, publicBlob, key);
+    return ReadPrivateSection(section, false, publicBlob, key);
   }
-  const Cipher* cipher = FindCipher(cipherName);
+  const OpenSshCipher* cipher = FindOpenSshCipher(cipherName);
   if (cipher == nullptr) return SshKeyFault::kUnsupportedCipher;
-  if (kdfName != "bcrypt" || section.size() % kCipherBlockSize != 0 || !reader.ReadBytes(cipher->tagSize, &tag) ||
+  if (kdfName != "bcrypt" || section.size() % cipher->blockSize != 0 || !reader.ReadBytes(cipher->tagSize, &tag) ||
       !reader.AtEnd()) {
     return SshKeyFault::kDamaged;
   }
@@ -130,5 +99,5 @@ SshKeyFault ParseOpenSshKey(std::string_view text, std::string_view passphrase, 
   WipingBytes plain;
   SshKeyFault fault = Decrypt(*cipher, kdfOptions, passphrase, section, tag, &plain);
   if (fault != SshKeyFault::kNone) return fault;
-  return ReadPrivateSection(plain, kCipherBlockSize, true, publicBlob, key);
+  return ReadPrivateSection(plain, true, publicBlob, key);
 }

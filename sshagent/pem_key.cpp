@@ -82,6 +82,28 @@ SshKeyFault Ed25519Key(const EVP_PKEY* pkey, SshPrivateKey* key) {
   return BuildEd25519Key(publicKey, privateKey, key);
 }
 
+// PKCS#8 version 2 (RFC 5958) of an Ed25519 key: a SEQUENCE, then version
+// 1 and the algorithm 1.3.101.112, which no other key starts with.
+bool IsEd25519Pkcs8WithPublicKey(std::string_view text) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(text.data(), static_cast<int>(text.size())), BIO_free);
+  char* name = nullptr;
+  char* header = nullptr;
+  unsigned char* der = nullptr;
+  long size = 0;
+  const bool read = bio != nullptr && PEM_read_bio(bio.get(), &name, &header, &der, &size) == 1;
+  ERR_clear_error();
+  if (!read) return false;
+  static constexpr uint8_t kAfterLength[] = {0x02, 0x01, 0x01, 0x30, 0x05, 0x06, 0x03, 0x2b, 0x65, 0x70};
+  // The outer length is one byte, or 0x81 and one byte.
+  const long at = size > 1 && der[1] == 0x81 ? 3 : 2;
+  bool is = strcmp(name, "PRIVATE KEY") == 0 && size >= at + static_cast<long>(sizeof kAfterLength) && der[0] == 0x30 &&
+            memcmp(der + at, kAfterLength, sizeof kAfterLength) == 0;
+  OPENSSL_free(name);
+  OPENSSL_free(header);
+  OPENSSL_clear_free(der, static_cast<size_t>(size));
+  return is;
+}
+
 }  // namespace
 
 SshKeyFault ParsePemKey(std::string_view text, std::string_view passphrase, SshPrivateKey* key) {
@@ -95,8 +117,8 @@ SshKeyFault ParsePemKey(std::string_view text, std::string_view passphrase, SshP
   Pkey pkey(PEM_read_bio_PrivateKey(bio.get(), nullptr, GivePassphrase, &given), EVP_PKEY_free);
   ERR_clear_error();
   if (pkey == nullptr) {
-    if (!given.asked) return SshKeyFault::kDamaged;
-    return passphrase.empty() ? SshKeyFault::kNeedsPassphrase : SshKeyFault::kWrongPassphrase;
+    if (given.asked) return passphrase.empty() ? SshKeyFault::kNeedsPassphrase : SshKeyFault::kWrongPassphrase;
+    return IsEd25519Pkcs8WithPublicKey(text) ? SshKeyFault::kEd25519Pkcs8WithPublicKey : SshKeyFault::kDamaged;
   }
   key->comment.clear();
   switch (EVP_PKEY_get_base_id(pkey.get())) {

@@ -15,7 +15,10 @@ const char* DescribeSshKeyFault(SshKeyFault fault) {
     case SshKeyFault::kUnsupportedType:
       return "is of a type Quillbox does not support (only Ed25519, ECDSA P-256/384/521 and RSA)";
     case SshKeyFault::kUnsupportedCipher:
-      return "is encrypted with a cipher Quillbox does not support (only aes256-ctr and aes256-gcm)";
+      return "is encrypted with a cipher Quillbox does not support (it reads every cipher ssh-keygen writes)";
+    case SshKeyFault::kEd25519Pkcs8WithPublicKey:
+      return "is an Ed25519 key in PKCS#8 form with its public key included, which the installed OpenSSL cannot "
+             "read (the form without the public key, or OpenSSH's own, can be read)";
     case SshKeyFault::kNoMemory:
       break;
   }

@@ -25,7 +25,10 @@ enum class SshKeyFault {
   kNeedsPassphrase,  // encrypted, and no passphrase was given
   kWrongPassphrase,
   kUnsupportedType,    // DSA, security keys, certificates, other curves
-  kUnsupportedCipher,  // encrypted with something other than aes256-ctr/-gcm
+  kUnsupportedCipher,  // encrypted with a cipher OpenSSH does not write
+  // PKCS#8 version 2 (the public key included), which OpenSSL 3.0 and so
+  // ssh-keygen cannot read either: told as what it is, not as damage.
+  kEd25519Pkcs8WithPublicKey,
   kNoMemory,
 };
 
