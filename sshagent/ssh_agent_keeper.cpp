@@ -91,18 +91,18 @@ void SshAgentKeeper::AddKey(const Entry& entry, const std::vector<AgentIdentity>
 
 SshAgentReport SshAgentKeeper::RemoveAdded() {
   SshAgentReport report;
-  if (added_.empty()) return report;
-  std::vector<std::vector<uint8_t>> added = std::move(added_);
-  added_.clear();
-  if (!Connect(report)) return report;
-  for (const std::vector<uint8_t>& blob : added) {
-    AgentResult result = client_.Remove(blob);
-    // Refused: the key's lifetime ran out, or the user removed it already.
-    if (result == AgentResult::kOk) ++report.done;
+  // A key is forgotten only once the agent has answered for it: those a
+  // failed connection left behind are taken back at the next try.
+  if (added_.empty() || !Connect(report)) return report;
+  while (!added_.empty()) {
+    AgentResult result = client_.Remove(added_.back());
     if (result == AgentResult::kGone) {
       NoteLostAgent(result, report);
       break;
     }
+    // Refused: the key's lifetime ran out, or the user removed it already.
+    if (result == AgentResult::kOk) ++report.done;
+    added_.pop_back();
   }
   return report;
 }

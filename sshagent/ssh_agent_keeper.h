@@ -31,6 +31,7 @@ class SshAgentKeeper {
   // log-in.
   SshAgentReport AddKeys(std::span<const Entry> entries, std::span<const size_t> indexes = {});
   // Every key this keeper added; one whose lifetime ran out is gone already.
+  // Keys the agent could not be asked about stay on the list for the next call.
   SshAgentReport RemoveAdded();
   // The keys of these entries, whoever added them; one the agent does not
   // hold is no problem.

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -137,6 +138,27 @@ TEST_F(AgentTest, NoAgentARefusingAgentAndAGoneAgentAreTold) {
   report = keeper.RemoveAdded();
   EXPECT_TRUE(report.noAgent);
   EXPECT_TRUE(report.problems.empty());
+}
+
+// The agent out of reach at lock time (its socket moved, the agent still
+// holding the keys): the keeper keeps track of them and takes them back at
+// the next call.
+TEST_F(AgentTest, KeysAnUnreachableAgentHoldsAreTakenBackLater) {
+  std::string fingerprint;
+  std::vector<Entry> entries = {KeyEntry("k", {"ed25519"}, false, &fingerprint),
+                                KeyEntry("l", {"ecdsa", "-b", "256"}, false, &fingerprint)};
+  SshAgentKeeper keeper(agent_.Socket());
+  ASSERT_EQ(keeper.AddKeys(entries).done, 2u);
+  const std::string moved = Path("moved.sock");
+  ASSERT_EQ(rename(agent_.Socket().c_str(), moved.c_str()), 0);
+  SshAgentReport report = keeper.RemoveAdded();
+  EXPECT_TRUE(report.noAgent);
+  EXPECT_EQ(keeper.AddedCount(), 2u);
+  ASSERT_EQ(rename(moved.c_str(), agent_.Socket().c_str()), 0);
+  report = keeper.RemoveAdded();
+  EXPECT_EQ(report.done, 2u);
+  EXPECT_EQ(keeper.AddedCount(), 0u);
+  EXPECT_EQ(agent_.ListedFingerprints(), std::vector<std::string>{"The agent has no identities."});
 }
 
 }  // namespace
