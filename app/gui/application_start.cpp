@@ -17,6 +17,7 @@
 #include "app/gui/qt_placement_window.h"
 #include "app/gui/secret_service/secret_service_host.h"
 #include "app/gui/single_instance.h"
+#include "app/gui/termination_watch.h"
 #include "app/gui/tray_icon.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
@@ -71,6 +72,8 @@ int RunApplication(Quillbox& app) {
     return 0;
   }
   QApplication::setQuitOnLastWindowClosed(false);
+  // From here a signal to stop takes the exit path below.
+  TerminationWatch termination;
 
   std::unique_ptr<MainWindow> window = CreateMainWindow(app);
   if (!window) {
@@ -107,13 +110,15 @@ int RunApplication(Quillbox& app) {
   QTimer::singleShot(0, window.get(),
                      [&instance, &window] { instance.SetActivationHandler([&window] { window->RestoreAndRaise(); }); });
 
-  QApplication::exec();
-  // A session that ends under the window still gets its last save.
+  // A signal that came during the start ended the loops there already.
+  if (termination.Signal() == 0) QApplication::exec();
+  // A session that ends under the window (or by a signal) still gets its
+  // last save, and its SSH keys leave the agent.
   app.LogOut();
 
   app.SaveWindowPlacement(kWindowPlacementName, placement);
   app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kDesignedColumnCount);
   // The tray icon is removed here, with the main window.
   tray->SetTrayIcon(false);
-  return 0;
+  return termination.ExitCode();
 }

@@ -3,7 +3,8 @@
 # go to the agent named by SSH_AUTH_SOCK, and a private sshd on 127.0.0.1
 # lets ssh in with them; the lock takes back exactly those (a key the user
 # added stays) and ssh is refused; unlocking adds them again, and exit
-# takes them back. A key not to be added at log-in stays out.
+# takes them back, and so do SIGTERM and SIGHUP. A key not to be added at
+# log-in stays out.
 . "$(dirname "$0")/harness.sh"
 . "$QUILLBOX_SOURCE_DIR/tests/unit/sshagent/openssh_helpers.sh"
 openssh_available || { echo "SKIP: OpenSSH is not installed"; exit 77; }
@@ -66,4 +67,18 @@ qb_key "$main" alt+f x
 qb_wait_exit "$QB_PID"
 qb_assert_eq "$QB_STATUS" 0 "exit status"
 listed_is "$theirs" || qb_fail "after exit the agent lists: $(openssh_listed)"
+
+# Stopped by a signal (a session's end, `kill`), the program leaves as it
+# does by File > Exit and says which signal it was. (A background job
+# ignores SIGINT, so the harness cannot send that one.)
+for signal in TERM HUP; do
+  qb_start
+  log_in
+  qb_wait_window "$QB_TITLE_MAIN" >/dev/null
+  qb_wait_for listed_is "$ours_and_theirs" || qb_fail "before SIG$signal the agent lists: $(openssh_listed)"
+  kill -s "$signal" "$QB_PID"
+  qb_wait_exit "$QB_PID"
+  qb_assert_eq "$QB_STATUS" $((128 + $(kill -l "$signal"))) "exit status after SIG$signal"
+  listed_is "$theirs" || qb_fail "after SIG$signal the agent lists: $(openssh_listed)"
+done
 qb_log "PASS"
