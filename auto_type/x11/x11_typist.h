@@ -24,6 +24,3 @@ TypingResult TypeIntoWindow(const X11Display& display, xcb_window_t target, cons
 // Empties the spare keycodes that a typing killed midway left mapped, by
 // the record it kept; for the start of the program.
 void RestoreKeysLeftMapped(const X11Display& display);
-
-// The keysym X gives a Unicode character.
-uint32_t KeysymOfCodePoint(char32_t c);
