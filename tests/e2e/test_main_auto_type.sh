@@ -29,7 +29,7 @@ add "Broken Form" "b" "x"
 printf 'pw\n{TOTP}{ENTER}\n' | qb_cli field alice 4 AutoType || qb_fail "field AutoType"
 printf 'pw\n{USERNAME}{BOGUS}\n' | qb_cli field alice 5 AutoType || qb_fail "field AutoType"
 add "Delayed Form" "lateuser" "latepass"
-printf 'pw\n{USERNAME}{DELAY 3000}{PASSWORD}{ENTER}\n' | qb_cli field alice 6 AutoType || qb_fail "field AutoType"
+printf 'pw\n{USERNAME}{DELAY 8000}{PASSWORD}{ENTER}\n' | qb_cli field alice 6 AutoType || qb_fail "field AutoType"
 add "Busy Form" "slowuser" "slow-Pass9"
 printf 'pw\n{DELAY=150}{USERNAME}{TAB}{PASSWORD}{ENTER}\n' | qb_cli field alice 7 AutoType || qb_fail "field AutoType"
 add "Caps Form" "Secret-User" "Secret-Pass1ő"
@@ -113,10 +113,11 @@ sleep 1
 
 # The user moves to another window while the sequence pauses: the password
 # goes nowhere, neither into the form nor into the other window.
-fifth=$(form "Delayed Form" "$QB_ROOT/fifth")
+fifth=$(keys_form "Delayed Form" "$QB_ROOT/fifth")
 bystander=$(form "Bystander" "$QB_ROOT/bystander")
 qb_key "$fifth" ctrl+alt+a
-sleep 1.5
+user_typed() { [ "$(cat "$QB_ROOT/fifth")" = lateuser ]; }
+qb_wait_for user_typed || qb_fail "the user name was not typed: \"$(cat "$QB_ROOT/fifth")\" arrived"
 qb_activate "$bystander"
 # The typing tells that it stopped once the pause is over and it lets go of
 # the keyboard.
