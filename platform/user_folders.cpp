@@ -31,20 +31,25 @@ std::string ParentOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
-
-std::string UserConfigFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (IsAbsolute(config)) return config;
+// $variable when it is absolute, else the folder under the home folder.
+std::string XdgFolder(const char* variable, const char* underHome) {
+  const char* folder = std::getenv(variable);
+  if (IsAbsolute(folder)) return folder;
   std::string home = HomeFolder();
-  return home.empty() ? std::string() : home + "/.config";
+  return home.empty() ? std::string() : home + underHome;
 }
 
-std::string UserDataFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (IsAbsolute(data)) return data;
-  std::string home = HomeFolder();
-  return home.empty() ? std::string() : home + "/.local/share";
+}  // namespace
+
+std::string UserConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string UserDataFolder() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
+
+std::string UserStateFolder() { return XdgFolder("XDG_STATE_HOME", "/.local/state"); }
+
+std::string UserRuntimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  return IsAbsolute(runtime) ? runtime : UserStateFolder();
 }
 
 bool MakeFolders(const std::string& folder) {

@@ -88,6 +88,8 @@ void PerformAutoType(MainWindow& window) {
 }
 
 AutoTypeShortcut::AutoTypeShortcut(MainWindow& window) : QObject(&window), window_(window) {
+  std::string error;
+  if (std::unique_ptr<X11Display> display = X11Display::Open(&error)) RestoreKeysLeftMapped(*display);
   TakeShortcut();
   QCoreApplication::instance()->installNativeEventFilter(this);
 }

@@ -1,5 +1,6 @@
 #include "auto_type/x11/keyboard_map.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 bool KeyboardMap::Load(xcb_connection_t* connection) {
@@ -35,7 +36,10 @@ std::vector<xcb_keycode_t> KeyboardMap::SpareKeycodes() const {
   return spare;
 }
 
+bool KeyboardMap::Has(xcb_keycode_t keycode) const { return keycode >= first_ && keycode - first_ < count_; }
+
 void KeyboardMap::Assign(xcb_connection_t* connection, xcb_keycode_t keycode, xcb_keysym_t keysym) {
+  if (!Has(keycode)) return;
   std::vector<xcb_keysym_t> levels(perKey_, keysym);
   xcb_change_keyboard_mapping(connection, 1, keycode, perKey_, levels.data());
   std::copy(levels.begin(), levels.end(), keysyms_.begin() + (keycode - first_) * perKey_);

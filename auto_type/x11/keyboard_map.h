@@ -19,6 +19,7 @@ class KeyboardMap {
   KeyStroke Find(xcb_keysym_t keysym) const;
   // Keycodes with no keysym at all, highest first.
   std::vector<xcb_keycode_t> SpareKeycodes() const;
+  bool Has(xcb_keycode_t keycode) const;
   // Gives every level of a keycode the keysym (or none) on the server.
   void Assign(xcb_connection_t* connection, xcb_keycode_t keycode, xcb_keysym_t keysym);
   uint8_t KeysymsPerKeycode() const { return perKey_; }

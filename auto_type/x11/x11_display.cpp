@@ -110,6 +110,27 @@ bool X11Display::Activate(xcb_window_t window, int timeoutMs) const {
   return false;
 }
 
+bool X11Display::FocusWithin(xcb_window_t window) const {
+  ReplyPtr focus(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  if (!focus) return false;
+  xcb_window_t inside = focus->focus;
+  // Windows nest only so deep; the bound keeps a hostile tree from looping.
+  for (int depth = 0; depth < 64 && inside != XCB_NONE && inside != root_; ++depth) {
+    if (inside == window) return true;
+    ReplyPtr tree(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, inside), nullptr));
+    if (!tree) return false;
+    inside = tree->parent;
+  }
+  return false;
+}
+
 void X11Display::Sync() const {
   free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+}
+
+ServerHold::ServerHold(xcb_connection_t* connection) : connection_(connection) { xcb_grab_server(connection_); }
+
+ServerHold::~ServerHold() {
+  xcb_ungrab_server(connection_);
+  xcb_flush(connection_);
 }

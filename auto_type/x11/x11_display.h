@@ -33,6 +33,8 @@ class X11Display {
   xcb_window_t TopWindowOfOtherProcess() const;
   // Asks the window manager to activate the window; true once it is.
   bool Activate(xcb_window_t window, int timeoutMs) const;
+  // Whether the input focus is the window or inside it.
+  bool FocusWithin(xcb_window_t window) const;
   // Waits for every request sent so far to be handled.
   void Sync() const;
 
@@ -42,4 +44,17 @@ class X11Display {
 
   xcb_connection_t* connection_;
   xcb_window_t root_;
+};
+
+// No other client's request is handled while this lives, so what is
+// checked under it stays true and what is changed under it is seen whole.
+class ServerHold {
+ public:
+  explicit ServerHold(xcb_connection_t* connection);
+  ~ServerHold();
+  ServerHold(const ServerHold&) = delete;
+  ServerHold& operator=(const ServerHold&) = delete;
+
+ private:
+  xcb_connection_t* connection_;
 };

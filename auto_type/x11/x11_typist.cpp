@@ -1,47 +1,54 @@
 #include "auto_type/x11/x11_typist.h"
 
-#include "auto_type/x11/keyboard_map.h"
-
 #include <unistd.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
-#include "core/case_fold.h"
-#include "core/legacy_text.h"
+#include "auto_type/x11/key_presses.h"
+#include "auto_type/x11/keyboard_locks.h"
+#include "auto_type/x11/keyboard_map.h"
+#include "auto_type/x11/spare_keys.h"
 
 namespace {
 
-constexpr xcb_keysym_t kNoSymbol = 0;
 constexpr xcb_keysym_t kShiftL = 0xffe1;
+constexpr int kSettleMs = 50;
+constexpr int kGrabWaitMs = 1000;
 
-constexpr uint32_t kKeysyms[] = {
-    0xff09,  // Tab
-    0xff0d,  // Return
-    0x0020,  // space
-    0xff08,  // BackSpace
-    0xffff,  // Delete
-    0xff52,  // Up
-    0xff54,  // Down
-    0xff51,  // Left
-    0xff53,  // Right
-    0xff50,  // Home
-    0xff57,  // End
-};
+void Pause(int milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
+// The keyboard, held by this connection for the whole typing so that no
+// other program can grab it. XTEST's keys would come back to the holder,
+// so each key is sent in a moment of letting go, while the server serves
+// no one else: nobody can take the keyboard or the focus in that moment.
 class Keyboard {
  public:
-  Keyboard(const X11Display& display, xcb_window_t target, int keyDelayMs)
-      : display_(display), connection_(display.connection()), target_(target), delay_(keyDelayMs) {}
+  Keyboard(const X11Display& display, xcb_window_t target)
+      : display_(display), connection_(display.connection()), target_(target), locks_(connection_) {}
 
-  ~Keyboard() { RestoreMap(); }
+  ~Keyboard() {
+    if (spares_ && spares_->Mapped()) {
+      // The last keys must be read before their keycodes lose their meaning.
+      Pause(delay_ + kSettleMs);
+      spares_->Restore();
+    }
+    if (held_) xcb_ungrab_keyboard(connection_, XCB_CURRENT_TIME);
+    locks_.Restore();
+    display_.Sync();
+  }
 
   bool Load() {
     if (!map_.Load(connection_)) return false;
-    spare_ = map_.SpareKeycodes();
+    spares_.emplace(connection_, map_, KeycodeRecord::ForThisDisplay());
     shift_ = map_.Find(kShiftL).keycode;
+    locks_.Save();
     return shift_ != 0;
   }
 
@@ -58,101 +65,125 @@ class Keyboard {
     free(pressed);
   }
 
-  bool StillOnTarget() const { return display_.ActiveWindow() == target_; }
+  // Another program may hold the keyboard for a moment (a window manager
+  // switching windows); one that keeps it would get the keys.
+  bool Hold() {
+    for (int waited = 0; waited <= kGrabWaitMs; waited += 10) {
+      if (Grab()) return held_ = true;
+      Pause(10);
+    }
+    return false;
+  }
 
-  TypingResult Type(uint32_t keysym) {
-    if (!StillOnTarget()) return TypingResult::kFocusLost;
-    KeyStroke stroke = map_.Find(keysym);
-    if (stroke.keycode == 0 && !MapSpare(keysym, &stroke)) return TypingResult::kRefused;
-    if (stroke.shifted) Fake(XCB_KEY_PRESS, shift_);
-    Fake(XCB_KEY_PRESS, stroke.keycode);
-    Fake(XCB_KEY_RELEASE, stroke.keycode);
-    if (stroke.shifted) Fake(XCB_KEY_RELEASE, shift_);
-    xcb_flush(connection_);
-    Pause(delay_);
+  TypingResult Type(const Presses& presses) {
+    // The first batch is mapped before any key, so the change tells nothing
+    // of where in the text those characters stand.
+    Keysyms first = Missing(presses, 0);
+    if (!first.empty() && !MapSpares(std::move(first))) return TypingResult::kNoRecord;
+    for (size_t i = 0; i < presses.size(); ++i) {
+      const Press& press = presses[i];
+      if (press.kind == Press::Kind::kPause) {
+        Pause(static_cast<int>(press.value));
+      } else if (press.kind == Press::Kind::kPace) {
+        delay_ = static_cast<int>(press.value);
+      } else {
+        TypingResult typed = TypeKey(presses, i);
+        if (typed != TypingResult::kDone) return typed;
+      }
+    }
     return TypingResult::kDone;
   }
 
-  void SetDelay(int milliseconds) { delay_ = milliseconds; }
-
-  void Pause(int milliseconds) const {
-    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+ private:
+  bool Grab() {
+    xcb_grab_keyboard_reply_t* grab = xcb_grab_keyboard_reply(
+        connection_,
+        xcb_grab_keyboard(connection_, 0, display_.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        nullptr);
+    const bool taken = grab != nullptr && grab->status == XCB_GRAB_STATUS_SUCCESS;
+    free(grab);
+    return taken;
   }
 
- private:
-  // Every level of a spare keycode gets the keysym, so no modifier state
-  // changes what it types. Spares are used in turn; one is mapped anew only
-  // after its last key had time to be read with the old meaning.
-  bool MapSpare(uint32_t keysym, KeyStroke* stroke) {
-    if (spare_.empty()) return false;
-    xcb_keycode_t keycode = spare_[nextSpare_ % spare_.size()];
-    if (nextSpare_ >= spare_.size()) Pause(delay_ + kSettleMs);
-    ++nextSpare_;
-    map_.Assign(connection_, keycode, keysym);
-    remapped_ = true;
-    // The target reads the new meaning from the mapping notice, which must
-    // reach it before the key does.
+  TypingResult TypeKey(const Presses& presses, size_t at) {
+    KeyStroke stroke = map_.Find(presses[at].value);
+    if (stroke.keycode == 0) {
+      Keysyms batch = Missing(presses, at);
+      if (batch.empty()) return TypingResult::kNoKeyLeft;
+      if (!MapSpares(std::move(batch))) return TypingResult::kNoRecord;
+      stroke = map_.Find(presses[at].value);
+    }
+    TypingResult result = TypingResult::kDone;
+    {
+      ServerHold hold(connection_);
+      if (display_.ActiveWindow() != target_ || !display_.FocusWithin(target_)) {
+        result = TypingResult::kFocusLost;
+      } else {
+        locks_.Clear();
+        xcb_ungrab_keyboard(connection_, XCB_CURRENT_TIME);
+        if (stroke.shifted) Fake(XCB_KEY_PRESS, shift_);
+        Fake(XCB_KEY_PRESS, stroke.keycode);
+        Fake(XCB_KEY_RELEASE, stroke.keycode);
+        if (stroke.shifted) Fake(XCB_KEY_RELEASE, shift_);
+        if (!Grab()) result = TypingResult::kKeyboardTaken;
+      }
+    }
+    held_ = result != TypingResult::kKeyboardTaken;
+    DropEvents();
+    Pause(delay_);
+    return result;
+  }
+
+  // The characters the map lacks from this key on, as many as there are
+  // spare keycodes.
+  Keysyms Missing(const Presses& presses, size_t from) const {
+    Keysyms batch;
+    for (size_t i = from; i < presses.size() && batch.size() < spares_->Capacity(); ++i) {
+      if (presses[i].kind != Press::Kind::kKey) continue;
+      const uint32_t keysym = presses[i].value;
+      const KeyStroke found = map_.Find(keysym);
+      if (found.keycode != 0 && !spares_->IsSpare(found.keycode)) continue;
+      if (std::find(batch.begin(), batch.end(), keysym) == batch.end()) batch.push_back(keysym);
+    }
+    return batch;
+  }
+
+  bool MapSpares(Keysyms batch) {
+    // Keys typed through the last batch must be read with its meaning.
+    if (spares_->Mapped()) Pause(delay_ + kSettleMs);
+    if (!spares_->MapBatch(std::move(batch))) return false;
+    // The target reads the new meanings from the mapping notice, which must
+    // reach it before the keys do.
     display_.Sync();
     Pause(kSettleMs);
-    *stroke = {keycode, false};
     return true;
   }
 
-  void RestoreMap() {
-    if (!remapped_) return;
-    // The last keys must be read before their keycodes lose their meaning.
-    Pause(delay_ + kSettleMs);
-    for (size_t i = 0; i < spare_.size() && i < nextSpare_; ++i) map_.Assign(connection_, spare_[i], kNoSymbol);
-    display_.Sync();
+  // What the user types meanwhile comes to this connection; it is dropped.
+  void DropEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) free(event);
   }
 
   void Fake(uint8_t type, xcb_keycode_t keycode) {
     xcb_test_fake_input(connection_, type, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
   }
 
-  static constexpr int kSettleMs = 50;
-
   const X11Display& display_;
   xcb_connection_t* connection_;
   xcb_window_t target_;
-  int delay_;
+  int delay_ = 0;
   KeyboardMap map_;
-  std::vector<xcb_keycode_t> spare_;
-  size_t nextSpare_ = 0;
-  bool remapped_ = false;
+  KeyboardLocks locks_;
+  std::optional<SpareKeys> spares_;
   xcb_keycode_t shift_ = 0;
+  bool held_ = false;
 };
-
-bool IsUtf8(std::string_view text) {
-  return FoldText(text, false, [](const char*, size_t) { return true; });
-}
-
-// A legacy safe's text is one character a byte, by the legacy field rule.
-TypingResult TypeText(Keyboard& keyboard, std::string_view text) {
-  const bool legacy = !IsUtf8(text);
-  for (size_t i = 0; i < text.size();) {
-    char32_t c = static_cast<unsigned char>(text[i]);
-    if (legacy) {
-      c = LegacyByteCodePoint(static_cast<unsigned char>(text[i++]));
-    } else if (c < 0x80) {
-      ++i;
-    } else {
-      DecodeUtf8(text, i, c);
-    }
-    TypingResult typed = keyboard.Type(KeysymOfCodePoint(c));
-    if (typed != TypingResult::kDone) return typed;
-  }
-  return TypingResult::kDone;
-}
 
 }  // namespace
 
-uint32_t KeysymOfCodePoint(char32_t c) {
-  if (c == '\n') return 0xff0d;
-  if (c == '\t') return 0xff09;
-  // Latin-1 keysyms are the code points themselves; the rest are offset.
-  if ((c >= 0x20 && c <= 0x7e) || (c >= 0xa0 && c <= 0xff)) return c;
-  return 0x01000000 | c;
+void RestoreKeysLeftMapped(const X11Display& display) {
+  SpareKeys::RestoreRecorded(display.connection(), KeycodeRecord::ForThisDisplay());
+  display.Sync();
 }
 
 TypingResult TypeIntoWindow(const X11Display& display, xcb_window_t target, const std::vector<AutoTypeAction>& steps,
@@ -161,34 +192,27 @@ TypingResult TypeIntoWindow(const X11Display& display, xcb_window_t target, cons
     *error = "Auto-type types only into other programs' windows.";
     return TypingResult::kRefused;
   }
-  Keyboard keyboard(display, target, keyDelayMs);
+  Keyboard keyboard(display, target);
   if (!keyboard.Load()) {
     *error = "The keyboard map cannot be read.";
     return TypingResult::kRefused;
   }
   keyboard.ReleaseHeldKeys();
-  TypingResult result = TypingResult::kDone;
-  for (const AutoTypeAction& step : steps) {
-    switch (step.kind) {
-      case AutoTypeAction::Kind::kText:
-        result = TypeText(keyboard, step.text.view());
-        break;
-      case AutoTypeAction::Kind::kKey:
-        result = keyboard.Type(kKeysyms[static_cast<int>(step.key)]);
-        break;
-      case AutoTypeAction::Kind::kDelay:
-        keyboard.Pause(step.milliseconds);
-        break;
-      case AutoTypeAction::Kind::kKeyDelay:
-        keyboard.SetDelay(step.milliseconds);
-        break;
-    }
-    if (result != TypingResult::kDone) break;
+  if (!keyboard.Hold()) {
+    *error = "Auto-type typed nothing: another program holds the keyboard and would receive the keys.";
+    return TypingResult::kKeyboardTaken;
   }
+  Presses presses = PressesOf(steps);
+  presses.insert(presses.begin(), {Press::Kind::kPace, static_cast<uint32_t>(keyDelayMs)});
+  const TypingResult result = keyboard.Type(presses);
   if (result == TypingResult::kFocusLost) {
     *error = "Auto-type stopped: another window became active while it typed.";
-  } else if (result == TypingResult::kRefused) {
+  } else if (result == TypingResult::kKeyboardTaken) {
+    *error = "Auto-type stopped: another program took the keyboard while it typed.";
+  } else if (result == TypingResult::kNoKeyLeft) {
     *error = "Auto-type stopped: the keyboard has no key left to type a character with.";
+  } else if (result == TypingResult::kNoRecord) {
+    *error = "Auto-type stopped: the file that records the keys it changes cannot be written.";
   }
   return result;
 }
