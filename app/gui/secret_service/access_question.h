@@ -5,15 +5,17 @@
 
 enum class AccessAnswer { kAllow, kAllowAlways, kDeny, kWithdrawn };
 
-// "Allow PROGRAM to read TITLE?" over the window, without blocking it: the
-// answered signal comes once. Closing the box (Escape, or a lock cancelling
-// the window's dialogs) answers kWithdrawn.
+// A program's request, put to the user over the window without blocking
+// it: the answered signal comes once. The text is shown as plain text,
+// never as markup. Closing the box (Escape, or a lock cancelling the
+// window's dialogs) answers kWithdrawn.
 class AccessQuestion : public QMessageBox {
   Q_OBJECT
 
  public:
-  // Allow Always is offered only when the program is known by its executable.
-  AccessQuestion(QWidget* parent, const QString& program, const QString& title, bool canRemember);
+  // A read offers Allow Always, enabled only when canRemember; a change or
+  // deletion only Allow and Deny.
+  AccessQuestion(QWidget* parent, const QString& text, bool isRead, bool canRemember);
   // Shows it; deleted once answered.
   void Ask();
 
@@ -22,6 +24,6 @@ class AccessQuestion : public QMessageBox {
 
  private:
   QAbstractButton* allow_;
-  QAbstractButton* allowAlways_;
+  QAbstractButton* allowAlways_ = nullptr;
   QAbstractButton* deny_;
 };

@@ -102,6 +102,11 @@ void SecretServiceObject::OpenSession(const QDBusMessage& call) {
     return;
   }
   const std::string algorithm = args[0].toString().toStdString();
+  // Secrets in the clear over the bus are for a user who lets every program read them anyway.
+  if (confirmReads_ && algorithm == kPlainAlgorithm) {
+    Fail(call, kNotSupportedError, QStringLiteral("Plain sessions are refused while reads are confirmed."));
+    return;
+  }
   const QVariant input = args[1].value<QDBusVariant>().variant();
   QByteArray clientKey;
   if (algorithm != kPlainAlgorithm) {
@@ -265,14 +270,17 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
   const std::vector<Entry>& entries = app_.GetEntries();
   const auto same = replace ? FindSameItem(entries, attributes) : std::nullopt;
   if (same) {
+    const EntryId id = entries[*same].id;
     // The entry keeps what clients cannot see: notes, tags, protected fields, history.
-    Entry edited = entries[*same];
-    ApplyAttributes(attributes, &edited);
-    edited.title = title;
-    edited.password = text;
-    const EntryId id = edited.id;
-    ChangeEntry(call, static_cast<int>(*same), std::move(edited),
-                {QVariant::fromValue(QDBusObjectPath(PathOf(id))), QVariant::fromValue(NoObject())});
+    Write(call, id, AccessKind::kChange, [this, call, id, attributes, title, text] {
+      ChangeEntry(call, id,
+                  [&](Entry& edited) {
+                    ApplyAttributes(attributes, &edited);
+                    edited.title = title;
+                    edited.password = text;
+                  },
+                  {QVariant::fromValue(QDBusObjectPath(PathOf(id))), QVariant::fromValue(NoObject())});
+    });
     return;
   }
   if (const char* why = app_.CheckEntry(entry)) {
@@ -292,13 +300,23 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
            QStringLiteral("Stored, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
       return;
     }
+    created_.insert({call.service(), added.id});
     Reply(call, {QVariant::fromValue(QDBusObjectPath(PathOf(added.id))), QVariant::fromValue(NoObject())});
     return;
   }
   Fail(call, kFailedError, QStringLiteral("The item could not be stored."));
 }
 
-void SecretServiceObject::ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply) {
+void SecretServiceObject::ChangeEntry(const QDBusMessage& call, const EntryId& id,
+                                      const std::function<void(Entry&)>& change, const QList<QVariant>& reply) {
+  // Looked up as the change is made: a question may have been up meanwhile.
+  const int index = FindEntry(id);
+  if (index < 0) {
+    Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
+    return;
+  }
+  Entry edited = *app_.GetEntry(index);
+  change(edited);
   if (const char* why = app_.CheckEntry(edited)) {
     Fail(call, kInvalidArgsError, QString::fromLatin1(why));
   } else if (!app_.EditEntry(index, std::move(edited))) {
@@ -333,15 +351,21 @@ void SecretServiceObject::HandleItem(const QDBusMessage& call, const EntryId& id
   } else if (member == QLatin1String("SetSecret")) {
     SetSecret(call, id);
   } else {
-    const int index = FindEntry(id);
-    if (!app_.DeleteEntry(index)) {
-      Fail(call, kFailedError, QStringLiteral("The item could not be deleted."));
-    } else if (!app_.LastSaveSucceeded()) {
-      Fail(call, kFailedError,
-           QStringLiteral("Deleted, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
-    } else {
-      Reply(call, {QVariant::fromValue(NoObject())});
-    }
+    Write(call, id, AccessKind::kDelete, [this, call, id] { DeleteItem(call, id); });
+  }
+}
+
+void SecretServiceObject::DeleteItem(const QDBusMessage& call, const EntryId& id) {
+  const int index = FindEntry(id);
+  if (index < 0) {
+    Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
+  } else if (!app_.DeleteEntry(index)) {
+    Fail(call, kFailedError, QStringLiteral("The item could not be deleted."));
+  } else if (!app_.LastSaveSucceeded()) {
+    Fail(call, kFailedError,
+         QStringLiteral("Deleted, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
+  } else {
+    Reply(call, {QVariant::fromValue(NoObject())});
   }
 }
 
@@ -351,10 +375,8 @@ void SecretServiceObject::SetSecret(const QDBusMessage& call, const EntryId& id)
   const bool opened = OpenSecret(call, secret, &text);
   secret.Wipe();
   if (!opened) return;
-  const int index = FindEntry(id);
-  Entry edited = *app_.GetEntry(index);
-  edited.password = text;
-  ChangeEntry(call, index, std::move(edited), {});
+  Write(call, id, AccessKind::kChange,
+        [this, call, id, text] { ChangeEntry(call, id, [&](Entry& edited) { edited.password = text; }, {}); });
 }
 
 void SecretServiceObject::SetProperty(const QDBusMessage& call, const Target& target, const QString& interface,
@@ -369,27 +391,29 @@ void SecretServiceObject::SetProperty(const QDBusMessage& call, const Target& ta
     Fail(call, kIsLockedError, QStringLiteral("The safe is locked."));
     return;
   }
-  const int index = FindEntry(target.id);
-  Entry edited = *app_.GetEntry(index);
+  const EntryId id = target.id;
   if (itemLabel) {
     if (value.metaType() != QMetaType::fromType<QString>()) {
       Fail(call, kInvalidArgsError, QStringLiteral("The label is a string."));
       return;
     }
-    edited.title = SecretFromText(value.toString());
-  } else {
-    ItemAttributes attributes;
-    if (!AttributesFromBus(value, &attributes)) {
-      Fail(call, kInvalidArgsError, QStringLiteral("Attributes are a{ss}."));
-      return;
-    }
-    if (const char* why = CheckClientAttributes(attributes)) {
-      Fail(call, kInvalidArgsError, QString::fromLatin1(why));
-      return;
-    }
-    ApplyAttributes(attributes, &edited);
+    const SecretText title = SecretFromText(value.toString());
+    Write(call, id, AccessKind::kChange,
+          [this, call, id, title] { ChangeEntry(call, id, [&](Entry& edited) { edited.title = title; }, {}); });
+    return;
   }
-  ChangeEntry(call, index, std::move(edited), {});
+  ItemAttributes attributes;
+  if (!AttributesFromBus(value, &attributes)) {
+    Fail(call, kInvalidArgsError, QStringLiteral("Attributes are a{ss}."));
+    return;
+  }
+  if (const char* why = CheckClientAttributes(attributes)) {
+    Fail(call, kInvalidArgsError, QString::fromLatin1(why));
+    return;
+  }
+  Write(call, id, AccessKind::kChange, [this, call, id, attributes] {
+    ChangeEntry(call, id, [&](Entry& edited) { ApplyAttributes(attributes, &edited); }, {});
+  });
 }
 
 void SecretServiceObject::HandleSession(const QDBusMessage& call, uint64_t number) {
@@ -408,6 +432,10 @@ void SecretServiceObject::HandleSession(const QDBusMessage& call, uint64_t numbe
 
 void SecretServiceObject::HandlePrompt(const QDBusMessage& call, uint64_t number) {
   const QString member = call.member();
+  if (prompts_[number].owner != call.service()) {
+    Fail(call, kAccessDeniedError, QStringLiteral("Not your prompt"));
+    return;
+  }
   if (member == QLatin1String("Prompt")) {
     if (!Expect(call, "s")) return;
     Reply(call);

@@ -87,7 +87,8 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
       app_(app),
       window_(window),
       bus_(bus),
-      clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)) {
+      clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)),
+      grants_(AccessGrantsPath()) {
   RegisterSecretBusTypes();
   connect(clients_, &QDBusServiceWatcher::serviceUnregistered, this, &SecretServiceObject::ForgetClient);
   promptWatch_.setInterval(kPromptWatchMs);
@@ -95,7 +96,9 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
   wasUnlocked_ = IsUnlocked();
   shownCollection_ = Collection();
   if (wasUnlocked_) {
-    for (const Entry& entry : app_.GetEntries()) shownItems_[entry.id] = entry.modified;
+    for (const Entry& entry : app_.GetEntries()) {
+      if (IsServed(entry)) shownItems_[entry.id] = entry.modified;
+    }
   }
 }
 
@@ -114,7 +117,7 @@ bool SecretServiceObject::IsUnlocked() const { return app_.IsLoggedIn(); }
 int SecretServiceObject::FindEntry(const EntryId& id) const {
   const std::vector<Entry>& entries = app_.GetEntries();
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].id == id) return static_cast<int>(i);
+    if (entries[i].id == id) return IsServed(entries[i]) ? static_cast<int>(i) : -1;
   }
   return -1;
 }
@@ -170,6 +173,7 @@ bool SecretServiceObject::handleMessage(const QDBusMessage& message, const QDBus
   // Qt answers introspection from introspect().
   if (message.interface() == QLatin1String(kIntrospectableInterface)) return false;
   bus_ = connection;
+  if (confirmReads_) NoteClient(message.service());
   const Target target = Resolve(message.path());
   if (target.kind == Kind::kNone) {
     Fail(message, kNoSuchObjectError, QStringLiteral("No such object: %1").arg(message.path()));
@@ -237,6 +241,7 @@ bool SecretServiceObject::PropertiesOf(const Target& target, const QString& inte
     qulonglong modified = 0;
     if (unlocked) {
       for (const Entry& entry : app_.GetEntries()) {
+        if (!IsServed(entry)) continue;
         items.append(QDBusObjectPath(PathOf(entry.id)));
         const auto entryCreated = static_cast<qulonglong>(std::max<int64_t>(entry.created, 0));
         if (created == 0 || entryCreated < created) created = entryCreated;
@@ -299,7 +304,9 @@ void SecretServiceObject::NoteListChanged() {
   const QString service = QString::fromLatin1(kServicePath);
   std::map<EntryId, int64_t> items;
   if (unlocked) {
-    for (const Entry& entry : app_.GetEntries()) items[entry.id] = entry.modified;
+    for (const Entry& entry : app_.GetEntries()) {
+      if (IsServed(entry)) items[entry.id] = entry.modified;
+    }
   }
   const bool sameCollection = collection == shownCollection_;
   if (!sameCollection) {
@@ -349,6 +356,9 @@ void SecretServiceObject::ForgetClient(const QString& client) {
   std::erase_if(sessions_, [&](const auto& session) { return session.second.owner == client; });
   std::erase_if(prompts_, [&](const auto& prompt) { return prompt.second.owner == client; });
   std::erase_if(allowedOnce_, [&](const auto& allowed) { return allowed.first == client; });
+  std::erase_if(allowedWrites_, [&](const auto& allowed) { return allowed.first == client; });
+  std::erase_if(created_, [&](const auto& made) { return made.first == client; });
+  firstSeen_.erase(client);
   const bool askingThem = !reads_.empty() && reads_.front().call.service() == client;
   std::erase_if(reads_, [&](const PendingRead& read) { return read.call.service() == client; });
   // Nobody is left to answer to: the question goes, the next one comes.

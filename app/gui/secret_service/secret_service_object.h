@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,6 +18,9 @@
 
 #include "app/gui/secret_service/access_question.h"
 #include "safe/entry.h"
+#include "secret_service/access_grants.h"
+#include "secret_service/access_question_text.h"
+#include "secret_service/process_identity.h"
 #include "secret_service/secret_session.h"
 
 class MainWindow;
@@ -25,8 +29,9 @@ class Quillbox;
 struct BusSecret;
 
 // Every object below /org/freedesktop/secrets: the service, the one
-// collection (the logged-in safe, also under the "default" alias), its
-// items (the entries), sessions and prompts. Messages are checked here,
+// collection (the safe, also under the "default" alias; locked until
+// log-in), its items (the entries tagged "Secret Service"; the others are
+// no objects at all), sessions and prompts. Messages are checked here,
 // argument types included, before anything is read or changed; changes go
 // through Quillbox's own entry operations, as the window's do.
 class SecretServiceObject : public QDBusVirtualObject {
@@ -42,7 +47,8 @@ class SecretServiceObject : public QDBusVirtualObject {
   // After every refresh of the list: the item and collection signals, and
   // prompts and reads that a log-in or lock settles.
   void NoteListChanged();
-  // "Secret_Service_Confirm": reads ask the user first.
+  // "Secret_Service_Confirm": reads, and changes to entries the client did
+  // not create, ask the user first; a plain session is refused.
   void SetConfirmReads(bool on) { confirmReads_ = on; }
 
  private:
@@ -60,14 +66,17 @@ class SecretServiceObject : public QDBusVirtualObject {
     QString owner;
     bool started = false;
   };
-  // A GetSecret or GetSecrets waiting for the user's answers.
+  // A GetSecret or GetSecrets waiting for the user's answers, or a change
+  // (kind kChange or kDelete of ids[0]) waiting for one.
   struct PendingRead {
     QDBusMessage call;
     std::vector<EntryId> ids;
     uint64_t session = 0;
     bool many = false;
-    QString program;   // the executable, empty when unknown
+    ProcessIdentity program;
     size_t asked = 0;  // ids before this one are answered
+    AccessKind kind = AccessKind::kRead;
+    std::function<void()> write;  // makes the change and replies
   };
 
   Target Resolve(const QString& path) const;
@@ -75,6 +84,7 @@ class SecretServiceObject : public QDBusVirtualObject {
   bool IsUnlocked() const;
   // The collection and item paths among those a Lock or Unlock names.
   QList<QDBusObjectPath> OurLockables(const QVariant& argument) const;
+  // The index of the served entry of that id; -1 for none.
   int FindEntry(const EntryId& id) const;
   QString PathOf(const EntryId& id) const;
 
@@ -101,7 +111,15 @@ class SecretServiceObject : public QDBusVirtualObject {
   void Lock(const QDBusMessage& call);
   void CreateItem(const QDBusMessage& call);
   void SetSecret(const QDBusMessage& call, const EntryId& id);
-  void ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply);
+  void ChangeEntry(const QDBusMessage& call, const EntryId& id, const std::function<void(Entry&)>& change,
+                   const QList<QVariant>& reply);
+  void DeleteItem(const QDBusMessage& call, const EntryId& id);
+  // Runs write now when the client may make it unasked (no confirmation,
+  // its own item, or allowed before), else once the user allows it.
+  void Write(const QDBusMessage& call, const EntryId& id, AccessKind kind, std::function<void()> write);
+  // The waiting reads and changes may hold a few per client, and a bound for all.
+  bool MayWait(const QDBusMessage& call);
+  void Wait(PendingRead read);
   void StartPrompt(uint64_t number);
   void CompletePrompts(bool unlocked);
   void WatchPromptDialog();
@@ -115,6 +133,10 @@ class SecretServiceObject : public QDBusVirtualObject {
   void FailReads(const char* name, const QString& text);
   bool MayRead(const PendingRead& read, const EntryId& id) const;
 
+  // The process behind a client's connection, recorded at its first call
+  // and checked again whenever it is named to the user.
+  void NoteClient(const QString& client);
+  ProcessIdentity Identify(const QString& client) const;
   void WatchClient(const QString& client);
   void ForgetClient(const QString& client);
 
@@ -131,6 +153,11 @@ class SecretServiceObject : public QDBusVirtualObject {
   QPointer<AccessQuestion> question_;
   // "Allow" answers: for as long as the client's connection lasts.
   std::set<std::pair<QString, EntryId>> allowedOnce_;
+  std::set<std::pair<QString, EntryId>> allowedWrites_;
+  // Items a client created: it changes and deletes them unasked.
+  std::set<std::pair<QString, EntryId>> created_;
+  std::map<QString, ProcessIdentity> firstSeen_;
+  AccessGrants grants_;
   // What the last refresh showed, for the item signals.
   bool wasUnlocked_ = false;
   QString shownCollection_;
