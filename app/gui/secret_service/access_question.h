@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
-enum class AccessAnswer { kAllow, kAllowAlways, kDeny, kWithdrawn };
+#include "secret_service/access_gate.h"
 
 // A program's request, put to the user over the window without blocking
 // it: the answered signal comes once. The text is shown as plain text,

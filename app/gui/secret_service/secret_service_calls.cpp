@@ -300,7 +300,7 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
            QStringLiteral("Stored, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
       return;
     }
-    created_.insert({call.service(), added.id});
+    gate_.NoteCreated(call.service().toStdString(), added.id);
     Reply(call, {QVariant::fromValue(QDBusObjectPath(PathOf(added.id))), QVariant::fromValue(NoObject())});
     return;
   }

@@ -88,7 +88,10 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
       window_(window),
       bus_(bus),
       clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)),
-      grants_(AccessGrantsPath()) {
+      grants_(AccessGrantsPath()),
+      gate_(
+          *this, grants_, [this](const EntryId& id) { return IsUnlocked() ? app_.GetEntry(FindEntry(id)) : nullptr; },
+          [this](const AccessGate::Client& client) { return Identify(QString::fromStdString(client)); }) {
   RegisterSecretBusTypes();
   connect(clients_, &QDBusServiceWatcher::serviceUnregistered, this, &SecretServiceObject::ForgetClient);
   promptWatch_.setInterval(kPromptWatchMs);
@@ -102,9 +105,7 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
   }
 }
 
-SecretServiceObject::~SecretServiceObject() {
-  FailReads(kFailedError, QStringLiteral("The Secret Service was turned off."));
-}
+SecretServiceObject::~SecretServiceObject() { gate_.EndAll(AccessOutcome::kStopped); }
 
 QString SecretServiceObject::Collection() const {
   const char* user = app_.GetUserName();
@@ -344,7 +345,7 @@ void SecretServiceObject::NoteListChanged() {
   shownCollection_ = collection;
   shownItems_ = std::move(items);
   if (justUnlocked) CompletePrompts(true);
-  if (justLocked) FailReads(kIsLockedError, QStringLiteral("The safe was locked."));
+  if (justLocked) gate_.EndAll(AccessOutcome::kLocked);
 }
 
 void SecretServiceObject::WatchClient(const QString& client) {
@@ -355,17 +356,7 @@ void SecretServiceObject::ForgetClient(const QString& client) {
   clients_->removeWatchedService(client);
   std::erase_if(sessions_, [&](const auto& session) { return session.second.owner == client; });
   std::erase_if(prompts_, [&](const auto& prompt) { return prompt.second.owner == client; });
-  std::erase_if(allowedOnce_, [&](const auto& allowed) { return allowed.first == client; });
-  std::erase_if(allowedWrites_, [&](const auto& allowed) { return allowed.first == client; });
-  std::erase_if(created_, [&](const auto& made) { return made.first == client; });
   firstSeen_.erase(client);
-  const bool askingThem = !reads_.empty() && reads_.front().call.service() == client;
-  std::erase_if(reads_, [&](const PendingRead& read) { return read.call.service() == client; });
-  // Nobody is left to answer to: the question goes, the next one comes.
-  if (askingThem && question_ != nullptr) {
-    disconnect(question_, nullptr, this, nullptr);
-    question_->close();
-    question_ = nullptr;
-    AskNext();
-  }
+  // Nobody is left to answer to: its questions go, the next client's come.
+  gate_.ForgetClient(client.toStdString());
 }

@@ -18,8 +18,8 @@
 
 #include "app/gui/secret_service/access_question.h"
 #include "safe/entry.h"
+#include "secret_service/access_gate.h"
 #include "secret_service/access_grants.h"
-#include "secret_service/access_question_text.h"
 #include "secret_service/process_identity.h"
 #include "secret_service/secret_session.h"
 
@@ -34,7 +34,7 @@ struct BusSecret;
 // no objects at all), sessions and prompts. Messages are checked here,
 // argument types included, before anything is read or changed; changes go
 // through Quillbox's own entry operations, as the window's do.
-class SecretServiceObject : public QDBusVirtualObject {
+class SecretServiceObject : public QDBusVirtualObject, private AccessAsker {
   Q_OBJECT
 
  public:
@@ -49,7 +49,10 @@ class SecretServiceObject : public QDBusVirtualObject {
   void NoteListChanged();
   // "Secret_Service_Confirm": reads, and changes to entries the client did
   // not create, ask the user first; a plain session is refused.
-  void SetConfirmReads(bool on) { confirmReads_ = on; }
+  void SetConfirmReads(bool on) {
+    confirmReads_ = on;
+    gate_.SetConfirm(on);
+  }
 
  private:
   enum class Kind { kNone, kService, kCollection, kItem, kSession, kPrompt };
@@ -65,18 +68,6 @@ class SecretServiceObject : public QDBusVirtualObject {
   struct Prompt {
     QString owner;
     bool started = false;
-  };
-  // A GetSecret or GetSecrets waiting for the user's answers, or a change
-  // (kind kChange or kDelete of ids[0]) waiting for one.
-  struct PendingRead {
-    QDBusMessage call;
-    std::vector<EntryId> ids;
-    uint64_t session = 0;
-    bool many = false;
-    ProcessIdentity program;
-    size_t asked = 0;  // ids before this one are answered
-    AccessKind kind = AccessKind::kRead;
-    std::function<void()> write;  // makes the change and replies
   };
 
   Target Resolve(const QString& path) const;
@@ -114,12 +105,13 @@ class SecretServiceObject : public QDBusVirtualObject {
   void ChangeEntry(const QDBusMessage& call, const EntryId& id, const std::function<void(Entry&)>& change,
                    const QList<QVariant>& reply);
   void DeleteItem(const QDBusMessage& call, const EntryId& id);
-  // Runs write now when the client may make it unasked (no confirmation,
-  // its own item, or allowed before), else once the user allows it.
+  // Runs write once the gate lets the client make the change (at once when
+  // it asks nobody), else answers the call with why not.
   void Write(const QDBusMessage& call, const EntryId& id, AccessKind kind, std::function<void()> write);
-  // The waiting reads and changes may hold a few per client, and a bound for all.
-  bool MayWait(const QDBusMessage& call);
-  void Wait(PendingRead read);
+  void FailFor(const QDBusMessage& call, AccessOutcome outcome);
+  // AccessAsker: the question over the window.
+  void Ask(const std::string& text, bool isRead, bool canRemember) override;
+  void Withdraw() override;
   void StartPrompt(uint64_t number);
   void CompletePrompts(bool unlocked);
   void WatchPromptDialog();
@@ -127,11 +119,7 @@ class SecretServiceObject : public QDBusVirtualObject {
   // A secret from a client, opened with its session; false with the error sent.
   bool OpenSecret(const QDBusMessage& call, const BusSecret& secret, SecretText* text);
   void ReadSecrets(const QDBusMessage& call, std::vector<EntryId> ids, uint64_t session, bool many);
-  void AskNext();
-  void Answer(AccessAnswer answer);
-  void FinishRead(PendingRead& read);
-  void FailReads(const char* name, const QString& text);
-  bool MayRead(const PendingRead& read, const EntryId& id) const;
+  void FinishRead(const QDBusMessage& call, const std::vector<EntryId>& ids, uint64_t session, bool many);
 
   // The process behind a client's connection, recorded at its first call
   // and checked again whenever it is named to the user.
@@ -148,16 +136,11 @@ class SecretServiceObject : public QDBusVirtualObject {
   std::map<uint64_t, Session> sessions_;
   std::map<uint64_t, Prompt> prompts_;
   uint64_t nextNumber_ = 1;
-  QTimer promptWatch_;              // while a started prompt waits on a log-in it did not open
-  std::vector<PendingRead> reads_;  // the first one's question is shown
+  QTimer promptWatch_;  // while a started prompt waits on a log-in it did not open
   QPointer<AccessQuestion> question_;
-  // "Allow" answers: for as long as the client's connection lasts.
-  std::set<std::pair<QString, EntryId>> allowedOnce_;
-  std::set<std::pair<QString, EntryId>> allowedWrites_;
-  // Items a client created: it changes and deletes them unasked.
-  std::set<std::pair<QString, EntryId>> created_;
   std::map<QString, ProcessIdentity> firstSeen_;
   AccessGrants grants_;
+  AccessGate gate_;
   // What the last refresh showed, for the item signals.
   bool wasUnlocked_ = false;
   QString shownCollection_;

@@ -11,9 +11,6 @@
 
 namespace {
 
-// One client waits on a few questions at most; all of them together on this many.
-constexpr size_t kMaxWaitingPerClient = 8;
-constexpr size_t kMaxWaiting = 256;
 constexpr int kBusCallTimeoutMs = 5000;
 
 }  // namespace
@@ -39,37 +36,39 @@ ProcessIdentity SecretServiceObject::Identify(const QString& client) const {
   return found == firstSeen_.end() ? ProcessIdentity() : IdentifyClient(found->second.pid, found->second);
 }
 
-bool SecretServiceObject::MayRead(const PendingRead& read, const EntryId& id) const {
-  if (!confirmReads_ || allowedOnce_.count({read.call.service(), id}) != 0) return true;
-  return read.program.CanBeRemembered() && grants_.IsAllowed(id, read.program.executable);
-}
-
-bool SecretServiceObject::MayWait(const QDBusMessage& call) {
-  const QString client = call.service();
-  const auto theirs = std::count_if(reads_.begin(), reads_.end(),
-                                    [&](const PendingRead& read) { return read.call.service() == client; });
-  if (static_cast<size_t>(theirs) < kMaxWaitingPerClient && reads_.size() < kMaxWaiting) return true;
-  Fail(call, kLimitsExceededError, QStringLiteral("Too many requests wait for the user."));
-  return false;
-}
-
-void SecretServiceObject::Wait(PendingRead read) {
-  read.call.setDelayedReply(true);
-  WatchClient(read.call.service());
-  reads_.push_back(std::move(read));
-  if (question_ == nullptr) AskNext();
+void SecretServiceObject::FailFor(const QDBusMessage& call, AccessOutcome outcome) {
+  switch (outcome) {
+    case AccessOutcome::kAllowed:
+      break;
+    case AccessOutcome::kDenied:
+      Fail(call, kAccessDeniedError, QStringLiteral("The user did not allow it."));
+      break;
+    case AccessOutcome::kGone:
+      Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
+      break;
+    case AccessOutcome::kLocked:
+      Fail(call, kIsLockedError, QStringLiteral("The safe was locked."));
+      break;
+    case AccessOutcome::kLimited:
+      Fail(call, kLimitsExceededError, QStringLiteral("Too many requests wait for the user."));
+      break;
+    case AccessOutcome::kStopped:
+      Fail(call, kFailedError, QStringLiteral("The Secret Service was turned off."));
+      break;
+  }
 }
 
 void SecretServiceObject::Write(const QDBusMessage& call, const EntryId& id, AccessKind kind,
                                 std::function<void()> write) {
-  const std::pair<QString, EntryId> key{call.service(), id};
-  if (!confirmReads_ || created_.count(key) != 0 || allowedWrites_.count(key) != 0) {
-    write();
-    return;
-  }
-  if (!MayWait(call)) return;
-  PendingRead pending{call, {id}, 0, false, Identify(call.service()), 0, kind, std::move(write)};
-  Wait(std::move(pending));
+  call.setDelayedReply(true);
+  gate_.Request(call.service().toStdString(), kind, {id},
+                [this, call, write = std::move(write)](AccessOutcome outcome, const std::vector<EntryId>&) {
+                  if (outcome == AccessOutcome::kAllowed) {
+                    write();
+                  } else {
+                    FailFor(call, outcome);
+                  }
+                });
 }
 
 void SecretServiceObject::ReadSecrets(const QDBusMessage& call, std::vector<EntryId> ids, uint64_t session, bool many) {
@@ -78,104 +77,55 @@ void SecretServiceObject::ReadSecrets(const QDBusMessage& call, std::vector<Entr
     Fail(call, kNoSessionError, QStringLiteral("No such session"));
     return;
   }
+  call.setDelayedReply(true);
   // Locked items, and items not there, are left out (a locked safe has none).
-  std::erase_if(ids, [this](const EntryId& id) { return FindEntry(id) < 0; });
-  PendingRead read{call, std::move(ids), session, many, {}, 0, AccessKind::kRead, {}};
-  if (confirmReads_) read.program = Identify(call.service());
-  while (read.asked < read.ids.size() && MayRead(read, read.ids[read.asked])) ++read.asked;
-  if (read.asked == read.ids.size()) {
-    FinishRead(read);
-    return;
-  }
-  if (!MayWait(call)) return;
-  Wait(std::move(read));
+  gate_.Request(call.service().toStdString(), AccessKind::kRead, std::move(ids),
+                [this, call, session, many](AccessOutcome outcome, const std::vector<EntryId>& allowed) {
+                  if (outcome == AccessOutcome::kAllowed) {
+                    FinishRead(call, allowed, session, many);
+                  } else {
+                    FailFor(call, outcome);
+                  }
+                });
 }
 
-void SecretServiceObject::AskNext() {
-  while (!reads_.empty()) {
-    PendingRead& read = reads_.front();
-    const bool reading = read.kind == AccessKind::kRead;
-    if (!reading && allowedWrites_.count({read.call.service(), read.ids[0]}) != 0) {
-      read.write();
-      reads_.erase(reads_.begin());
-      continue;
-    }
-    while (reading && read.asked < read.ids.size() && MayRead(read, read.ids[read.asked])) ++read.asked;
-    if (reading && read.asked == read.ids.size()) {
-      FinishRead(read);
-      reads_.erase(reads_.begin());
-      continue;
-    }
-    const Entry* entry = app_.GetEntry(FindEntry(read.ids[read.asked]));
-    if (entry == nullptr && !reading) {
-      Fail(read.call, kNoSuchObjectError, QStringLiteral("The item is not there."));
-      reads_.erase(reads_.begin());
-      continue;
-    }
-    if (entry == nullptr) {
-      // Deleted while an earlier question was up: nothing to ask about.
-      read.ids.erase(read.ids.begin() + static_cast<std::ptrdiff_t>(read.asked));
-      continue;
-    }
-    // Checked again as the question is put: the process may have gone or changed since.
-    read.program = Identify(read.call.service());
-    const std::string text = AccessQuestionText(read.kind, *entry, read.program);
-    window_.RestoreAndRaise();
-    question_ = new AccessQuestion(&window_, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                                   reading, reading && read.program.CanBeRemembered());
-    connect(question_, &AccessQuestion::answered, this, &SecretServiceObject::Answer);
-    question_->Ask();
-    return;
-  }
+void SecretServiceObject::Ask(const std::string& text, bool isRead, bool canRemember) {
+  window_.RestoreAndRaise();
+  question_ = new AccessQuestion(&window_, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), isRead,
+                                 canRemember);
+  connect(question_, &AccessQuestion::answered, this, [this](AccessAnswer answer) {
+    question_ = nullptr;
+    gate_.Answer(answer);
+  });
+  question_->Ask();
 }
 
-void SecretServiceObject::Answer(AccessAnswer answer) {
+void SecretServiceObject::Withdraw() {
+  if (question_ == nullptr) return;
+  disconnect(question_, nullptr, this, nullptr);
+  question_->close();
   question_ = nullptr;
-  if (reads_.empty()) return;
-  PendingRead& read = reads_.front();
-  const EntryId id = read.ids[read.asked];
-  const int index = FindEntry(id);
-  if (!IsUnlocked() || index < 0) {
-    // Locked or gone while the question was up.
-    Fail(read.call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
-    reads_.erase(reads_.begin());
-  } else if (answer == AccessAnswer::kDeny || answer == AccessAnswer::kWithdrawn) {
-    Fail(read.call, kAccessDeniedError, QStringLiteral("The user did not allow it."));
-    reads_.erase(reads_.begin());
-  } else if (read.kind != AccessKind::kRead) {
-    allowedWrites_.insert({read.call.service(), id});
-    const std::function<void()> write = std::move(read.write);
-    reads_.erase(reads_.begin());
-    write();
-  } else {
-    allowedOnce_.insert({read.call.service(), id});
-    // Not remembered (a file that could not be written) still allows this read.
-    if (answer == AccessAnswer::kAllowAlways && read.program.CanBeRemembered()) {
-      grants_.Allow(id, read.program.executable);
-    }
-    ++read.asked;
-  }
-  AskNext();
 }
 
-void SecretServiceObject::FinishRead(PendingRead& read) {
-  const auto session = sessions_.find(read.session);
+void SecretServiceObject::FinishRead(const QDBusMessage& call, const std::vector<EntryId>& ids, uint64_t number,
+                                     bool many) {
+  const auto session = sessions_.find(number);
   if (session == sessions_.end()) {
-    Fail(read.call, kNoSessionError, QStringLiteral("The session was closed."));
+    Fail(call, kNoSessionError, QStringLiteral("The session was closed."));
     return;
   }
   // GetSecrets leaves locked items out; GetSecret of one is an error.
-  if (!IsUnlocked() && !read.many) {
-    Fail(read.call, kIsLockedError, QStringLiteral("The safe is locked."));
+  if (!IsUnlocked() && !many) {
+    Fail(call, kIsLockedError, QStringLiteral("The safe is locked."));
     return;
   }
   BusSecrets secrets;
-  for (const EntryId& id : read.ids) {
+  for (const EntryId& id : ids) {
     const Entry* entry = app_.GetEntry(FindEntry(id));
     SealedSecret sealed;
     if (entry == nullptr || !session->second.crypto->Seal(entry->password.view(), &sealed)) continue;
     BusSecret secret;
-    secret.session = QDBusObjectPath(QString::fromStdString(SessionPath(read.session)));
+    secret.session = QDBusObjectPath(QString::fromStdString(SessionPath(number)));
     secret.parameters = QByteArray(reinterpret_cast<const char*>(sealed.parameters.data()),
                                    static_cast<qsizetype>(sealed.parameters.size()));
     secret.value =
@@ -183,25 +133,14 @@ void SecretServiceObject::FinishRead(PendingRead& read) {
     secret.contentType = QString::fromLatin1(kSecretContentType);
     secrets.insert(QDBusObjectPath(PathOf(id)), secret);
   }
-  if (!read.many && secrets.isEmpty()) {
-    Fail(read.call, kNoSuchObjectError, QStringLiteral("The item is not there."));
+  if (!many && secrets.isEmpty()) {
+    Fail(call, kNoSuchObjectError, QStringLiteral("The item is not there."));
     return;
   }
   {
-    QDBusMessage reply =
-        read.call.createReply(read.many ? QVariant::fromValue(secrets) : QVariant::fromValue(secrets.first()));
+    QDBusMessage reply = call.createReply(many ? QVariant::fromValue(secrets) : QVariant::fromValue(secrets.first()));
     bus_.send(reply);
   }
   // The message and its copies are gone: ours are the last, and can be wiped.
   for (BusSecret& secret : secrets) secret.Wipe();
-}
-
-void SecretServiceObject::FailReads(const char* name, const QString& text) {
-  if (question_ != nullptr) {
-    disconnect(question_, nullptr, this, nullptr);
-    question_->close();
-    question_ = nullptr;
-  }
-  for (const PendingRead& read : reads_) Fail(read.call, name, text);
-  reads_.clear();
 }
