@@ -10,7 +10,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 #include "settings/setting_catalogue.h"
 #include "tests/gui/main/gui_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/access_question.h"
+#include "secret_service/gui/access_question.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

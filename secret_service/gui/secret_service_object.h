@@ -16,10 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/gui/secret_service/access_question.h"
+#include "secret_service/gui/access_question.h"
 #include "safe/entry.h"
 #include "secret_service/access_gate.h"
 #include "secret_service/access_grants.h"
+#include "secret_service/client_objects.h"
 #include "secret_service/process_identity.h"
 #include "secret_service/secret_session.h"
 
@@ -60,14 +61,6 @@ class SecretServiceObject : public QDBusVirtualObject, private AccessAsker {
     Kind kind = Kind::kNone;
     EntryId id;           // items
     uint64_t number = 0;  // sessions and prompts
-  };
-  struct Session {
-    std::unique_ptr<SecretSession> crypto;
-    QString owner;  // the client's unique bus name
-  };
-  struct Prompt {
-    QString owner;
-    bool started = false;
   };
 
   Target Resolve(const QString& path) const;
@@ -133,9 +126,7 @@ class SecretServiceObject : public QDBusVirtualObject, private AccessAsker {
   QDBusConnection bus_;
   QDBusServiceWatcher* clients_;
   bool confirmReads_ = true;
-  std::map<uint64_t, Session> sessions_;
-  std::map<uint64_t, Prompt> prompts_;
-  uint64_t nextNumber_ = 1;
+  ClientObjects objects_;
   QTimer promptWatch_;  // while a started prompt waits on a log-in it did not open
   QPointer<AccessQuestion> question_;
   std::map<QString, ProcessIdentity> firstSeen_;

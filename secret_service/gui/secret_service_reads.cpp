@@ -3,8 +3,8 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
-#include "app/gui/secret_service/secret_bus_types.h"
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/item_attributes.h"
 #include "secret_service/object_paths.h"
@@ -72,8 +72,7 @@ void SecretServiceObject::Write(const QDBusMessage& call, const EntryId& id, Acc
 }
 
 void SecretServiceObject::ReadSecrets(const QDBusMessage& call, std::vector<EntryId> ids, uint64_t session, bool many) {
-  const auto found = sessions_.find(session);
-  if (found == sessions_.end() || found->second.owner != call.service()) {
+  if (objects_.SessionOf(call.service().toStdString(), session) == nullptr) {
     Fail(call, kNoSessionError, QStringLiteral("No such session"));
     return;
   }
@@ -109,8 +108,8 @@ void SecretServiceObject::Withdraw() {
 
 void SecretServiceObject::FinishRead(const QDBusMessage& call, const std::vector<EntryId>& ids, uint64_t number,
                                      bool many) {
-  const auto session = sessions_.find(number);
-  if (session == sessions_.end()) {
+  const SecretSession* session = objects_.SessionOf(call.service().toStdString(), number);
+  if (session == nullptr) {
     Fail(call, kNoSessionError, QStringLiteral("The session was closed."));
     return;
   }
@@ -123,7 +122,7 @@ void SecretServiceObject::FinishRead(const QDBusMessage& call, const std::vector
   for (const EntryId& id : ids) {
     const Entry* entry = app_.GetEntry(FindEntry(id));
     SealedSecret sealed;
-    if (entry == nullptr || !session->second.crypto->Seal(entry->password.view(), &sealed)) continue;
+    if (entry == nullptr || !session->Seal(entry->password.view(), &sealed)) continue;
     BusSecret secret;
     secret.session = QDBusObjectPath(QString::fromStdString(SessionPath(number)));
     secret.parameters = QByteArray(reinterpret_cast<const char*>(sealed.parameters.data()),

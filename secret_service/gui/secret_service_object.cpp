@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_service_object.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
@@ -7,7 +7,7 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
-#include "app/gui/secret_service/secret_bus_types.h"
+#include "secret_service/gui/secret_bus_types.h"
 #include "app/quillbox.h"
 #include "secret_service/item_attributes.h"
 #include "secret_service/object_paths.h"
@@ -141,10 +141,10 @@ SecretServiceObject::Target SecretServiceObject::Resolve(const QString& path) co
       target.kind = Kind::kItem;
       target.id = *id;
     }
-  } else if (auto session = SessionNumberFromPath(text); session && sessions_.count(*session)) {
+  } else if (auto session = SessionNumberFromPath(text); session && objects_.HasSession(*session)) {
     target.kind = Kind::kSession;
     target.number = *session;
-  } else if (auto prompt = PromptNumberFromPath(text); prompt && prompts_.count(*prompt)) {
+  } else if (auto prompt = PromptNumberFromPath(text); prompt && objects_.HasPrompt(*prompt)) {
     target.kind = Kind::kPrompt;
     target.number = *prompt;
   }
@@ -354,8 +354,7 @@ void SecretServiceObject::WatchClient(const QString& client) {
 
 void SecretServiceObject::ForgetClient(const QString& client) {
   clients_->removeWatchedService(client);
-  std::erase_if(sessions_, [&](const auto& session) { return session.second.owner == client; });
-  std::erase_if(prompts_, [&](const auto& prompt) { return prompt.second.owner == client; });
+  objects_.Forget(client.toStdString());
   firstSeen_.erase(client);
   // Nobody is left to answer to: its questions go, the next client's come.
   gate_.ForgetClient(client.toStdString());

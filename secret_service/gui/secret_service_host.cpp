@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 
 #include <QDBusConnectionInterface>
 #include <QAction>
@@ -6,8 +6,8 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "app/gui/secret_service/secret_bus_types.h"
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/object_paths.h"
 #include "secret_service/process_executable.h"
