@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "secret_service/access_grants.h"
-
 namespace {
 
 bool IsDesignedName(std::string_view name) {
@@ -19,6 +17,8 @@ const SecretText* FindWanted(const ItemAttributes& attributes, std::string_view 
 
 }  // namespace
 
+bool IsServed(const Entry& entry) { return entry.HasTag(kSecretServiceTag); }
+
 ItemAttributes AttributesOf(const Entry& entry) {
   ItemAttributes attributes;
   attributes.reserve(3 + entry.fields.size());
@@ -26,7 +26,7 @@ ItemAttributes AttributesOf(const Entry& entry) {
   attributes.push_back({SecretText(kUserNameAttribute), entry.userName});
   attributes.push_back({SecretText(kUrlAttribute), entry.url});
   for (const CustomField& field : entry.fields) {
-    if (field.isProtected || IsDesignedName(field.name.view()) || field.name == kAccessFieldName) continue;
+    if (field.isProtected || IsDesignedName(field.name.view())) continue;
     attributes.push_back({field.name, field.value});
   }
   return attributes;
@@ -36,7 +36,6 @@ const SecretText* AttributeValue(const Entry& entry, std::string_view name) {
   if (name == kTitleAttribute) return &entry.title;
   if (name == kUserNameAttribute) return &entry.userName;
   if (name == kUrlAttribute) return &entry.url;
-  if (name == kAccessFieldName) return nullptr;
   const CustomField* field = entry.FindField(name);
   return field == nullptr || field->isProtected ? nullptr : &field->value;
 }
@@ -52,7 +51,7 @@ const char* CheckClientAttributes(const ItemAttributes& attributes) {
   if (attributes.size() > kMaxItemAttributes) return kTooManyAttributesMessage;
   for (size_t i = 0; i < attributes.size(); ++i) {
     const SecretText& name = attributes[i].name;
-    if (name.empty() || name == kAccessFieldName) return kBadAttributeNameMessage;
+    if (name.empty()) return kBadAttributeNameMessage;
     for (size_t j = 0; j < i; ++j) {
       if (attributes[j].name == name) return kBadAttributeNameMessage;
     }
@@ -92,15 +91,19 @@ std::vector<size_t> SearchEntries(const std::vector<Entry>& entries, const ItemA
   // No entry has more attributes than this, so none can match them all.
   if (wanted.size() > kMaxItemAttributes) return found;
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (MatchesAll(entries[i], wanted)) found.push_back(i);
+    if (IsServed(entries[i]) && MatchesAll(entries[i], wanted)) found.push_back(i);
   }
   return found;
 }
 
 std::optional<size_t> FindSameItem(const std::vector<Entry>& entries, const ItemAttributes& attributes) {
+  const bool anyValue = std::any_of(attributes.begin(), attributes.end(),
+                                    [](const ItemAttribute& attribute) { return !attribute.value.empty(); });
+  // No attributes name no item: "replace" then adds one.
+  if (!anyValue) return std::nullopt;
   for (size_t i = 0; i < entries.size(); ++i) {
     const Entry& entry = entries[i];
-    if (!MatchesAll(entry, attributes)) continue;
+    if (!IsServed(entry) || !MatchesAll(entry, attributes)) continue;
     const bool nothingBeyond = std::all_of(entry.fields.begin(), entry.fields.end(), [&](const CustomField& field) {
       return field.isProtected || FindWanted(attributes, field.name.view()) != nullptr;
     });

@@ -22,10 +22,13 @@ inline constexpr char kTitleAttribute[] = "Title";
 inline constexpr char kUserNameAttribute[] = "UserName";
 inline constexpr char kUrlAttribute[] = "URL";
 inline constexpr char kSecretContentType[] = "text/plain";
-// Every entry a client creates carries it, so the user can find them.
+// Only entries carrying it are served: every entry a client creates gets
+// it, and the user adds it to others. The rest are no items at all.
 inline constexpr char kSecretServiceTag[] = "Secret Service";
 // The three above and one per custom field an entry can hold.
 inline constexpr size_t kMaxItemAttributes = kMaxCustomFields + 3;
+
+bool IsServed(const Entry& entry);
 
 // The three designed attributes first, then the custom fields in the
 // user's order; a custom field named like a designed one is hidden by it.
@@ -49,8 +52,9 @@ void ApplyAttributes(const ItemAttributes& attributes, Entry* entry);
 // attributes did, so a label always wins over a Title attribute.
 Entry NewItemEntry(std::string_view label, const ItemAttributes& attributes, std::string_view secret);
 
-// The indexes of the entries matching every wanted attribute, in list order.
+// The indexes of the served entries matching every wanted attribute, in list order.
 std::vector<size_t> SearchEntries(const std::vector<Entry>& entries, const ItemAttributes& wanted);
-// CreateItem's "replace": the entry whose item has these same attributes
-// (all of them match, and it has no unprotected custom field beyond them).
+// CreateItem's "replace": the served entry whose item has these same
+// attributes (all of them match, and it has no unprotected custom field
+// beyond them); none when no attribute has a value.
 std::optional<size_t> FindSameItem(const std::vector<Entry>& entries, const ItemAttributes& attributes);

@@ -15,7 +15,7 @@
 #include "app/gui/qt_column_view.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_placement_window.h"
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 #include "app/gui/single_instance.h"
 #include "app/gui/termination_watch.h"
 #include "app/gui/tray_icon.h"

@@ -37,6 +37,9 @@ constexpr char kHistoryLabel[] = "Password H&istory:";
 constexpr char kRestoreText[] = "&Restore";
 constexpr char kExcludeText[] = "e&xclude from reports";
 constexpr char kTagSeparator[] = ", ";
+constexpr char kServedNote[] =
+    "Entries tagged \"Secret Service\" are served to other programs while File > Serve Entries Tagged "
+    "\"Secret Service\" to Other Programs is on.";
 constexpr int kMaskLength = 8;
 constexpr int kHistoryIndexRole = Qt::UserRole;
 
@@ -94,6 +97,10 @@ EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
   tags_->setAccessibleName(QStringLiteral("Tags, separated by commas"));
   tags_->setMaxLength(static_cast<int>(kMaxEntryTags * (kMaxEntryTextBytes + sizeof kTagSeparator)));
   AddRow(grid, kTagsLabel, tags_);
+  auto* servedNote = new QLabel(QString::fromLatin1(kServedNote));
+  servedNote->setWordWrap(true);
+  servedNote->setObjectName(QStringLiteral("servedNote"));
+  grid->addWidget(servedNote, grid->rowCount(), 1);
 
   fields_ = new CustomFieldsTable;
   fields_->setObjectName(QStringLiteral("customFieldsTable"));

@@ -6,7 +6,7 @@
 #include "app/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 #include "app/gui/window_commands.h"
 #include "app/quillbox.h"
 #include "update/gui/qt_update_view.h"

@@ -36,7 +36,7 @@ const Menu kMenus[] = {
          {"&Lock", kCmdLock, "Ctrl+Shift+L", false},
          {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
          {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
-         {"Serve Secrets to Other Programs", kCmdSecretService, nullptr, true},
+         {"Serve Entries Tagged \"Secret Service\" to Other Programs", kCmdSecretService, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"&Import...", kCmdImport, nullptr, false},
          {"Ex&port...", kCmdExport, nullptr, false},

@@ -4,13 +4,16 @@
 client never sends. Each step prints nothing and exits 0 when it holds;
 otherwise it raises.
 
-usage: secret_service_client.py STEP
+usage: secret_service_client.py STEP [RESULT_FILE]
 """
+import os
 import sys
+import time
 
 import secretstorage
 from jeepney import DBusAddress, HeaderFields, MatchRule, new_method_call
 from jeepney.bus_messages import message_bus
+from jeepney.io.blocking import open_dbus_connection
 from jeepney.wrappers import DBusErrorResponse
 
 SERVICE = "/org/freedesktop/secrets"
@@ -184,6 +187,115 @@ def bad_input(connection):
         expect(name == "org.freedesktop.DBus.Error.InvalidArgs", "a garbled secret: %s" % name)
 
 
+def listing(connection):
+    """Only the entries tagged "Secret Service" are items: Items and both searches."""
+    collection = secretstorage.get_default_collection(connection)
+    labels = sorted(item.get_label() for item in collection.get_all_items())
+    expect("Served" in labels and "Bank" not in labels, "items: %r" % labels)
+    found = [item.get_label() for item in collection.search_items({"UserName": "jdoe"})]
+    expect(found == ["Served"], "collection search: %r" % found)
+    found = [item.get_label() for item in secretstorage.search_items(connection, {"Title": "Bank"})]
+    expect(found == [], "service search: %r" % found)
+
+
+def foreign_prompt(connection):
+    """A prompt answers only the client that asked for it."""
+    collection = secretstorage.get_default_collection(connection)
+    expect(collection.is_locked(), "locked before the log-in")
+    service = DBusAddress(SERVICE, bus_name=BUS_NAME, interface="org.freedesktop.Secret.Service")
+    reply = connection.send_and_get_reply(new_method_call(service, "Unlock", "ao", ([collection.collection_path],)))
+    unlocked, prompt = reply.body
+    expect(unlocked == [] and prompt != "/", "Unlock: %r" % (reply.body,))
+    other = open_dbus_connection(bus="SESSION")
+    for method, signature, body in (("Dismiss", "", ()), ("Prompt", "s", ("",))):
+        name = error_name(other, prompt, "org.freedesktop.Secret.Prompt", method, signature, *body)
+        expect(name == "org.freedesktop.DBus.Error.AccessDenied", "another client's %s: %s" % (method, name))
+    other.close()
+    expect(error_name(connection, prompt, "org.freedesktop.Secret.Prompt", "Dismiss", "") is None, "own Dismiss")
+
+
+def plain_refused(connection):
+    """Secrets in the clear are refused while reads are confirmed."""
+    name = error_name(connection, SERVICE, "org.freedesktop.Secret.Service", "OpenSession", "sv", "plain", ("s", ""))
+    expect(name == "org.freedesktop.DBus.Error.NotSupported", "a plain session: %s" % name)
+
+
+def change_expect_denied(connection):
+    """Renaming and deleting an item another client made are asked about; Deny refuses both."""
+    collection = secretstorage.get_default_collection(connection)
+    (item,) = list(collection.search_items({"application": "keeper"}))
+    for change in (lambda: item.set_label("Renamed"), item.delete):
+        try:
+            change()
+        except DBusErrorResponse as error:
+            expect(error.name == "org.freedesktop.DBus.Error.AccessDenied", "denied: %s" % error.name)
+            continue
+        raise AssertionError("a denied change went through")
+
+
+def own_changes(connection):
+    """A client changes and deletes what it created without a question."""
+    collection = secretstorage.get_default_collection(connection)
+    item = collection.create_item("Own", {"application": "own"}, b"own-1")
+    item.set_label("Own renamed")
+    item.set_secret(b"own-2")
+    item.set_attributes({"application": "own", "more": "1"})
+    item.delete()
+
+
+def waiting_limit(connection):
+    """One client has at most 8 reads waiting for the user; another client
+    still gets its question. The shell denies that question."""
+    other = open_dbus_connection(bus="SESSION")
+    collection = secretstorage.get_default_collection(other)
+    (item,) = list(collection.search_items({"application": "keeper"}))
+    address = DBusAddress(item.item_path, bus_name=BUS_NAME, interface="org.freedesktop.Secret.Item")
+    other_session = secretstorage.util.open_session(other)
+    other.send(new_method_call(address, "GetSecret", "o", (other_session.object_path,)), serial=5000)
+    session = secretstorage.util.open_session(connection)
+    for serial in range(1000, 1009):
+        connection.send(new_method_call(address, "GetSecret", "o", (session.object_path,)), serial=serial)
+    deadline = time.monotonic() + 20
+    while True:
+        reply = connection.receive(timeout=deadline - time.monotonic())
+        if reply.header.fields.get(HeaderFields.reply_serial) == 1008:
+            break
+    name = reply.header.fields.get(HeaderFields.error_name)
+    expect(name == "org.freedesktop.DBus.Error.LimitsExceeded", "the ninth read: %s" % name)
+    with open(sys.argv[2], "w") as result:
+        result.write("limited\n")
+    deadline = time.monotonic() + 60
+    while True:
+        reply = other.receive(timeout=deadline - time.monotonic())
+        if reply.header.fields.get(HeaderFields.reply_serial) == 5000:
+            break
+    name = reply.header.fields.get(HeaderFields.error_name)
+    expect(name == "org.freedesktop.DBus.Error.AccessDenied", "the other client's read: %s" % name)
+
+
+def forked(connection):
+    """The connection is forked away and the process the bus names runs
+    /usr/bin/sleep: the read is asked about as from an unknown program,
+    without Allow Always. The child writes its result to RESULT_FILE."""
+    collection = secretstorage.get_default_collection(connection)
+    (item,) = list(collection.search_items({"application": "keeper"}))
+    session = secretstorage.util.open_session(connection)
+    parent = os.getpid()
+    if os.fork() != 0:
+        os.execv("/usr/bin/sleep", ["sleep", "120"])
+    deadline = time.monotonic() + 10
+    while os.readlink("/proc/%d/exe" % parent) != "/usr/bin/sleep" and time.monotonic() < deadline:
+        time.sleep(0.05)
+    outcome = "read"
+    try:
+        item.get_secret()
+    except DBusErrorResponse as error:
+        outcome = error.name
+    with open(sys.argv[2], "w") as result:
+        result.write(outcome + "\n")
+    os._exit(0)
+
+
 def read_kept_expect_denied(connection):
     collection = secretstorage.get_default_collection(connection)
     (item,) = list(collection.search_items({"application": "keeper"}))
@@ -197,7 +309,9 @@ def read_kept_expect_denied(connection):
 
 STEPS = {name: step for name, step in globals().items()
          if callable(step) and name in ("lifecycle", "signals", "keep", "read_kept", "lock", "unlock", "unlock_dismissed", "get_secrets_locked",
-                                        "is_unlocked", "bad_input", "read_kept_expect_denied")}
+                                        "is_unlocked", "bad_input", "read_kept_expect_denied", "listing",
+                                        "foreign_prompt", "plain_refused", "change_expect_denied", "own_changes",
+                                        "waiting_limit", "forked")}
 
 if __name__ == "__main__":
     step = STEPS[sys.argv[1]]

@@ -55,7 +55,8 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
   QTest::newRow("set password") << kCmdSetPassword << "Set Password..." << false;
   QTest::newRow("safe folder") << kCmdSafeFolder << "Safe &Folder..." << true;
   QTest::newRow("upgrade") << kCmdUpgradeSafe << "Upgrade Safe Encryption..." << false;
-  QTest::newRow("secret service") << kCmdSecretService << "Serve Secrets to Other Programs" << true;
+  QTest::newRow("secret service") << kCmdSecretService << "Serve Entries Tagged \"Secret Service\" to Other Programs"
+                                  << true;
   QTest::newRow("hide") << kCmdHide << "Hide\tCtrl+H" << true;
   QTest::newRow("reside") << kCmdResideOnTaskbar << "Reside on Taskbar" << true;
   QTest::newRow("startup") << kCmdRunAtStartup << "Run at Startup" << true;
@@ -105,7 +106,7 @@ void MainWindowTest::FileMenuKeepsTheDesignedOrderAndEndsWithExit() {
                              "&Lock\tCtrl+Shift+L",
                              "Upgrade Safe Encryption...",
                              "Safe &Folder...",
-                             "Serve Secrets to Other Programs",
+                             "Serve Entries Tagged \"Secret Service\" to Other Programs",
                              "-",
                              "&Import...",
                              "Ex&port...",

@@ -10,21 +10,22 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 #include "settings/setting_catalogue.h"
 #include "tests/gui/main/gui_test_support.h"
 
 // The owner of org.freedesktop.secrets on a private session bus that starts
-// no services: Quillbox takes the name at log-in only when it is free, and
-// names the program that has it otherwise.
+// no services: Quillbox takes the name at start-up when it is free; when
+// another program has it, Quillbox names that program, waits in the queue
+// and takes the name when it leaves.
 class SecretServiceHostTest : public QObject {
   Q_OBJECT
 
  private slots:
   void initTestCase();
   void cleanupTestCase();
-  void TakesTheNameAtLogInAndGivesItBackWhenTurnedOff();
-  void LeavesTheNameToItsOwnerAndSaysWhoThatIs();
+  void TakesTheNameAtStartUpAndGivesItBackWhenTurnedOff();
+  void WaitsForTheOwnerToLeaveAndSaysWhoServes();
   void OffByDefault();
 
  private:
@@ -62,15 +63,16 @@ void SecretServiceHostTest::cleanupTestCase() {
   bus_.waitForFinished();
 }
 
-void SecretServiceHostTest::TakesTheNameAtLogInAndGivesItBackWhenTurnedOff() {
+void SecretServiceHostTest::TakesTheNameAtStartUpAndGivesItBackWhenTurnedOff() {
   GuiTestWorld world;
   world.App().SetSettingInt(kSecretServiceSetting.name, 1);
   auto* host = new SecretServiceHost(world.App(), world.Window(), Bus());
   QVERIFY(world.Window().MenuAction(kCmdSecretService)->isChecked());
-  QVERIFY(!Owned());  // no safe yet
-  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "b1"}});
-  QTRY_VERIFY(host->IsServing());
+  // Before any log-in: otherwise the bus would start another provider for the first client.
+  QVERIFY(host->IsServing());
   QVERIFY(Owned());
+  world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "b1"}});
+  QVERIFY(host->IsServing());
   QCOMPARE(world.Window().statusBar()->currentMessage(), QStringLiteral("Serving secrets to other programs."));
   world.Window().RunCommand(kCmdSecretService);
   QVERIFY(!host->IsServing());
@@ -79,23 +81,27 @@ void SecretServiceHostTest::TakesTheNameAtLogInAndGivesItBackWhenTurnedOff() {
   QVERIFY(!world.App().ReadFlagSetting(kSecretServiceSetting));
 }
 
-void SecretServiceHostTest::LeavesTheNameToItsOwnerAndSaysWhoThatIs() {
+void SecretServiceHostTest::WaitsForTheOwnerToLeaveAndSaysWhoServes() {
   QDBusConnection other = QDBusConnection::connectToBus(address_, QStringLiteral("other keyring"));
   QVERIFY(other.registerService(kName));
   const QString owner = other.baseService();
-  {
-    GuiTestWorld world;
-    world.App().SetSettingInt(kSecretServiceSetting.name, 1);
-    auto* host = new SecretServiceHost(world.App(), world.Window(), Bus());
-    world.CreateUserWithEntries("alice", "pw", {{"Bank", "jdoe", "b1"}});
-    const QString expected = QStringLiteral("Secrets are not served: %1 (process %2) serves them already.")
-                                 .arg(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget())
-                                 .arg(getpid());
-    QTRY_COMPARE(world.Window().statusBar()->currentMessage(), expected);
-    QVERIFY(!host->IsServing());
-    QCOMPARE(Bus().interface()->serviceOwner(kName).value(), owner);
-  }
+  GuiTestWorld world;
+  world.App().SetSettingInt(kSecretServiceSetting.name, 1);
+  auto* host = new SecretServiceHost(world.App(), world.Window(), Bus());
+  const QString taken =
+      QStringLiteral("Secrets are served by %1 (process %2); Quillbox serves them once that program leaves.")
+          .arg(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget())
+          .arg(getpid());
+  QTRY_COMPARE(world.Window().statusBar()->currentMessage(), taken);
+  QVERIFY(!host->IsServing());
+  QCOMPARE(Bus().interface()->serviceOwner(kName).value(), owner);
+  // The owner leaves: the name comes to Quillbox from the queue.
   QVERIFY(other.unregisterService(kName));
+  QTRY_VERIFY(host->IsServing());
+  QCOMPARE(Bus().interface()->serviceOwner(kName).value(), Bus().baseService());
+  QCOMPARE(world.Window().statusBar()->currentMessage(), QStringLiteral("Serving secrets to other programs."));
+  world.Window().RunCommand(kCmdSecretService);
+  QTRY_VERIFY(!Owned());
   QDBusConnection::disconnectFromBus(QStringLiteral("other keyring"));
 }
 

@@ -6,8 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "secret_service/access_grants.h"
-
 namespace {
 
 ItemAttributes Attributes(std::initializer_list<std::pair<const char*, const char*>> pairs) {
@@ -31,24 +29,24 @@ Entry MailEntry() {
   entry.SetField("service", "imap", false);
   entry.SetField("PIN", "4321", true);
   entry.SetField("Title", "shadowed", false);
+  entry.AddTag(kSecretServiceTag);
   return entry;
 }
 
 TEST(ItemAttributes, AnEntryShowsItsDesignedFieldsAndUnprotectedCustomFields) {
   Entry entry = MailEntry();
-  ASSERT_TRUE(AllowAlways("/usr/bin/secret-tool", &entry));
   using Pairs = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(Plain(AttributesOf(entry)),
             (Pairs{{"Title", "Mail"}, {"UserName", "jdoe"}, {"URL", "https://mail.example.com"}, {"service", "imap"}}));
-  // Neither the protected field nor the remembered programs can be searched for.
+  // A protected field cannot be searched for.
   EXPECT_EQ(AttributeValue(entry, "PIN"), nullptr);
-  EXPECT_EQ(AttributeValue(entry, kAccessFieldName), nullptr);
 }
 
-TEST(ItemAttributes, SearchMatchesEveryWantedAttributeExactly) {
-  std::vector<Entry> entries(3, MailEntry());
+TEST(ItemAttributes, SearchMatchesEveryWantedAttributeExactlyAmongServedEntries) {
+  std::vector<Entry> entries(4, MailEntry());
   entries[1].SetField("service", "smtp", false);
   entries[2].userName = "other";
+  entries[3].RemoveTag(kSecretServiceTag);  // the user's own: no item at all
   struct Case {
     ItemAttributes wanted;
     std::vector<size_t> found;
@@ -107,7 +105,6 @@ TEST(ItemAttributes, ClientAttributesAreBounded) {
   EXPECT_EQ(CheckClientAttributes(many), nullptr);
   EXPECT_STREQ(CheckClientAttributes(Attributes({{"", "x"}})), kBadAttributeNameMessage);
   EXPECT_STREQ(CheckClientAttributes(Attributes({{"a", "1"}, {"a", "2"}})), kBadAttributeNameMessage);
-  EXPECT_STREQ(CheckClientAttributes(Attributes({{kAccessFieldName, "/bin/sh"}})), kBadAttributeNameMessage);
 }
 
 TEST(ItemAttributes, ReplaceFindsTheItemWithTheSameAttributesOnly) {
@@ -119,24 +116,18 @@ TEST(ItemAttributes, ReplaceFindsTheItemWithTheSameAttributesOnly) {
   entries.push_back(NewItemEntry("same", given, "c"));
   entries.back().SetField("PIN", "1", true);  // protected fields are not attributes
   EXPECT_EQ(FindSameItem(entries, given), std::optional<size_t>(2));
+  // An entry the user did not give to the Secret Service is never replaced.
+  entries[2].RemoveTag(kSecretServiceTag);
+  EXPECT_FALSE(FindSameItem(entries, given).has_value());
 }
 
-TEST(AccessGrants, ProgramsAreRememberedPerEntryAndWhole) {
-  Entry entry = MailEntry();
-  EXPECT_FALSE(IsAlwaysAllowed(entry, "/usr/bin/python3"));
-  ASSERT_TRUE(AllowAlways("/usr/bin/python3", &entry));
-  ASSERT_TRUE(AllowAlways("/usr/bin/secret-tool", &entry));
-  ASSERT_TRUE(AllowAlways("/usr/bin/python3", &entry));
-  EXPECT_EQ(entry.FindField(kAccessFieldName)->value, "/usr/bin/python3\n/usr/bin/secret-tool");
-  EXPECT_TRUE(entry.FindField(kAccessFieldName)->isProtected);
-  EXPECT_TRUE(IsAlwaysAllowed(entry, "/usr/bin/secret-tool"));
-  EXPECT_FALSE(IsAlwaysAllowed(entry, "/usr/bin/python"));
-  EXPECT_FALSE(IsAlwaysAllowed(entry, ""));
-  EXPECT_FALSE(IsAlwaysAllowed(MailEntry(), "/usr/bin/python3"));
-  Entry before = entry;
-  EXPECT_FALSE(AllowAlways("/tmp/evil\n/usr/bin/python3", &entry));
-  EXPECT_FALSE(AllowAlways("", &entry));
-  EXPECT_EQ(entry, before);
+TEST(ItemAttributes, ReplaceWithoutAttributesFindsNothing) {
+  // Entries without custom fields have "no attributes beyond" an empty set.
+  std::vector<Entry> entries{NewItemEntry("Bank", {}, "a"), NewItemEntry("Mail", {}, "b")};
+  EXPECT_FALSE(FindSameItem(entries, {}).has_value());
+  EXPECT_FALSE(FindSameItem(entries, Attributes({{"service", ""}})).has_value());
+  entries[1].SetField("service", "", false);
+  EXPECT_FALSE(FindSameItem(entries, Attributes({{"service", ""}})).has_value());
 }
 
 }  // namespace

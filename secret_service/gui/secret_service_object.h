@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,8 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/gui/secret_service/access_question.h"
+#include "secret_service/gui/access_question.h"
 #include "safe/entry.h"
+#include "secret_service/access_gate.h"
+#include "secret_service/access_grants.h"
+#include "secret_service/client_objects.h"
+#include "secret_service/process_identity.h"
 #include "secret_service/secret_session.h"
 
 class MainWindow;
@@ -25,11 +30,12 @@ class Quillbox;
 struct BusSecret;
 
 // Every object below /org/freedesktop/secrets: the service, the one
-// collection (the logged-in safe, also under the "default" alias), its
-// items (the entries), sessions and prompts. Messages are checked here,
+// collection (the safe, also under the "default" alias; locked until
+// log-in), its items (the entries tagged "Secret Service"; the others are
+// no objects at all), sessions and prompts. Messages are checked here,
 // argument types included, before anything is read or changed; changes go
 // through Quillbox's own entry operations, as the window's do.
-class SecretServiceObject : public QDBusVirtualObject {
+class SecretServiceObject : public QDBusVirtualObject, private AccessAsker {
   Q_OBJECT
 
  public:
@@ -42,8 +48,12 @@ class SecretServiceObject : public QDBusVirtualObject {
   // After every refresh of the list: the item and collection signals, and
   // prompts and reads that a log-in or lock settles.
   void NoteListChanged();
-  // "Secret_Service_Confirm": reads ask the user first.
-  void SetConfirmReads(bool on) { confirmReads_ = on; }
+  // "Secret_Service_Confirm": reads, and changes to entries the client did
+  // not create, ask the user first; a plain session is refused.
+  void SetConfirmReads(bool on) {
+    confirmReads_ = on;
+    gate_.SetConfirm(on);
+  }
 
  private:
   enum class Kind { kNone, kService, kCollection, kItem, kSession, kPrompt };
@@ -52,29 +62,13 @@ class SecretServiceObject : public QDBusVirtualObject {
     EntryId id;           // items
     uint64_t number = 0;  // sessions and prompts
   };
-  struct Session {
-    std::unique_ptr<SecretSession> crypto;
-    QString owner;  // the client's unique bus name
-  };
-  struct Prompt {
-    QString owner;
-    bool started = false;
-  };
-  // A GetSecret or GetSecrets waiting for the user's answers.
-  struct PendingRead {
-    QDBusMessage call;
-    std::vector<EntryId> ids;
-    uint64_t session = 0;
-    bool many = false;
-    QString program;   // the executable, empty when unknown
-    size_t asked = 0;  // ids before this one are answered
-  };
 
   Target Resolve(const QString& path) const;
   QString Collection() const;
   bool IsUnlocked() const;
   // The collection and item paths among those a Lock or Unlock names.
   QList<QDBusObjectPath> OurLockables(const QVariant& argument) const;
+  // The index of the served entry of that id; -1 for none.
   int FindEntry(const EntryId& id) const;
   QString PathOf(const EntryId& id) const;
 
@@ -101,7 +95,16 @@ class SecretServiceObject : public QDBusVirtualObject {
   void Lock(const QDBusMessage& call);
   void CreateItem(const QDBusMessage& call);
   void SetSecret(const QDBusMessage& call, const EntryId& id);
-  void ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply);
+  void ChangeEntry(const QDBusMessage& call, const EntryId& id, const std::function<void(Entry&)>& change,
+                   const QList<QVariant>& reply);
+  void DeleteItem(const QDBusMessage& call, const EntryId& id);
+  // Runs write once the gate lets the client make the change (at once when
+  // it asks nobody), else answers the call with why not.
+  void Write(const QDBusMessage& call, const EntryId& id, AccessKind kind, std::function<void()> write);
+  void FailFor(const QDBusMessage& call, AccessOutcome outcome);
+  // AccessAsker: the question over the window.
+  void Ask(const std::string& text, bool isRead, bool canRemember) override;
+  void Withdraw() override;
   void StartPrompt(uint64_t number);
   void CompletePrompts(bool unlocked);
   void WatchPromptDialog();
@@ -109,12 +112,12 @@ class SecretServiceObject : public QDBusVirtualObject {
   // A secret from a client, opened with its session; false with the error sent.
   bool OpenSecret(const QDBusMessage& call, const BusSecret& secret, SecretText* text);
   void ReadSecrets(const QDBusMessage& call, std::vector<EntryId> ids, uint64_t session, bool many);
-  void AskNext();
-  void Answer(AccessAnswer answer);
-  void FinishRead(PendingRead& read);
-  void FailReads(const char* name, const QString& text);
-  bool MayRead(const PendingRead& read, const EntryId& id) const;
+  void FinishRead(const QDBusMessage& call, const std::vector<EntryId>& ids, uint64_t session, bool many);
 
+  // The process behind a client's connection, recorded at its first call
+  // and checked again whenever it is named to the user.
+  void NoteClient(const QString& client);
+  ProcessIdentity Identify(const QString& client) const;
   void WatchClient(const QString& client);
   void ForgetClient(const QString& client);
 
@@ -123,14 +126,12 @@ class SecretServiceObject : public QDBusVirtualObject {
   QDBusConnection bus_;
   QDBusServiceWatcher* clients_;
   bool confirmReads_ = true;
-  std::map<uint64_t, Session> sessions_;
-  std::map<uint64_t, Prompt> prompts_;
-  uint64_t nextNumber_ = 1;
-  QTimer promptWatch_;              // while a started prompt waits on a log-in it did not open
-  std::vector<PendingRead> reads_;  // the first one's question is shown
+  ClientObjects objects_;
+  QTimer promptWatch_;  // while a started prompt waits on a log-in it did not open
   QPointer<AccessQuestion> question_;
-  // "Allow" answers: for as long as the client's connection lasts.
-  std::set<std::pair<QString, EntryId>> allowedOnce_;
+  std::map<QString, ProcessIdentity> firstSeen_;
+  AccessGrants grants_;
+  AccessGate gate_;
   // What the last refresh showed, for the item signals.
   bool wasUnlocked_ = false;
   QString shownCollection_;

@@ -8,8 +8,8 @@
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_secret_text.h"
-#include "app/gui/secret_service/secret_bus_types.h"
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/item_attributes.h"
 #include "secret_service/object_paths.h"
@@ -19,10 +19,6 @@ namespace {
 constexpr char kLabelProperty[] = "org.freedesktop.Secret.Item.Label";
 constexpr char kAttributesProperty[] = "org.freedesktop.Secret.Item.Attributes";
 constexpr char kDefaultAlias[] = "default";
-// python3-secretstorage opens a session per item it reads, so a client may
-// hold many; beyond these only memory would go.
-constexpr size_t kMaxSessionsPerClient = 2048;
-constexpr size_t kMaxPromptsPerClient = 64;
 
 QDBusObjectPath NoObject() { return QDBusObjectPath(QString::fromLatin1(kNoObjectPath)); }
 
@@ -36,13 +32,6 @@ bool PathsFrom(const QVariant& variant, QList<QDBusObjectPath>* paths) {
   if (argument.currentSignature() != QLatin1String("ao")) return false;
   argument >> *paths;
   return true;
-}
-
-template <typename Map>
-size_t CountOwnedBy(const Map& map, const QString& owner) {
-  size_t count = 0;
-  for (const auto& [number, value] : map) count += value.owner == owner ? 1 : 0;
-  return count;
 }
 
 }  // namespace
@@ -97,11 +86,12 @@ void SecretServiceObject::OpenSession(const QDBusMessage& call) {
   if (!Expect(call, "sv")) return;
   const QList<QVariant> args = call.arguments();
   const QString client = call.service();
-  if (CountOwnedBy(sessions_, client) >= kMaxSessionsPerClient) {
-    Fail(call, kLimitsExceededError, QStringLiteral("Too many open sessions."));
+  const std::string algorithm = args[0].toString().toStdString();
+  // Secrets in the clear over the bus are for a user who lets every program read them anyway.
+  if (confirmReads_ && algorithm == kPlainAlgorithm) {
+    Fail(call, kNotSupportedError, QStringLiteral("Plain sessions are refused while reads are confirmed."));
     return;
   }
-  const std::string algorithm = args[0].toString().toStdString();
   const QVariant input = args[1].value<QDBusVariant>().variant();
   QByteArray clientKey;
   if (algorithm != kPlainAlgorithm) {
@@ -127,15 +117,18 @@ void SecretServiceObject::OpenSession(const QDBusMessage& call) {
     }
     return;
   }
-  const uint64_t number = nextNumber_++;
-  sessions_[number] = Session{std::move(crypto), client};
+  const auto number = objects_.AddSession(client.toStdString(), std::move(crypto));
+  if (!number) {
+    Fail(call, kLimitsExceededError, QStringLiteral("Too many open sessions."));
+    return;
+  }
   WatchClient(client);
   const QVariant output =
       algorithm == kPlainAlgorithm
           ? QVariant(QString())
           : QVariant(QByteArray(reinterpret_cast<const char*>(ours.data()), static_cast<qsizetype>(ours.size())));
   Reply(call, {QVariant::fromValue(QDBusVariant(output)),
-               QVariant::fromValue(QDBusObjectPath(QString::fromStdString(SessionPath(number))))});
+               QVariant::fromValue(QDBusObjectPath(QString::fromStdString(SessionPath(*number))))});
 }
 
 void SecretServiceObject::SearchItems(const QDBusMessage& call, bool splitLocked) {
@@ -177,15 +170,14 @@ void SecretServiceObject::Unlock(const QDBusMessage& call) {
     return;
   }
   const QString client = call.service();
-  if (CountOwnedBy(prompts_, client) >= kMaxPromptsPerClient) {
+  const auto number = objects_.AddPrompt(client.toStdString());
+  if (!number) {
     Fail(call, kLimitsExceededError, QStringLiteral("Too many open prompts."));
     return;
   }
-  const uint64_t number = nextNumber_++;
-  prompts_[number] = Prompt{client, false};
   WatchClient(client);
   Reply(call, {QVariant::fromValue(QList<QDBusObjectPath>()),
-               QVariant::fromValue(QDBusObjectPath(QString::fromStdString(PromptPath(number))))});
+               QVariant::fromValue(QDBusObjectPath(QString::fromStdString(PromptPath(*number))))});
 }
 
 void SecretServiceObject::Lock(const QDBusMessage& call) {
@@ -212,15 +204,15 @@ void SecretServiceObject::HandleCollection(const QDBusMessage& call) {
 
 bool SecretServiceObject::OpenSecret(const QDBusMessage& call, const BusSecret& secret, SecretText* text) {
   const auto number = SessionNumberFromPath(secret.session.path().toStdString());
-  const auto session = number ? sessions_.find(*number) : sessions_.end();
-  if (session == sessions_.end() || session->second.owner != call.service()) {
+  const SecretSession* session = number ? objects_.SessionOf(call.service().toStdString(), *number) : nullptr;
+  if (session == nullptr) {
     Fail(call, kNoSessionError, QStringLiteral("No such session"));
     return false;
   }
   const auto bytes = [](const QByteArray& array) {
     return std::span(reinterpret_cast<const uint8_t*>(array.constData()), static_cast<size_t>(array.size()));
   };
-  const SessionFault fault = session->second.crypto->Unseal(bytes(secret.parameters), bytes(secret.value), text);
+  const SessionFault fault = session->Unseal(bytes(secret.parameters), bytes(secret.value), text);
   if (fault != SessionFault::kNone) {
     Fail(call, kInvalidArgsError, QStringLiteral("The secret does not open with its session."));
     return false;
@@ -265,14 +257,17 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
   const std::vector<Entry>& entries = app_.GetEntries();
   const auto same = replace ? FindSameItem(entries, attributes) : std::nullopt;
   if (same) {
+    const EntryId id = entries[*same].id;
     // The entry keeps what clients cannot see: notes, tags, protected fields, history.
-    Entry edited = entries[*same];
-    ApplyAttributes(attributes, &edited);
-    edited.title = title;
-    edited.password = text;
-    const EntryId id = edited.id;
-    ChangeEntry(call, static_cast<int>(*same), std::move(edited),
-                {QVariant::fromValue(QDBusObjectPath(PathOf(id))), QVariant::fromValue(NoObject())});
+    Write(call, id, AccessKind::kChange, [this, call, id, attributes, title, text] {
+      ChangeEntry(call, id,
+                  [&](Entry& edited) {
+                    ApplyAttributes(attributes, &edited);
+                    edited.title = title;
+                    edited.password = text;
+                  },
+                  {QVariant::fromValue(QDBusObjectPath(PathOf(id))), QVariant::fromValue(NoObject())});
+    });
     return;
   }
   if (const char* why = app_.CheckEntry(entry)) {
@@ -292,13 +287,23 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
            QStringLiteral("Stored, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
       return;
     }
+    gate_.NoteCreated(call.service().toStdString(), added.id);
     Reply(call, {QVariant::fromValue(QDBusObjectPath(PathOf(added.id))), QVariant::fromValue(NoObject())});
     return;
   }
   Fail(call, kFailedError, QStringLiteral("The item could not be stored."));
 }
 
-void SecretServiceObject::ChangeEntry(const QDBusMessage& call, int index, Entry edited, const QList<QVariant>& reply) {
+void SecretServiceObject::ChangeEntry(const QDBusMessage& call, const EntryId& id,
+                                      const std::function<void(Entry&)>& change, const QList<QVariant>& reply) {
+  // Looked up as the change is made: a question may have been up meanwhile.
+  const int index = FindEntry(id);
+  if (index < 0) {
+    Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
+    return;
+  }
+  Entry edited = *app_.GetEntry(index);
+  change(edited);
   if (const char* why = app_.CheckEntry(edited)) {
     Fail(call, kInvalidArgsError, QString::fromLatin1(why));
   } else if (!app_.EditEntry(index, std::move(edited))) {
@@ -333,15 +338,21 @@ void SecretServiceObject::HandleItem(const QDBusMessage& call, const EntryId& id
   } else if (member == QLatin1String("SetSecret")) {
     SetSecret(call, id);
   } else {
-    const int index = FindEntry(id);
-    if (!app_.DeleteEntry(index)) {
-      Fail(call, kFailedError, QStringLiteral("The item could not be deleted."));
-    } else if (!app_.LastSaveSucceeded()) {
-      Fail(call, kFailedError,
-           QStringLiteral("Deleted, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
-    } else {
-      Reply(call, {QVariant::fromValue(NoObject())});
-    }
+    Write(call, id, AccessKind::kDelete, [this, call, id] { DeleteItem(call, id); });
+  }
+}
+
+void SecretServiceObject::DeleteItem(const QDBusMessage& call, const EntryId& id) {
+  const int index = FindEntry(id);
+  if (index < 0) {
+    Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
+  } else if (!app_.DeleteEntry(index)) {
+    Fail(call, kFailedError, QStringLiteral("The item could not be deleted."));
+  } else if (!app_.LastSaveSucceeded()) {
+    Fail(call, kFailedError,
+         QStringLiteral("Deleted, but not yet saved: %1").arg(QString::fromStdString(app_.LastSaveError())));
+  } else {
+    Reply(call, {QVariant::fromValue(NoObject())});
   }
 }
 
@@ -351,10 +362,8 @@ void SecretServiceObject::SetSecret(const QDBusMessage& call, const EntryId& id)
   const bool opened = OpenSecret(call, secret, &text);
   secret.Wipe();
   if (!opened) return;
-  const int index = FindEntry(id);
-  Entry edited = *app_.GetEntry(index);
-  edited.password = text;
-  ChangeEntry(call, index, std::move(edited), {});
+  Write(call, id, AccessKind::kChange,
+        [this, call, id, text] { ChangeEntry(call, id, [&](Entry& edited) { edited.password = text; }, {}); });
 }
 
 void SecretServiceObject::SetProperty(const QDBusMessage& call, const Target& target, const QString& interface,
@@ -369,27 +378,29 @@ void SecretServiceObject::SetProperty(const QDBusMessage& call, const Target& ta
     Fail(call, kIsLockedError, QStringLiteral("The safe is locked."));
     return;
   }
-  const int index = FindEntry(target.id);
-  Entry edited = *app_.GetEntry(index);
+  const EntryId id = target.id;
   if (itemLabel) {
     if (value.metaType() != QMetaType::fromType<QString>()) {
       Fail(call, kInvalidArgsError, QStringLiteral("The label is a string."));
       return;
     }
-    edited.title = SecretFromText(value.toString());
-  } else {
-    ItemAttributes attributes;
-    if (!AttributesFromBus(value, &attributes)) {
-      Fail(call, kInvalidArgsError, QStringLiteral("Attributes are a{ss}."));
-      return;
-    }
-    if (const char* why = CheckClientAttributes(attributes)) {
-      Fail(call, kInvalidArgsError, QString::fromLatin1(why));
-      return;
-    }
-    ApplyAttributes(attributes, &edited);
+    const SecretText title = SecretFromText(value.toString());
+    Write(call, id, AccessKind::kChange,
+          [this, call, id, title] { ChangeEntry(call, id, [&](Entry& edited) { edited.title = title; }, {}); });
+    return;
   }
-  ChangeEntry(call, index, std::move(edited), {});
+  ItemAttributes attributes;
+  if (!AttributesFromBus(value, &attributes)) {
+    Fail(call, kInvalidArgsError, QStringLiteral("Attributes are a{ss}."));
+    return;
+  }
+  if (const char* why = CheckClientAttributes(attributes)) {
+    Fail(call, kInvalidArgsError, QString::fromLatin1(why));
+    return;
+  }
+  Write(call, id, AccessKind::kChange, [this, call, id, attributes] {
+    ChangeEntry(call, id, [&](Entry& edited) { ApplyAttributes(attributes, &edited); }, {});
+  });
 }
 
 void SecretServiceObject::HandleSession(const QDBusMessage& call, uint64_t number) {
@@ -398,16 +409,19 @@ void SecretServiceObject::HandleSession(const QDBusMessage& call, uint64_t numbe
     return;
   }
   if (!Expect(call, "")) return;
-  if (sessions_[number].owner != call.service()) {
+  if (!objects_.CloseSession(call.service().toStdString(), number)) {
     Fail(call, kAccessDeniedError, QStringLiteral("Not your session"));
     return;
   }
-  sessions_.erase(number);
   Reply(call);
 }
 
 void SecretServiceObject::HandlePrompt(const QDBusMessage& call, uint64_t number) {
   const QString member = call.member();
+  if (!objects_.OwnsPrompt(call.service().toStdString(), number)) {
+    Fail(call, kAccessDeniedError, QStringLiteral("Not your prompt"));
+    return;
+  }
   if (member == QLatin1String("Prompt")) {
     if (!Expect(call, "s")) return;
     Reply(call);
@@ -415,7 +429,7 @@ void SecretServiceObject::HandlePrompt(const QDBusMessage& call, uint64_t number
   } else if (member == QLatin1String("Dismiss")) {
     if (!Expect(call, "")) return;
     Reply(call);
-    prompts_.erase(number);
+    objects_.RemovePrompt(number);
     Emit(QString::fromStdString(PromptPath(number)), kPromptInterface, "Completed",
          {true, QVariant::fromValue(QDBusVariant(QVariant::fromValue(QList<QDBusObjectPath>())))});
   } else {
@@ -424,7 +438,7 @@ void SecretServiceObject::HandlePrompt(const QDBusMessage& call, uint64_t number
 }
 
 void SecretServiceObject::StartPrompt(uint64_t number) {
-  prompts_[number].started = true;
+  objects_.StartPrompt(number);
   window_.RestoreAndRaise();
   if (IsUnlocked()) {
     CompletePrompts(true);
@@ -453,14 +467,9 @@ void SecretServiceObject::WatchPromptDialog() {
 void SecretServiceObject::CompletePrompts(bool unlocked) {
   QList<QDBusObjectPath> result;
   if (unlocked && !Collection().isEmpty()) result.append(QDBusObjectPath(Collection()));
-  for (auto it = prompts_.begin(); it != prompts_.end();) {
-    if (!it->second.started) {
-      ++it;
-      continue;
-    }
-    Emit(QString::fromStdString(PromptPath(it->first)), kPromptInterface, "Completed",
+  for (const uint64_t number : objects_.TakeStartedPrompts()) {
+    Emit(QString::fromStdString(PromptPath(number)), kPromptInterface, "Completed",
          {!unlocked, QVariant::fromValue(QDBusVariant(QVariant::fromValue(result)))});
-    it = prompts_.erase(it);
   }
   promptWatch_.stop();
 }

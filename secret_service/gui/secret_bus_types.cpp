@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/secret_bus_types.h"
+#include "secret_service/gui/secret_bus_types.h"
 
 #include <QDBusMetaType>
 #include <string.h>

@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_service_object.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
@@ -7,7 +7,7 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/qt_text.h"
-#include "app/gui/secret_service/secret_bus_types.h"
+#include "secret_service/gui/secret_bus_types.h"
 #include "app/quillbox.h"
 #include "secret_service/item_attributes.h"
 #include "secret_service/object_paths.h"
@@ -87,7 +87,11 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
       app_(app),
       window_(window),
       bus_(bus),
-      clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)) {
+      clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)),
+      grants_(AccessGrantsPath()),
+      gate_(
+          *this, grants_, [this](const EntryId& id) { return IsUnlocked() ? app_.GetEntry(FindEntry(id)) : nullptr; },
+          [this](const AccessGate::Client& client) { return Identify(QString::fromStdString(client)); }) {
   RegisterSecretBusTypes();
   connect(clients_, &QDBusServiceWatcher::serviceUnregistered, this, &SecretServiceObject::ForgetClient);
   promptWatch_.setInterval(kPromptWatchMs);
@@ -95,13 +99,13 @@ SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, cons
   wasUnlocked_ = IsUnlocked();
   shownCollection_ = Collection();
   if (wasUnlocked_) {
-    for (const Entry& entry : app_.GetEntries()) shownItems_[entry.id] = entry.modified;
+    for (const Entry& entry : app_.GetEntries()) {
+      if (IsServed(entry)) shownItems_[entry.id] = entry.modified;
+    }
   }
 }
 
-SecretServiceObject::~SecretServiceObject() {
-  FailReads(kFailedError, QStringLiteral("The Secret Service was turned off."));
-}
+SecretServiceObject::~SecretServiceObject() { gate_.EndAll(AccessOutcome::kStopped); }
 
 QString SecretServiceObject::Collection() const {
   const char* user = app_.GetUserName();
@@ -114,7 +118,7 @@ bool SecretServiceObject::IsUnlocked() const { return app_.IsLoggedIn(); }
 int SecretServiceObject::FindEntry(const EntryId& id) const {
   const std::vector<Entry>& entries = app_.GetEntries();
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].id == id) return static_cast<int>(i);
+    if (entries[i].id == id) return IsServed(entries[i]) ? static_cast<int>(i) : -1;
   }
   return -1;
 }
@@ -137,10 +141,10 @@ SecretServiceObject::Target SecretServiceObject::Resolve(const QString& path) co
       target.kind = Kind::kItem;
       target.id = *id;
     }
-  } else if (auto session = SessionNumberFromPath(text); session && sessions_.count(*session)) {
+  } else if (auto session = SessionNumberFromPath(text); session && objects_.HasSession(*session)) {
     target.kind = Kind::kSession;
     target.number = *session;
-  } else if (auto prompt = PromptNumberFromPath(text); prompt && prompts_.count(*prompt)) {
+  } else if (auto prompt = PromptNumberFromPath(text); prompt && objects_.HasPrompt(*prompt)) {
     target.kind = Kind::kPrompt;
     target.number = *prompt;
   }
@@ -170,6 +174,7 @@ bool SecretServiceObject::handleMessage(const QDBusMessage& message, const QDBus
   // Qt answers introspection from introspect().
   if (message.interface() == QLatin1String(kIntrospectableInterface)) return false;
   bus_ = connection;
+  if (confirmReads_) NoteClient(message.service());
   const Target target = Resolve(message.path());
   if (target.kind == Kind::kNone) {
     Fail(message, kNoSuchObjectError, QStringLiteral("No such object: %1").arg(message.path()));
@@ -237,6 +242,7 @@ bool SecretServiceObject::PropertiesOf(const Target& target, const QString& inte
     qulonglong modified = 0;
     if (unlocked) {
       for (const Entry& entry : app_.GetEntries()) {
+        if (!IsServed(entry)) continue;
         items.append(QDBusObjectPath(PathOf(entry.id)));
         const auto entryCreated = static_cast<qulonglong>(std::max<int64_t>(entry.created, 0));
         if (created == 0 || entryCreated < created) created = entryCreated;
@@ -299,7 +305,9 @@ void SecretServiceObject::NoteListChanged() {
   const QString service = QString::fromLatin1(kServicePath);
   std::map<EntryId, int64_t> items;
   if (unlocked) {
-    for (const Entry& entry : app_.GetEntries()) items[entry.id] = entry.modified;
+    for (const Entry& entry : app_.GetEntries()) {
+      if (IsServed(entry)) items[entry.id] = entry.modified;
+    }
   }
   const bool sameCollection = collection == shownCollection_;
   if (!sameCollection) {
@@ -337,7 +345,7 @@ void SecretServiceObject::NoteListChanged() {
   shownCollection_ = collection;
   shownItems_ = std::move(items);
   if (justUnlocked) CompletePrompts(true);
-  if (justLocked) FailReads(kIsLockedError, QStringLiteral("The safe was locked."));
+  if (justLocked) gate_.EndAll(AccessOutcome::kLocked);
 }
 
 void SecretServiceObject::WatchClient(const QString& client) {
@@ -346,16 +354,8 @@ void SecretServiceObject::WatchClient(const QString& client) {
 
 void SecretServiceObject::ForgetClient(const QString& client) {
   clients_->removeWatchedService(client);
-  std::erase_if(sessions_, [&](const auto& session) { return session.second.owner == client; });
-  std::erase_if(prompts_, [&](const auto& prompt) { return prompt.second.owner == client; });
-  std::erase_if(allowedOnce_, [&](const auto& allowed) { return allowed.first == client; });
-  const bool askingThem = !reads_.empty() && reads_.front().call.service() == client;
-  std::erase_if(reads_, [&](const PendingRead& read) { return read.call.service() == client; });
-  // Nobody is left to answer to: the question goes, the next one comes.
-  if (askingThem && question_ != nullptr) {
-    disconnect(question_, nullptr, this, nullptr);
-    question_->close();
-    question_ = nullptr;
-    AskNext();
-  }
+  objects_.Forget(client.toStdString());
+  firstSeen_.erase(client);
+  // Nobody is left to answer to: its questions go, the next client's come.
+  gate_.ForgetClient(client.toStdString());
 }

@@ -1,4 +1,4 @@
-#include "app/gui/secret_service/secret_service_host.h"
+#include "secret_service/gui/secret_service_host.h"
 
 #include <QDBusConnectionInterface>
 #include <QAction>
@@ -6,8 +6,8 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "app/gui/secret_service/secret_bus_types.h"
-#include "app/gui/secret_service/secret_service_object.h"
+#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/object_paths.h"
 #include "secret_service/process_executable.h"
@@ -16,7 +16,7 @@
 namespace {
 
 constexpr char kNoBusNote[] = "Secrets are not served: there is no session bus.";
-constexpr char kTakenNote[] = "Secrets are not served: %1 (process %2) serves them already.";
+constexpr char kTakenNote[] = "Secrets are served by %1 (process %2); Quillbox serves them once that program leaves.";
 constexpr char kServingNote[] = "Serving secrets to other programs.";
 
 }  // namespace
@@ -26,8 +26,9 @@ SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window, const QD
   on_ = app_.ReadFlagSetting(kSecretServiceSetting);
   confirm_ = app_.ReadFlagSetting(kSecretServiceConfirmSetting);
   window_.SetMenuItemChecked(kCmdSecretService, on_);
-  // A log-in refreshes the list before it counts as logged in, and enables
-  // Lock after: both are looked at once the step that made them is over.
+  // The list's changes reach the clients once the step that made them is
+  // over: a log-in refreshes the list before it counts as logged in, and
+  // enables Lock after.
   updateSoon_.setSingleShot(true);
   updateSoon_.setInterval(0);
   connect(&updateSoon_, &QTimer::timeout, this, &SecretServiceHost::Update);
@@ -35,7 +36,12 @@ SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window, const QD
   if (QAction* lock = window_.MenuAction(kCmdLock)) {
     connect(lock, &QAction::enabledChanged, &updateSoon_, qOverload<>(&QTimer::start));
   }
-  Update();
+  if (bus_.isConnected()) {
+    // Our own connection's NameAcquired and NameLost.
+    connect(bus_.interface(), &QDBusConnectionInterface::serviceRegistered, this, &SecretServiceHost::NameAcquired);
+    connect(bus_.interface(), &QDBusConnectionInterface::serviceUnregistered, this, &SecretServiceHost::NameLost);
+  }
+  if (on_) StartServing();
 }
 
 SecretServiceHost::~SecretServiceHost() { StopServing(); }
@@ -44,24 +50,15 @@ void SecretServiceHost::Toggle() {
   on_ = !on_;
   app_.SetSettingInt(kSecretServiceSetting.name, on_ ? 1 : 0);
   window_.SetMenuItemChecked(kCmdSecretService, on_);
-  if (!on_) {
+  if (on_) {
+    StartServing();
+  } else {
     StopServing();
-    return;
   }
-  wasLoggedIn_ = false;
-  Update();
 }
 
 void SecretServiceHost::Update() {
-  const bool loggedIn = app_.IsLoggedIn();
-  const bool justLoggedIn = loggedIn && !wasLoggedIn_;
-  wasLoggedIn_ = loggedIn;
-  if (object_ != nullptr) {
-    object_->NoteListChanged();
-  } else if (on_ && justLoggedIn) {
-    // Once per log-in: a provider that holds the name is told about, not fought.
-    StartServing();
-  }
+  if (object_ != nullptr) object_->NoteListChanged();
 }
 
 void SecretServiceHost::StartServing() {
@@ -74,20 +71,44 @@ void SecretServiceHost::StartServing() {
   auto* object = new SecretServiceObject(app_, window_, bus_, this);
   object->SetConfirmReads(confirm_);
   // The objects first, so the first client finds them; the name without
-  // queueing or replacing anyone.
+  // replacing anyone: behind its owner in the queue, when it has one.
   const bool registered =
       bus_.registerVirtualObject(QString::fromLatin1(kServicePath), object, QDBusConnection::SubPath);
   const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-      registered ? bus->registerService(name, QDBusConnectionInterface::DontQueueService,
+      registered ? bus->registerService(name, QDBusConnectionInterface::QueueService,
                                         QDBusConnectionInterface::DontAllowReplacement)
                  : QDBusReply<QDBusConnectionInterface::RegisterServiceReply>();
-  if (registered && reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
-    object_ = object;
+  const bool answered = reply.isValid() && reply.value() != QDBusConnectionInterface::ServiceNotRegistered;
+  if (!registered || !answered) {
+    if (registered) bus_.unregisterObject(QString::fromLatin1(kServicePath), QDBusConnection::UnregisterTree);
+    delete object;
+    window_.ShowStatus(kNoBusNote);
+    return;
+  }
+  object_ = object;
+  owned_ = reply.value() == QDBusConnectionInterface::ServiceRegistered;
+  ShowOwner();
+}
+
+void SecretServiceHost::NameAcquired(const QString& name) {
+  if (object_ == nullptr || name != QLatin1String(kSecretsBusName)) return;
+  owned_ = true;
+  ShowOwner();
+}
+
+void SecretServiceHost::NameLost(const QString& name) {
+  if (object_ == nullptr || name != QLatin1String(kSecretsBusName)) return;
+  owned_ = false;
+  ShowOwner();
+}
+
+void SecretServiceHost::ShowOwner() {
+  if (owned_) {
     window_.ShowStatus(kServingNote);
     return;
   }
-  if (registered) bus_.unregisterObject(QString::fromLatin1(kServicePath), QDBusConnection::UnregisterTree);
-  delete object;
+  QDBusConnectionInterface* bus = bus_.interface();
+  const QString name = QString::fromLatin1(kSecretsBusName);
   const QDBusReply<uint> pid = bus->servicePid(name);
   const QString program =
       pid.isValid() ? QString::fromStdString(ProcessExecutable(static_cast<pid_t>(pid.value()))) : QString();
@@ -99,8 +120,10 @@ void SecretServiceHost::StartServing() {
 
 void SecretServiceHost::StopServing() {
   if (object_ == nullptr) return;
+  // Leaves the queue too, when it only waited there.
   bus_.unregisterService(QString::fromLatin1(kSecretsBusName));
   bus_.unregisterObject(QString::fromLatin1(kServicePath), QDBusConnection::UnregisterTree);
   delete object_;
   object_ = nullptr;
+  owned_ = false;
 }
