@@ -22,10 +22,13 @@ class SecretServiceHost : public QObject {
   bool IsOn() const { return on_; }
   // File > "Serve Secrets to Other Programs": stores the setting and starts or stops serving.
   void Toggle();
+  // The settings changed: both are read again and take effect at once.
+  void ReadSettings();
   bool IsServing() const { return object_ != nullptr; }
 
  private:
   void Update();
+  void Follow(bool on);
   void StartServing();
   void StopServing();
 
