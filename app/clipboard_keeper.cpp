@@ -10,9 +10,6 @@ ClipboardKeeper::~ClipboardKeeper() {
   if (copied_ != nullptr) WipeAndFree(copied_);
 }
 
-// Longer waits would overflow the millisecond counter; they are "never" in practice.
-constexpr int kLongestWaitSeconds = 2000000;
-
 void ClipboardKeeper::SetClearSeconds(int seconds) {
   clearSeconds_ = seconds < 0 || seconds > kLongestWaitSeconds ? 0 : seconds;
 }

@@ -41,5 +41,8 @@ inline constexpr int kCmdCheckBreachList = 40042;
 inline constexpr int kCmdImport = 40050;
 inline constexpr int kCmdExport = 40051;
 
+// File > "&Settings...".
+inline constexpr int kCmdSettings = 40043;
+
 // File > Serve Entries Tagged "Secret Service" to Other Programs.
 inline constexpr int kCmdSecretService = 40060;

@@ -2,9 +2,6 @@
 
 LockPolicy::LockPolicy(const Clock& clock) : clock_(clock), lastInputMs_(clock.NowMs()) {}
 
-// Longer waits would overflow the millisecond counter; they are "never" in practice.
-constexpr int kLongestWaitSeconds = 2000000;
-
 void LockPolicy::SetLockAfterSeconds(int seconds) {
   lockAfterSeconds_ = seconds < 0 || seconds > kLongestWaitSeconds ? 0 : seconds;
 }

@@ -27,11 +27,15 @@ void Quillbox::ReadStartSettings() {
   ReadSetting(kLastUsernameSetting, userName_);
   ReadSetting(kLastSortSetting, &sortOrder_);
   resideOnTaskbar_ = ReadFlagSetting(kStoreOnTaskbarOnlySetting);
+  ReadLiveSettings();
+  settingsRead_ = true;
+  UseSafeFolderSetting();
+}
+
+void Quillbox::ReadLiveSettings() {
   ReadSetting(kClipboardClearSecondsSetting, &clipboardClearSeconds_);
   ReadSetting(kLockAfterSecondsSetting, &lockAfterSeconds_);
   lockOnScreenLock_ = ReadFlagSetting(kLockOnScreenLockSetting);
-  settingsRead_ = true;
-  UseSafeFolderSetting();
 }
 
 void Quillbox::UseSafeFolderSetting() {

@@ -97,7 +97,9 @@ class Quillbox : public WApp {
   bool GetResideOnTaskbar() const { return resideOnTaskbar_; }
   void SetResideOnTaskbar(bool on) { resideOnTaskbar_ = on; }
   // "Clipboard_Clear_Seconds", "Lock_After_Seconds", "Lock_On_Screen_Lock":
-  // read at start with the rest, never written.
+  // read at start with the rest and again when the settings change, never
+  // written here.
+  void ReadLiveSettings();
   int GetClipboardClearSeconds() const { return clipboardClearSeconds_; }
   int GetLockAfterSeconds() const { return lockAfterSeconds_; }
   bool GetLockOnScreenLock() const { return lockOnScreenLock_; }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "cli/command_table.h"
+#include "core/document_text.h"
 #include "interchange/interchange_format.h"
 
 namespace {
@@ -60,16 +61,6 @@ constexpr char kNotes[] =
     "without NUL up to 64 KiB, notes up to 1 MiB. A safe open in the desktop program can be changed here too: each "
     "save merges what changed on disk since the safe was read.";
 
-// Troff: a minus is a hyphen unless escaped.
-std::string Troff(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '-' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 std::string Sentence(std::string_view text) {
   std::string out(text);
   if (!out.empty()) out[0] = static_cast<char>(out[0] - 'a' + 'A');
@@ -98,16 +89,16 @@ std::string CliHelpText() {
 std::string CliManualSections() {
   std::string text = ".SH COMMANDS\nIndexes count from 1, in stored order, as\n.B list\nprints them.\n";
   for (const CliCommandRow& command : CliCommands()) {
-    text += ".TP\n.B \"" + Troff(CliSynopsis(command)) + "\"\n" + Troff(Sentence(command.help)) + "\n";
+    text += ".TP\n.B \"" + TroffText(CliSynopsis(command)) + "\"\n" + TroffText(Sentence(command.help)) + "\n";
   }
-  text += ".PP\n" + Troff(FormatsSentence()) + "\n.SH OPTIONS\n";
+  text += ".PP\n" + TroffText(FormatsSentence()) + "\n.SH OPTIONS\n";
   for (const CliOption& option : CliOptions()) {
     if (option.bit == 0)
-      text += ".TP\n.B \"" + Troff(OptionTitle(option)) + "\"\n" + Troff(Sentence(option.help)) + "\n";
+      text += ".TP\n.B \"" + TroffText(OptionTitle(option)) + "\"\n" + TroffText(Sentence(option.help)) + "\n";
   }
-  text += ".SH NOTES\n" + Troff(kNotes) + "\n.SH EXIT STATUS\n";
+  text += ".SH NOTES\n" + TroffText(kNotes) + "\n.SH EXIT STATUS\n";
   for (const ExitStatusRow& row : kExitStatusRows) {
-    text += ".TP\n.B " + std::to_string(row.status) + "\n" + Troff(Sentence(row.meaning)) + "\n";
+    text += ".TP\n.B " + std::to_string(row.status) + "\n" + TroffText(Sentence(row.meaning)) + "\n";
   }
   return text;
 }

@@ -33,3 +33,21 @@ constexpr SettingSpec kCatalogue[] = {
 }  // namespace
 
 std::span<const SettingSpec> SettingCatalogue() { return kCatalogue; }
+
+const char* SettingGroupTitle(SettingGroup group) {
+  switch (group) {
+    case SettingGroup::kClipboardAndLock:
+      return "Clipboard and lock";
+    case SettingGroup::kAutoType:
+      return "Auto-type";
+    case SettingGroup::kSecretService:
+      return "Secret Service";
+    case SettingGroup::kSafeFolder:
+      return "Safe folder";
+    case SettingGroup::kBreachList:
+      return "Breach list";
+    case SettingGroup::kKept:
+      break;
+  }
+  return "Kept by the program";
+}

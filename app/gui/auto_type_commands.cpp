@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kActivateTimeoutMs = 1500;
-constexpr int kMaxKeyDelayMs = 1000;
 
 void ShowProblem(MainWindow& window, const std::string& text) {
   ShowQtMessageBox(&window, text.c_str(), kErrorCaption, kMbOk | kMbIconWarning);
@@ -37,7 +36,7 @@ void TypeEntry(MainWindow& window, const X11Display& display, const Entry& entry
   }
   int delay = kAutoTypeDelaySetting.defaultNumber;
   window.App().ReadSetting(kAutoTypeDelaySetting, &delay);
-  delay = std::clamp(delay, 0, kMaxKeyDelayMs);
+  delay = std::clamp(delay, 0, kMaxAutoTypeDelayMs);
   window.MinimizeIfShown();
   if (!display.Activate(target, kActivateTimeoutMs)) {
     ShowProblem(window, "Auto-type found no window to type into: the one before Quillbox could not be activated.");
@@ -91,6 +90,7 @@ AutoTypeShortcut::AutoTypeShortcut(MainWindow& window) : QObject(&window), windo
   std::string error;
   if (std::unique_ptr<X11Display> display = X11Display::Open(&error)) RestoreKeysLeftMapped(*display);
   TakeShortcut();
+  connect(&window_, &MainWindow::settingsChanged, this, &AutoTypeShortcut::TakeShortcut);
   QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -101,6 +101,9 @@ void AutoTypeShortcut::TakeShortcut() {
   if (x11 == nullptr) return;
   char text[kAutoTypeShortcutSetting.capacity];
   window_.App().GetSettingString(kAutoTypeShortcutSetting.name, text, sizeof text - 1, kDefaultAutoTypeShortcut);
+  if (tried_ == text) return;
+  shortcut_.reset();
+  tried_ = text;
   if (text[0] == '\0') return;
   const QKeySequence sequence = QKeySequence::fromString(QString::fromUtf8(text), QKeySequence::PortableText);
   const uint32_t keysym = sequence.count() == 1 ? KeysymOfQtKey(sequence[0].key()) : 0;

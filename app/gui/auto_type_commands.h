@@ -4,6 +4,8 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 class GlobalShortcut;
 class MainWindow;
@@ -36,4 +38,5 @@ class AutoTypeShortcut : public QObject, public QAbstractNativeEventFilter {
 
   MainWindow& window_;
   std::unique_ptr<GlobalShortcut> shortcut_;
+  std::optional<std::string> tried_;  // the setting's text the shortcut was last taken for
 };

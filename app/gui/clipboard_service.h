@@ -16,6 +16,8 @@ class ClipboardService : public QObject {
 
  public:
   ClipboardService(int clearSeconds, QObject* parent = nullptr);
+  // A copy already made keeps the time it was given.
+  void SetClearSeconds(int seconds) { keeper_.SetClearSeconds(seconds); }
   // Exit clears the clipboard like a lock does.
   ~ClipboardService() override;
 

@@ -36,6 +36,11 @@ LockWatch::LockWatch(int lockAfterSeconds, bool lockOnScreenLock, QObject* paren
 
 LockWatch::~LockWatch() { QCoreApplication::instance()->removeEventFilter(this); }
 
+void LockWatch::ApplySettings(int lockAfterSeconds, bool lockOnScreenLock) {
+  policy_.SetLockAfterSeconds(lockAfterSeconds);
+  policy_.SetLockOnScreenLock(lockOnScreenLock);
+}
+
 bool LockWatch::eventFilter(QObject* watched, QEvent* event) {
   if (IsUserInput(event->type())) policy_.NoteInput();
   return QObject::eventFilter(watched, event);

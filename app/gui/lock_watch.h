@@ -20,6 +20,7 @@ class LockWatch : public QObject {
   LockWatch(int lockAfterSeconds, bool lockOnScreenLock, QObject* parent = nullptr);
   ~LockWatch() override;
 
+  void ApplySettings(int lockAfterSeconds, bool lockOnScreenLock);
   // Told by the window each time a safe opens or closes.
   void SetSafeOpen(bool open);
   bool HoldsBackSleep() const { return sleepInhibitor_.IsHeld(); }

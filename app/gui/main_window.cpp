@@ -29,6 +29,8 @@
 #include "app/gui/safe_password_dialog.h"
 #include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
+#include "app/gui/settings_dialog.h"
+#include "app/gui/settings_file_watch.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "app/ssh_agent_session.h"
@@ -81,6 +83,7 @@ MainWindow::MainWindow(Quillbox& app)
     }
   });
   connect(lockWatch_, &LockWatch::lockRequested, this, [this] { RunCommand(kCmdLock); });
+  connect(new SettingsFileWatch(this), &SettingsFileWatch::settingsChanged, this, &MainWindow::ApplySettings);
   // Lock is enabled exactly while a safe is open.
   connect(MenuAction(kCmdLock), &QAction::enabledChanged, lockWatch_, &LockWatch::SetSafeOpen);
   if (AutoTypeAvailable()) {
@@ -286,3 +289,15 @@ void MainWindow::OnSelectionChanged() {
 }
 
 void MainWindow::OnEntryDoubleClicked(bool onRow) { RunEntryDialogOver(list_, !onRow); }
+
+void MainWindow::ShowSettings() {
+  SettingsDialog dialog(app_, this);
+  if (dialog.exec() == QDialog::Accepted && dialog.WriteChanges()) ApplySettings();
+}
+
+void MainWindow::ApplySettings() {
+  app_.ReadLiveSettings();
+  clipboard_->SetClearSeconds(app_.GetClipboardClearSeconds());
+  lockWatch_->ApplySettings(app_.GetLockAfterSeconds(), app_.GetLockOnScreenLock());
+  emit settingsChanged();
+}

@@ -99,8 +99,14 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void OpenHelp();
   // Back from minimised or hidden, and in front: a second start asks for it.
   void RestoreAndRaise();
+  // File > "&Settings...", applied at once when accepted.
+  void ShowSettings();
+  // Reads the settings again: after the dialog, and when a settings file changes.
+  void ApplySettings();
 
  signals:
+  // After ApplySettings: the services that read their own settings look again.
+  void settingsChanged();
   // After every refresh of the list: a change, a log-in, a lock or a log-out.
   void listRefreshed();
 

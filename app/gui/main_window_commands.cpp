@@ -48,6 +48,7 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdUpgradeSafe, [](MainWindow& w) { w.RunUpgrade(); }},
       {kCmdPasswordHealth, [](MainWindow& w) { w.ShowHealthReport(); }},
       {kCmdCheckBreachList, [](MainWindow& w) { w.CheckAgainstBreachList(); }},
+      {kCmdSettings, [](MainWindow& w) { w.ShowSettings(); }},
       {kCmdSecretService,
        [](MainWindow& w) {
          if (auto* host = w.findChild<SecretServiceHost*>()) host->Toggle();

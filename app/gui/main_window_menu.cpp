@@ -37,6 +37,7 @@ const Menu kMenus[] = {
          {"Upgrade Safe Encryption...", kCmdUpgradeSafe, nullptr, false},
          {"Safe &Folder...", kCmdSafeFolder, nullptr, true},
          {"Serve Entries Tagged \"Secret Service\" to Other Programs", kCmdSecretService, nullptr, true},
+         {"&Settings...", kCmdSettings, nullptr, true},
          {nullptr, 0, nullptr, true},
          {"&Import...", kCmdImport, nullptr, false},
          {"Ex&port...", kCmdExport, nullptr, false},

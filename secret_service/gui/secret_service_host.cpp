@@ -33,6 +33,7 @@ SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window, const QD
   updateSoon_.setInterval(0);
   connect(&updateSoon_, &QTimer::timeout, this, &SecretServiceHost::Update);
   connect(&window_, &MainWindow::listRefreshed, &updateSoon_, qOverload<>(&QTimer::start));
+  connect(&window_, &MainWindow::settingsChanged, this, &SecretServiceHost::ReadSettings);
   if (QAction* lock = window_.MenuAction(kCmdLock)) {
     connect(lock, &QAction::enabledChanged, &updateSoon_, qOverload<>(&QTimer::start));
   }
@@ -47,8 +48,19 @@ SecretServiceHost::SecretServiceHost(Quillbox& app, MainWindow& window, const QD
 SecretServiceHost::~SecretServiceHost() { StopServing(); }
 
 void SecretServiceHost::Toggle() {
-  on_ = !on_;
-  app_.SetSettingInt(kSecretServiceSetting.name, on_ ? 1 : 0);
+  app_.SetSettingInt(kSecretServiceSetting.name, on_ ? 0 : 1);
+  Follow(!on_);
+}
+
+void SecretServiceHost::ReadSettings() {
+  confirm_ = app_.ReadFlagSetting(kSecretServiceConfirmSetting);
+  if (object_ != nullptr) object_->SetConfirmReads(confirm_);
+  const bool on = app_.ReadFlagSetting(kSecretServiceSetting);
+  if (on != on_) Follow(on);
+}
+
+void SecretServiceHost::Follow(bool on) {
+  on_ = on;
   window_.SetMenuItemChecked(kCmdSecretService, on_);
   if (on_) {
     StartServing();

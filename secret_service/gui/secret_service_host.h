@@ -23,11 +23,14 @@ class SecretServiceHost : public QObject {
   bool IsOn() const { return on_; }
   // File > Serve Entries Tagged "Secret Service" to Other Programs: stores the setting and starts or stops serving.
   void Toggle();
+  // The settings changed: both are read again and take effect at once.
+  void ReadSettings();
   // Owns the name (not only waits for it).
   bool IsServing() const { return object_ != nullptr && owned_; }
 
  private:
   void Update();
+  void Follow(bool on);
   void StartServing();
   void StopServing();
   void NameAcquired(const QString& name);

@@ -33,6 +33,7 @@ class MainWindowTest : public QObject {
   void MenuItemsHaveTheirTextsAndStartingStates();
   void FileMenuKeepsTheDesignedOrderAndEndsWithExit();
   void MnemonicsAreUniqueWithinEachMenu();
+  void HelpPageNamesEveryMenuItem();
   void LogInStateSwitchesTheMenu();
   void AcceleratorsWorkWhileTheirItemsAreGreyed();
   void LogInCommandDoesNothingWhileASafeIsOpen();
@@ -57,6 +58,7 @@ void MainWindowTest::MenuItemsHaveTheirTextsAndStartingStates_data() {
   QTest::newRow("upgrade") << kCmdUpgradeSafe << "Upgrade Safe Encryption..." << false;
   QTest::newRow("secret service") << kCmdSecretService << "Serve Entries Tagged \"Secret Service\" to Other Programs"
                                   << true;
+  QTest::newRow("settings") << kCmdSettings << "&Settings..." << true;
   QTest::newRow("hide") << kCmdHide << "Hide\tCtrl+H" << true;
   QTest::newRow("reside") << kCmdResideOnTaskbar << "Reside on Taskbar" << true;
   QTest::newRow("startup") << kCmdRunAtStartup << "Run at Startup" << true;
@@ -107,12 +109,33 @@ void MainWindowTest::FileMenuKeepsTheDesignedOrderAndEndsWithExit() {
                              "Upgrade Safe Encryption...",
                              "Safe &Folder...",
                              "Serve Entries Tagged \"Secret Service\" to Other Programs",
+                             "&Settings...",
                              "-",
                              "&Import...",
                              "Ex&port...",
                              "-",
                              "E&xit"};
   QCOMPARE(texts, expected);
+}
+
+// The help page the window opens tells every command its menus hold, as
+// "Menu &gt; Item" with the item's own words.
+void MainWindowTest::HelpPageNamesEveryMenuItem() {
+  QFile file(QStringLiteral(QUILLBOX_TEST_DATA_DIR "/../../resources/quillbox.html"));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QString page = QString::fromUtf8(file.readAll());
+  GuiTestWorld world;
+  QStringList missing;
+  for (QAction* menu : world.Window().menuBar()->actions()) {
+    const QString title = menu->text().remove('&');
+    for (QAction* action : menu->menu()->actions()) {
+      if (action->isSeparator()) continue;
+      const QString item = action->text().section('\t', 0, 0).remove('&');
+      const QString named = title + " &gt; " + item;
+      if (!page.contains(named)) missing << named;
+    }
+  }
+  QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
 }
 
 // A letter shared by two items of a menu only moves between them. The one

@@ -9,6 +9,7 @@
 #include "cli/cli_help.h"
 #include "cli/clip_command.h"
 #include "cli/command_table.h"
+#include "settings/setting_documents.h"
 
 namespace {
 
@@ -49,6 +50,18 @@ TEST(CliDocuments, HelpPageCoversImportExportAndUpgrade) {
   for (const char* item : {"File &gt; Import...", "File &gt; Export...", "File &gt; Upgrade Safe Encryption..."}) {
     EXPECT_NE(page.find(item), std::string::npos) << item;
   }
+}
+
+// Both pages tell the settings the catalogue holds, as it tells them.
+TEST(CliDocuments, HelpAndManualPagesHoldTheSettingsCatalogue) {
+  const std::string table = SettingsHelpTable();
+  EXPECT_NE(ReadSourceFile("resources/quillbox.html").find(table), std::string::npos)
+      << "resources/quillbox.html should hold:\n"
+      << table;
+  const std::string section = SettingsManualSection();
+  EXPECT_NE(ReadSourceFile("packaging/man/quillbox.1").find(section), std::string::npos)
+      << "packaging/man/quillbox.1 should hold:\n"
+      << section;
 }
 
 }  // namespace

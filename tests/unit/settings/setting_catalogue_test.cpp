@@ -68,4 +68,21 @@ TEST(SettingCatalogue, ApplicationAndCommandLineShareTheTextLimits) {
   }
 }
 
+// What the settings dialog offers is told in a sentence, and a number's
+// default lies within the limits the dialog keeps to.
+TEST(SettingCatalogue, ChangeableSettingsHaveSentencesAndSaneLimits) {
+  for (const SettingSpec& spec : SettingCatalogue()) {
+    if (spec.group == SettingGroup::kKept) continue;
+    SCOPED_TRACE(spec.name);
+    ASSERT_NE(spec.label, nullptr);
+    const std::string label = spec.label;
+    EXPECT_TRUE(label.ends_with('.'));
+    EXPECT_TRUE(label[0] >= 'A' && label[0] <= 'Z');
+    if (spec.kind == SettingKind::kNumber) {
+      EXPECT_LE(spec.minimum, spec.defaultNumber);
+      EXPECT_LE(spec.defaultNumber, spec.maximum);
+    }
+  }
+}
+
 }  // namespace
