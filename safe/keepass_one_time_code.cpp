@@ -127,9 +127,12 @@ const char* ReadKeeOtp(std::string_view text, OneTimeCodeSettings& settings) {
   return nullptr;
 }
 
-// KeeOTP names the key first; an otpauth URI or a bare base32 secret never
-// holds "key=".
-bool IsKeeOtpText(std::string_view text) { return text.starts_with("key=") || text.find("&key=") != text.npos; }
+// KeeOTP's text names a key, which no bare base32 secret can; an otpauth
+// URI may carry a key parameter of its own.
+bool IsKeeOtpText(std::string_view text) {
+  bool uri = text.size() >= 8 && EqualsIgnoringCase(text.substr(0, 8), "otpauth:");
+  return !uri && (text.starts_with("key=") || text.find("&key=") != text.npos);
+}
 
 const char* ReadTimeOtp(std::span<const CustomField> fields, OneTimeCodeSettings& settings) {
   if (const char* error = ReadTimeOtpSecret(fields, settings.secret)) return error;
