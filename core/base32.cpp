@@ -48,10 +48,9 @@ bool DecodeBase32(std::string_view text, WipingBytes& out) {
   if (tail == 1 || tail == 3 || tail == 6) ok = false;
   if (padding > 0 && (tail == 0 || padding != 8 - tail)) ok = false;
   explicit_bzero(&bits, sizeof bits);
-  if (!ok) {
-    explicit_bzero(out.data(), out.size());
-    out.clear();
-  }
+  // Nothing decoded leaves no buffer at all, and explicit_bzero takes none.
+  if (!ok && !out.empty()) explicit_bzero(out.data(), out.size());
+  if (!ok) out.clear();
   return ok;
 }
 

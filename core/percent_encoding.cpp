@@ -25,7 +25,7 @@ bool PercentDecode(std::string_view text, SecretText& out) {
     if (text[i] != '%') continue;
     int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
     int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-    if (low < 0 || (high | low) == 0) {
+    if (low < 0) {
       out.Wipe();
       return false;
     }

@@ -49,7 +49,12 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
 }
 
+enum class SecretEncoding { kBase32, kText, kHex, kBase64 };
+
 bool DecodeWithSodium(std::string_view text, bool base64, WipingBytes& out) {
+  out.clear();
+  // A blank field leaves no buffer, and libsodium takes no null pointer.
+  if (text.empty()) return false;
   out.assign(text.size(), 0);
   size_t size = 0;
   int result = base64 ? sodium_base642bin(out.data(), out.size(), text.data(), text.size(), " \r\n", &size, nullptr,
@@ -60,21 +65,73 @@ bool DecodeWithSodium(std::string_view text, bool base64, WipingBytes& out) {
   return !out.empty();
 }
 
+const char* DecodeSecret(std::string_view text, SecretEncoding encoding, WipingBytes& secret) {
+  switch (encoding) {
+    case SecretEncoding::kBase32:
+      return DecodeBase32(TrimBlanks(text), secret) && !secret.empty() ? nullptr : kOtpSecretNotBase32Message;
+    case SecretEncoding::kHex:
+      return DecodeWithSodium(TrimBlanks(text), false, secret) ? nullptr : kKeePassOtpSecretNotHexMessage;
+    case SecretEncoding::kBase64:
+      return DecodeWithSodium(TrimBlanks(text), true, secret) ? nullptr : kKeePassOtpSecretNotBase64Message;
+    case SecretEncoding::kText:  // the UTF-8 bytes are the key
+      secret.assign(text.begin(), text.end());
+      return secret.empty() ? kTotpEmptySecretMessage : nullptr;
+  }
+  return kTotpEmptySecretMessage;
+}
+
 const char* ReadTimeOtpSecret(std::span<const CustomField> fields, WipingBytes& secret) {
-  if (const CustomField* field = FindField(fields, kTimeOtpBase32)) {
-    return DecodeBase32(TrimBlanks(field->value.view()), secret) && !secret.empty() ? nullptr
-                                                                                    : kOtpSecretNotBase32Message;
+  for (auto [name, encoding] :
+       {std::pair{kTimeOtpBase32, SecretEncoding::kBase32}, std::pair{kTimeOtpHex, SecretEncoding::kHex},
+        std::pair{kTimeOtpBase64, SecretEncoding::kBase64}}) {
+    if (const CustomField* field = FindField(fields, name)) return DecodeSecret(field->value.view(), encoding, secret);
   }
-  if (const CustomField* field = FindField(fields, kTimeOtpHex)) {
-    return DecodeWithSodium(TrimBlanks(field->value.view()), false, secret) ? nullptr : kKeePassOtpSecretNotHexMessage;
+  return DecodeSecret(FieldValue(fields, kTimeOtpText), SecretEncoding::kText, secret);
+}
+
+// KeeOTP's query; names and values in any case, as .NET's parsing of it.
+const char* ReadKeeOtp(std::string_view text, OneTimeCodeSettings& settings) {
+  enum { kKey, kType, kStep, kSize, kHashMode, kEncoding, kCount };
+  OtpQueryParameter parameters[kCount] = {{"key", {}},  {"type", {}},        {"step", {}},
+                                          {"size", {}}, {"otpHashMode", {}}, {"encoding", {}}};
+  if (const char* error = ReadOtpQuery(text, parameters)) return error;
+  auto value = [&](int index) { return TrimBlanks(parameters[index].value.view()); };
+  auto is = [&](int index, std::string_view name) { return EqualsIgnoringCase(value(index), name); };
+
+  if (parameters[kType].seen && !is(kType, "Totp")) {
+    return is(kType, "Hotp") ? kOtpHotpNotSupportedMessage : kKeeOtpTypeUnknownMessage;
   }
-  if (const CustomField* field = FindField(fields, kTimeOtpBase64)) {
-    return DecodeWithSodium(TrimBlanks(field->value.view()), true, secret) ? nullptr
-                                                                           : kKeePassOtpSecretNotBase64Message;
+  SecretEncoding encoding = SecretEncoding::kBase32;
+  if (parameters[kEncoding].seen) {
+    if (is(kEncoding, "Base64")) {
+      encoding = SecretEncoding::kBase64;
+    } else if (is(kEncoding, "Hex")) {
+      encoding = SecretEncoding::kHex;
+    } else if (is(kEncoding, "UTF8")) {
+      encoding = SecretEncoding::kText;
+    } else if (!is(kEncoding, "Base32")) {
+      return kKeeOtpEncodingUnknownMessage;
+    }
   }
-  std::string_view text = FieldValue(fields, kTimeOtpText);  // the UTF-8 bytes are the key
-  secret.assign(text.begin(), text.end());
-  return secret.empty() ? kTotpEmptySecretMessage : nullptr;
+  if (!parameters[kKey].seen || parameters[kKey].value.empty()) return kOtpSecretMissingMessage;
+  if (const char* error = DecodeSecret(parameters[kKey].value.view(), encoding, settings.secret)) return error;
+  TotpParameters& totp = settings.parameters;
+  if (parameters[kStep].seen) {
+    if (const char* error = ParseTotpPeriod(value(kStep), totp.period)) return error;
+  }
+  if (parameters[kSize].seen) {
+    if (const char* error = ParseTotpDigits(value(kSize), totp.digits)) return error;
+  }
+  if (parameters[kHashMode].seen && !ParseTotpAlgorithmName(value(kHashMode), totp.algorithm))
+    return kOtpUnknownAlgorithmMessage;
+  return nullptr;
+}
+
+// KeeOTP's text names a key, which no bare base32 secret can; an otpauth
+// URI may carry a key parameter of its own.
+bool IsKeeOtpText(std::string_view text) {
+  bool uri = text.size() >= 8 && EqualsIgnoringCase(text.substr(0, 8), "otpauth:");
+  return !uri && (text.starts_with("key=") || text.find("&key=") != text.npos);
 }
 
 const char* ReadTimeOtp(std::span<const CustomField> fields, OneTimeCodeSettings& settings) {
@@ -148,11 +205,15 @@ bool IsKeePassOneTimeCodeField(std::string_view name) {
 
 const char* OneTimeCodeFromKeePassFields(std::span<const CustomField> fields, SecretText& uri) {
   uri.Wipe();
-  std::string_view otp = FieldValue(fields, kOtp);
-  if (!TrimBlanks(otp).empty()) return NormalizeOneTimeCodeInput(otp, uri);
-
   OneTimeCodeSettings settings;
   const char* error = nullptr;
+  std::string_view otp = TrimBlanks(FieldValue(fields, kOtp));
+  if (IsKeeOtpText(otp)) {
+    error = ReadKeeOtp(otp, settings);
+    return error != nullptr ? error : FormatOneTimeCodeUri(settings, uri);
+  }
+  if (!otp.empty()) return NormalizeOneTimeCodeInput(otp, uri);
+
   bool hasTimeOtp = FindField(fields, kTimeOtpBase32) || FindField(fields, kTimeOtpText) ||
                     FindField(fields, kTimeOtpHex) || FindField(fields, kTimeOtpBase64);
   if (hasTimeOtp) {
@@ -162,8 +223,7 @@ const char* OneTimeCodeFromKeePassFields(std::span<const CustomField> fields, Se
   } else {
     return nullptr;
   }
-  if (error == nullptr) uri = FormatOneTimeCodeUri(settings);
-  return error;
+  return error != nullptr ? error : FormatOneTimeCodeUri(settings, uri);
 }
 
 const char* KeePassOneTimeCodeFields(std::string_view uri, std::vector<CustomField>& fields) {

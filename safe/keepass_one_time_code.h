@@ -9,7 +9,9 @@
 
 // The fields KeePass-family programs keep a one-time code in, mapped to and
 // from our otpauth://totp/ URI:
-//   otp                         KeePassXC: an otpauth URI (or a bare secret)
+//   otp                         KeePassXC: an otpauth URI (or a bare secret);
+//                               KeeOTP: key=SECRET&step=30&size=6&otpHashMode=Sha1
+//                               [&type=Totp][&encoding=Base32|Base64|Hex|UTF8]
 //   TimeOtp-Secret-Base32, TimeOtp-Secret, TimeOtp-Secret-Hex,
 //   TimeOtp-Secret-Base64, TimeOtp-Length, TimeOtp-Period,
 //   TimeOtp-Algorithm           KeePass 2.47 and later
@@ -20,6 +22,8 @@ inline constexpr char kKeePassOtpSecretNotHexMessage[] = "TimeOtp-Secret-Hex is 
 inline constexpr char kKeePassOtpSecretNotBase64Message[] = "TimeOtp-Secret-Base64 is not base64.";
 inline constexpr char kKeePassOtpUnknownAlgorithmMessage[] =
     "TimeOtp-Algorithm must be HMAC-SHA-1, HMAC-SHA-256 or HMAC-SHA-512.";
+inline constexpr char kKeeOtpTypeUnknownMessage[] = "The otp field's type must be Totp.";
+inline constexpr char kKeeOtpEncodingUnknownMessage[] = "The otp field's encoding must be Base32, Base64, Hex or UTF8.";
 inline constexpr char kKeePassOtpSettingsInvalidMessage[] =
     "TOTP Settings must read period;digits (such as 30;6) or period;S for Steam.";
 

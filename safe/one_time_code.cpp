@@ -11,16 +11,6 @@ namespace {
 constexpr std::string_view kScheme = "otpauth://";
 constexpr std::string_view kBlank = " \t\r\n";
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
@@ -33,61 +23,32 @@ int SmallNumber(std::string_view text) {
   return error == std::errc() && end == text.data() + text.size() ? value : -1;
 }
 
-// The query's parameters that this program reads; each at most once.
 enum UriParameter { kSecret, kIssuer, kAlgorithm, kDigits, kPeriod, kEncoder, kUriParameterCount };
-constexpr std::string_view kUriParameterNames[kUriParameterCount] = {"secret", "issuer", "algorithm",
-                                                                     "digits", "period", "encoder"};
 
-struct UriParameters {
-  SecretText values[kUriParameterCount];
-  bool seen[kUriParameterCount] = {};
-};
+using UriParameters = OtpQueryParameter[kUriParameterCount];
 
-int FindUriParameter(std::string_view name) {
-  for (int i = 0; i < kUriParameterCount; ++i) {
-    if (EqualsIgnoringCase(name, kUriParameterNames[i])) return i;
-  }
-  return -1;
-}
-
-const char* ReadQuery(std::string_view query, UriParameters& parameters) {
-  while (!query.empty()) {
-    size_t end = query.find('&');
-    std::string_view pair = query.substr(0, end);
-    query = end == std::string_view::npos ? std::string_view() : query.substr(end + 1);
-    size_t equals = pair.find('=');
-    std::string_view name = pair.substr(0, equals);
-    std::string_view value = equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
-    int index = FindUriParameter(name);
-    if (index < 0) continue;
-    if (parameters.seen[index]) return kOtpRepeatedParameterMessage;
-    parameters.seen[index] = true;
-    if (!PercentDecode(value, parameters.values[index])) return kOtpBrokenEscapeMessage;
-  }
-  return nullptr;
-}
+bool HoldsNul(const SecretText& text) { return text.view().find('\0') != std::string_view::npos; }
 
 const char* ApplyParameters(const UriParameters& parameters, OneTimeCodeSettings& settings) {
-  const SecretText* values = parameters.values;
-  if (values[kSecret].empty()) return kOtpSecretMissingMessage;
-  if (!DecodeBase32(values[kSecret].view(), settings.secret) || settings.secret.empty())
-    return kOtpSecretNotBase32Message;
-  settings.issuer = values[kIssuer];
+  auto value = [&](UriParameter index) { return parameters[index].value.view(); };
+  if (value(kSecret).empty()) return kOtpSecretMissingMessage;
+  if (!DecodeBase32(value(kSecret), settings.secret) || settings.secret.empty()) return kOtpSecretNotBase32Message;
+  settings.issuer = value(kIssuer);
   TotpParameters& totp = settings.parameters;
-  if (!values[kEncoder].empty()) {
-    if (!EqualsIgnoringCase(values[kEncoder].view(), "steam")) return kOtpUnknownEncoderMessage;
+  if (!value(kEncoder).empty()) {
+    if (!EqualsIgnoringCase(value(kEncoder), "steam")) return kOtpUnknownEncoderMessage;
     // Steam's codes have their own algorithm, length and period; others
     // write digits=5 or 6 beside the encoder, so those are not checked.
     totp.steam = true;
     return nullptr;
   }
-  if (parameters.seen[kAlgorithm] && !ParseTotpAlgorithmName(values[kAlgorithm].view(), totp.algorithm))
+  if (parameters[kAlgorithm].seen && !ParseTotpAlgorithmName(value(kAlgorithm), totp.algorithm))
     return kOtpUnknownAlgorithmMessage;
-  if (parameters.seen[kDigits]) {
-    if (const char* error = ParseTotpDigits(values[kDigits].view(), totp.digits)) return error;
+  if (parameters[kDigits].seen) {
+    if (const char* error = ParseTotpDigits(value(kDigits), totp.digits)) return error;
   }
-  if (!parameters.seen[kPeriod]) return nullptr;
-  return ParseTotpPeriod(values[kPeriod].view(), totp.period);
+  if (!parameters[kPeriod].seen) return nullptr;
+  return ParseTotpPeriod(value(kPeriod), totp.period);
 }
 
 void AppendParameter(SecretText& uri, std::string_view name, std::string_view value) {
@@ -98,6 +59,36 @@ void AppendParameter(SecretText& uri, std::string_view name, std::string_view va
 }
 
 }  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
+    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+const char* ReadOtpQuery(std::string_view query, std::span<OtpQueryParameter> parameters) {
+  SecretText decoded;
+  while (!query.empty()) {
+    size_t end = query.find('&');
+    std::string_view pair = query.substr(0, end);
+    query = end == std::string_view::npos ? std::string_view() : query.substr(end + 1);
+    size_t equals = pair.find('=');
+    std::string_view name = pair.substr(0, equals);
+    std::string_view value = equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
+    for (OtpQueryParameter& parameter : parameters) {
+      if (!EqualsIgnoringCase(name, parameter.name)) continue;
+      if (!PercentDecode(value, decoded)) return kOtpBrokenEscapeMessage;
+      if (parameter.seen && decoded != parameter.value) return kOtpConflictingParameterMessage;
+      parameter.seen = true;
+      parameter.value = decoded;
+    }
+  }
+  return nullptr;
+}
 
 const char* ParseTotpDigits(std::string_view text, int& digits) {
   digits = SmallNumber(text);
@@ -138,15 +129,19 @@ const char* ParseOneTimeCodeUri(std::string_view uri, OneTimeCodeSettings& setti
   std::string_view query = queryStart == std::string_view::npos ? std::string_view() : rest.substr(queryStart + 1);
   query = query.substr(0, query.find('#'));
 
-  UriParameters parameters;
-  const char* error = PercentDecode(label, settings.label) ? ReadQuery(query, parameters) : kOtpBrokenEscapeMessage;
+  UriParameters parameters = {{"secret", {}}, {"issuer", {}}, {"algorithm", {}},
+                              {"digits", {}}, {"period", {}}, {"encoder", {}}};
+  const char* error = PercentDecode(label, settings.label) ? ReadOtpQuery(query, parameters) : kOtpBrokenEscapeMessage;
   if (error == nullptr) error = ApplyParameters(parameters, settings);
+  if (error == nullptr && (HoldsNul(settings.label) || HoldsNul(settings.issuer))) error = kOtpTextHasNulMessage;
   if (error != nullptr) settings = OneTimeCodeSettings{};
   return error;
 }
 
-SecretText FormatOneTimeCodeUri(const OneTimeCodeSettings& settings) {
-  SecretText uri("otpauth://totp/");
+const char* FormatOneTimeCodeUri(const OneTimeCodeSettings& settings, SecretText& uri) {
+  uri.Wipe();
+  if (HoldsNul(settings.label) || HoldsNul(settings.issuer)) return kOtpTextHasNulMessage;
+  uri = "otpauth://totp/";
   SecretText encoded;
   PercentEncode(settings.label.view(), ":@", encoded);
   uri.Append(encoded.view());
@@ -159,13 +154,13 @@ SecretText FormatOneTimeCodeUri(const OneTimeCodeSettings& settings) {
   const TotpParameters& totp = settings.parameters;
   if (totp.steam) {
     AppendParameter(uri, "encoder", "steam");
-    return uri;
+    return nullptr;
   }
   if (totp.algorithm == TotpAlgorithm::kSha256) AppendParameter(uri, "algorithm", "SHA256");
   if (totp.algorithm == TotpAlgorithm::kSha512) AppendParameter(uri, "algorithm", "SHA512");
   if (totp.digits != kTotpDefaultDigits) AppendParameter(uri, "digits", std::to_string(totp.digits));
   if (totp.period != kTotpDefaultPeriod) AppendParameter(uri, "period", std::to_string(totp.period));
-  return uri;
+  return nullptr;
 }
 
 const char* NormalizeOneTimeCodeInput(std::string_view text, SecretText& uri) {
@@ -180,8 +175,7 @@ const char* NormalizeOneTimeCodeInput(std::string_view text, SecretText& uri) {
   } else if (!DecodeBase32(text, settings.secret) || settings.secret.empty()) {
     return kOtpInputInvalidMessage;
   }
-  uri = FormatOneTimeCodeUri(settings);
-  return nullptr;
+  return FormatOneTimeCodeUri(settings, uri);
 }
 
 const char* CurrentOneTimeCode(std::string_view uri, int64_t unixTime, TotpCode& code) {

@@ -1,6 +1,8 @@
-// Another program's export in (the format is FUZZ_FORMAT): reading never
+// Another program's export in (the format is FUZZ_FORMAT, or when that is
+// empty the CSV format the input's first byte picks): reading never
 // crashes, whatever is read makes only entries the safe can hold, and those
-// entries written in the same format read back unchanged.
+// entries written in the same format, where it can be written, read back
+// unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,26 +42,34 @@ void RequireStorable(const std::string& line) {
   Require(tabs == 2);
 }
 
+constexpr const char* kCsvFormats[] = {"quillbox-csv", "keepassxc-csv", "bitwarden-csv", "chrome-csv", "firefox-csv"};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
+  const char* format_name = FUZZ_FORMAT;
+  if (*format_name == '\0') {
+    if (text.empty()) return 0;
+    format_name = kCsvFormats[static_cast<unsigned char>(text[0]) % std::size(kCsvFormats)];
+    text.remove_prefix(1);
+  }
   // A legacy safe's rules, the strictest an import meets.
   ImportPlan plan(SafeFormat::kLegacy);
   std::string error;
-  if (!PlanImportText(text, FUZZ_FORMAT, &plan, &error)) {
+  if (!PlanImportText(text, format_name, &plan, &error)) {
     Require(!error.empty() && error.find('\n') == std::string::npos);
     return 0;
   }
   std::vector<std::string> lines = Lines(plan);
   for (const std::string& line : lines) RequireStorable(line);
 
-  const InterchangeFormat* format = FindInterchangeFormat(FUZZ_FORMAT);
+  const InterchangeFormat* format = FindInterchangeFormat(format_name);
   std::string written;
   // XML cannot carry most control characters at all; the writer says so.
-  if (!format->write(plan.Entries(), &written, &error)) return 0;
+  if (format->write == nullptr || !format->write(plan.Entries(), &written, &error)) return 0;
   ImportPlan reread(SafeFormat::kLegacy);
-  Require(PlanImportText(written, FUZZ_FORMAT, &reread, &error));
+  Require(PlanImportText(written, format_name, &reread, &error));
   Require(Lines(reread) == lines);
   return 0;
 }

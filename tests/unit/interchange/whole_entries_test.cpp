@@ -116,8 +116,15 @@ TEST(WholeEntries, KeepassCodeFieldsBecomeTheEntrysCode) {
        "<String><Key>TOTP Seed</Key><Value>JBSWY3DPEHPK3PXP</Value></String>"
        "<String><Key>TOTP Settings</Key><Value>60;6</Value></String>",
        "period=60", nullptr},
+      {"KeeOTP otp",
+       "<String><Key>otp</Key><Value>key=JBSWY3DPEHPK3PXP&amp;step=25&amp;size=8&amp;otpHashMode=Sha256</Value>"
+       "</String>",
+       "secret=JBSWY3DPEHPK3PXP&algorithm=SHA256&digits=8&period=25", nullptr},
       {"unreadable", "<String><Key>TimeOtp-Secret-Hex</Key><Value>not hex</Value></String>", nullptr,
        "TimeOtp-Secret-Hex"},
+      // A NUL no entry can hold: the code stays as the field it came in.
+      {"escaped NUL", "<String><Key>otp</Key><Value>otpauth://totp/a%00b?secret=JBSWY3DPEHPK3PXP</Value></String>",
+       nullptr, "otp"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -139,6 +146,21 @@ TEST(WholeEntries, KeepassCodeFieldsBecomeTheEntrysCode) {
       EXPECT_NE(entry.FindField(c.kept_field), nullptr);
     }
   }
+}
+
+// A code whose label holds a raw NUL can be neither read nor kept: the
+// entry is refused and the import says so, instead of storing a code that
+// can never be read again.
+TEST(WholeEntries, ACodeWithANulIsToldNotStored) {
+  const std::string json =
+      R"({"encrypted":false,"items":[{"type":1,"name":"Site","login":{"username":"u","password":"p",)"
+      R"("totp":"otpauth://totp/a\u0000b?secret=JBSWY3DPEHPK3PXP"}}]})";
+  ImportPlan plan(SafeFormat::kStrong);
+  std::string error;
+  ASSERT_TRUE(PlanImportText(json, "bitwarden-json", &plan, &error)) << error;
+  EXPECT_TRUE(plan.Entries().empty());
+  ASSERT_EQ(plan.Problems().size(), 1u);
+  EXPECT_NE(plan.Problems()[0].find(kEntryTextHasNulMessage), std::string::npos) << plan.Problems()[0];
 }
 
 TEST(WholeEntries, CsvFormatsKeepTheirColumns) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,6 +78,32 @@ const ImportCase kImports[] = {
     {{{"TimeOtp-Secret-Hex", "31zz"}}, nullptr, kKeePassOtpSecretNotHexMessage},
     {{{"TimeOtp-Secret-Base64", "!!!!"}}, nullptr, kKeePassOtpSecretNotBase64Message},
     {{{"TimeOtp-Secret", ""}}, nullptr, kTotpEmptySecretMessage},
+    {{{"TimeOtp-Secret-Hex", ""}}, nullptr, kKeePassOtpSecretNotHexMessage},
+    {{{"TimeOtp-Secret-Base64", " "}}, nullptr, kKeePassOtpSecretNotBase64Message},
+    {{{"TimeOtp-Secret-Base32", "A"}}, nullptr, kOtpSecretNotBase32Message},
+    // KeeOTP's otp field, its padding escaped as KeeOTP writes it.
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&step=25&size=8&otpHashMode=Sha256"}},
+     "otpauth://totp/?secret=JBSWY3DPEHPK3PXP&algorithm=SHA256&digits=8&period=25",
+     nullptr},
+    {{{"otp", "key=MFRGG%3d%3d%3d&type=Totp&otpHashMode=sha512"}},
+     "otpauth://totp/?secret=MFRGG&algorithm=SHA512",
+     nullptr},
+    {{{"otp", "key=MTIzNDU2Nzg5MDEyMzQ1Njc4OTA%3d&encoding=Base64"}}, kRfcKeyUri, nullptr},
+    {{{"otp", "key=3132333435363738393031323334353637383930&encoding=Hex"}}, kRfcKeyUri, nullptr},
+    {{{"otp", "key=12345678901234567890&encoding=UTF8&size=6&size=6"}}, kRfcKeyUri, nullptr},
+    {{{"otp", "size=7&key=JBSWY3DPEHPK3PXP"}}, "otpauth://totp/?secret=JBSWY3DPEHPK3PXP&digits=7", nullptr},
+    {{{"otp", "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&key=other"}},
+     "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP",
+     nullptr},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&type=Hotp&counter=3"}}, nullptr, kOtpHotpNotSupportedMessage},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&type=Yandex"}}, nullptr, kKeeOtpTypeUnknownMessage},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&encoding=Base58"}}, nullptr, kKeeOtpEncodingUnknownMessage},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&otpHashMode=Md5"}}, nullptr, kOtpUnknownAlgorithmMessage},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&step=10"}}, nullptr, kTotpPeriodOutOfRangeMessage},
+    {{{"otp", "key=JBSWY3DPEHPK3PXP&size=8&size=6"}}, nullptr, kOtpConflictingParameterMessage},
+    {{{"otp", "key=&step=30"}}, nullptr, kOtpSecretMissingMessage},
+    {{{"otp", "key=A"}}, nullptr, kOtpSecretNotBase32Message},
+    {{{"otp", "key=&encoding=Hex"}}, nullptr, kOtpSecretMissingMessage},
     // KeePassXC's own field wins over the older forms, TimeOtp over TOTP Seed.
     {{{"TOTP Seed", "MFRGG"}, {"otp", "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP"}},
      "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP",
@@ -97,6 +124,44 @@ TEST(KeePassOneTimeCode, ImportsEachFormAsTheCanonicalUri) {
     SecretText uri("left over");
     EXPECT_STREQ(OneTimeCodeFromKeePassFields(Fields(c.fields), uri), c.error);
     EXPECT_EQ(uri.view(), c.uri != nullptr ? c.uri : "");
+  }
+}
+
+// The code oathtool gives with these options at unixTime.
+std::string OathtoolCode(const std::string& options, int64_t unixTime) {
+  std::string command = "oathtool " + options + " -N @" + std::to_string(unixTime) + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "cannot start oathtool";
+  std::string output;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  EXPECT_EQ(pclose(pipe), 0) << command << ": " << output;
+  while (!output.empty() && output.back() == '\n') output.pop_back();
+  return output;
+}
+
+// Other programs' forms give the codes oathtool gives for the same key.
+TEST(KeePassOneTimeCode, OtherProgramsFormsGiveOathtoolsCodes) {
+  struct {
+    Pairs fields;
+    const char* oathtool;
+  } cases[] = {
+      {{{"otp", "key=JBSWY3DPEHPK3PXP&step=25&size=8&otpHashMode=Sha256"}},
+       "--totp=sha256 -d 8 -s 25 -b JBSWY3DPEHPK3PXP"},
+      {{{"otp", "key=MFRGGZDFMZTWQ2LK&size=7&otpHashMode=Sha512"}}, "--totp=sha512 -d 7 -b MFRGGZDFMZTWQ2LK"},
+      // pyotp's own test URI repeats its algorithm.
+      {{{"otp", "otpauth://totp?algorithm=SHA1&secret=GEZDGNBVGY3TQOJQGEZDGNBVGY3TQOJQ&algorithm=SHA1"}},
+       "--totp=sha1 -b GEZDGNBVGY3TQOJQGEZDGNBVGY3TQOJQ"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.oathtool);
+    SecretText uri;
+    ASSERT_EQ(OneTimeCodeFromKeePassFields(Fields(c.fields), uri), nullptr);
+    for (int64_t at : {int64_t{59}, int64_t{1111111109}, int64_t{2000000000}}) {
+      TotpCode code;
+      ASSERT_EQ(CurrentOneTimeCode(uri.view(), at, code), nullptr);
+      EXPECT_EQ(code.text, OathtoolCode(c.oathtool, at)) << at;
+    }
   }
 }
 

@@ -36,6 +36,10 @@ const InputCase kInputs[] = {
     {"otpauth://totp/Steam:me?secret=JBSWY3DPEHPK3PXP&digits=6&encoder=Steam",
      "otpauth://totp/Steam:me?secret=JBSWY3DPEHPK3PXP&encoder=steam", nullptr},
     {"  otpauth://totp/?secret=JBSWY3DPEHPK3PXP\n", kPlain, nullptr},
+    // A repeat that agrees, as pyotp's own test URI has.
+    {"otpauth://totp?algorithm=SHA1&secret=JBSWY3DPEHPK3PXP&algorithm=SHA1", kPlain, nullptr},
+    {"otpauth://totp/x?Digits=8&secret=JBSWY3DPEHPK3PXP&digits=8&secret=JBSWY3DPEHPK3PXP",
+     "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&digits=8", nullptr},
     // Bare base32 secrets.
     {"JBSWY3DPEHPK3PXP", kPlain, nullptr},
     {"jbsw y3dp ehpk 3pxp", kPlain, nullptr},
@@ -68,15 +72,19 @@ const InputCase kInputs[] = {
     {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&period=30s", nullptr, kTotpPeriodOutOfRangeMessage},
     {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&period=4294967326", nullptr, kTotpPeriodOutOfRangeMessage},
     {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&encoder=yandex", nullptr, kOtpUnknownEncoderMessage},
-    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&secret=MFRGG", nullptr, kOtpRepeatedParameterMessage},
-    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&Digits=6&digits=8", nullptr, kOtpRepeatedParameterMessage},
+    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&secret=MFRGG", nullptr, kOtpConflictingParameterMessage},
+    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&Digits=6&digits=8", nullptr, kOtpConflictingParameterMessage},
+    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&issuer=A&issuer=a", nullptr, kOtpConflictingParameterMessage},
     {"otpauth://totp/bad%zz?secret=JBSWY3DPEHPK3PXP", nullptr, kOtpBrokenEscapeMessage},
     {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP%2", nullptr, kOtpBrokenEscapeMessage},
-    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&issuer=a%00b", nullptr, kOtpBrokenEscapeMessage},
+    {"otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&issuer=a%00b", nullptr, kOtpTextHasNulMessage},
+    {"otpauth://totp/a%00b?secret=JBSWY3DPEHPK3PXP", nullptr, kOtpTextHasNulMessage},
     {"JBSWY3DP!", nullptr, kOtpInputInvalidMessage},
     {"JBSWY3DPE", nullptr, kOtpInputInvalidMessage},
     {"MFRGG==", nullptr, kOtpInputInvalidMessage},
     {"====", nullptr, kOtpInputInvalidMessage},
+    {"A", nullptr, kOtpInputInvalidMessage},
+    {"otpauth://totp/?secret=A", nullptr, kOtpSecretNotBase32Message},
     {"https://example.com/?secret=JBSWY3DPEHPK3PXP", nullptr, kOtpInputInvalidMessage},
 };
 
@@ -93,6 +101,33 @@ TEST(OneTimeCodeInput, GivesTheCanonicalUriOrSaysWhatIsWrong) {
     EXPECT_EQ(NormalizeOneTimeCodeInput(uri.view(), again), nullptr);
     EXPECT_EQ(again.view(), uri.view());
   }
+}
+
+// No label or issuer holds NUL: the URI is refused whether the NUL comes
+// raw or escaped, and settings holding one are never written, so whatever
+// is written reads back.
+TEST(OneTimeCodeUri, HoldsNoNulEitherWay) {
+  using namespace std::string_literals;
+  for (const std::string& uri :
+       {"otpauth://totp/a\0b?secret=JBSWY3DPEHPK3PXP"s, "otpauth://totp/x?secret=JBSWY3DPEHPK3PXP&issuer=\0"s,
+        "otpauth://totp/x?issuer=a%00&secret=JBSWY3DPEHPK3PXP"s}) {
+    SCOPED_TRACE(uri);
+    SecretText normalized("left over");
+    EXPECT_STREQ(NormalizeOneTimeCodeInput(uri, normalized), kOtpTextHasNulMessage);
+    EXPECT_TRUE(normalized.empty());
+  }
+
+  OneTimeCodeSettings settings;
+  ASSERT_EQ(ParseOneTimeCodeUri("otpauth://totp/a?secret=MFRGG", settings), nullptr);
+  SecretText uri;
+  for (SecretText* text : {&settings.label, &settings.issuer}) {
+    *text = "a\0b"s;
+    EXPECT_STREQ(FormatOneTimeCodeUri(settings, uri), kOtpTextHasNulMessage);
+    EXPECT_TRUE(uri.empty());
+    *text = "";
+  }
+  ASSERT_EQ(FormatOneTimeCodeUri(settings, uri), nullptr);
+  EXPECT_EQ(uri.view(), "otpauth://totp/?secret=MFRGG");
 }
 
 TEST(OneTimeCodeUri, ParsesEveryPart) {
