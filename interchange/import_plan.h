@@ -44,6 +44,8 @@ struct ImportSummary {
 class ImportPlan : public ForeignEntrySink {
  public:
   explicit ImportPlan(SafeFormat format) : format_(format) {}
+  // Owned through a pointer to this class; tests add to it.
+  virtual ~ImportPlan() = default;
   ImportPlan(const ImportPlan&) = delete;
   ImportPlan& operator=(const ImportPlan&) = delete;
 
