@@ -265,7 +265,6 @@ TEST(KdbxBounds, AbsurdOrUnknownHeadersAreRefusedBeforeAnyWorkWithTheFigureNamed
        "the file asks for 8589934592 Argon2 iterations over 64 MiB"},
       {"AES-KDF rounds for hours", SerializeKdbx4OuterHeader(Header(KdbxKdfKind::kAes, 4'000'000'001, 0)),
        "the file asks for 4000000001 AES-KDF rounds, more than the 4000000000 this import allows"},
-      {"Twofish", Replaced(fine, chacha, twofish), "the database is encrypted with Twofish, which is not supported"},
       {"unknown cipher", Replaced(fine, chacha, std::string(16, 'c')),
        "the database's cipher is of an unknown kind, which is not supported"},
       {"unknown KDF", Replaced(fine, "\x9e\x29\x8b\x19", "XXXX"), "the file's key derivation is of an unknown kind"},
