@@ -28,10 +28,12 @@ constexpr char kHead[] =
     "\t\t\t<ProtectNotes>False</ProtectNotes>\n"
     "\t\t</MemoryProtection>\n";
 // Inside a KDBX file: named, and with no recycle bin, so that a deletion
-// in KeePass is a deletion as it is here.
+// in KeePass is a deletion as it is here. The bin's UUID is there all the
+// same, zero as KeePass writes it, for readers that need it (pykeepass).
 constexpr char kKdbxMeta[] =
     "\t\t<DatabaseName>Quillbox</DatabaseName>\n"
-    "\t\t<RecycleBinEnabled>False</RecycleBinEnabled>\n";
+    "\t\t<RecycleBinEnabled>False</RecycleBinEnabled>\n"
+    "\t\t<RecycleBinUUID>AAAAAAAAAAAAAAAAAAAAAA==</RecycleBinUUID>\n";
 constexpr char kRootStart[] =
     "\t</Meta>\n"
     "\t<Root>\n";
