@@ -41,7 +41,7 @@ constexpr char kTail[] =
     "\t</Root>\n"
     "</KeePassFile>\n";
 constexpr size_t kEntryMarkup = 1024;
-constexpr std::string_view kKeepassSource = "keepass:";
+constexpr std::string_view kKeepassSource = kKeepassSourcePrefix;
 
 // KeePass identifies groups and entries by 16 random bytes in Base64.
 bool AppendUuid(std::string* out) {
