@@ -459,6 +459,20 @@ kp.save()
   EXPECT_EQ(again.lines, std::vector<std::string>({"Bank alice bank-pw"})) << again.error;
 }
 
+// References come out as written, with the UUIDs they name, so KeePassXC
+// resolves them as the database it came from did.
+TEST_F(KdbxPeers, WrittenReferencesResolveInKeepassxc) {
+  ImportPlan plan(SafeFormat::kStrong);
+  std::string error, bytes;
+  ASSERT_TRUE(PlanImportText(ReadTextFile(QUILLBOX_TEST_DATA_DIR "/interchange/references.xml"), "", &plan, &error))
+      << error;
+  ASSERT_TRUE(WriteKdbxWith(plan.Entries(), KeyOf("new-pw"), CheapSettings(KdbxCipher::kTwofishCbc), &bytes, &error))
+      << error;
+  WriteTextFile(Path("out.kdbx"), bytes);
+  EXPECT_EQ(Run("keepassxc-cli show -q -s -a UserName -a Password -a URL out.kdbx 'Bank app'", "new-pw\n"),
+            "alice\nAbank-pwBC\nhttps://bank.example.org\n");
+}
+
 TEST(KdbxWriter, MeasuresItsArgon2PassesAndWritesEachFileAnew) {
   KdbxWriteSettings settings = CheapSettings(KdbxCipher::kChaCha20);
   settings.argon2_iterations = 0;  // measured
