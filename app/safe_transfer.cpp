@@ -141,9 +141,9 @@ bool ExportOpenSafe(Quillbox& app, QuillboxView& view, OwnerWindow owner, const 
   std::string bytes;
   bool written = false;
   if (is_protected) {
-    view.RunBusy([&] { written = format->write_protected(app.GetEntries(), key, &bytes, &error); });
+    view.RunBusy([&] { written = WriteInterchange(*format, app.GetEntries(), key, &bytes, &error); });
   } else {
-    written = format->write(app.GetEntries(), &bytes, &error);
+    written = WriteInterchange(*format, app.GetEntries(), key, &bytes, &error);
   }
   if (written) {
     ExportFileResult result = WriteExportFile(path, bytes, replace, &error);

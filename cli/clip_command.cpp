@@ -8,6 +8,7 @@
 #include "interchange/entry_fields.h"
 #include "cli/tool_clipboard.h"
 #include "core/heapstring.h"
+#include "safe/field_reference.h"
 
 namespace {
 
@@ -38,10 +39,15 @@ ExitStatus RunClip(CliSession& session) {
   if (status == kExitOk) status = session.CheckIndex(index, entries.entries.size());
   if (status != kExitOk) return status;
 
-  const EntryFields fields = DesignedFieldsOf(entries.entries[index - 1]);
   const bool userName = session.arguments().clip_user_name;
-  const std::string_view field = userName ? fields.account_user : fields.password;
-  char* text = DupBytes(field.data(), field.size());
+  char* text = nullptr;
+  {
+    // Held no longer than the copy: the countdown below keeps no secret.
+    const Entry entry = WithFieldReferencesResolved(entries.entries[index - 1], FieldReferences(entries.entries));
+    const EntryFields fields = DesignedFieldsOf(entry);
+    const std::string_view field = userName ? fields.account_user : fields.password;
+    text = DupBytes(field.data(), field.size());
+  }
   if (text == nullptr) return session.Fail(kExitFailure, "out of memory");
   SystemClock clock;
   ClipboardKeeper keeper(clipboard, clock);

@@ -38,8 +38,7 @@ ExitStatus RunExport(CliSession& session) {
   FileKey key;
   if (is_protected) status = ReadExportFileKey(session, &key);
   if (status != kExitOk) return status;
-  bool written = is_protected ? format->write_protected(entries.entries, key, &text.bytes, &error)
-                              : format->write(entries.entries, &text.bytes, &error);
+  bool written = WriteInterchange(*format, entries.entries, key, &text.bytes, &error);
   if (!written) return session.Fail(kExitFailure, error);
   if (to_stdout) {
     fwrite(text.bytes.data(), 1, text.bytes.size(), session.out());

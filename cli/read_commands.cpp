@@ -6,6 +6,7 @@
 
 #include "cli/command_output.h"
 #include "cli/settings_command.h"
+#include "safe/field_reference.h"
 
 namespace {
 
@@ -62,14 +63,17 @@ ExitStatus RunList(CliSession& session) {
   if (status != kExitOk) return status;
   const CliArguments& arguments = session.arguments();
   CommandOutput output;
+  // References are shown as what they stand for, as everywhere.
+  const FieldReferences references(entries.entries);
   for (size_t i = 0; i < entries.entries.size(); ++i) {
     const Entry& entry = entries.entries[i];
     if (!HasEveryTag(entry, arguments.tags)) continue;
-    (output << std::to_string(i + 1) << "\t").Field(entry.title.view()) << "\t";
-    output.Field(entry.userName.view());
+    (output << std::to_string(i + 1) << "\t").Field(references.Resolve(entry.title.view()).view()) << "\t";
+    output.Field(references.Resolve(entry.userName.view()).view());
     if (arguments.long_listing) {
       output << "\t";
-      AppendTags(output.Field(entry.url.view()) << "\t", entry) << "\t" << UtcTimeText(entry.modified);
+      AppendTags(output.Field(references.Resolve(entry.url.view()).view()) << "\t", entry)
+          << "\t" << UtcTimeText(entry.modified);
     }
     output << "\n";
   }
@@ -81,7 +85,8 @@ ExitStatus RunShow(CliSession& session) {
   ExitStatus status = session.LoadForReading(entries);
   if (status == kExitOk) status = session.CheckIndex(session.arguments().indexes[0], entries.entries.size());
   if (status != kExitOk) return status;
-  const Entry& entry = entries.entries[session.arguments().indexes[0] - 1];
+  const Entry entry = WithFieldReferencesResolved(entries.entries[session.arguments().indexes[0] - 1],
+                                                  FieldReferences(entries.entries));
   CommandOutput output;
   (output << "Description: ").Field(entry.title.view()) << "\nUsername: ";
   output.Field(entry.userName.view()) << "\nPassword: ";

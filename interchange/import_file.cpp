@@ -9,6 +9,7 @@
 #include <new>
 
 #include "interchange/csv_formats.h"
+#include "interchange/kdbx.h"
 #include "interchange/utf16_text.h"
 
 namespace {
@@ -63,6 +64,12 @@ bool ReadWholeFile(const std::string& name, ImportText* text, std::string* error
 }
 
 const InterchangeFormat* ImportFormat(std::string_view text, const std::string& format_name, std::string* error) {
+  if (IsKeepass1Database(text)) {
+    *error =
+        "the file is an old KeePass 1 database (.kdb), which Quillbox does not read; KeePassXC or KeePass 2 can save "
+        "it as a KDBX database, which Quillbox imports";
+    return nullptr;
+  }
   if (!format_name.empty()) {
     const InterchangeFormat* format = FindInterchangeFormat(format_name);
     if (format == nullptr) {

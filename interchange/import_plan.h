@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "safe/entry.h"
+#include "safe/imported_id.h"
 #include "safe/strong_format.h"
 #include "interchange/foreign_entry.h"
 
@@ -84,11 +85,6 @@ enum class ImportStage { kPreview, kDone };
 std::string FormatImportSummary(const ImportSummary& summary, ImportStage stage);
 
 inline constexpr char kUntitledDescription[] = "(untitled)";
-// Where a strong safe keeps the id an entry had in the program it came from
-// ("keepass:" and the Base64 UUID, "bitwarden:" and the item id): a custom
-// field of this name, which the exporters to that program turn back into
-// its id and the others leave out.
-inline constexpr char kSourceIdField[] = "Imported ID";
 // A one-time code the file holds in a form that cannot make codes, kept
 // as written (protected).
 inline constexpr char kUnreadOneTimeCodeField[] = "TOTP";

@@ -39,6 +39,9 @@ struct InterchangeFormat {
   KeyedReader read_protected = nullptr;
   KeyedWriter write_protected = nullptr;  // export asks for the new key
   bool takes_key_file = false;
+  // Whether the format holds KeePass's field references as written (KeePass
+  // XML, KDBX); the others get the values the references stand for.
+  bool keeps_references = false;
 };
 
 // Every format, the safe's own CSV first.
@@ -48,5 +51,9 @@ const InterchangeFormat* FindInterchangeFormat(std::string_view name);
 // The format a file is in, from its signature (KDBX), its first line (CSV
 // header), its root element (XML) or its shape (JSON); null when none fits.
 const InterchangeFormat* DetectInterchangeFormat(std::string_view text);
+// The entries written in a writable format (a protected one under the key),
+// references resolved where the format has none.
+bool WriteInterchange(const InterchangeFormat& format, const std::vector<Entry>& entries, const FileKey& key,
+                      std::string* out, std::string* error);
 // "quillbox-csv, keepassxc-csv, ..." for messages.
 std::string InterchangeFormatNames(bool writable_only);

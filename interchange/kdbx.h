@@ -15,8 +15,10 @@ inline constexpr char kKdbxWrongKeyMessage[] = "the database's password or key f
 
 // A KeePass 2 database (KDBX), by its signature.
 bool IsKdbx(std::string_view bytes);
+// A KeePass 1 database (.kdb), which shares KDBX's first signature.
+bool IsKeepass1Database(std::string_view bytes);
 
-// KDBX 4.x and 3.1 opened with the key given; its XML goes through the
+// KDBX 4.x, 3.x and 2.x opened with the key given; its XML goes through the
 // KeePass XML reader. Nothing is decrypted before the header's and every
 // block's HMAC (KDBX 4) are checked, and a file asking for more work than
 // kKdbxWorkLimits is refused before the work starts.

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "crypto/twofish_cbc.h"
 #include "interchange/kdbx_bytes.h"
 
 namespace {
@@ -57,6 +58,19 @@ bool Run(bool encrypt, KdbxCipher cipher, const uint8_t key[32], std::string_vie
   return ok;
 }
 
+template <typename Bytes>
+bool RunTwofish(bool encrypt, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in, Bytes* out) {
+  if (iv.size() != kTwofishBlockSize) return false;
+  const auto* iv_bytes = reinterpret_cast<const uint8_t*>(iv.data());
+  out->resize(encrypt ? TwofishCbcPaddedSize(in.size()) : in.size());
+  std::span<uint8_t> target(reinterpret_cast<uint8_t*>(out->data()), out->size());
+  size_t plain_size = 0;
+  bool ok = encrypt ? TwofishCbcEncrypt(key, iv_bytes, in, target)
+                    : TwofishCbcDecrypt(key, iv_bytes, in, target, &plain_size);
+  out->resize(ok ? (encrypt ? target.size() : plain_size) : 0);
+  return ok;
+}
+
 }  // namespace
 
 bool CipherOfUuid(std::string_view uuid, KdbxCipher* cipher, std::string* error) {
@@ -64,24 +78,37 @@ bool CipherOfUuid(std::string_view uuid, KdbxCipher* cipher, std::string* error)
     *cipher = KdbxCipher::kAes256Cbc;
   } else if (uuid == Uuid(kChaCha20)) {
     *cipher = KdbxCipher::kChaCha20;
+  } else if (uuid == Uuid(kTwofish)) {
+    *cipher = KdbxCipher::kTwofishCbc;
   } else {
-    *error = uuid == Uuid(kTwofish) ? "the database is encrypted with Twofish, which is not supported"
-                                    : "the database's cipher is of an unknown kind, which is not supported";
+    *error = "the database's cipher is of an unknown kind, which is not supported";
     return false;
   }
   return true;
 }
 
-std::string_view UuidOfCipher(KdbxCipher cipher) { return Uuid(cipher == KdbxCipher::kChaCha20 ? kChaCha20 : kAes256); }
+std::string_view UuidOfCipher(KdbxCipher cipher) {
+  switch (cipher) {
+    case KdbxCipher::kChaCha20:
+      return Uuid(kChaCha20);
+    case KdbxCipher::kTwofishCbc:
+      return Uuid(kTwofish);
+    case KdbxCipher::kAes256Cbc:
+      break;
+  }
+  return Uuid(kAes256);
+}
 
 size_t CipherIvSize(KdbxCipher cipher) { return cipher == KdbxCipher::kChaCha20 ? 12 : 16; }
 
 bool DecryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
                     WipingBytes* out) {
+  if (cipher == KdbxCipher::kTwofishCbc) return RunTwofish(false, key, iv, in, out);
   return Run(false, cipher, key, iv, in, out);
 }
 
 bool EncryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
                     std::string* out) {
+  if (cipher == KdbxCipher::kTwofishCbc) return RunTwofish(true, key, iv, in, out);
   return Run(true, cipher, key, iv, in, out);
 }

@@ -101,7 +101,13 @@ bool Argon2(const KdbxKdf& kdf, const uint8_t composite[32], uint8_t transformed
   return true;
 }
 
-std::string Mib(uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+// In the largest unit that shows the figure whole: a file may ask for a
+// few KiB.
+std::string MemorySize(uint64_t bytes) {
+  if (bytes % (1 << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+  if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
+  return std::to_string(bytes) + " bytes";
+}
 
 }  // namespace
 
@@ -149,13 +155,14 @@ bool CheckKdfWork(const KdbxKdf& kdf, const KdbxWorkLimits& limits, std::string*
     return false;
   }
   if (kdf.memory_bytes > limits.argon2_memory_bytes) {
-    *error = "the file asks for " + Mib(kdf.memory_bytes) + " of Argon2 memory, more than the " +
-             Mib(limits.argon2_memory_bytes) + " this import allows";
+    *error = "the file asks for " + MemorySize(kdf.memory_bytes) + " of Argon2 memory, more than the " +
+             MemorySize(limits.argon2_memory_bytes) + " this import allows";
     return false;
   }
   if (kdf.rounds > UINT32_MAX || kdf.rounds * kdf.memory_bytes > limits.argon2_memory_passes) {
-    *error = "the file asks for " + std::to_string(kdf.rounds) + " Argon2 iterations over " + Mib(kdf.memory_bytes) +
-             ", more than the " + Mib(limits.argon2_memory_passes) + " of memory passes this import allows";
+    *error = "the file asks for " + std::to_string(kdf.rounds) + " Argon2 iterations over " +
+             MemorySize(kdf.memory_bytes) + ", more than the " + MemorySize(limits.argon2_memory_passes) +
+             " of memory passes this import allows";
     return false;
   }
   return true;

@@ -79,7 +79,7 @@ bool Complete(const KdbxOuterHeader& header, std::string* error) {
     *error = "the header's master seed is missing or not 32 bytes";
   } else if (header.iv.size() != CipherIvSize(header.cipher)) {
     *error = "the header's encryption IV is missing or of the wrong size";
-  } else if (header.major == 3 && header.stream_start_bytes.size() != 32) {
+  } else if (header.major < 4 && header.stream_start_bytes.size() != 32) {
     *error = "the header's stream start bytes are missing";
   } else if (header.kdf.kind == KdbxKdfKind::kAes && header.kdf.seed.size() != 32) {
     *error = "the header's AES-KDF seed is missing or not 32 bytes";
@@ -109,9 +109,11 @@ bool ParseKdbxOuterHeader(std::string_view file, KdbxOuterHeader* header, std::s
   }
   header->major = static_cast<uint16_t>(version >> 16);
   header->minor = static_cast<uint16_t>(version & 0xFFFF);
-  if (header->major != 3 && header->major != 4) {
+  // KeePass before 2.20 wrote 2.x, which differs from 3.x only in the
+  // header fields it may hold.
+  if (header->major < 2 || header->major > 4) {
     *error = "KDBX version " + std::to_string(header->major) + "." + std::to_string(header->minor) +
-             " is not supported (versions 3.1 and 4.x are)";
+             " is not supported (versions 2.x, 3.x and 4.x are)";
     return false;
   }
   bool seen_kdf = false;
@@ -119,8 +121,9 @@ bool ParseKdbxOuterHeader(std::string_view file, KdbxOuterHeader* header, std::s
     uint8_t id = 0;
     uint16_t short_size = 0;
     uint32_t size = 0;
-    bool sized = reader.U8(&id) && (header->major == 3 ? reader.U16(&short_size) : reader.U32(&size));
-    if (header->major == 3) size = short_size;
+    bool short_sizes = header->major < 4;
+    bool sized = reader.U8(&id) && (short_sizes ? reader.U16(&short_size) : reader.U32(&size));
+    if (short_sizes) size = short_size;
     std::string_view value;
     if (!sized || !reader.Take(size, &value)) {
       *error = sized ? "a header field of " + std::to_string(size) + " bytes is longer than the file, which has " +

@@ -112,7 +112,8 @@ bool OpenVersion4(std::string_view bytes, const KdbxOuterHeader& header, const F
   return content->stream.Start(inner.stream_id, inner.stream_key, error);
 }
 
-// KDBX 3.1 keeps its header's hash in the XML's Meta, where KeePass checks it.
+// KDBX 3.1 keeps its header's hash in the XML's Meta, where KeePass checks
+// it; earlier versions have none.
 bool HeaderHashMatches(std::span<const uint8_t> xml, std::string_view header_bytes) {
   std::string_view text = AsText(xml);
   constexpr std::string_view kOpen = "<HeaderHash>", kClose = "</HeaderHash>";
@@ -159,6 +160,13 @@ bool IsKdbx(std::string_view bytes) {
   uint32_t signature1 = 0, signature2 = 0;
   return reader.U32(&signature1) && reader.U32(&signature2) && signature1 == kKdbxSignature1 &&
          signature2 == kKdbxSignature2;
+}
+
+bool IsKeepass1Database(std::string_view bytes) {
+  KdbxByteReader reader(bytes);
+  uint32_t signature1 = 0, signature2 = 0;
+  return reader.U32(&signature1) && reader.U32(&signature2) && signature1 == kKdbxSignature1 &&
+         signature2 == kKeepass1Signature2;
 }
 
 bool ReadKdbx(std::string_view bytes, const FileKey& key, ForeignFile* file, std::string* error) {

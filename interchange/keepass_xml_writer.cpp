@@ -28,10 +28,12 @@ constexpr char kHead[] =
     "\t\t\t<ProtectNotes>False</ProtectNotes>\n"
     "\t\t</MemoryProtection>\n";
 // Inside a KDBX file: named, and with no recycle bin, so that a deletion
-// in KeePass is a deletion as it is here.
+// in KeePass is a deletion as it is here. The bin's UUID is there all the
+// same, zero as KeePass writes it, for readers that need it (pykeepass).
 constexpr char kKdbxMeta[] =
     "\t\t<DatabaseName>Quillbox</DatabaseName>\n"
-    "\t\t<RecycleBinEnabled>False</RecycleBinEnabled>\n";
+    "\t\t<RecycleBinEnabled>False</RecycleBinEnabled>\n"
+    "\t\t<RecycleBinUUID>AAAAAAAAAAAAAAAAAAAAAA==</RecycleBinUUID>\n";
 constexpr char kRootStart[] =
     "\t</Meta>\n"
     "\t<Root>\n";
@@ -39,7 +41,7 @@ constexpr char kTail[] =
     "\t</Root>\n"
     "</KeePassFile>\n";
 constexpr size_t kEntryMarkup = 1024;
-constexpr std::string_view kKeepassSource = "keepass:";
+constexpr std::string_view kKeepassSource = kKeepassSourcePrefix;
 
 // KeePass identifies groups and entries by 16 random bytes in Base64.
 bool AppendUuid(std::string* out) {

@@ -56,6 +56,10 @@ EntryDialog::EntryDialog(bool addMode, EntryFieldBuffers& fields, QWidget* paren
   ui_->passwordEdit->setText(password);
   WipeText(password);
   ui_->detailsPanel->Load(entry);
+  // Fields keep references as written; the note says what they stand for.
+  ui_->referenceNote->setTextFormat(Qt::PlainText);
+  ui_->referenceNote->setText(TextFromBytes(fields_.referenceNote));
+  ui_->referenceNote->setVisible(!fields_.referenceNote.empty());
   ui_->detailsPanel->SetLegacy(fields_.format == SafeFormat::kLegacy);
   SetTabOrder();
   connect(ui_->okButton, &QPushButton::clicked, this, &EntryDialog::accept);

@@ -1,6 +1,9 @@
 #include "app/gui/entry_field_buffers.h"
 
-void EntryFieldBuffers::Clear() { entry = Entry(); }
+void EntryFieldBuffers::Clear() {
+  entry = Entry();
+  referenceNote.clear();
+}
 
 bool EntryFieldBuffers::AllEmpty() const {
   return entry.title.empty() && entry.userName.empty() && entry.password.empty() && entry.url.empty() &&

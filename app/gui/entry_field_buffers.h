@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "safe/entry.h"
 #include "safe/strong_format.h"
 
@@ -13,4 +15,6 @@ struct EntryFieldBuffers {
 
   SafeFormat format = SafeFormat::kLegacy;
   Entry entry;
+  // What the dialog says of fields that refer to other entries, or empty.
+  std::string referenceNote;
 };

@@ -8,22 +8,26 @@
 #include "app/gui/main_window.h"
 #include "app/gui/qt_message_box.h"
 #include "app/gui/qt_text.h"
+#include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "platform/message_box_view.h"
 #include "safe/entry.h"
+#include "safe/field_reference.h"
 #include "safe/one_time_code.h"
 
 void CopyWebAddress(MainWindow& window) {
   const Entry* entry = window.CopyEntry();
   ClipboardService* clipboard = ClipboardService::Instance();
   if (entry == nullptr || entry->url.empty() || clipboard == nullptr) return;
-  clipboard->Copy(entry->url.c_str(), CopiedField::kWebAddress);
+  const SecretText url = ResolveFieldReferences(entry->url.view(), window.App().GetEntries());
+  clipboard->Copy(url.c_str(), CopiedField::kWebAddress);
 }
 
 void OpenWebAddress(MainWindow& window) {
   const Entry* entry = window.CopyEntry();
   if (entry == nullptr || entry->url.empty()) return;
-  const QUrl url(TextFromBytes(entry->url.view()).trimmed(), QUrl::StrictMode);
+  const SecretText address = ResolveFieldReferences(entry->url.view(), window.App().GetEntries());
+  const QUrl url(TextFromBytes(address.view()).trimmed(), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
     ShowQtMessageBox(&window, kOnlyWebLinksOpenMessage, kErrorCaption, kMbOk | kMbIconWarning);

@@ -28,6 +28,7 @@ EntryListModel::EntryListModel(const std::vector<Entry>& entries, QObject* paren
 void EntryListModel::FillListView() {
   beginResetModel();
   const uint32_t count = static_cast<uint32_t>(entries_.size());
+  referencesOf_ = nullptr;
   ordered_.clear();
   ordered_.reserve(count);
   revealed_.assign(count, 0);
@@ -157,9 +158,21 @@ QVariant EntryListModel::data(const QModelIndex& index, int role) const {
       return TagsText(entries_[entry].tags);
     case 5:
       return ModifiedText(entries_[entry].modified);
-    default:
-      return TextFromBytes(DesignedField(entries_[entry], index.column()));
+    default: {
+      const std::string_view written = DesignedField(entries_[entry], index.column());
+      if (!HasFieldReference(written)) return TextFromBytes(written);
+      return TextFromBytes(References().Resolve(written).view());
+    }
   }
+}
+
+const FieldReferences& EntryListModel::References() const {
+  if (referencesOf_ != entries_.data() || referencesCount_ != entries_.size()) {
+    references_ = FieldReferences(entries_);
+    referencesOf_ = entries_.data();
+    referencesCount_ = entries_.size();
+  }
+  return references_;
 }
 
 QVariant EntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -9,6 +9,7 @@
 #include "app/entry_filter.h"
 
 #include "safe/entry.h"
+#include "safe/field_reference.h"
 
 // The rows of the entry list view over the application's entry list. A row
 // holds only its entry index; the texts are read from the entry when
@@ -54,4 +55,10 @@ class EntryListModel : public QAbstractTableModel {
   std::vector<uint32_t> ordered_;  // every entry, in display order
   std::vector<uint32_t> rows_;     // entry index of each row shown, in display order
   std::vector<char> revealed_;     // by entry index
+  // Cells show what references stand for, looked up among the entries as
+  // they are now: built again with the list, or when the entries moved.
+  const FieldReferences& References() const;
+  mutable FieldReferences references_{{}};
+  mutable const Entry* referencesOf_ = nullptr;
+  mutable size_t referencesCount_ = 0;
 };

@@ -18,6 +18,7 @@
 #include "app/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
+#include "safe/field_reference.h"
 
 // The everyday-safety side of the main window: copying through the
 // clipboard service, the lock, the filter and the generator.
@@ -107,7 +108,9 @@ const Entry* MainWindow::CopyEntry() {
 void MainWindow::CopyField(CopiedField field) {
   const Entry* shown = CopyEntry();
   if (shown == nullptr) return;
-  clipboard_->Copy((field == CopiedField::kUserName ? shown->userName : shown->password).c_str(), field);
+  const SecretText& written = field == CopiedField::kUserName ? shown->userName : shown->password;
+  const SecretText value = ResolveFieldReferences(written.view(), app_.GetEntries());
+  clipboard_->Copy(value.c_str(), field);
 }
 
 void MainWindow::LogOut() {

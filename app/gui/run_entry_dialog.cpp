@@ -3,6 +3,7 @@
 #include "app/gui/entry_dialog.h"
 #include "app/gui/entry_field_buffers.h"
 #include "app/gui/qt_message_box.h"
+#include "app/field_reference_note.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 
@@ -42,6 +43,7 @@ bool RunEntryDialogAt(Quillbox& app, QWidget* owner, int entryIndex) {
       const Entry* entry = app.GetEntry(entryIndex);
       if (entry == nullptr) return false;
       fields.entry = *entry;
+      fields.referenceNote = FieldReferenceNote(*entry, app.GetEntries());
     }
     EntryDialog dialog(addMode, fields, owner);
     if (dialog.exec() != QDialog::Accepted) {

@@ -192,4 +192,27 @@ TEST_F(CliInterchange, ExportWritesA0600FileOnlyOverAnotherWithForce) {
   EXPECT_NE(unknown.err.find("unknown format xls"), std::string::npos) << unknown.err;
 }
 
+// A KeePass database's references are shown and copied as the values they
+// stand for, kept as written in KeePass XML, resolved in other formats.
+TEST_F(CliInterchange, ReferencesAreShownResolvedAndExportedAsEachFormatHoldsThem) {
+  ASSERT_EQ(Run({"import", "alice", Fixture("references.xml")}).status, 0);
+  const std::string list = List();
+  EXPECT_NE(list.find("\tBank app\talice\n"), std::string::npos) << list;
+  const size_t at = list.find("\tBank app");
+  ASSERT_NE(at, std::string::npos);
+  const std::string index = list.substr(list.rfind('\n', at) + 1, at - list.rfind('\n', at) - 1);
+  EXPECT_EQ(DesignedLines(Run({"show", "alice", index}).out),
+            "Description: Bank app\nUsername: alice\nPassword: Abank-pwBC\n");
+  // A loop and a missing entry are shown as written.
+  const std::string shown = Run({"show", "alice", std::to_string(std::stoi(index) + 1)}).out +
+                            Run({"show", "alice", std::to_string(std::stoi(index) + 3)}).out;
+  EXPECT_NE(shown.find("Password: {REF:P@I:"), std::string::npos) << shown;
+
+  const std::string xml = Run({"export", "alice", "--format", "keepass-xml"}).out;
+  EXPECT_NE(xml.find("A{REF:P@I:5060E2E0B4D7493FA1C05B3F1D2E8A90}BC"), std::string::npos);
+  const std::string csv = Run({"export", "alice", "--format", "bitwarden-csv"}).out;
+  EXPECT_NE(csv.find("Abank-pwBC"), std::string::npos) << csv;
+  EXPECT_EQ(csv.find("{REF:P@I:5060E2E0B4D7493FA1C05B3F1D2E8A90}"), std::string::npos) << csv;
+}
+
 }  // namespace

@@ -57,6 +57,38 @@ del kp.kdbx.header['data']
 kp.save('aes-kdf.kdbx')
 )";
 
+// Twofish (KeePass's plug-in) in KDBX 3.1 and 4 as pykeepass writes it,
+// and KDBX 2.4 as KeePass 2.11 to 2.14 wrote it: a 3.x file without the
+// header's hash in its XML. Given db3.kdbx, a keepassxc-cli database.
+constexpr char kTwofishAndKdbx2[] = R"(
+import os
+from pykeepass import PyKeePass, create_database
+
+def save_as_twofish(kp, name):
+    kp.kdbx.header.value.dynamic_header.cipher_id.data = 'twofish'
+    kp.kdbx.header.value.dynamic_header.encryption_iv.data = os.urandom(16)
+    del kp.kdbx.header['data']
+    kp.save(name)
+
+kp = PyKeePass('db3.kdbx', password='peer-pw')
+# The header changes, so the hash of the old one must go.
+for hash in kp.tree.findall('Meta/HeaderHash'):
+    hash.getparent().remove(hash)
+kp.save('plain3.kdbx')
+save_as_twofish(kp, 'twofish3.kdbx')
+kp = create_database('p.kdbx', password='peer-pw')
+kdf = kp.kdbx.header.value.dynamic_header.kdf_parameters.data.dict
+kdf.I.value = 2
+kdf.M.value = 1 << 20
+kp.add_entry(kp.root_group, 'Mail', 'bob', 'mail-pw')
+save_as_twofish(kp, 'twofish4.kdbx')
+with open('plain3.kdbx', 'rb') as f:
+    data = bytearray(f.read())
+data[8:12] = (0x00020004).to_bytes(4, 'little')
+with open('v2.kdbx', 'wb') as f:
+    f.write(data)
+)";
+
 struct Opened {
   bool ok = false;
   std::string error;
@@ -204,6 +236,47 @@ TEST_F(KdbxPeers, PeerFilesImportTheirEntries) {
   EXPECT_EQ(kdbx4.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << kdbx4.error;
 }
 
+TEST_F(KdbxPeers, TwofishInBothVersionsAndKdbx2Open) {
+  Run(std::string(kCreate) + "-p db3.kdbx", "peer-pw\npeer-pw\n");
+  Run("keepassxc-cli add -q -p -u alice db3.kdbx Bank", "peer-pw\nbank-pw\n");
+  WriteTextFile(Path("make.py"), kTwofishAndKdbx2);
+  Run("/usr/bin/python3 make.py");
+  // KeePassXC's own writer keeps the cipher and the version.
+  for (std::string file : {"twofish3", "twofish4"}) {
+    Run("cp " + file + ".kdbx " + file + "-kx.kdbx");
+    Run("keepassxc-cli add -q -p -u carol " + file + "-kx.kdbx Shop", "peer-pw\nshop-pw\n");
+    std::string info = Run("keepassxc-cli db-info -q " + file + "-kx.kdbx", "peer-pw\n");
+    EXPECT_NE(info.find("Cipher: Twofish 256-bit"), std::string::npos) << info;
+  }
+  EXPECT_EQ(Run("keepassxc-cli ls -q v2.kdbx", "peer-pw\n"), "Bank\n");
+
+  const KdbxCipher twofish = KdbxCipher::kTwofishCbc;
+  struct Case {
+    const char* file;
+    uint16_t major, minor;
+    KdbxCipher cipher;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"twofish3.kdbx", 3, 1, twofish, {"Bank alice bank-pw"}},
+      {"twofish3-kx.kdbx", 3, 1, twofish, {"Bank alice bank-pw", "Shop carol shop-pw"}},
+      {"twofish4.kdbx", 4, 0, twofish, {"Mail bob mail-pw"}},
+      {"twofish4-kx.kdbx", 4, 0, twofish, {"Mail bob mail-pw", "Shop carol shop-pw"}},
+      {"v2.kdbx", 2, 4, KdbxCipher::kAes256Cbc, {"Bank alice bank-pw"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Opened opened;
+    Open(ReadFile(c.file), KeyOf("peer-pw"), &opened);
+    ASSERT_TRUE(opened.ok) << opened.error;
+    EXPECT_EQ(opened.content.major, c.major);
+    EXPECT_EQ(opened.content.minor, c.minor);
+    EXPECT_EQ(opened.content.cipher, c.cipher);
+    Imported imported = Import(ReadFile(c.file), KeyOf("peer-pw"));
+    EXPECT_EQ(imported.lines, c.lines) << imported.error;
+    EXPECT_EQ(Import(ReadFile(c.file), KeyOf("other-pw")).error, kKdbxWrongKeyMessage);
+  }
+}
+
 // A summary as text, its format's name left out.
 std::string SummaryOf(ImportPlan& plan) {
   ImportSummary summary = plan.Summary();
@@ -336,6 +409,7 @@ TEST_F(KdbxPeers, WrittenDatabasesOpenInKeepassxcAndReadBack) {
        "AES 256-bit"},
       {"ChaCha20, key file only", KdbxCipher::kChaCha20, KeyOf("", &key_file), "--no-password -k raw.key ", "",
        "ChaCha20 256-bit"},
+      {"Twofish, password", KdbxCipher::kTwofishCbc, KeyOf("new-pw"), "", "new-pw\n", "Twofish 256-bit"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -361,6 +435,42 @@ TEST_F(KdbxPeers, WrittenDatabasesOpenInKeepassxcAndReadBack) {
     Imported again = Import(bytes, c.key);
     EXPECT_EQ(again.lines, std::vector<std::string>({"Bank alice bank-pw", "Mail bob mail-pw"})) << again.error;
   }
+}
+
+// pykeepass looks up the recycle bin by the UUID Meta names, which must be
+// there even when there is no bin.
+TEST_F(KdbxPeers, WrittenDatabasesOpenInPykeepass) {
+  std::string bytes, error;
+  ASSERT_TRUE(WriteKdbxWith(SomeEntries(), KeyOf("new-pw"), CheapSettings(KdbxCipher::kChaCha20), &bytes, &error))
+      << error;
+  WriteTextFile(Path("out.kdbx"), bytes);
+  WriteTextFile(Path("read.py"), R"(
+from pykeepass import PyKeePass
+kp = PyKeePass('out.kdbx', password='new-pw')
+for entry in sorted(kp.entries, key=lambda entry: entry.title):
+    print(entry.title, entry.username, entry.password)
+print('bin:', kp.recyclebin_group)
+kp.trash_entry(kp.find_entries(title='Mail', first=True))
+kp.save()
+)");
+  EXPECT_EQ(Run("/usr/bin/python3 read.py"), "Bank alice bank-pw\nMail bob mail-pw\nbin: None\n");
+  // Its recycle bin is KeePass's, which an import leaves out.
+  Imported again = Import(ReadFile("out.kdbx"), KeyOf("new-pw"));
+  EXPECT_EQ(again.lines, std::vector<std::string>({"Bank alice bank-pw"})) << again.error;
+}
+
+// References come out as written, with the UUIDs they name, so KeePassXC
+// resolves them as the database it came from did.
+TEST_F(KdbxPeers, WrittenReferencesResolveInKeepassxc) {
+  ImportPlan plan(SafeFormat::kStrong);
+  std::string error, bytes;
+  ASSERT_TRUE(PlanImportText(ReadTextFile(QUILLBOX_TEST_DATA_DIR "/interchange/references.xml"), "", &plan, &error))
+      << error;
+  ASSERT_TRUE(WriteKdbxWith(plan.Entries(), KeyOf("new-pw"), CheapSettings(KdbxCipher::kTwofishCbc), &bytes, &error))
+      << error;
+  WriteTextFile(Path("out.kdbx"), bytes);
+  EXPECT_EQ(Run("keepassxc-cli show -q -s -a UserName -a Password -a URL out.kdbx 'Bank app'", "new-pw\n"),
+            "alice\nAbank-pwBC\nhttps://bank.example.org\n");
 }
 
 TEST(KdbxWriter, MeasuresItsArgon2PassesAndWritesEachFileAnew) {
