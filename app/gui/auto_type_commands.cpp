@@ -16,6 +16,7 @@
 #include "auto_type/x11/x11_display.h"
 #include "auto_type/x11/x11_typist.h"
 #include "platform/message_box_view.h"
+#include "safe/field_reference.h"
 #include "settings/setting_catalogue.h"
 
 namespace {
@@ -27,7 +28,8 @@ void ShowProblem(MainWindow& window, const std::string& text) {
 }
 
 // Nothing is typed unless the whole sequence can be.
-void TypeEntry(MainWindow& window, const X11Display& display, const Entry& entry, xcb_window_t target) {
+void TypeEntry(MainWindow& window, const X11Display& display, const Entry& stored, xcb_window_t target) {
+  const Entry entry = WithFieldReferencesResolved(stored, FieldReferences(window.App().GetEntries()));
   std::vector<AutoTypeAction> steps;
   std::string error;
   if (!ParseAutoTypeSequence(AutoTypeSequenceOf(entry), entry, UtcSeconds(), &steps, &error)) {

@@ -6,6 +6,7 @@
 #include "secret_service/gui/secret_bus_types.h"
 #include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
+#include "safe/field_reference.h"
 #include "secret_service/item_attributes.h"
 #include "secret_service/object_paths.h"
 
@@ -122,7 +123,9 @@ void SecretServiceObject::FinishRead(const QDBusMessage& call, const std::vector
   for (const EntryId& id : ids) {
     const Entry* entry = app_.GetEntry(FindEntry(id));
     SealedSecret sealed;
-    if (entry == nullptr || !session->Seal(entry->password.view(), &sealed)) continue;
+    if (entry == nullptr) continue;
+    const SecretText password = ResolveFieldReferences(entry->password.view(), app_.GetEntries());
+    if (!session->Seal(password.view(), &sealed)) continue;
     BusSecret secret;
     secret.session = QDBusObjectPath(QString::fromStdString(SessionPath(number)));
     secret.parameters = QByteArray(reinterpret_cast<const char*>(sealed.parameters.data()),
