@@ -47,6 +47,13 @@ std::string UserDataFolder() {
   return home.empty() ? std::string() : home + "/.local/share";
 }
 
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (IsAbsolute(state)) return state;
+  std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/state";
+}
+
 bool MakeFolders(const std::string& folder) {
   struct stat info;
   if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);

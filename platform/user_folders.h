@@ -10,6 +10,9 @@ std::string UserConfigFolder();
 // ${XDG_DATA_HOME:-$HOME/.local/share}, by the same rules.
 std::string UserDataFolder();
 
+// ${XDG_STATE_HOME:-$HOME/.local/state}, by the same rules.
+std::string UserStateFolder();
+
 // mkdir -p; every folder it creates is private (0700). True when the whole
 // path exists as folders afterwards.
 bool MakeFolders(const std::string& folder);
