@@ -271,7 +271,7 @@ class Quillbox : public WApp {
   uint32_t PlaceOf(const Entry& shown) const;
   // Rollback: the open safe's file as the newest this machine has seen, and
   // at log-in, a file older than that merged with the newest seen.
-  void NoteNewestSeen(int64_t fileStamp);
+  void NoteNewestSeen(int64_t fileStamp, bool savedHere);
   void MergeNewestSeen(int64_t fileStamp);
   void ShowStatus(const char* text);
   void RefreshView();

@@ -95,7 +95,7 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   // A file older than the newest this machine saw is not taken whole.
   MergeNewestSeen(fileStamp);
   if (pending_.empty()) {
-    NoteNewestSeen(fileStamp);
+    NoteNewestSeen(fileStamp, false);
   } else if (CommitPending() != CommitResult::kSaved) {
     ReportSaveFailure(nullptr);
   }

@@ -116,11 +116,14 @@ bool Quillbox::ApplyChange(std::unique_ptr<EntryChange> change) {
   return true;
 }
 
-void Quillbox::NoteNewestSeen(int64_t fileStamp) {
+void Quillbox::NoteNewestSeen(int64_t fileStamp, bool savedHere) {
   char path[kSafePathCapacity];
   if (OpenSafeMatch() != EntryMatch::kById || !BuildSafePath(userName_, path)) return;
+  // A file only read is copied when it is newer; one saved here is copied
+  // at equal stamps too, since a new password changes the file, not them.
   // Not kept (no state folder, a full disk): the next save tries again.
-  if (fileStamp >= newestSeen_) RememberNewestSeen(path, fileStamp);
+  const bool newer = savedHere ? fileStamp >= newestSeen_ : fileStamp > newestSeen_ || newestSeen_ == 0;
+  if (newer) RememberNewestSeen(path, fileStamp);
   newestSeen_ = std::max(newestSeen_, fileStamp);
 }
 
@@ -182,7 +185,7 @@ Quillbox::CommitResult Quillbox::WritePending(const HeldSafeKey* newKey) {
   // not replace a file it saw change since it last looked.
   if (!TakeSafeFingerprint(userName_, known_)) known_ = SafeFingerprint();
   pending_.clear();
-  NoteNewestSeen(LargestStamp(entries_));
+  NoteNewestSeen(LargestStamp(entries_), true);
   return CommitResult::kSaved;
 }
 
@@ -222,7 +225,7 @@ DiskPickUp Quillbox::PickUpDiskChange() {
   if (!pending_.empty() || older) {
     CommitPending();
   } else {
-    NoteNewestSeen(fileStamp);
+    NoteNewestSeen(fileStamp, false);
   }
   return DiskPickUp::kReloaded;
 }
