@@ -91,6 +91,9 @@ class Quillbox : public WApp {
 
   const char* GetUserName() const { return userName_; }
   bool IsLoggedIn() const { return loggedIn_; }
+  // Counts openings and closings of a safe: a caller that waited can tell
+  // whether the safe it started with is still the open one.
+  uint64_t GetSessionNumber() const { return session_; }
   const std::vector<Entry>& GetEntries() const { return entries_.entries; }
   int GetSortOrder() const { return sortOrder_; }
   void SetSortOrder(int order) { sortOrder_ = order; }
@@ -164,12 +167,20 @@ class Quillbox : public WApp {
 
   // Entry operations. Add and edit refuse fields that CheckEntryFields
   // rejects; every change is refreshed into the view and saved at once.
+  // A change names its entry by the version the caller saw (its id, and in
+  // a legacy safe its three fields), never by a place in the list: the list
+  // may change under a dialog or a question (a reload, another writer).
   bool AddEntry(const char* description, const char* userName, const char* password);
   bool EditEntry(int index, const char* description, const char* userName, const char* password);
   // The same for whole entries, refused when CheckEntry says no. Added: a new
-  // id, created and modified now. Edited: the entry at index keeps its id,
-  // creation time and history; a changed password goes to that history.
+  // id, created now, stamped now (safe/version_stamp.h). Edited: shown is
+  // the version the edit started from; the edit keeps its id, creation time
+  // and history, and a changed password goes to that history. When that
+  // entry changed or went meanwhile, the edit comes in as a new version (a
+  // legacy safe: a new entry) and the status bar says so.
   bool AddEntry(Entry entry);
+  bool EditEntry(const Entry& shown, Entry edited);
+  // The entry at index now, for callers that hold no index across a wait.
   bool EditEntry(int index, Entry edited);
   // Null when the whole entry can be stored in the open safe, else why not
   // (in a legacy safe anything beyond the three fields is refused).
@@ -177,6 +188,8 @@ class Quillbox : public WApp {
   void DeleteSelectedEntries(OwnerWindow owner);
   // The entry at index, without asking: for callers that asked already.
   bool DeleteEntry(int index);
+  // These versions of entries, without asking; one changed since stays.
+  bool DeleteEntries(const std::vector<Entry>& shown);
   // Changes on disk. PickUpDiskChange reloads a file that someone else
   // changed, keeping the selection of entries still there; the window calls
   // it when its watcher sees the file or folder move. MergeConflictCopies
@@ -189,6 +202,8 @@ class Quillbox : public WApp {
 
   // The entry at index of the open list; null for none.
   const Entry* GetEntry(int index) const;
+  // The entry of that id in the open list; null for none.
+  const Entry* FindEntry(const EntryId& id) const;
   // Takes over the checked entries of an import and saves once; one with the
   // id of an entry there updates it (merged by id). When the save fails they
   // are taken out again and updated entries restored, so the list matches
@@ -251,6 +266,15 @@ class Quillbox : public WApp {
   std::vector<Entry> SelectedEntries() const;
   void Reselect(const std::vector<Entry>& selected);
   EntryMatch OpenSafeMatch() const;
+  // The stamp of a change made now: past every stamp seen in the open safe.
+  int64_t StampNow() const;
+  // Where the shown version sits now (by id, else by its three fields), as
+  // the hint a change carries; 0 when it is gone.
+  uint32_t PlaceOf(const Entry& shown) const;
+  // Rollback: the open safe's file as the newest this machine has seen, and
+  // at log-in, a file older than that merged with the newest seen.
+  void NoteNewestSeen(int64_t fileStamp, bool savedHere);
+  void MergeNewestSeen(int64_t fileStamp);
   void ShowStatus(const char* text);
   void RefreshView();
   void SetLoggedInMenu(bool loggedIn);
@@ -272,6 +296,7 @@ class Quillbox : public WApp {
   bool lastSaveSucceeded_ = true;
   bool lastSaveBlocked_ = false;
   SafeFingerprint known_;                              // the file as last read or written here
+  int64_t newestSeen_ = 0;                             // the open safe's largest stamp this machine saw
   std::vector<std::unique_ptr<EntryChange>> pending_;  // applied to the list, not yet saved
   std::vector<HeldChanges> held_;                      // unsaved changes of safes now closed
   std::string saveError_;                              // why the last save failed

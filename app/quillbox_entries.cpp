@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "app/clock.h"
 #include "app/quillbox.h"
@@ -9,6 +8,7 @@
 #include "safe/entry_field_rules.h"
 #include "safe/entry_merge.h"
 #include "safe/safe_store.h"
+#include "safe/version_stamp.h"
 
 const char* Quillbox::CheckEntryFields(const char* description, const char* userName, const char* password) const {
   if (description == nullptr || userName == nullptr || password == nullptr) return kEntryFieldSeparatorMessage;
@@ -39,44 +39,67 @@ bool Quillbox::EditEntry(int index, const char* description, const char* userNam
   return EditEntry(index, std::move(edited));
 }
 
+int64_t Quillbox::StampNow() const { return NextStamp(std::max(LargestStamp(entries_), newestSeen_), UtcSeconds()); }
+
+uint32_t Quillbox::PlaceOf(const Entry& shown) const {
+  const std::vector<Entry>& entries = entries_.entries;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].id == shown.id) return static_cast<uint32_t>(i);
+  }
+  // A legacy safe's ids are new at every reload; its entries are their fields.
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].SameLegacyFields(shown)) return static_cast<uint32_t>(i);
+  }
+  return 0;
+}
+
 bool Quillbox::AddEntry(Entry entry) {
   if (!loggedIn_ || CheckEntry(entry) != nullptr) return false;
   auto change = std::make_unique<EntryChange>();
-  change->madeAt = UtcSeconds();
+  change->madeAt = StampNow();
   entry.id = EntryId::Random();
-  entry.created = entry.modified = change->madeAt;
+  entry.created = UtcSeconds();
+  entry.modified = change->madeAt;
   entry.history.clear();
   change->Add(entry);
   return MakeChange(std::move(change));
 }
 
-bool Quillbox::EditEntry(int index, Entry edited) {
-  const Entry* shown = GetEntry(index);
-  if (shown == nullptr || CheckEntry(edited) != nullptr) return false;
+bool Quillbox::EditEntry(const Entry& shown, Entry edited) {
+  if (!loggedIn_ || CheckEntry(edited) != nullptr) return false;
   auto change = std::make_unique<EntryChange>();
   change->isEdit = true;
-  change->madeAt = UtcSeconds();
-  change->Remove(static_cast<uint32_t>(index), *shown);
+  change->madeAt = StampNow();
+  change->Remove(PlaceOf(shown), shown);
   SecretText password = edited.password;
-  edited.id = shown->id;
-  edited.created = shown->created;
-  edited.modified = shown->modified;
-  edited.history = shown->history;
-  edited.password = shown->password;
+  edited.id = shown.id;
+  edited.created = shown.created;
+  edited.modified = shown.modified;
+  edited.history = shown.history;
+  edited.password = shown.password;
   edited.ChangePassword(password.view(), change->madeAt);
   edited.MarkModified(change->madeAt);
   change->Add(edited);
   return MakeChange(std::move(change));
 }
 
+bool Quillbox::EditEntry(int index, Entry edited) {
+  const Entry* shown = GetEntry(index);
+  // A copy: the change replaces the entry it points to.
+  return shown != nullptr && EditEntry(Entry(*shown), std::move(edited));
+}
+
 bool Quillbox::AppendEntries(std::vector<Entry>& entries) {
   if (!loggedIn_) return false;
   auto change = std::make_unique<EntryChange>();
-  change->madeAt = UtcSeconds();
+  change->madeAt = StampNow();
+  const int64_t now = UtcSeconds();
   for (Entry& entry : entries) {
     if (entry.id.IsZero()) entry.id = EntryId::Random();
-    if (entry.created == 0) entry.created = change->madeAt;
-    if (entry.modified == 0) entry.modified = change->madeAt;
+    if (entry.created == 0) entry.created = now;
+    // A time ahead of this import (another program's clock, a time at the
+    // end of the range) would pull every later stamp of the safe past it.
+    if (entry.modified == 0 || entry.modified > change->madeAt) entry.modified = change->madeAt;
     change->Add(entry);
   }
   // An import may update entries an earlier import of the same source made
@@ -119,43 +142,44 @@ bool Quillbox::AppendEntries(std::vector<Entry>& entries) {
 
 void Quillbox::DeleteSelectedEntries(OwnerWindow owner) {
   if (!loggedIn_ || view_ == nullptr) return;
-  int rows = view_->GetRowCount();
-  bool anySelected = false;
-  for (int row = 0; row < rows && !anySelected; ++row) anySelected = view_->IsRowSelected(row);
-  if (!anySelected) return;
-  if (Ask(owner, kDeleteEntriesQuestion, kDeleteEntriesCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
-    return;
-  }
-  const size_t count = entries_.entries.size();
-  std::unique_ptr<bool[]> marked(new (std::nothrow) bool[count + 1]());
-  if (marked == nullptr) return;
+  const int rows = view_->GetRowCount();
+  std::vector<Entry> selected;
   for (int row = 0; row < rows; ++row) {
     if (!view_->IsRowSelected(row)) continue;
     int index;
     // A row that cannot be read, or names no entry, stops the whole deletion.
-    if (!view_->GetRowEntryIndex(row, index) || index < 0 || static_cast<size_t>(index) >= count) {
-      return;
-    }
-    marked[index] = true;
+    const Entry* entry = view_->GetRowEntryIndex(row, index) ? GetEntry(index) : nullptr;
+    if (entry == nullptr) return;
+    selected.push_back(*entry);
   }
-  auto change = std::make_unique<EntryChange>();
-  change->madeAt = UtcSeconds();
-  for (size_t i = 0; i < count; ++i) {
-    if (marked[i]) change->Remove(static_cast<uint32_t>(i), entries_.entries[i]);
+  if (selected.empty()) return;
+  // What was selected when asked goes, wherever the list moved meanwhile.
+  if (Ask(owner, kDeleteEntriesQuestion, kDeleteEntriesCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+    return;
   }
-  MakeChange(std::move(change));
+  DeleteEntries(selected);
 }
 
 bool Quillbox::DeleteEntry(int index) {
   const Entry* entry = GetEntry(index);
-  if (!loggedIn_ || entry == nullptr) return false;
+  return entry != nullptr && DeleteEntries({*entry});
+}
+
+bool Quillbox::DeleteEntries(const std::vector<Entry>& shown) {
+  if (!loggedIn_ || shown.empty()) return false;
   auto change = std::make_unique<EntryChange>();
-  change->madeAt = UtcSeconds();
-  change->Remove(static_cast<uint32_t>(index), *entry);
+  change->madeAt = StampNow();
+  for (const Entry& entry : shown) change->Remove(PlaceOf(entry), entry);
   return MakeChange(std::move(change));
 }
 
 const Entry* Quillbox::GetEntry(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= entries_.entries.size()) return nullptr;
   return &entries_.entries[static_cast<size_t>(index)];
+}
+
+const Entry* Quillbox::FindEntry(const EntryId& id) const {
+  auto found = std::find_if(entries_.entries.begin(), entries_.entries.end(),
+                            [&id](const Entry& entry) { return entry.id == id; });
+  return found == entries_.entries.end() ? nullptr : &*found;
 }

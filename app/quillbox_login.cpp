@@ -9,8 +9,10 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "platform/replace_file.h"
+#include "safe/newest_seen.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
+#include "safe/version_stamp.h"
 
 namespace {
 
@@ -78,6 +80,9 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   std::snprintf(userName_, sizeof userName_, "%s", name);
   key_ = std::move(key);
   unopenableLooks_ = 0;
+  const int64_t fileStamp = LargestStamp(loaded);
+  char path[kSafePathCapacity];
+  newestSeen_ = OpenSafeMatch() == EntryMatch::kById && BuildSafePath(name, path) ? NewestSeenStamp(path) : 0;
   if (pending_.empty()) {
     entries_ = std::move(loaded);
     known_ = fingerprint;
@@ -87,7 +92,13 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   }
   SetLoggedInMenu(true);
   loggedIn_ = true;
-  if (!pending_.empty() && CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
+  // A file older than the newest this machine saw is not taken whole.
+  MergeNewestSeen(fileStamp);
+  if (pending_.empty()) {
+    NoteNewestSeen(fileStamp, false);
+  } else if (CommitPending() != CommitResult::kSaved) {
+    ReportSaveFailure(nullptr);
+  }
   if (sessionListener_ != nullptr) sessionListener_->SafeOpened(entries_.entries);
   return true;
 }
@@ -132,8 +143,10 @@ void Quillbox::CreateUser(OwnerWindow owner, const char* name, const char* passw
       return;
     }
   }
-  // Unsaved changes of a replaced safe go with it.
+  // Unsaved changes of a replaced safe go with it, as does what was seen of it.
   DropHeldChangesOf(name);
+  char path[kSafePathCapacity];
+  if (BuildSafePath(name, path)) ForgetNewestSeen(path);
   // Opened under the key just made: no second key derivation.
   RemoveLeftoverSafeCopies(name);
   OpenSafe(name, key);

@@ -34,6 +34,11 @@ inline constexpr char kChangeMergedNote[] =
     "The safe had been changed on disk; your change was saved into the new version.";
 inline constexpr char kEditAddedAsNewNote[] =
     "The entry you edited had been changed or deleted elsewhere; your edit was added as a new entry.";
+inline constexpr char kOlderSafeMergedNote[] =
+    "The safe on disk was older than the newest this computer had seen; the changes made since were merged back in.";
+inline constexpr char kOlderSafeNotMergedNote[] =
+    "The safe on disk is older than the newest this computer has seen, which no longer opens with this password; "
+    "changes made since may be missing.";
 inline constexpr char kSafeNoLongerOpensNote[] =
     "The safe was changed on disk and no longer opens with your password; please log in again.";
 inline constexpr char kUpgradeSafeCaption[] = "Upgrade Safe Encryption";

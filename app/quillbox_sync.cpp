@@ -11,8 +11,10 @@
 #include "app/quillbox_messages.h"
 #include "safe/conflict_copies.h"
 #include "safe/merge_by_id.h"
+#include "safe/newest_seen.h"
 #include "safe/safe_lock.h"
 #include "safe/safe_store.h"
+#include "safe/version_stamp.h"
 
 // A safe may change under the open window: quillbox-cli, or a sync program
 // bringing another computer's version. Nothing here overwrites a file that
@@ -106,10 +108,38 @@ bool Quillbox::MakeChange(std::unique_ptr<EntryChange> change) {
 }
 
 bool Quillbox::ApplyChange(std::unique_ptr<EntryChange> change) {
-  if (ApplyEntryChange(entries_, *change, OpenSafeMatch()) == EntryChangeOutcome::kFailed) return false;
+  EntryChangeOutcome outcome = ApplyEntryChange(entries_, *change, OpenSafeMatch());
+  if (outcome == EntryChangeOutcome::kFailed) return false;
   pending_.push_back(std::move(change));
   RefreshView();
+  if (outcome == EntryChangeOutcome::kEditAddedAsNew) ShowStatus(kEditAddedAsNewNote);
   return true;
+}
+
+void Quillbox::NoteNewestSeen(int64_t fileStamp, bool savedHere) {
+  char path[kSafePathCapacity];
+  if (OpenSafeMatch() != EntryMatch::kById || !BuildSafePath(userName_, path)) return;
+  // A file only read is copied when it is newer; one saved here is copied
+  // at equal stamps too, since a new password changes the file, not them.
+  // Not kept (no state folder, a full disk): the next save tries again.
+  const bool newer = savedHere ? fileStamp >= newestSeen_ : fileStamp > newestSeen_ || newestSeen_ == 0;
+  if (newer) RememberNewestSeen(path, fileStamp);
+  newestSeen_ = std::max(newestSeen_, fileStamp);
+}
+
+void Quillbox::MergeNewestSeen(int64_t fileStamp) {
+  char path[kSafePathCapacity];
+  if (OpenSafeMatch() != EntryMatch::kById || fileStamp >= newestSeen_ || !BuildSafePath(userName_, path)) return;
+  EntryList newest;
+  if (!LoadNewestSeen(path, key_, newest)) {
+    ShowStatus(kOlderSafeNotMergedNote);
+    return;
+  }
+  // As one change, so that it also reaches a file newer still at the save.
+  auto change = std::make_unique<EntryChange>();
+  change->added = std::move(newest.entries);
+  change->deleted = std::move(newest.tombstones);
+  ShowStatus(ApplyChange(std::move(change)) ? kOlderSafeMergedNote : kOlderSafeNotMergedNote);
 }
 
 Quillbox::CommitResult Quillbox::CommitPending(const HeldSafeKey* newKey) {
@@ -155,6 +185,7 @@ Quillbox::CommitResult Quillbox::WritePending(const HeldSafeKey* newKey) {
   // not replace a file it saw change since it last looked.
   if (!TakeSafeFingerprint(userName_, known_)) known_ = SafeFingerprint();
   pending_.clear();
+  NoteNewestSeen(LargestStamp(entries_), true);
   return CommitResult::kSaved;
 }
 
@@ -185,9 +216,17 @@ DiskPickUp Quillbox::PickUpDiskChange() {
       return DiskPickUp::kNoLongerOpens;
   }
   unopenableLooks_ = 0;
+  const int64_t fileStamp = LargestStamp(newer);
+  const bool older = OpenSafeMatch() == EntryMatch::kById && fileStamp < newestSeen_;
   TakeNewerList(newer, fingerprint);
-  // Changes that could not be saved before go into the newer file now.
-  if (!pending_.empty()) CommitPending();
+  // Changes that could not be saved before go into the newer file now; an
+  // older file put back gets what the list held beyond it.
+  if (older) ShowStatus(kOlderSafeMergedNote);
+  if (!pending_.empty() || older) {
+    CommitPending();
+  } else {
+    NoteNewestSeen(fileStamp, false);
+  }
   return DiskPickUp::kReloaded;
 }
 
@@ -308,5 +347,6 @@ void Quillbox::CloseSafeUnsaved() {
   key_.Wipe();
   loggedIn_ = false;
   known_ = SafeFingerprint();
+  newestSeen_ = 0;
   reportedCopies_.clear();
 }

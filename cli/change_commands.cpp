@@ -19,18 +19,18 @@ ExitStatus CheckCommandLineFields(CliSession& session) {
 
 }  // namespace
 
-ExitStatus LogInForEntry(CliSession& session, int* entry_index) {
+ExitStatus LogInForEntry(CliSession& session, Entry* shown) {
   ExitStatus status = session.LogInForChange();
   size_t index = session.arguments().indexes[0];
   if (status == kExitOk) status = session.CheckIndex(index, session.app().GetEntries().size());
-  *entry_index = static_cast<int>(index - 1);
+  if (status == kExitOk) *shown = *session.app().GetEntry(static_cast<int>(index - 1));
   return status;
 }
 
-ExitStatus SaveEdit(CliSession& session, int entry_index, Entry& edited) {
+ExitStatus SaveEdit(CliSession& session, const Entry& shown, Entry& edited) {
   ExitStatus status = session.CheckEntry(edited);
   if (status != kExitOk) return status;
-  if (!session.app().EditEntry(entry_index, std::move(edited))) {
+  if (!session.app().EditEntry(shown, std::move(edited))) {
     return session.Fail(kExitFailure, "the entry could not be changed");
   }
   return session.CheckSaved();
@@ -58,12 +58,11 @@ ExitStatus RunAdd(CliSession& session) {
 
 ExitStatus RunEdit(CliSession& session) {
   const CliArguments& arguments = session.arguments();
-  int entry_index = 0;
+  Entry shown;
   ExitStatus status = CheckCommandLineFields(session);
-  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
+  if (status == kExitOk) status = LogInForEntry(session, &shown);
   if (status != kExitOk) return status;
-  // A copy: the edit's own save may replace the list it came from.
-  Entry edited = *session.app().GetEntry(entry_index);
+  Entry edited = shown;
   if (arguments.edit_description) edited.title = arguments.description;
   if (arguments.edit_account_user) edited.userName = arguments.account_user;
   if (arguments.edit_password) {
@@ -72,7 +71,7 @@ ExitStatus RunEdit(CliSession& session) {
     edited.password = password.view();
   }
   if (status == kExitOk) status = ApplyEntryOptions(session, edited);
-  return status == kExitOk ? SaveEdit(session, entry_index, edited) : status;
+  return status == kExitOk ? SaveEdit(session, shown, edited) : status;
 }
 
 ExitStatus RunField(CliSession& session) {
@@ -83,13 +82,13 @@ ExitStatus RunField(CliSession& session) {
   if (status == kExitOk && arguments.field_delete && arguments.field_protected) {
     status = session.Fail(kExitBadArguments, "--protected and --delete do not go together");
   }
-  int entry_index = 0;
-  if (status == kExitOk) status = LogInForEntry(session, &entry_index);
+  Entry shown;
+  if (status == kExitOk) status = LogInForEntry(session, &shown);
   if (status != kExitOk) return status;
-  Entry edited = *session.app().GetEntry(entry_index);
+  Entry edited = shown;
   if (arguments.field_delete) {
     if (!edited.RemoveField(name)) return session.Fail(kExitBadArguments, "the entry has no field " + name);
-    return SaveEdit(session, entry_index, edited);
+    return SaveEdit(session, shown, edited);
   }
   TypedSecret value(kMaxEntryTextBytes);
   std::string error;
@@ -98,7 +97,7 @@ ExitStatus RunField(CliSession& session) {
     return session.Fail(kExitBadArguments, error);
   }
   edited.SetField(name, value.view(), arguments.field_protected);
-  return SaveEdit(session, entry_index, edited);
+  return SaveEdit(session, shown, edited);
 }
 
 ExitStatus RunRemove(CliSession& session) {

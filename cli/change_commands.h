@@ -11,8 +11,8 @@ ExitStatus RunEdit(CliSession& session);
 ExitStatus RunField(CliSession& session);
 ExitStatus RunRemove(CliSession& session);
 
-// Logs in and finds the entry the command line names; the entry's index in
-// the list goes to entry_index.
-ExitStatus LogInForEntry(CliSession& session, int* entry_index);
-// Checks and saves an edited copy of the entry at entry_index.
-ExitStatus SaveEdit(CliSession& session, int entry_index, Entry& edited);
+// Logs in and finds the entry the command line names; a copy of it goes to
+// shown, which names it from then on (not its place in the list).
+ExitStatus LogInForEntry(CliSession& session, Entry* shown);
+// Checks and saves edited, made from shown.
+ExitStatus SaveEdit(CliSession& session, const Entry& shown, Entry& edited);

@@ -48,14 +48,14 @@ ExitStatus RunSshKey(CliSession& session) {
     case KeyFileRead::kRead:
       break;
   }
-  int entry_index = 0;
-  ExitStatus status = LogInForEntry(session, &entry_index);
+  Entry shown;
+  ExitStatus status = LogInForEntry(session, &shown);
   if (status != kExitOk) return status;
-  Entry edited = *session.app().GetEntry(entry_index);
+  Entry edited = shown;
   SshPrivateKey key;
   SshKeyFault fault = PutSshKey(edited, text.view(), &key);
   if (fault != SshKeyFault::kNone) return session.Fail(kExitBadArguments, SshKeyFaultMessage(edited, fault));
-  status = SaveEdit(session, entry_index, edited);
+  status = SaveEdit(session, shown, edited);
   if (status != kExitOk) return status;
   fprintf(session.out(), "%s %s\n", SshFingerprint(key.publicBlob).c_str(), key.comment.c_str());
   return fflush(session.out()) == 0 ? kExitOk : session.Fail(kExitFailure, "standard output could not be written");

@@ -215,7 +215,7 @@ int64_t MillisecondsAsSeconds(std::string_view text) {
     if (c < '0' || c > '9' || ms > INT64_MAX / 100) return 0;
     ms = ms * 10 + (c - '0');
   }
-  return ms / 1000;
+  return ClampEntryTime(ms / 1000);
 }
 
 // The value of the first field with that meaning; empty when none.

@@ -1,11 +1,14 @@
 #include "interchange/keepass_time.h"
 
+#include <algorithm>
+
 #include "interchange/base64_text.h"
 #include "interchange/utc_time.h"
+#include "safe/entry.h"
 
 namespace {
 
-constexpr int64_t kSecondsFromYear1To1970 = 62135596800;
+constexpr int64_t kSecondsFromYear1To1970 = -kEarliestEntryTime;
 constexpr size_t kTimeBytes = 8;
 constexpr size_t kTimeText = 12;  // Base64 of the eight bytes
 
@@ -19,11 +22,13 @@ int64_t ReadKeepassTime(std::string_view text) {
   if (!DecodeBase64(text.data(), text.size(), bytes, &size) || size < kTimeBytes) return 0;
   uint64_t since_year_1 = 0;
   for (size_t i = kTimeBytes; i-- > 0;) since_year_1 = since_year_1 << 8 | bytes[i];
-  return static_cast<int64_t>(since_year_1) - kSecondsFromYear1To1970;
+  // Compared before subtracting: a count past year 9999 would overflow.
+  constexpr uint64_t kLatest = kLatestEntryTime + kSecondsFromYear1To1970;
+  return static_cast<int64_t>(std::min(since_year_1, kLatest)) - kSecondsFromYear1To1970;
 }
 
 void AppendKdbxTime(int64_t seconds, std::string* out) {
-  uint64_t since_year_1 = static_cast<uint64_t>(seconds + kSecondsFromYear1To1970);
+  uint64_t since_year_1 = static_cast<uint64_t>(ClampEntryTime(seconds) + kSecondsFromYear1To1970);
   uint8_t bytes[kTimeBytes];
   for (size_t i = 0; i < kTimeBytes; ++i) bytes[i] = static_cast<uint8_t>(since_year_1 >> (8 * i));
   AppendBase64(bytes, out);

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <time.h>
 
+#include "safe/entry.h"
+
 int64_t ParseUtcTime(std::string_view text) {
   std::string copy(text.substr(0, 19));
   int year, month, day, hour, minute, second;
@@ -17,7 +19,8 @@ int64_t ParseUtcTime(std::string_view text) {
   parts.tm_hour = hour;
   parts.tm_min = minute;
   parts.tm_sec = second;
-  return static_cast<int64_t>(timegm(&parts));
+  // A year before 1 (a sign, or 0000) is taken as year 1, as KeePass's range.
+  return ClampEntryTime(static_cast<int64_t>(timegm(&parts)));
 }
 
 std::string FormatUtcTime(int64_t seconds) {

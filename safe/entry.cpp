@@ -51,7 +51,11 @@ void Entry::KeepInHistory(std::string_view oldPassword, int64_t replacedAt) {
   history.push_back({SecretText(oldPassword), replacedAt});
 }
 
-void Entry::MarkModified(int64_t now) { modified = std::max(now, modified + 1); }
+int64_t ClampEntryTime(int64_t seconds) { return std::clamp(seconds, kEarliestEntryTime, kLatestEntryTime); }
+
+int64_t OnePast(int64_t seconds) { return seconds == INT64_MAX ? seconds : seconds + 1; }
+
+void Entry::MarkModified(int64_t now) { modified = std::max(now, OnePast(modified)); }
 
 namespace {
 

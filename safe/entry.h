@@ -37,13 +37,24 @@ struct CustomField {
   bool isProtected = false;
 
   bool operator==(const CustomField&) const = default;
+  auto operator<=>(const CustomField&) const = default;
 };
+
+// The times an entry may hold: years 1 to 9999, KeePass's own range. A
+// time from outside (an import, a damaged or older safe) is taken as the
+// nearest of them, so that adding to it can never overflow.
+inline constexpr int64_t kEarliestEntryTime = -62135596800;  // 0001-01-01T00:00:00Z
+inline constexpr int64_t kLatestEntryTime = 253402300799;    // 9999-12-31T23:59:59Z
+int64_t ClampEntryTime(int64_t seconds);
+// seconds + 1 that stops at INT64_MAX.
+int64_t OnePast(int64_t seconds);
 
 struct PasswordHistoryItem {
   SecretText password;
   int64_t replacedAt = 0;  // seconds since 1970-01-01 UTC
 
   bool operator==(const PasswordHistoryItem&) const = default;
+  auto operator<=>(const PasswordHistoryItem&) const = default;
 };
 
 // A field a newer version wrote: kept as read and written back unchanged.
@@ -52,6 +63,7 @@ struct UnknownEntryField {
   SecretText bytes;
 
   bool operator==(const UnknownEntryField&) const = default;
+  auto operator<=>(const UnknownEntryField&) const = default;
 };
 
 struct Entry {
@@ -80,8 +92,9 @@ struct Entry {
   void ChangePassword(std::string_view newPassword, int64_t now);
   void KeepInHistory(std::string_view oldPassword, int64_t replacedAt);
 
-  // A change made now: modified moves to now, and past the time it had, so
-  // that a clock set back still makes this change the later one in a merge.
+  // A change stamped now (safe/version_stamp.h): modified moves to now, and
+  // past the time it had, so that a clock set back still makes this change
+  // the later one in a merge.
   void MarkModified(int64_t now);
 
   bool HasTag(std::string_view tag) const;

@@ -196,6 +196,10 @@ bool ReadCustomField(std::string_view value, Entry& entry) {
   return true;
 }
 
+// Out of years 1 to 9999 only by damage or an older build's import; taken as
+// the nearest, so that stamping a change past it cannot overflow.
+int64_t ReadTime(std::string_view value) { return ClampEntryTime(static_cast<int64_t>(LoadLe(value, kTimeSize))); }
+
 bool ReadField(uint8_t kind, std::string_view value, Entry& entry) {
   switch (kind) {
     case kIdField:
@@ -203,7 +207,7 @@ bool ReadField(uint8_t kind, std::string_view value, Entry& entry) {
     case kCreatedField:
     case kModifiedField:
       if (value.size() != kTimeSize) return false;
-      (kind == kCreatedField ? entry.created : entry.modified) = static_cast<int64_t>(LoadLe(value, kTimeSize));
+      (kind == kCreatedField ? entry.created : entry.modified) = ReadTime(value);
       return true;
     case kTitleField:
       return ReadText(value, kMaxEntryTextBytes, entry.title);
@@ -230,7 +234,7 @@ bool ReadField(uint8_t kind, std::string_view value, Entry& entry) {
     case kHistoryField: {
       if (value.size() < kTimeSize || entry.history.size() >= kMaxPasswordHistory) return false;
       PasswordHistoryItem item;
-      item.replacedAt = static_cast<int64_t>(LoadLe(value, kTimeSize));
+      item.replacedAt = ReadTime(value);
       if (!ReadText(value.substr(kTimeSize), kMaxEntryTextBytes, item.password)) return false;
       entry.history.push_back(std::move(item));
       return true;
@@ -261,7 +265,7 @@ bool ReadEntry(std::string_view body, Entry& entry) {
 
 bool ReadTombstone(std::string_view body, EntryTombstone& tombstone) {
   if (body.size() != kTombstoneSize) return false;
-  tombstone.deletedAt = static_cast<int64_t>(LoadLe(body.substr(kEntryIdSize), kTimeSize));
+  tombstone.deletedAt = ReadTime(body.substr(kEntryIdSize));
   return ReadId(body.substr(0, kEntryIdSize), tombstone.id);
 }
 

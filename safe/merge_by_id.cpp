@@ -41,12 +41,13 @@ std::vector<EntryTombstone>::iterator TombstonePlace(EntryList& list, const Entr
                           [](const EntryTombstone& tombstone, const EntryId& wanted) { return tombstone.id < wanted; });
 }
 
-// Which of two versions of one entry is the later. Equal times fall to the
-// fields, so that both copies choose the same winner.
+// Which of two versions of one entry is the later: the larger stamp
+// (safe/version_stamp.h); equal stamps fall to every other field in turn,
+// so that two copies holding the same two versions choose the same winner.
 bool IsLater(const Entry& a, const Entry& b) {
   auto key = [](const Entry& entry) {
-    return std::make_tuple(entry.modified, entry.title.view(), entry.userName.view(), entry.password.view(),
-                           entry.url.view(), entry.notes.view(), entry.totp.view());
+    return std::tie(entry.modified, entry.title, entry.userName, entry.password, entry.url, entry.notes, entry.totp,
+                    entry.tags, entry.fields, entry.created, entry.history, entry.unknown);
   };
   return key(a) > key(b);
 }

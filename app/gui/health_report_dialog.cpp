@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ constexpr char kNotCheckedNote[] =
 constexpr char kCloseText[] = "Close";
 const char* const kHeaders[] = {"Title", "User Name", "Strength", "Reused", "Age (Days)", "Breached"};
 enum Column { kTitle, kUserName, kStrength, kReused, kAge, kBreached, kRank, kColumnCount };
-constexpr int kEntryIndexRole = Qt::UserRole;
+// A row names its entry by id: the list may change while the report is open.
+constexpr int kEntryIdRole = Qt::UserRole;
 constexpr int kSortKeyRole = Qt::UserRole + 1;
 
 // A cell that sorts by its key when it has one, else by its text.
@@ -121,7 +123,7 @@ void HealthReportDialog::Refresh() {
     const EntryHealth& health = report.rows[static_cast<size_t>(row)];
     const Entry& entry = entries[health.entryIndex];
     auto* title = new ReportItem(TextFromBytes(entry.title.view()));
-    title->setData(kEntryIndexRole, static_cast<int>(health.entryIndex));
+    title->setData(kEntryIdRole, QByteArray(reinterpret_cast<const char*>(entry.id.bytes.data()), kEntryIdSize));
     table_->setItem(row, kTitle, title);
     table_->setItem(row, kUserName, new ReportItem(TextFromBytes(entry.userName.view())));
     table_->setItem(row, kStrength,
@@ -151,7 +153,11 @@ void HealthReportDialog::Refresh() {
 void HealthReportDialog::OpenEntryOfRow(int row) {
   const QTableWidgetItem* title = table_->item(row, kTitle);
   if (title == nullptr) return;
-  if (RunEntryDialogAt(app_, this, title->data(kEntryIndexRole).toInt())) Refresh();
+  const QByteArray bytes = title->data(kEntryIdRole).toByteArray();
+  if (bytes.size() != static_cast<qsizetype>(kEntryIdSize)) return;
+  EntryId id;
+  std::copy(bytes.begin(), bytes.end(), id.bytes.begin());
+  if (RunEntryDialogFor(app_, this, &id)) Refresh();
 }
 
 void HealthReportDialog::CheckAgainstBreachList() {

@@ -12,45 +12,53 @@
 namespace {
 
 // The entry of the first selected row in display order.
-bool GetTopSelectedEntry(QuillboxView& view, int& entryIndex) {
+const Entry* GetTopSelectedEntry(Quillbox& app, QuillboxView& view) {
   const int rows = view.GetRowCount();
   for (int row = 0; row < rows; ++row) {
-    if (view.IsRowSelected(row)) {
-      return view.GetRowEntryIndex(row, entryIndex);
-    }
+    int entryIndex = -1;
+    if (view.IsRowSelected(row)) return view.GetRowEntryIndex(row, entryIndex) ? app.GetEntry(entryIndex) : nullptr;
   }
-  return false;
+  return nullptr;
 }
 
 }  // namespace
 
 bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addMode) {
-  int entryIndex = -1;
-  if (!addMode && !GetTopSelectedEntry(view, entryIndex)) return false;
-  return RunEntryDialogAt(app, owner, entryIndex);
+  if (addMode) return RunEntryDialogFor(app, owner, nullptr);
+  const Entry* entry = GetTopSelectedEntry(app, view);
+  if (entry == nullptr) return false;
+  const EntryId id = entry->id;
+  return RunEntryDialogFor(app, owner, &id);
 }
 
-bool RunEntryDialogAt(Quillbox& app, QWidget* owner, int entryIndex) {
-  const bool addMode = entryIndex < 0;
+bool RunEntryDialogFor(Quillbox& app, QWidget* owner, const EntryId* id) {
+  const bool addMode = id == nullptr;
   EntryFieldBuffers fields;
   for (;;) {
     fields.Clear();
     if (!app.IsLoggedIn()) {
       return false;
     }
+    const uint64_t session = app.GetSessionNumber();
     fields.format = app.OpenSafeFormat();
+    // The version the dialog shows names the entry the edit changes: the
+    // list may change while the dialog is open (a reload, another writer).
+    Entry shown;
     if (!addMode) {
-      const Entry* entry = app.GetEntry(entryIndex);
+      const Entry* entry = app.FindEntry(*id);
       if (entry == nullptr) return false;
-      fields.entry = *entry;
+      shown = *entry;
+      fields.entry = shown;
       fields.referenceNote = FieldReferenceNote(*entry, app.GetEntries());
     }
     EntryDialog dialog(addMode, fields, owner);
     if (dialog.exec() != QDialog::Accepted) {
       return false;
     }
+    // Locked, or another safe opened, meanwhile: the entry is not its to take.
+    if (app.GetSessionNumber() != session) return false;
     if (!fields.AllEmpty()) {
-      return addMode ? app.AddEntry(std::move(fields.entry)) : app.EditEntry(entryIndex, std::move(fields.entry));
+      return addMode ? app.AddEntry(std::move(fields.entry)) : app.EditEntry(shown, std::move(fields.entry));
     }
     ShowQtMessageBox(owner, kBlankEntryMessage, kErrorCaption, kMbOk | kMbIconWarning);
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+struct EntryId;
 class Quillbox;
 class QuillboxView;
 class QWidget;
@@ -9,6 +10,6 @@ class QWidget;
 // "All fields cannot be blank." and the dialog opens again afresh. True when
 // an entry was added or changed.
 bool RunEntryDialog(Quillbox& app, QuillboxView& view, QWidget* owner, bool addMode);
-// The same dialog on the entry at entryIndex (-1: a new entry), wherever the
+// The same dialog on the entry of that id (null: a new entry), wherever the
 // list's selection is.
-bool RunEntryDialogAt(Quillbox& app, QWidget* owner, int entryIndex);
+bool RunEntryDialogFor(Quillbox& app, QWidget* owner, const EntryId* id);

@@ -106,6 +106,7 @@ qb_init_folders() {
   : >"$QB_ROOT/no-machine-hive"
   export XDG_CONFIG_DIRS="$QB_ROOT/no-machine-hive/xdg"
   export XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_STATE_HOME="$HOME/.local/state"
   export XDG_RUNTIME_DIR="$QB_ROOT/run"
   export TMPDIR="$QB_ROOT/tmp"
   mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$TMPDIR"

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <algorithm>
+#include <string_view>
 
 #include "app/gui/create_user_dialog.h"
 #include "app/gui/entry_dialog.h"
@@ -78,6 +80,8 @@ class DialogsTest : public QObject {
   void EntryDialogRefusesSeparators();
   void UnchangedFieldsKeepTheirBytes();
   void BlankEntryIsRefusedAndTheDialogReopens();
+  void AnEditLandsInItsEntryWhateverAnotherWriterRemoved_data();
+  void AnEditLandsInItsEntryWhateverAnotherWriterRemoved();
   void LongestFieldsSurviveAddSaveLoadAndEdit();
   void WholeEntryRoundTripOnAStrongSafe();
   void LegacySafeDisablesTheDetailsWithTheNote();
@@ -412,6 +416,46 @@ void DialogsTest::BlankEntryIsRefusedAndTheDialogReopens() {
   QCOMPARE(OnlyMessage(world), Expected(kErrorCaption, kBlankEntryMessage));
   QCOMPARE(seen, (QStringList{"desc", "desc/pass"}));
   QCOMPARE(QString(world.App().GetEntry(0)->password.c_str()), QString("pass"));
+}
+
+void DialogsTest::AnEditLandsInItsEntryWhateverAnotherWriterRemoved_data() {
+  QTest::addColumn<bool>("legacy");
+  QTest::newRow("strong") << false;
+  QTest::newRow("legacy") << true;
+}
+
+// The dialog is open on Beta when another writer (a Secret Service client,
+// a reload) deletes Alpha: OK changes Beta, and Gamma, now where Beta was in
+// the list, stays as it was.
+void DialogsTest::AnEditLandsInItsEntryWhateverAnotherWriterRemoved() {
+  QFETCH(bool, legacy);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {{"Alpha", "a", "pa"}, {"Beta", "b", "pb"}, {"Gamma", "g", "pg"}},
+                              legacy ? SafeFormat::kLegacy : SafeFormat::kStrong);
+  auto indexOf = [&world](std::string_view title) {
+    const std::vector<Entry>& entries = world.App().GetEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].title == title) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  const std::vector<std::string> titles = ColumnTexts(world.Window(), 0);
+  const auto beta = std::find(titles.begin(), titles.end(), "Beta");
+  QVERIFY(beta != titles.end());
+  world.Window().ListView()->selectRow(static_cast<int>(beta - titles.begin()));
+  OnNextModalDialog(world.Window(), [&](QDialog& dialog) {
+    QVERIFY(world.App().DeleteEntry(indexOf("Alpha")));
+    Fill(dialog, {{"passwordEdit", "changed"}});
+    dialog.accept();
+  });
+  QVERIFY(RunEntryDialog(world.App(), world.Window(), &world.Window(), false));
+  QCOMPARE(indexOf("Alpha"), -1);
+  QCOMPARE(world.App().GetEntry(indexOf("Beta"))->password.view(), std::string_view("changed"));
+  const Entry* gamma = world.App().GetEntry(indexOf("Gamma"));
+  QVERIFY(gamma != nullptr);
+  QCOMPARE(gamma->password.view(), std::string_view("pg"));
+  QVERIFY(gamma->history.empty());
+  QCOMPARE(world.App().GetEntries().size(), size_t{2});
 }
 
 void DialogsTest::LongestFieldsSurviveAddSaveLoadAndEdit() {

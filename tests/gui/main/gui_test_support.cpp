@@ -24,6 +24,7 @@ GuiTestWorld::GuiTestWorld() {
   setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
   setenv("XDG_CONFIG_DIRS", (root + "/machine").constData(), 1);
   setenv("TMPDIR", (root + "/tmp").constData(), 1);
+  setenv("XDG_STATE_HOME", (root + "/state").constData(), 1);
   OverrideExecutablePath((root + "/quillbox").constData());
   SetMessageBoxAnswerer([this](QWidget*, const std::string& text, const std::string& caption, unsigned style) {
     messages_.push_back({text, caption, style});

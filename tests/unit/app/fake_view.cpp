@@ -1,9 +1,12 @@
 #include "tests/unit/app/fake_view.h"
 
+#include <utility>
+
 // Unscripted boxes answer as if closed: No for a question, Cancel for
 // unsaved changes, OK otherwise.
 int FakeView::ShowMessageBox(OwnerWindow, const char* text, const char* caption, unsigned style) {
   boxes.push_back({text, caption, style});
+  if (duringQuestion) std::exchange(duringQuestion, nullptr)();
   if (answers.empty()) {
     switch (style & kMbButtonMask) {
       case kMbYesNo:

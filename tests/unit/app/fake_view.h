@@ -52,4 +52,6 @@ class FakeView : public QuillboxView {
   std::vector<FileKeyRequest> fileKeyRequests;
   // Runs after the work of RunBusy, as events handled during the wait would.
   std::function<void()> duringBusy;
+  // Runs once while the next message box is up, as events handled then would.
+  std::function<void()> duringQuestion;
 };

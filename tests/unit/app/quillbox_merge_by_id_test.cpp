@@ -3,6 +3,7 @@
 // the newer file by entry id and modification time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "safe/merge_by_id.h"
 #include "safe/safe_store.h"
 #include "tests/unit/app/fake_view.h"
+#include "tests/unit/core/scratch_dir.h"
 #include "tests/unit/safe/safe_test_dir.h"
 
 namespace {
@@ -146,6 +148,78 @@ TEST_F(QuillboxMergeById, ADeletedEntryDoesNotComeBackFromAnOlderCopy) {
   ASSERT_TRUE(SaveSafe("alice", key, older));
   ASSERT_TRUE(app.AddEntry("Game", "g", "g1"));
   EXPECT_EQ(FileLines(), (Lines{"Mail\tjd\tm1", "Shop\tj\ts1", "Club\tc\tc1", "Game\tg\tg1"}));
+  app.LogOut();
+}
+
+TEST_F(QuillboxMergeById, ADeletionRemovesWhatWasSelectedWhenAsked) {
+  Start();
+  view.rows = {{Here("Mail"), true}};
+  view.answers = {kIdYes};
+  // Another writer deletes Bank while the question is up: Shop moves to Mail's place.
+  view.duringQuestion = [this] { ASSERT_TRUE(app.DeleteEntry(Here("Bank"))); };
+  app.DeleteSelectedEntries(nullptr);
+  EXPECT_EQ(FileLines(), (Lines{"Shop\tj\ts1"}));
+  app.LogOut();
+}
+
+TEST_F(QuillboxMergeById, AChangeMadeAfterAClockAheadWasSeenOutranksIt) {
+  Start();
+  // The version an edit dialog shows while a computer whose clock runs a day
+  // ahead deletes the entry, and the file comes here.
+  const Entry shown = app.GetEntries()[Here("Mail")];
+  DeleteEntryById(there, There("Mail").id, kNow + 86400);
+  ASSERT_TRUE(SaveSafe("alice", key, there));
+  ASSERT_EQ(app.PickUpDiskChange(), DiskPickUp::kReloaded);
+  ASSERT_EQ(Here("Mail"), -1);
+  Entry edited = shown;
+  edited.password = "m2";
+  ASSERT_TRUE(app.EditEntry(shown, edited));
+  EXPECT_EQ(FileLines(), (Lines{"Bank\tjdoe\tb1", "Shop\tj\ts1", "Mail\tjd\tm2"}));
+  EXPECT_GT(app.GetEntries()[Here("Mail")].modified, kNow + 86400);
+  EXPECT_EQ(view.notes.back(), kEditAddedAsNewNote);
+  app.LogOut();
+}
+
+TEST_F(QuillboxMergeById, AnEditOfAnEntryStampedAtTheEndOfTimeIsKept) {
+  // An older build's import left the largest time there is.
+  Start();
+  There("Mail").modified = INT64_MAX;
+  ASSERT_TRUE(SaveSafe("alice", key, there));
+  ASSERT_EQ(app.PickUpDiskChange(), DiskPickUp::kReloaded);
+  EXPECT_EQ(app.GetEntries()[Here("Mail")].modified, kLatestEntryTime);
+  ASSERT_TRUE(app.EditEntry(Here("Mail"), "Mail", "jd", "m2"));
+  const Lines expected = {"Bank\tjdoe\tb1", "Mail\tjd\tm2", "Shop\tj\ts1"};
+  EXPECT_EQ(ToVector(app.GetEntries()), expected);
+  EXPECT_EQ(FileLines(), expected);
+  app.LogOut();
+}
+
+TEST_F(QuillboxMergeById, AnOlderFileAtLogInIsMergedWithTheNewestSeenHere) {
+  Start();
+  const std::string older = ReadTextFile(dir.SafePath("alice"));
+  view.rows = {{Here("Bank"), true}};
+  view.answers = {kIdYes};
+  app.DeleteSelectedEntries(nullptr);
+  ASSERT_TRUE(app.EditEntry(Here("Mail"), "Mail", "jd", "m2"));
+  app.LogOut();
+  // A backup put back, or a sync program's old copy: authentic, and older.
+  WriteTextFile(dir.SafePath("alice"), older);
+  const Lines expected = {"Mail\tjd\tm2", "Shop\tj\ts1"};
+  {
+    FakeView laterView;
+    Quillbox later;  // the program started again
+    later.SetView(&laterView);
+    ASSERT_TRUE(later.LogIn("alice", "pw"));
+    EXPECT_EQ(ToVector(later.GetEntries()), expected);
+    EXPECT_EQ(std::count(laterView.notes.begin(), laterView.notes.end(), kOlderSafeMergedNote), 1);
+    later.LogOut();
+  }
+  EXPECT_EQ(FileLines(), expected);
+  // The merged file is the newest now: nothing more to say.
+  view.notes.clear();
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  EXPECT_EQ(ToVector(app.GetEntries()), expected);
+  EXPECT_EQ(std::count(view.notes.begin(), view.notes.end(), kOlderSafeMergedNote), 0);
   app.LogOut();
 }
 

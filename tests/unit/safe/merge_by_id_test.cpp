@@ -112,6 +112,40 @@ TEST(MergeById, BothDirectionsAgree) {
   EXPECT_EQ(Describe(byId(ab)), (std::vector<std::string>{"1:b1", "1<a1", "2:b2", "2<a2", "x3", "x4"}));
 }
 
+TEST(MergeById, EqualStampsAreDecidedOnEveryFieldAlikeOnBothCopies) {
+  struct Case {
+    const char* field;
+    void (*change)(Entry&);
+  } cases[] = {
+      {"title", [](Entry& e) { e.title = "Other"; }},
+      {"user name", [](Entry& e) { e.userName = "u"; }},
+      {"password", [](Entry& e) { e.password = "other"; }},
+      {"web address", [](Entry& e) { e.url = "https://example.org"; }},
+      {"notes", [](Entry& e) { e.notes = "n"; }},
+      {"one-time code", [](Entry& e) { e.totp = "otpauth://totp/a?secret=GEZDGNBV"; }},
+      {"a tag", [](Entry& e) { e.AddTag("work"); }},
+      {"a custom field's value", [](Entry& e) { e.SetField("PIN", "1", false); }},
+      {"a custom field's protection", [](Entry& e) { e.SetField("PIN", "0", true); }},
+      {"a custom field more", [](Entry& e) { e.SetField("Door", "4", false); }},
+      {"created", [](Entry& e) { e.created = 50; }},
+      {"the history", [](Entry& e) { e.KeepInHistory("older", 120); }},
+      {"a newer version's field",
+       [](Entry& e) {
+         e.unknown.push_back({0x50, SecretText("x")});
+       }},
+  };
+  for (const Case& c : cases) {
+    Entry mine = Make(1, "pw", 300);
+    mine.SetField("PIN", "0", false);
+    Entry yours = mine;
+    c.change(yours);
+    EntryList ab = ListOf({mine}), ba = ListOf({yours});
+    MergeEntryLists(ab, ListOf({yours}));
+    MergeEntryLists(ba, ListOf({mine}));
+    EXPECT_EQ(ab, ba) << c.field;
+  }
+}
+
 TEST(MergeById, ALocalEditAndDeleteWinOverAClockSetBack) {
   EntryList list = ListOf({Make(1, "seen", 5000), Make(2, "gone", 5000)});
   Entry edited = list.entries[0];

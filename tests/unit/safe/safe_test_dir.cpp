@@ -14,6 +14,12 @@ SafeTestDir::SafeTestDir() {
     oldTmpDir_ = old;
   }
   setenv("TMPDIR", scratch_.Path("tmp").c_str(), 1);
+  // What a machine remembers of its safes stays with the test.
+  if (const char* old = std::getenv("XDG_STATE_HOME")) {
+    hadStateHome_ = true;
+    oldStateHome_ = old;
+  }
+  setenv("XDG_STATE_HOME", state_.Root().c_str(), 1);
   OverrideExecutablePath(scratch_.Path("quillbox").c_str());
 }
 
@@ -24,6 +30,11 @@ SafeTestDir::~SafeTestDir() {
     setenv("TMPDIR", oldTmpDir_.c_str(), 1);
   } else {
     unsetenv("TMPDIR");
+  }
+  if (hadStateHome_) {
+    setenv("XDG_STATE_HOME", oldStateHome_.c_str(), 1);
+  } else {
+    unsetenv("XDG_STATE_HOME");
   }
 }
 

@@ -23,11 +23,16 @@ class SafeTestDir {
   std::string Listing() const { return scratch_.Listing(); }
   // Names of the files left in the private temporary directory.
   std::vector<std::string> TempFiles() const;
+  // XDG_STATE_HOME while the test runs: what this "machine" remembers.
+  std::string StatePath() const { return state_.Root(); }
 
  private:
   ScratchDir scratch_;
+  ScratchDir state_;
   std::string oldTmpDir_;
   bool hadTmpDir_ = false;
+  std::string oldStateHome_;
+  bool hadStateHome_ = false;
 };
 
 // Argon2id parameters for strong safes made by tests: the smallest allowed,
