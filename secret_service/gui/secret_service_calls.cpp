@@ -297,16 +297,18 @@ void SecretServiceObject::CreateItem(const QDBusMessage& call) {
 void SecretServiceObject::ChangeEntry(const QDBusMessage& call, const EntryId& id,
                                       const std::function<void(Entry&)>& change, const QList<QVariant>& reply) {
   // Looked up as the change is made: a question may have been up meanwhile.
-  const int index = FindEntry(id);
-  if (index < 0) {
+  const Entry* found = IsUnlocked() ? app_.GetEntry(FindEntry(id)) : nullptr;
+  if (found == nullptr) {
     Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
     return;
   }
-  Entry edited = *app_.GetEntry(index);
+  // A copy: the edit replaces the entry in the list.
+  const Entry shown = *found;
+  Entry edited = shown;
   change(edited);
   if (const char* why = app_.CheckEntry(edited)) {
     Fail(call, kInvalidArgsError, QString::fromLatin1(why));
-  } else if (!app_.EditEntry(index, std::move(edited))) {
+  } else if (!app_.EditEntry(shown, std::move(edited))) {
     Fail(call, kFailedError, QStringLiteral("The item could not be changed."));
   } else if (!app_.LastSaveSucceeded()) {
     Fail(call, kFailedError,
@@ -343,10 +345,10 @@ void SecretServiceObject::HandleItem(const QDBusMessage& call, const EntryId& id
 }
 
 void SecretServiceObject::DeleteItem(const QDBusMessage& call, const EntryId& id) {
-  const int index = FindEntry(id);
-  if (index < 0) {
+  const Entry* found = IsUnlocked() ? app_.GetEntry(FindEntry(id)) : nullptr;
+  if (found == nullptr) {
     Fail(call, IsUnlocked() ? kNoSuchObjectError : kIsLockedError, QStringLiteral("The item is not there."));
-  } else if (!app_.DeleteEntry(index)) {
+  } else if (!app_.DeleteEntries({*found})) {
     Fail(call, kFailedError, QStringLiteral("The item could not be deleted."));
   } else if (!app_.LastSaveSucceeded()) {
     Fail(call, kFailedError,
