@@ -223,7 +223,7 @@ class Quillbox : public WApp {
   // The reason of a SaveSafe that failed, from errno.
   void TakeSaveErrno();
   void HoldPendingChanges();
-  void TakeHeldChanges(const char* name);
+  void TakeHeldChanges(const char* name, const HeldSafeKey& key);
   void DropHeldChangesOf(const char* name);
   // Applies the change to the open list at once, then commits it; a failed
   // save is told and the change kept for the next one.

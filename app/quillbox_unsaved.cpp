@@ -80,20 +80,19 @@ void Quillbox::HoldPendingChanges() {
   char path[kSafePathCapacity];
   if (pending_.empty() || !BuildSafePath(userName_, path)) return;
   HeldChanges held;
-  // Only when guarded memory has run out are they dropped: plain heap
-  // would outlive the lock, and they must not reach another safe.
-  if (held.Hold(path, pending_)) held_.push_back(std::move(held));
+  // Only when memory has run out are they dropped: unsealed they would
+  // outlive the lock in the clear, and they must not reach another safe.
+  if (held.Hold(path, key_, pending_)) held_.push_back(std::move(held));
   pending_.clear();
 }
 
-void Quillbox::TakeHeldChanges(const char* name) {
+void Quillbox::TakeHeldChanges(const char* name, const HeldSafeKey& key) {
   char path[kSafePathCapacity];
   if (!BuildSafePath(name, path)) return;
-  for (auto held = held_.begin(); held != held_.end(); ++held) {
-    if (held->TakeFor(path, pending_)) {
-      held_.erase(held);
-      return;
-    }
+  // Changes sealed under another key (the password was changed elsewhere
+  // meanwhile) stay held; the question at exit still counts them.
+  for (auto held = held_.begin(); held != held_.end();) {
+    held = held->TakeFor(path, key, pending_) ? held_.erase(held) : held + 1;
   }
 }
 
