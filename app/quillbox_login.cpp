@@ -60,6 +60,7 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   if (!derived) {
     why = WhyNoKeyForSafe(name);
   } else if (OpenSafe(name, key, &why)) {
+    TakeChangesHeldUnderOldPassword();
     return LogInResult::kLoggedIn;
   }
   // A file that opened but kept changing has no reason to name.

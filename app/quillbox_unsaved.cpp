@@ -1,4 +1,6 @@
 #include <errno.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -94,6 +96,30 @@ void Quillbox::TakeHeldChanges(const char* name, const HeldSafeKey& key) {
   for (auto held = held_.begin(); held != held_.end();) {
     held = held->TakeFor(path, key, pending_) ? held_.erase(held) : held + 1;
   }
+}
+
+void Quillbox::TakeChangesHeldUnderOldPassword() {
+  char path[kSafePathCapacity];
+  if (view_ == nullptr || !loggedIn_ || !BuildSafePath(userName_, path)) return;
+  const auto isFor = [&path](const HeldChanges& held) { return held.IsFor(path); };
+  auto found = std::find_if(held_.begin(), held_.end(), isFor);
+  if (found == held_.end()) return;
+  // A copy: the list may change while the key is derived.
+  const HeldChanges sealed = *found;
+  const auto opens = [&](const char* password) {
+    HeldSafeKey old;
+    bool derived = false;
+    if (!RunSlow([&] { derived = sealed.DeriveKeyFor(password, old); }) || !derived) return false;
+    HeldChanges::Changes taken;
+    for (auto held = held_.begin(); held != held_.end();) {
+      held = held->TakeFor(path, old, taken) ? held_.erase(held) : held + 1;
+    }
+    if (taken.empty()) return false;
+    for (auto& change : taken) ApplyChange(std::move(change));
+    if (CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
+    return true;
+  };
+  view_->AskSafePassword(nullptr, userName_, kHeldChangesOldPasswordPrompt, kHeldChangesOldPasswordRefused, opens);
 }
 
 void Quillbox::DropHeldChangesOf(const char* name) {

@@ -145,6 +145,11 @@ bool HeldChanges::Hold(const char* safePath, const HeldSafeKey& key, Changes& ch
   if (!done) return false;
   file_ = std::move(file);
   sealed_ = std::move(sealed);
+  format_ = key.GetFormat();
+  if (format_ == SafeFormat::kStrong) {
+    params_ = key.GetParams();
+    std::memcpy(salt_.data(), key.GetSalt(), kStrongSaltSize);
+  }
   count_ = changes.size();
   changes.clear();
   return true;
@@ -169,8 +174,16 @@ bool HeldChanges::TakeFor(const char* safePath, const HeldSafeKey& key, Changes&
   return true;
 }
 
+bool HeldChanges::DeriveKeyFor(const char* password, HeldSafeKey& key) const {
+  if (format_ == SafeFormat::kLegacy) return key.HoldLegacyPassword(password);
+  return key.DeriveStrong(password, params_, salt_.data());
+}
+
 void HeldChanges::Wipe() {
   file_.clear();
   sealed_.clear();
+  format_ = SafeFormat::kLegacy;
+  params_ = {};
+  salt_ = {};
   count_ = 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -27,6 +28,10 @@ class HeldChanges {
   // nothing.
   bool TakeFor(const char* safePath, const HeldSafeKey& key, Changes& changes);
   bool IsFor(const char* safePath) const;
+  // The key they were sealed under, derived again from password: the safe's
+  // old one, after its password was changed elsewhere. Slow for a strong
+  // safe; false when the parameters are refused or memory runs out.
+  bool DeriveKeyFor(const char* password, HeldSafeKey& key) const;
   size_t Count() const { return count_; }
   bool IsEmpty() const { return count_ == 0; }
   // What is kept while the safe is closed: the salt, then the sealed bytes.
@@ -36,5 +41,9 @@ class HeldChanges {
  private:
   std::string file_;  // the safe's real path, which the seal is bound to
   std::vector<uint8_t> sealed_;
+  // Of the key sealed under: none of it secret.
+  SafeFormat format_ = SafeFormat::kLegacy;
+  StrongSafeParams params_{};
+  std::array<uint8_t, kStrongSaltSize> salt_{};
   size_t count_ = 0;
 };

@@ -133,8 +133,11 @@ TEST(HeldChanges, AreSealedUnderTheSafesKeyAndOpenOnlyUnderIt) {
       EXPECT_EQ(std::string(held.Sealed().begin(), held.Sealed().end()), sealed);
     }
 
+    // The password derives the key again, as the next log-in does.
+    HeldSafeKey again;
+    ASSERT_TRUE(held.DeriveKeyFor("pw", again));
     HeldChanges::Changes taken;
-    ASSERT_TRUE(held.TakeFor(path.c_str(), c.right(), taken));
+    ASSERT_TRUE(held.TakeFor(path.c_str(), again, taken));
     ExpectSame(taken, expected);
     EXPECT_TRUE(held.IsEmpty());
     EXPECT_TRUE(held.Sealed().empty());
