@@ -136,8 +136,12 @@ class LogInFixture {
   std::unique_ptr<MainWindow> window_;
 };
 
+// Made at the first use and gone before the application object.
+std::unique_ptr<LogInFixture> logInFixture;
+
 void BM_LogInAndFilter(benchmark::State& state) {
-  static LogInFixture fixture;
+  if (!logInFixture) logInFixture = std::make_unique<LogInFixture>();
+  LogInFixture& fixture = *logInFixture;
   if (!fixture.Saved()) state.SkipWithError("the safe could not be made");
   ChosenAllocator allocator(state);
   for (auto _ : state) {
@@ -150,9 +154,10 @@ void BM_LogInAndFilter(benchmark::State& state) {
   SetRate(state, 1);
 }
 
-BENCHMARK(BM_GrowByteAtATime)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FreeLargeTouchedOnce)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LogInAndFilter)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+// Real time: the log-in derives its key on another thread.
+BENCHMARK(BM_GrowByteAtATime)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreeLargeTouchedOnce)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LogInAndFilter)->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -162,11 +167,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter(kRate);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("realloc growth to 4 MiB, glibc / wiping", "BM_GrowByteAtATime/0", "BM_GrowByteAtATime/1");
-  reporter.PrintRatio("1 GiB free, one byte touched, glibc / wiping", "BM_FreeLargeTouchedOnce/0",
-                      "BM_FreeLargeTouchedOnce/1");
-  reporter.PrintRatio("log-in and filter, 100,000 entries, glibc / wiping", "BM_LogInAndFilter/0/iterations:3",
-                      "BM_LogInAndFilter/1/iterations:3");
+  logInFixture.reset();
+  reporter.PrintRatio("realloc growth to 4 MiB, glibc / wiping", "BM_GrowByteAtATime/0/real_time",
+                      "BM_GrowByteAtATime/1/real_time");
+  reporter.PrintRatio("1 GiB free, one byte touched, glibc / wiping", "BM_FreeLargeTouchedOnce/0/real_time",
+                      "BM_FreeLargeTouchedOnce/1/real_time");
+  reporter.PrintRatio("log-in and filter, 100,000 entries, glibc / wiping",
+                      "BM_LogInAndFilter/0/iterations:3/real_time", "BM_LogInAndFilter/1/iterations:3/real_time");
   benchmark::Shutdown();
   return 0;
 }
