@@ -240,7 +240,8 @@ class Quillbox : public WApp {
   // The reason of a SaveSafe that failed, from errno.
   void TakeSaveErrno();
   void HoldPendingChanges();
-  void TakeHeldChanges(const char* name);
+  void TakeHeldChanges(const char* name, const HeldSafeKey& key);
+  void TakeChangesHeldUnderOldPassword();
   void DropHeldChangesOf(const char* name);
   // Applies the change to the open list at once, then commits it; a failed
   // save is told and the change kept for the next one.

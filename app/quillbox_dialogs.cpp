@@ -46,7 +46,7 @@ bool Quillbox::MayReplaceSafe(OwnerWindow owner, const char* name) {
     bool opened = false;
     return RunSlow([&] { opened = LoadSafe(name, password, unused, true); }) && opened;
   };
-  switch (view_->AskSafePassword(owner, name, opens)) {
+  switch (view_->AskSafePassword(owner, name, kReplaceSafePasswordPrompt, kReplaceSafeRefusedMessage, opens)) {
     case QuillboxView::SafePasswordAnswer::kOpened:
     case QuillboxView::SafePasswordAnswer::kNotAsked:
       return true;

@@ -62,6 +62,7 @@ LogInResult Quillbox::TryLogIn(const char* name, const char* password) {
   if (!derived) {
     why = WhyNoKeyForSafe(name);
   } else if (OpenSafe(name, key, &why)) {
+    TakeChangesHeldUnderOldPassword();
     return LogInResult::kLoggedIn;
   }
   // A file that opened but kept changing has no reason to name.
@@ -75,7 +76,7 @@ bool Quillbox::OpenSafe(const char* name, HeldSafeKey& key, SafeLoadResult* why)
   // The safe open until now keeps its unsaved changes for its own next
   // opening; this one gets back those held for it.
   if (loggedIn_) CloseSafeUnsaved();
-  TakeHeldChanges(name);
+  TakeHeldChanges(name, key);
   ++session_;
   std::snprintf(userName_, sizeof userName_, "%s", name);
   key_ = std::move(key);

@@ -66,6 +66,11 @@ inline constexpr char kHeldChangesQuestion[] =
     "%zu change(s) made before the safe was locked are not saved yet; "
     "they are saved when you log in to that safe again.\r\n\r\n"
     "Discard to drop them, or Cancel to go back and log in.";
+// The safe's password was changed elsewhere while changes were held for it.
+inline constexpr char kHeldChangesOldPasswordPrompt[] =
+    "Changes made before the lock are kept under this safe's old password. Enter it to save them.";
+inline constexpr char kHeldChangesOldPasswordRefused[] =
+    "That is not the safe's old password.\r\nThe changes stay kept until you log in again.";
 inline constexpr char kNewPasswordNotSavedMessage[] =
     "The new password could not be saved to the safe\r\n%s\r\n\r\nThe safe keeps its old password.";
 inline constexpr char kNewUserNotSavedMessage[] = "The new user's safe could not be created\r\n%s";

@@ -1,4 +1,6 @@
 #include <errno.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,21 +82,44 @@ void Quillbox::HoldPendingChanges() {
   char path[kSafePathCapacity];
   if (pending_.empty() || !BuildSafePath(userName_, path)) return;
   HeldChanges held;
-  // Only when guarded memory has run out are they dropped: plain heap
-  // would outlive the lock, and they must not reach another safe.
-  if (held.Hold(path, pending_)) held_.push_back(std::move(held));
+  // Only when memory has run out are they dropped: unsealed they would
+  // outlive the lock in the clear, and they must not reach another safe.
+  if (held.Hold(path, key_, pending_)) held_.push_back(std::move(held));
   pending_.clear();
 }
 
-void Quillbox::TakeHeldChanges(const char* name) {
+void Quillbox::TakeHeldChanges(const char* name, const HeldSafeKey& key) {
   char path[kSafePathCapacity];
   if (!BuildSafePath(name, path)) return;
-  for (auto held = held_.begin(); held != held_.end(); ++held) {
-    if (held->TakeFor(path, pending_)) {
-      held_.erase(held);
-      return;
-    }
+  // Changes sealed under another key (the password was changed elsewhere
+  // meanwhile) stay held; the question at exit still counts them.
+  for (auto held = held_.begin(); held != held_.end();) {
+    held = held->TakeFor(path, key, pending_) ? held_.erase(held) : held + 1;
   }
+}
+
+void Quillbox::TakeChangesHeldUnderOldPassword() {
+  char path[kSafePathCapacity];
+  if (view_ == nullptr || !loggedIn_ || !BuildSafePath(userName_, path)) return;
+  const auto isFor = [&path](const HeldChanges& held) { return held.IsFor(path); };
+  auto found = std::find_if(held_.begin(), held_.end(), isFor);
+  if (found == held_.end()) return;
+  // A copy: the list may change while the key is derived.
+  const HeldChanges sealed = *found;
+  const auto opens = [&](const char* password) {
+    HeldSafeKey old;
+    bool derived = false;
+    if (!RunSlow([&] { derived = sealed.DeriveKeyFor(password, old); }) || !derived) return false;
+    HeldChanges::Changes taken;
+    for (auto held = held_.begin(); held != held_.end();) {
+      held = held->TakeFor(path, old, taken) ? held_.erase(held) : held + 1;
+    }
+    if (taken.empty()) return false;
+    for (auto& change : taken) ApplyChange(std::move(change));
+    if (CommitPending() != CommitResult::kSaved) ReportSaveFailure(nullptr);
+    return true;
+  };
+  view_->AskSafePassword(nullptr, userName_, kHeldChangesOldPasswordPrompt, kHeldChangesOldPasswordRefused, opens);
 }
 
 void Quillbox::DropHeldChangesOf(const char* name) {

@@ -53,14 +53,16 @@ class QuillboxView : public MessageBoxView {
     ShowMessageBox(owner, text, caption, kMbOk | kMbIconWarning);
   }
 
-  // Asks for the password of the user's existing safe before it is replaced
-  // and returns whether opens(password) accepted it. A view that cannot ask
+  // Asks with prompt for a password of the user's safe (before it is
+  // replaced, or its old one) and returns whether opens(password) accepted
+  // it; refusal tells a password it did not accept. A view that cannot ask
   // (quillbox-cli, whose --force is the way out for a forgotten password)
   // returns kNotAsked.
   enum class SafePasswordAnswer { kOpened, kRefused, kNotAsked };
-  virtual SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName,
+  virtual SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName, const char* prompt,
+                                             const char* refusal,
                                              const std::function<bool(const char* password)>& opens) {
-    (void)owner, (void)userName, (void)opens;
+    (void)owner, (void)userName, (void)prompt, (void)refusal, (void)opens;
     return SafePasswordAnswer::kNotAsked;
   }
 

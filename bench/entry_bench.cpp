@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_entries.h"
 #include "bench/bench_folder.h"
 #include "bench/ratio_reporter.h"
 #include "safe/entry_records.h"
@@ -23,25 +24,7 @@ namespace {
 
 constexpr int kEntries = 100000;
 
-EntryList MakeList() {
-  EntryList list;
-  list.entries.reserve(kEntries);
-  for (int i = 0; i < kEntries; ++i) {
-    Entry& entry = list.entries.emplace_back();
-    entry.id = EntryId::Random();
-    std::string n = std::to_string(i);
-    entry.title = "Site " + n;
-    entry.userName = "user" + n + "@example.com";
-    entry.password = "pw-" + n + "-Xq7!kLm2";
-    entry.url = "https://login.site" + n + ".example.com/";
-    entry.notes = "Recovery codes " + n + ": 1234-5678 9012-3456\nSecurity question: first pet";
-    entry.AddTag(i % 2 == 0 ? "Work" : "Home");
-    if (i % 5 == 0) entry.AddTag("Finance/Banks");
-    entry.created = 1700000000 + i;
-    entry.modified = 1760000000 + i;
-  }
-  return list;
-}
+EntryList MakeList() { return MakeBenchEntries(kEntries); }
 
 // Heap in use, chunks of the main arena and blocks mapped apart alike.
 size_t HeapInUse() {

@@ -2,10 +2,13 @@
 
 #include <limits.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <cstdint>
 #include <cstring>
 
+#include "crypto/guarded_bytes.h"
+#include "crypto/sealed_bytes.h"
 #include "safe/entry_records.h"
 
 // The changes as bytes, each: the edit flag (1 byte), when it was made (8),
@@ -104,6 +107,10 @@ bool ReadChanges(const uint8_t* data, size_t size, HeldChanges::Changes& changes
   return true;
 }
 
+constexpr char kSealPurpose[] = "held changes";
+
+const uint8_t* AsBytes(const std::string& text) { return reinterpret_cast<const uint8_t*>(text.data()); }
+
 // The folder's real path and the file's name: a folder reached through a
 // link, or by another spelling, is the same folder.
 std::string RealSafePath(const char* safePath) {
@@ -118,15 +125,31 @@ std::string RealSafePath(const char* safePath) {
 
 }  // namespace
 
-bool HeldChanges::Hold(const char* safePath, Changes& changes) {
+bool HeldChanges::Hold(const char* safePath, const HeldSafeKey& key, Changes& changes) {
   Wipe();
   Writer measure(nullptr);
   WriteChanges(measure, changes);
+  const size_t size = measure.Size();
+  GuardedBytes plain;
   // A spare byte, so that an empty list still allocates.
-  if (!bytes_.Allocate(measure.Size() + 1)) return false;
-  Writer writer(bytes_.Data());
+  if (!plain.Allocate(size + 1)) return false;
+  Writer writer(plain.Data());
   WriteChanges(writer, changes);
-  file_ = RealSafePath(safePath);
+  std::string file = RealSafePath(safePath);
+  std::vector<uint8_t> sealed(kSealSaltSize + size + kSealOverhead);
+  uint8_t sealKey[kSealKeySize];
+  const bool done = FillRandom(sealed.data(), kSealSaltSize) &&
+                    key.DeriveSubkey(sealed.data(), kSealPurpose, sealKey) &&
+                    SealBytes(sealKey, plain.Data(), size, AsBytes(file), file.size(), sealed.data() + kSealSaltSize);
+  explicit_bzero(sealKey, sizeof sealKey);
+  if (!done) return false;
+  file_ = std::move(file);
+  sealed_ = std::move(sealed);
+  format_ = key.GetFormat();
+  if (format_ == SafeFormat::kStrong) {
+    params_ = key.GetParams();
+    std::memcpy(salt_.data(), key.GetSalt(), kStrongSaltSize);
+  }
   count_ = changes.size();
   changes.clear();
   return true;
@@ -134,16 +157,33 @@ bool HeldChanges::Hold(const char* safePath, Changes& changes) {
 
 bool HeldChanges::IsFor(const char* safePath) const { return !IsEmpty() && file_ == RealSafePath(safePath); }
 
-bool HeldChanges::TakeFor(const char* safePath, Changes& changes) {
+bool HeldChanges::TakeFor(const char* safePath, const HeldSafeKey& key, Changes& changes) {
+  if (!IsFor(safePath)) return false;
+  const size_t size = sealed_.size() - kSealSaltSize - kSealOverhead;
+  GuardedBytes plain;
+  uint8_t sealKey[kSealKeySize];
   Changes taken;
-  if (!IsFor(safePath) || !ReadChanges(bytes_.Data(), bytes_.Size() - 1, taken)) return false;
+  const bool opened = plain.Allocate(size + 1) && key.DeriveSubkey(sealed_.data(), kSealPurpose, sealKey) &&
+                      OpenSealedBytes(sealKey, sealed_.data() + kSealSaltSize, sealed_.size() - kSealSaltSize,
+                                      AsBytes(file_), file_.size(), plain.Data()) &&
+                      ReadChanges(plain.Data(), size, taken);
+  explicit_bzero(sealKey, sizeof sealKey);
+  if (!opened) return false;
   for (auto& change : taken) changes.push_back(std::move(change));
   Wipe();
   return true;
 }
 
+bool HeldChanges::DeriveKeyFor(const char* password, HeldSafeKey& key) const {
+  if (format_ == SafeFormat::kLegacy) return key.HoldLegacyPassword(password);
+  return key.DeriveStrong(password, params_, salt_.data());
+}
+
 void HeldChanges::Wipe() {
   file_.clear();
-  bytes_.Release();
+  sealed_.clear();
+  format_ = SafeFormat::kLegacy;
+  params_ = {};
+  salt_ = {};
   count_ = 0;
 }

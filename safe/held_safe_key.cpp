@@ -68,3 +68,11 @@ bool HeldSafeKey::IsKeyFor(const StrongSafeHeader& header) const {
 const char* HeldSafeKey::GetLegacyPassword() const {
   return IsHeld() && format_ == SafeFormat::kLegacy ? reinterpret_cast<const char*>(secret_.Data()) : nullptr;
 }
+
+bool HeldSafeKey::DeriveSubkey(const uint8_t salt[kSealSaltSize], const char* purpose,
+                               uint8_t key[kSealKeySize]) const {
+  if (!IsHeld()) return false;
+  // A legacy password is held with its NUL, which is not part of it.
+  const size_t size = format_ == SafeFormat::kStrong ? secret_.Size() : std::strlen(GetLegacyPassword());
+  return DeriveSealKey(secret_.Data(), size, salt, purpose, key);
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "crypto/guarded_bytes.h"
+#include "crypto/sealed_bytes.h"
 #include "safe/strong_format.h"
 
 // What saving an open safe needs instead of re-reading its password, held
@@ -40,6 +41,10 @@ class HeldSafeKey {
   bool IsKeyFor(const StrongSafeHeader& header) const;
   // Legacy keys only; null otherwise.
   const char* GetLegacyPassword() const;
+  // A key for purpose (crypto/sealed_bytes.h) derived from the held one (a
+  // legacy safe's password), which the same log-in derives again; false
+  // when nothing is held.
+  bool DeriveSubkey(const uint8_t salt[kSealSaltSize], const char* purpose, uint8_t key[kSealKeySize]) const;
 
  private:
   SafeFormat format_ = SafeFormat::kLegacy;

@@ -169,15 +169,16 @@ void MainWindow::ShowStatus(const char* text) { statusBar()->showMessage(QString
 
 // A wrong password is told; Cancel is not.
 QuillboxView::SafePasswordAnswer MainWindow::AskSafePassword(OwnerWindow owner, const char* userName,
+                                                             const char* prompt, const char* refusal,
                                                              const std::function<bool(const char*)>& opens) {
   QWidget* parent = owner ? static_cast<QWidget*>(owner) : this;
-  SafePasswordDialog dialog(TextFromBytes(userName), QString::fromLatin1(kReplaceSafePasswordPrompt), parent);
+  SafePasswordDialog dialog(TextFromBytes(userName), QString::fromLatin1(prompt), parent);
   if (dialog.exec() != QDialog::Accepted) return SafePasswordAnswer::kRefused;
   QByteArray password = dialog.Password();
   const bool opened = opens(password.constData());
   WipeBytes(password);
   if (opened) return SafePasswordAnswer::kOpened;
-  ShowMessageBox(parent, kReplaceSafeRefusedMessage, kErrorCaption, kMbOk | kMbIconError);
+  ShowMessageBox(parent, refusal, kErrorCaption, kMbOk | kMbIconError);
   return SafePasswordAnswer::kRefused;
 }
 

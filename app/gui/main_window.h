@@ -56,7 +56,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   bool GetRowEntryIndex(int row, int& entryIndex) override;
   void SelectEntryIndexes(const std::vector<uint32_t>& entryIndexes) override;
   void ShowStatus(const char* text) override;
-  SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName,
+  SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName, const char* prompt, const char* refusal,
                                      const std::function<bool(const char* password)>& opens) override;
   bool AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) override;
 

@@ -57,3 +57,12 @@ bool FakeView::AskFileKey(OwnerWindow, const FileKeyRequest& request, FileKeyAns
   fileKeys.pop_front();
   return true;
 }
+
+QuillboxView::SafePasswordAnswer FakeView::AskSafePassword(OwnerWindow, const char*, const char* prompt, const char*,
+                                                           const std::function<bool(const char*)>& opens) {
+  if (safePasswords.empty()) return SafePasswordAnswer::kNotAsked;
+  safePasswordPrompts.push_back(prompt);
+  const std::string password = std::move(safePasswords.front());
+  safePasswords.pop_front();
+  return opens(password.c_str()) ? SafePasswordAnswer::kOpened : SafePasswordAnswer::kRefused;
+}

@@ -37,6 +37,10 @@ class FakeView : public QuillboxView {
   void RunBusy(const std::function<void()>& work) override;
   // Answered from fileKeys in turn; cancelled when they run out.
   bool AskFileKey(OwnerWindow owner, const FileKeyRequest& request, FileKeyAnswer* answer) override;
+  // Answered from safePasswords in turn, the prompt kept; not asked when
+  // they run out.
+  SafePasswordAnswer AskSafePassword(OwnerWindow owner, const char* userName, const char* prompt, const char* refusal,
+                                     const std::function<bool(const char* password)>& opens) override;
 
   static constexpr int kUnreadableRow = -100;
 
@@ -50,6 +54,8 @@ class FakeView : public QuillboxView {
   int busyRuns = 0;
   std::deque<FileKeyAnswer> fileKeys;
   std::vector<FileKeyRequest> fileKeyRequests;
+  std::deque<std::string> safePasswords;
+  std::vector<std::string> safePasswordPrompts;
   // Runs after the work of RunBusy, as events handled during the wait would.
   std::function<void()> duringBusy;
   // Runs once while the next message box is up, as events handled then would.

@@ -186,9 +186,20 @@ TEST_F(QuillboxSync, SafeThatNoLongerOpensIsNeverOverwritten) {
   EXPECT_TRUE(app.Lock());
   EXPECT_FALSE(app.IsLoggedIn());
   EXPECT_EQ(Read("alice", "changed"), Lines{"Bank\tjdoe\tb9"});
-  // ...but goes into it once the user logs in with the new password.
+  // ...nor opened by the new password: it was sealed under the old one,
+  // which the log-in asks for; a wrong answer loses nothing...
+  view.safePasswords = {"not the old one"};
+  ASSERT_TRUE(app.LogIn("alice", "changed"));
+  EXPECT_EQ(view.safePasswordPrompts, std::vector<std::string>{kHeldChangesOldPasswordPrompt});
+  EXPECT_EQ(Read("alice", "changed"), Lines{"Bank\tjdoe\tb9"});
+  app.LogOut();
+  EXPECT_TRUE(app.HasUnsavedChanges());
+  // ...and the old password puts the change into the new version.
+  view.safePasswords = {"pw"};
   ASSERT_TRUE(app.LogIn("alice", "changed"));
   EXPECT_EQ(Read("alice", "changed"), (Lines{"Bank\tjdoe\tb9", "Game\tg\tg1"}));
+  EXPECT_FALSE(app.HasUnsavedChanges());
+  EXPECT_TRUE(view.safePasswords.empty());
 }
 
 TEST_F(QuillboxSync, BrieflyMissingOrHalfWrittenFileIsLookedAtAgain) {
