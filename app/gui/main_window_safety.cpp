@@ -114,6 +114,7 @@ void MainWindow::LogOut() {
   if (!app_.SettleUnsavedChanges(Owner())) return;
   clipboard_->ClearNow();
   app_.LogOut();
+  SetLocked(false);
   filter_->clear();
 }
 
@@ -125,14 +126,19 @@ void MainWindow::LockSafe() {
     return;
   }
   if (!app_.IsLoggedIn()) return;
+  // A lock never takes the keyboard from another program: only a window
+  // of ours that has it goes on to the log-in.
+  const bool hadFocus = QApplication::activeWindow() != nullptr;
   CancelOpenDialogs();
   app_.Lock();
   clipboard_->ClearNow();
   // Nothing typed or shown about the entries stays on screen.
   filter_->clear();
   statusBar()->clearMessage();
+  SetLocked(true);
+  logInWhenUp_ = true;
   // Once the cancelled dialogs have unwound.
-  QTimer::singleShot(0, this, [this] { RunCommand(kCmdLogIn); });
+  if (hadFocus) QTimer::singleShot(0, this, &MainWindow::AskLogInAfterLock);
 }
 
 void MainWindow::RunEntryDialogOver(QWidget* owner, bool addMode) {
