@@ -18,12 +18,13 @@
 #include "app/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
+#include "app/ssh_agent_session.h"
 
 // The everyday-safety side of the main window: copying through the
 // clipboard service, the lock, the filter and the generator.
 namespace {
 
-constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match the filter, so it is not shown";
+constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match the filter, so it is not shown.";
 constexpr int kNoteShownMs = 8000;
 
 // Items of the list's context menu, in order; 0 is a separator.
@@ -143,7 +144,10 @@ void MainWindow::LockSafe() {
 
 void MainWindow::RunEntryDialogOver(QWidget* owner, bool addMode) {
   const int rowsBefore = GetRowCount();
+  const SshKeysHeld keysBefore = SshKeysOf(app_.GetEntries());
   if (!RunEntryDialog(app_, *this, owner, addMode)) return;
+  // A key loaded with "SSH Key..." reaches the agent now, not at the next log-in.
+  sshAgent_->AddLoadedKeys(keysBefore, app_.GetEntries());
   const int rowsAfter = GetRowCount();
   if (addMode ? rowsAfter <= rowsBefore : rowsAfter < rowsBefore) {
     statusBar()->showMessage(QString::fromLatin1(kHiddenByFilterNote), kNoteShownMs);
