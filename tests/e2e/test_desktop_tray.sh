@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Splash, tray icon and window behaviour of the real program under icewm:
 # the splash is fitted to a 1024 x 768 desktop; a double-click on the tray
-# icon minimises and restores, a single click does nothing, a right click
-# (also one held a moment, as a hand does) opens its menu, whose
-# "Show/Hide" does the same;
+# icon minimises and restores, resting on it shows its tooltip, a single
+# click does nothing, a right click (also one held a moment, as a hand
+# does) opens its menu, whose "Show/Hide" does the same;
 # Ctrl+H minimises; with "Reside on Taskbar" a minimise leaves no taskbar
 # button and the tray brings the window back; the flag is stored at exit.
 . "$(dirname "$0")/harness.sh"
@@ -57,6 +57,17 @@ tray_menu() {
   popup_gone() { ! shown_windows | grep -qx "$popup"; }
   qb_wait_for popup_gone || qb_fail "tray menu stayed open"
 }
+# Resting the pointer on the icon shows its tooltip, a window of ours
+# beside it (a move within the icon starts the tooltip's wait, as a hand's does).
+before=$(shown_windows)
+xdotool mousemove 0 0 mousemove --sync $(dt_middle "$tray") mousemove_relative 1 1
+tooltip_shown() { [ -n "$(comm -13 <(echo "$before") <(shown_windows))" ]; }
+qb_wait_for tooltip_shown || qb_fail "no tooltip on the tray icon"
+xdotool mousemove 0 0
+tooltip_gone() { [ -z "$(comm -13 <(echo "$before") <(shown_windows))" ]; }
+qb_wait_for tooltip_gone || qb_fail "the tooltip stayed"
+qb_log "tray tooltip"
+
 tray_menu s  # "&Show/Hide"
 dt_wait_wm_state "$main" Iconic
 tray_menu s held  # "&Show/Hide"
