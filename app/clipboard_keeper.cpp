@@ -74,5 +74,5 @@ std::string ClipboardKeeper::StatusText() const {
                                                          : "Password copied";
   const int left = SecondsLeft();
   if (left >= 0) text += "; the clipboard is cleared in " + std::to_string(left) + " s";
-  return text;
+  return text + ".";
 }

@@ -61,5 +61,5 @@ class ClipboardKeeper {
   int validSeconds_ = 0;
 };
 
-inline constexpr char kClipboardClearedText[] = "Clipboard cleared";
-inline constexpr char kClipboardLeftAloneText[] = "The clipboard holds something else now; left as it is";
+inline constexpr char kClipboardClearedText[] = "Clipboard cleared.";
+inline constexpr char kClipboardLeftAloneText[] = "The clipboard holds something else now; it was left as it is.";

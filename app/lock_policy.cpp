@@ -8,7 +8,12 @@ void LockPolicy::SetLockAfterSeconds(int seconds) {
 
 void LockPolicy::NoteInput() { lastInputMs_ = clock_.NowMs(); }
 
+void LockPolicy::SetSafeOpen(bool open) {
+  safeOpen_ = open;
+  if (open) NoteInput();
+}
+
 bool LockPolicy::IdleLockDue() const {
-  if (lockAfterSeconds_ == 0) return false;
+  if (!safeOpen_ || lockAfterSeconds_ == 0) return false;
   return clock_.NowMs() - lastInputMs_ >= static_cast<uint32_t>(lockAfterSeconds_) * 1000u;
 }

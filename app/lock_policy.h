@@ -14,8 +14,11 @@ class LockPolicy {
   void SetLockAfterSeconds(int seconds);
   void SetLockOnScreenLock(bool on) { lockOnScreenLock_ = on; }
 
-  // Keyboard or mouse input; also a fresh log-in.
+  // Keyboard or mouse input.
   void NoteInput();
+  // Idle time counts only while a safe is open, and from its opening: the
+  // key derivation of a slow log-in is not time the user was away.
+  void SetSafeOpen(bool open);
   bool IdleLockDue() const;
   // Whether a locked session screen should lock the safe.
   bool LocksWithSession() const { return lockOnScreenLock_; }
@@ -24,5 +27,6 @@ class LockPolicy {
   const Clock& clock_;
   int lockAfterSeconds_ = kDefaultLockAfterSeconds;
   bool lockOnScreenLock_ = true;
+  bool safeOpen_ = false;
   uint32_t lastInputMs_;
 };

@@ -18,7 +18,7 @@ inline constexpr char kReplaceSafeRefusedMessage[] =
     "The password does not open this user's safe.\r\nThe safe was not replaced.";
 inline constexpr char kEmptyPasswordMessage[] = "You must enter a password";
 inline constexpr char kPasswordMismatchMessage[] = "Passwords do not match";
-inline constexpr char kEmptyFilePasswordMessage[] = "An empty password needs a key file";
+inline constexpr char kEmptyFilePasswordMessage[] = "An empty password needs a key file.";
 // Safes count bytes; the edit fields count characters, and a character
 // beyond plain ASCII takes two to four bytes in UTF-8.
 inline constexpr char kPasswordTooLongMessage[] =

@@ -7,6 +7,7 @@
 #include "app/gui/clipboard_service.h"
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "interchange/import_plan.h"
 
 namespace {
 
@@ -14,7 +15,18 @@ enum Column { kNameColumn, kValueColumn, kProtectedColumn, kColumnCount };
 constexpr int kValueRole = Qt::UserRole;
 // The index of the loaded field a row shows; -1 for a row added here.
 constexpr int kLoadedIndexRole = Qt::UserRole + 1;
+constexpr int kReadOnlyRole = Qt::UserRole + 2;
 constexpr int kMaskLength = 8;
+constexpr char kReadOnlyTip[] = "Quillbox keeps this field for its own use; it cannot be changed here.";
+
+// Fields Quillbox writes for itself: shown as they are, never edited.
+bool IsProgramField(const SecretText& name) { return name == std::string_view(kSourceIdField); }
+
+// Only selectable: no editor, no removal, no Protected check.
+void MakeReadOnly(QTableWidgetItem& item) {
+  item.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  item.setToolTip(QString::fromLatin1(kReadOnlyTip));
+}
 
 // Takes the clear text out of a value cell so that the caller holds its only
 // copy, which WipeText can then overwrite.
@@ -130,6 +142,10 @@ void CustomFieldsTable::Load(const std::vector<CustomField>& fields) {
     QString value = TextFromBytes(loaded_[index].value.view());
     SetValue(row, value);
     WipeText(value);
+    if (IsProgramField(loaded_[index].name)) {
+      item(row, kNameColumn)->setData(kReadOnlyRole, true);
+      for (int column = 0; column < kColumnCount; ++column) MakeReadOnly(*item(row, column));
+    }
   }
   if (rowCount() > 0) setCurrentCell(0, kNameColumn);
 }
@@ -148,9 +164,14 @@ void CustomFieldsTable::AddRow() {
   setCurrentCell(row, kNameColumn);
 }
 
-void CustomFieldsTable::RemoveCurrentRow() {
+bool CustomFieldsTable::CanRemoveCurrentRow() const {
   const int row = currentRow();
-  if (row < 0) return;
+  return row >= 0 && !item(row, kNameColumn)->data(kReadOnlyRole).toBool();
+}
+
+void CustomFieldsTable::RemoveCurrentRow() {
+  if (!CanRemoveCurrentRow()) return;
+  const int row = currentRow();
   QString value = TakeValue(*item(row, kValueColumn));
   WipeText(value);
   removeRow(row);

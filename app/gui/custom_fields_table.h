@@ -8,7 +8,8 @@
 // An entry's custom fields as rows of name, value and a Protected check. A
 // protected value is shown and edited masked until SetRevealed(true); the
 // clear text lives in a role of its own, so the shown text (which screen
-// readers and item copies see) is the mask.
+// readers and item copies see) is the mask. The fields Quillbox keeps for
+// itself (the "Imported ID" of an imported entry) are shown read-only.
 class CustomFieldsTable : public QTableWidget {
   Q_OBJECT
 
@@ -22,6 +23,7 @@ class CustomFieldsTable : public QTableWidget {
   const char* Read(std::vector<CustomField>& fields) const;
 
   void AddRow();
+  bool CanRemoveCurrentRow() const;
   void RemoveCurrentRow();
   void SetRevealed(bool revealed);
   bool IsRevealed() const { return revealed_; }

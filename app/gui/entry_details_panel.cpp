@@ -156,6 +156,7 @@ EntryDetailsPanel::EntryDetailsPanel(QWidget* parent) : QWidget(parent) {
     fields_->RemoveCurrentRow();
     UpdateButtons();
   });
+  connect(fields_, &QTableWidget::currentCellChanged, this, &EntryDetailsPanel::UpdateButtons);
   connect(show_, &QCheckBox::toggled, this, &EntryDetailsPanel::ShowRevealed);
   connect(restore_, &QPushButton::clicked, this, &EntryDetailsPanel::RestoreSelected);
   UpdateButtons();
@@ -301,7 +302,7 @@ void EntryDetailsPanel::RestoreSelected() {
 }
 
 void EntryDetailsPanel::UpdateButtons() {
-  removeField_->setEnabled(!legacy_ && fields_->rowCount() > 0);
+  removeField_->setEnabled(!legacy_ && fields_->CanRemoveCurrentRow());
   restore_->setEnabled(!legacy_ && history_->topLevelItemCount() > 0);
 }
 

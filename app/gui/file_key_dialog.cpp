@@ -27,6 +27,16 @@ QString Prompt(const FileKeyRequest& request) {
                                 : QStringLiteral("Enter the password the file was exported with:");
 }
 
+// The reasons come as fragments made to follow a file name; shown alone,
+// each is a sentence.
+QString AsSentence(const char* reason) {
+  QString text = QString::fromUtf8(reason);
+  if (text.isEmpty()) return text;
+  text[0] = text[0].toUpper();
+  if (!text.endsWith('.') && !text.endsWith('?') && !text.endsWith('!')) text += '.';
+  return text;
+}
+
 QLineEdit* PasswordField(const char* name) {
   auto* field = new QLineEdit;
   field->setObjectName(QString::fromLatin1(name));
@@ -74,7 +84,7 @@ FileKeyDialog::FileKeyDialog(const FileKeyRequest& request, QWidget* parent)
   }
   problem_->setObjectName(QStringLiteral("problemLabel"));
   problem_->setWordWrap(true);
-  problem_->setText(QString::fromUtf8(request.problem.c_str()));
+  problem_->setText(AsSentence(request.problem.c_str()));
   problem_->setVisible(!request.problem.empty());
   layout->addWidget(problem_, row++, 0, 1, 2);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -100,7 +110,7 @@ void FileKeyDialog::accept() {
     WipeBytes(password);
     WipeBytes(confirmation);
     if (refusal != nullptr) {
-      problem_->setText(QString::fromUtf8(refusal));
+      problem_->setText(AsSentence(refusal));
       problem_->setVisible(true);
       return;
     }

@@ -55,6 +55,7 @@ void LockWatch::Tick() {
 
 void LockWatch::SetSafeOpen(bool open) {
   safeOpen_ = open;
+  policy_.SetSafeOpen(open);
   // Without locking on a session lock there is nothing to wait for.
   if (open && policy_.LocksWithSession()) {
     sleepInhibitor_.Take();

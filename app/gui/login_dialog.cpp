@@ -7,6 +7,7 @@
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/safe_folder.h"
+#include "safe/safe_store.h"
 #include "ui_login_dialog.h"
 
 LoginDialog::LoginDialog(Quillbox& app, QWidget* parent)
@@ -33,7 +34,12 @@ void LoginDialog::accept() {
   WipeBytes(password);
   if (loggedIn) {
     QDialog::accept();
+    return;
   }
+  // What was refused is selected, so the next typing replaces it.
+  QLineEdit* refused = SafeExists(name.constData()) ? ui_->passwordEdit : ui_->nameEdit;
+  refused->setFocus(Qt::OtherFocusReason);
+  refused->selectAll();
 }
 
 void LoginDialog::CreateNewUser() {

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QStatusBar>
 #include <QMenu>
@@ -86,6 +87,9 @@ MainWindow::MainWindow(Quillbox& app)
   connect(new SettingsFileWatch(this), &SettingsFileWatch::settingsChanged, this, &MainWindow::ApplySettings);
   // Lock is enabled exactly while a safe is open.
   connect(MenuAction(kCmdLock), &QAction::enabledChanged, lockWatch_, &LockWatch::SetSafeOpen);
+  connect(MenuAction(kCmdLock), &QAction::enabledChanged, this, [this](bool open) {
+    if (open) SetLocked(false);
+  });
   if (AutoTypeAvailable()) {
     new AutoTypeShortcut(*this);
   } else {
@@ -223,8 +227,33 @@ void MainWindow::ShowLogInDialog() {
   if (app_.IsLoggedIn()) {
     return;
   }
+  logInWhenUp_ = false;
+  if (logIn_ != nullptr && logIn_->isVisible()) {
+    // Asked for again while it is open (the tray, a second start, another
+    // program's unlock): the one dialog comes forward, and the caller sees its end.
+    logIn_->raise();
+    logIn_->activateWindow();
+    QEventLoop wait;
+    connect(logIn_, &QDialog::finished, &wait, &QEventLoop::quit);
+    wait.exec();
+    return;
+  }
+  const bool afterLock = locked_;
   LoginDialog dialog(app_, this);
+  logIn_ = &dialog;
   dialog.exec();
+  if (afterLock && app_.IsLoggedIn() && (isMinimized() || isHidden())) RestoreAndRaise();
+}
+
+void MainWindow::AskLogInAfterLock() {
+  if (logInWhenUp_) ShowLogInDialog();
+}
+
+void MainWindow::SetLocked(bool locked) {
+  if (!locked) logInWhenUp_ = false;
+  if (locked_ == locked) return;
+  locked_ = locked;
+  emit lockedChanged(locked);
 }
 
 void MainWindow::ShowSetPasswordDialog() {
@@ -269,10 +298,28 @@ void MainWindow::RestoreAndRaise() {
   }
   raise();
   activateWindow();
+  // Not inside the caller's step; the window manager may withhold the focus.
+  if (logInWhenUp_) QTimer::singleShot(0, this, &MainWindow::AskLogInAfterLock);
 }
 
 void MainWindow::RequestExit() {
   if (app_.SettleUnsavedChanges(Owner())) QCoreApplication::exit(0);
+}
+
+// A locked window brought up by the user (its taskbar button, a click)
+// asks for the password; minimised or hidden again, it asks the next time.
+void MainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && logInWhenUp_) {
+    QTimer::singleShot(0, this, &MainWindow::AskLogInAfterLock);
+  } else if (event->type() == QEvent::WindowStateChange && isMinimized() && locked_) {
+    logInWhenUp_ = true;
+  }
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+  QMainWindow::hideEvent(event);
+  if (locked_) logInWhenUp_ = true;
 }
 
 // Closing ends the loop; the window is saved and destroyed after it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 #include <memory>
 #include <span>
@@ -18,6 +19,7 @@ class FilterField;
 class LockWatch;
 class Quillbox;
 class QAction;
+class QDialog;
 class SafeWatcher;
 class SshAgentSession;
 class QMenu;
@@ -72,13 +74,19 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // Exit, the window's close button and the tray's Exit: unsaved changes
   // are saved first, or the user chooses to drop them or stay.
   void RequestExit();
+  // The log-in dialog; while one is open, that one is brought forward and
+  // waited for instead.
   void ShowLogInDialog();
   void ShowSetPasswordDialog();
   void LogOut();
   // Closes the open safe as "Log Out" does, after cancelling any dialog
-  // open over the window, then asks for the same user's password again.
-  // Idle time, a locking desktop session and "&Lock" all come here.
+  // open over the window. Silently: the window stays as it was, and the
+  // same user's password is asked when the user brings the window up (at
+  // once when Quillbox had the focus). Idle time, a locking desktop session
+  // and "&Lock" all come here.
   void LockSafe();
+  // Locked and not logged in since.
+  bool IsLocked() const { return locked_; }
   // The add or edit dialog; a change the filter hides is told in the status bar.
   void RunEntryDialogOver(QWidget* owner, bool addMode);
   // The user name or password of the row that is the only one selected, or
@@ -97,7 +105,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void FocusFilter();
   void MinimizeIfShown();
   void OpenHelp();
-  // Back from minimised or hidden, and in front: a second start asks for it.
+  // Back from minimised or hidden, and in front: a second start asks for
+  // it. After a lock it asks for the password.
   void RestoreAndRaise();
   // File > "&Settings...", applied at once when accepted.
   void ShowSettings();
@@ -109,9 +118,12 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void settingsChanged();
   // After every refresh of the list: a change, a log-in, a lock or a log-out.
   void listRefreshed();
+  void lockedChanged(bool locked);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   struct Command {
@@ -126,6 +138,9 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void OnEntryDoubleClicked(bool onRow);
   // The safe changed elsewhere and no longer opens with the password.
   void LockAndAskForPassword();
+  void SetLocked(bool locked);
+  // The log-in a lock put off, once the window is up.
+  void AskLogInAfterLock();
   void OnFilterChanged(const QString& text);
   bool GetCopyRow(int& row);
   void UpdateCopyActions();
@@ -147,5 +162,9 @@ class MainWindow : public QMainWindow, public QuillboxView {
   std::unique_ptr<SshAgentSession> sshAgent_;
   // A lock asked for while a key derivation ran: it runs once that ends.
   bool lockAfterBusy_ = false;
+  bool locked_ = false;
+  // The password is asked the next time the window comes up.
+  bool logInWhenUp_ = false;
+  QPointer<QDialog> logIn_;
   WindowHealthReport healthReports_;
 };

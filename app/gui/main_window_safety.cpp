@@ -18,13 +18,14 @@
 #include "app/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
+#include "app/ssh_agent_session.h"
 #include "safe/field_reference.h"
 
 // The everyday-safety side of the main window: copying through the
 // clipboard service, the lock, the filter and the generator.
 namespace {
 
-constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match the filter, so it is not shown";
+constexpr char kHiddenByFilterNote[] = "The entry is saved but does not match the filter, so it is not shown.";
 constexpr int kNoteShownMs = 8000;
 
 // Items of the list's context menu, in order; 0 is a separator.
@@ -117,6 +118,7 @@ void MainWindow::LogOut() {
   if (!app_.SettleUnsavedChanges(Owner())) return;
   clipboard_->ClearNow();
   app_.LogOut();
+  SetLocked(false);
   filter_->clear();
 }
 
@@ -128,19 +130,27 @@ void MainWindow::LockSafe() {
     return;
   }
   if (!app_.IsLoggedIn()) return;
+  // A lock never takes the keyboard from another program: only a window
+  // of ours that has it goes on to the log-in.
+  const bool hadFocus = QApplication::activeWindow() != nullptr;
   CancelOpenDialogs();
   app_.Lock();
   clipboard_->ClearNow();
   // Nothing typed or shown about the entries stays on screen.
   filter_->clear();
   statusBar()->clearMessage();
+  SetLocked(true);
+  logInWhenUp_ = true;
   // Once the cancelled dialogs have unwound.
-  QTimer::singleShot(0, this, [this] { RunCommand(kCmdLogIn); });
+  if (hadFocus) QTimer::singleShot(0, this, &MainWindow::AskLogInAfterLock);
 }
 
 void MainWindow::RunEntryDialogOver(QWidget* owner, bool addMode) {
   const int rowsBefore = GetRowCount();
+  const SshKeysHeld keysBefore = SshKeysOf(app_.GetEntries());
   if (!RunEntryDialog(app_, *this, owner, addMode)) return;
+  // A key loaded with "SSH Key..." reaches the agent now, not at the next log-in.
+  sshAgent_->AddLoadedKeys(keysBefore, app_.GetEntries());
   const int rowsAfter = GetRowCount();
   if (addMode ? rowsAfter <= rowsBefore : rowsAfter < rowsBefore) {
     statusBar()->showMessage(QString::fromLatin1(kHiddenByFilterNote), kNoteShownMs);

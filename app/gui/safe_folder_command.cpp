@@ -52,13 +52,14 @@ bool SameFolder(const std::string& a, const std::string& b) {
 void OfferToMoveSafe(Quillbox& app, QWidget* owner, const std::string& before, const std::vector<std::string>& files) {
   const std::string after = GetSafeFolder().path;
   if (files.empty() || SameFolder(before, after)) return;
-  const char* user = app.GetUserName();
-  if (SafeExists(user)) {
-    ShowQtMessageBox(owner, kSafeFolderHoldsSafeMessage, user, kMbOk | kMbIconWarning);
+  // Titled like the program's other questions, with its own name.
+  const char* caption = app.GetDisplayName();
+  if (SafeExists(app.GetUserName())) {
+    ShowQtMessageBox(owner, kSafeFolderHoldsSafeMessage, caption, kMbOk | kMbIconWarning);
     return;
   }
   const std::string question = std::string(kMoveSafeQuestion) + "\r\n" + after;
-  if (ShowQtMessageBox(owner, question.c_str(), user, kMbYesNo | kMbIconQuestion) != kIdYes) return;
+  if (ShowQtMessageBox(owner, question.c_str(), caption, kMbYesNo | kMbIconQuestion) != kIdYes) return;
   std::string reason;
   if (!MoveSafeFiles(files, after, reason)) {
     const std::string message = std::string(kMoveSafeFailedMessage) + reason;

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr const char* kTrayTip = "Tarnwell Quillbox";
+constexpr const char* kLockedTrayTip = "Tarnwell Quillbox (locked)";
 constexpr const char* kTrayIconImage = ":/images/icon_107.png";
 constexpr const char* kShowHideText = "&Show/Hide";
 constexpr const char* kLockText = "&Lock";
@@ -39,6 +40,8 @@ TrayIcon::TrayIcon(MainWindow& window)
   icon_.setIcon(QIcon(QString::fromLatin1(kTrayIconImage)));
   icon_.setToolTip(QString::fromLatin1(kTrayTip));
   connect(&icon_, &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
+  connect(&window_, &MainWindow::lockedChanged, this,
+          [this](bool locked) { icon_.setToolTip(QString::fromLatin1(locked ? kLockedTrayTip : kTrayTip)); });
   CreateMenu();
   window_.installEventFilter(this);
 }

@@ -10,7 +10,8 @@ class MainWindow;
 // The notification-area icon of the main window and the window behaviour
 // around it: a double-click on the icon minimises a shown window and brings
 // back a minimised or hidden one; a right click opens a menu of
-// "Show/Hide", "Lock" and "Exit"; with "Reside on Taskbar" ticked,
+// "Show/Hide", "Lock" and "Exit"; its tooltip names the program and says
+// when the safe is locked; with "Reside on Taskbar" ticked,
 // minimising hides the window so that only the icon is left. Owned by the
 // main window, so the icon goes with it.
 class TrayIcon : public QObject {

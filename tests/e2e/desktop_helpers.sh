@@ -56,14 +56,26 @@ dt_wait_tray_icon() {
   echo "$found"
 }
 
+# The middle of window $1 on the screen, as "X Y".
+dt_middle() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+
 # Clicks the middle of window $1: count clicks with button $2 (1 left, 3 right).
 dt_click() {
   local wid=$1 button=$2 count=${3:-1}
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
   # --sync waits for a move, so the pointer leaves the spot first.
-  xdotool mousemove 0 0 mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+  xdotool mousemove 0 0 mousemove --sync $(dt_middle "$wid")
   xdotool click --repeat "$count" --delay 60 "$button"
+}
+
+# Presses button $2 on the middle of window $1 and lets it go after a hand's
+# pause.
+dt_press() {
+  xdotool mousemove 0 0 mousemove --sync $(dt_middle "$1")
+  xdotool mousedown "$2" sleep 0.4 mouseup "$2"
 }
 
 # Closes the log-in dialog that opens after the splash.

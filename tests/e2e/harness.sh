@@ -266,7 +266,11 @@ qb_xdotool() { timeout 10 xdotool "$@"; }
 qb_activate() {
   qb_xdotool windowactivate --sync "$1" >/dev/null 2>&1 || qb_xdotool windowfocus --sync "$1" || true
   qb_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
-  qb_wait_for qb_focused "$1" || qb_fail "window $1 did not take the focus"
+  local holder
+  if ! qb_wait_for qb_focused "$1"; then
+    holder=$(xdotool getwindowfocus 2>/dev/null || true)
+    qb_fail "window $1 did not take the focus; window $holder (\"$(xdotool getwindowname "$holder" 2>/dev/null || true)\") has it"
+  fi
 }
 
 # Types text into window $1 (activated first) through the X test extension.

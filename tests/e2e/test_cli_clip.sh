@@ -23,7 +23,7 @@ qb_assert_eq "$(xclip -selection clipboard -o -t x-kde-passwordManagerHint 2>/de
 qb_wait_exit "$clip_pid"
 qb_assert_eq "$QB_STATUS" 0 "clip exit status"
 qb_assert_eq "$(qb_clipboard)" "" "clipboard after the clearing"
-qb_assert_eq "$(cat "$QB_ROOT/clip.out")" $'Password copied; the clipboard is cleared in 2 s\nClipboard cleared' "clip output"
+qb_assert_eq "$(cat "$QB_ROOT/clip.out")" $'Password copied; the clipboard is cleared in 2 s.\nClipboard cleared.' "clip output"
 
 printf 'pw\n' | qb_cli clip alice 1 --user-name >"$QB_ROOT/clip.out" &
 clip_pid=$!

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Splash, tray icon and window behaviour of the real program under icewm:
 # the splash is fitted to a 1024 x 768 desktop; a double-click on the tray
-# icon minimises and restores, a single click does nothing, a right click
-# opens its menu, whose "Show/Hide" does the same;
+# icon minimises and restores, resting on it shows its tooltip, a single
+# click does nothing, a right click (also one held a moment, as a hand
+# does) opens its menu, whose "Show/Hide" does the same;
 # Ctrl+H minimises; with "Reside on Taskbar" a minimise leaves no taskbar
 # button and the tray brings the window back; the flag is stored at exit.
 . "$(dirname "$0")/harness.sh"
@@ -40,18 +41,36 @@ shown_windows() { xdotool search --onlyvisible --class "^quillbox$" 2>/dev/null 
 tray_menu() {
   local key=$1 before popup=""
   before=$(shown_windows)
-  dt_click "$tray" 3
+  if [ "${2:-}" = held ]; then
+    # As a hand does it: the button stays down a moment, and the menu must
+    # outlive its release.
+    dt_press "$tray" 3
+  else
+    dt_click "$tray" 3
+  fi
   new_window() { popup=$(comm -13 <(echo "$before") <(shown_windows) | head -n 1); [ -n "$popup" ]; }
   qb_wait_for new_window || qb_fail "no tray menu"
   # A key in the menu's first moments can leave the icon deaf to the next click.
   sleep 0.5
+  shown_windows | grep -qx "$popup" || qb_fail "the tray menu closed when the button was let go"
   xdotool key "$key"
   popup_gone() { ! shown_windows | grep -qx "$popup"; }
   qb_wait_for popup_gone || qb_fail "tray menu stayed open"
 }
+# Resting the pointer on the icon shows its tooltip, a window of ours
+# beside it (a move within the icon starts the tooltip's wait, as a hand's does).
+before=$(shown_windows)
+xdotool mousemove 0 0 mousemove --sync $(dt_middle "$tray") mousemove_relative 1 1
+tooltip_shown() { [ -n "$(comm -13 <(echo "$before") <(shown_windows))" ]; }
+qb_wait_for tooltip_shown || qb_fail "no tooltip on the tray icon"
+xdotool mousemove 0 0
+tooltip_gone() { [ -z "$(comm -13 <(echo "$before") <(shown_windows))" ]; }
+qb_wait_for tooltip_gone || qb_fail "the tooltip stayed"
+qb_log "tray tooltip"
+
 tray_menu s  # "&Show/Hide"
 dt_wait_wm_state "$main" Iconic
-tray_menu s  # "&Show/Hide"
+tray_menu s held  # "&Show/Hide"
 dt_wait_wm_state "$main" Normal
 qb_log "tray menu toggles"
 

@@ -65,6 +65,8 @@ class DialogsTest : public QObject {
   void LogInValidatesInOrder_data();
   void LogInValidatesInOrder();
   void LogInPrefillsTheLastUserAndFocusesThePassword();
+  void RefusedLogInSelectsWhatToRetype_data();
+  void RefusedLogInSelectsWhatToRetype();
   void NewUserButtonClosesLogInWhenAUserIsCreated();
   void CreateUserValidatesInOrder_data();
   void CreateUserValidatesInOrder();
@@ -74,6 +76,7 @@ class DialogsTest : public QObject {
   void SetPasswordValidatesInOrder_data();
   void SetPasswordValidatesInOrder();
   void SetPasswordNameFollowsTheOpenSafe();
+  void StrengthWarningShowsWhole();
   void FieldLimits();
   void EntryDialogsAreWideEnoughForTheirTitles();
   void EntryDialogRefusesSeparators_data();
@@ -140,6 +143,44 @@ void DialogsTest::LogInPrefillsTheLastUserAndFocusesThePassword() {
   QCOMPARE(again.windowTitle(), QString("Enter Password"));
   QCOMPARE(Edit(again, "nameEdit")->text(), QString("alice"));
   QCOMPARE(QApplication::focusWidget(), Edit(again, "passwordEdit"));
+}
+
+void DialogsTest::RefusedLogInSelectsWhatToRetype_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("field");
+  QTest::addColumn<QString>("retyped");
+  QTest::addColumn<QString>("password");
+  QTest::newRow("wrong password") << "alice"
+                                  << "passwordEdit"
+                                  << "pw"
+                                  << "pw";
+  QTest::newRow("unknown user") << "bob"
+                                << "nameEdit"
+                                << "alice"
+                                << "PW";
+}
+
+// Typing after the message replaces what was refused instead of adding to it.
+void DialogsTest::RefusedLogInSelectsWhatToRetype() {
+  QFETCH(QString, name);
+  QFETCH(QString, field);
+  QFETCH(QString, retyped);
+  QFETCH(QString, password);
+  GuiTestWorld world;
+  world.CreateUserWithEntries("alice", "pw", {});
+  world.App().LogOut();
+  LoginDialog dialog(world.App(), &world.Window());
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  Fill(dialog, {{"nameEdit", name}, {"passwordEdit", "PW"}});
+  dialog.accept();
+  QCOMPARE(world.Messages().size(), size_t{1});
+  QLineEdit* refused = Edit(dialog, field.toLatin1().constData());
+  QTRY_COMPARE(QApplication::focusWidget(), refused);
+  QVERIFY(refused->selectedText() == refused->text());
+  QTest::keyClicks(refused, retyped);
+  QCOMPARE(Edit(dialog, "nameEdit")->text(), QString("alice"));
+  QCOMPARE(Edit(dialog, "passwordEdit")->text(), password);
 }
 
 void DialogsTest::NewUserButtonClosesLogInWhenAUserIsCreated() {
@@ -319,6 +360,23 @@ void DialogsTest::SetPasswordNameFollowsTheOpenSafe() {
   QCOMPARE(dialog.windowTitle(), QString("Set New Password"));
   QVERIFY(!Edit(dialog, "nameEdit")->isEnabled());
   QCOMPARE(Edit(dialog, "nameEdit")->text(), QString("alice"));
+}
+
+// The warning below "good" runs over several lines at the dialogs' width.
+void DialogsTest::StrengthWarningShowsWhole() {
+  GuiTestWorld world;
+  CreateUserDialog create(world.App(), &world.Window());
+  world.CreateUserWithEntries("alice", "pw", {});
+  SetPasswordDialog change(world.App(), &world.Window());
+  for (QDialog* dialog : {static_cast<QDialog*>(&create), static_cast<QDialog*>(&change)}) {
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    auto* hint = dialog->findChild<QLabel*>("strengthLabel");
+    Edit(*dialog, "passwordEdit")->setText("abc");
+    QVERIFY2(hint->text().endsWith("is much harder to guess."), qPrintable(hint->text()));
+    QVERIFY(hint->heightForWidth(hint->width()) > 2 * hint->fontMetrics().height());
+    QTRY_VERIFY2(hint->height() >= hint->heightForWidth(hint->width()), qPrintable(dialog->windowTitle()));
+  }
 }
 
 void DialogsTest::EntryDialogsAreWideEnoughForTheirTitles() {

@@ -12,6 +12,7 @@
 
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/entry_details_panel.h"
+#include "interchange/import_plan.h"
 #include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"
 
@@ -87,6 +88,7 @@ class EntryDetailsPanelTest : public QObject {
   void EditedFieldsAreStoredInTheirForm();
   void InvalidInputIsRefusedAndTheEntryUnchanged_data();
   void InvalidInputIsRefusedAndTheEntryUnchanged();
+  void ImportedIdIsShownReadOnlyAndKept();
   void LegacySafeDisablesEveryControl();
   void RestoreEmitsTheChosenEarlierPassword();
   void SecretsStayMaskedUntilShow();
@@ -147,6 +149,33 @@ void EntryDetailsPanelTest::EditedFieldsAreStoredInTheirForm() {
   QVERIFY(entry.totp.empty());
   QCOMPARE(entry.fields.size(), size_t(3));
   QCOMPARE(entry.fields[0].name.view(), "Account");
+}
+
+void EntryDetailsPanelTest::ImportedIdIsShownReadOnlyAndKept() {
+  Entry imported = FullEntry();
+  imported.SetField(kSourceIdField, "keepass:ZW50cnk=", false);
+  EntryDetailsPanel panel;
+  panel.Load(imported);
+  QTableWidget& table = FieldsTable(panel);
+  const int row = table.rowCount() - 1;
+  QCOMPARE(table.item(row, 0)->text(), QString(kSourceIdField));
+  QCOMPARE(table.item(row, 1)->text(), QString("keepass:ZW50cnk="));
+  for (int column = 0; column < 3; ++column) {
+    QVERIFY(!(table.item(row, column)->flags() & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)));
+  }
+  auto* remove = Find<QPushButton>(panel, "removeFieldButton");
+  table.setCurrentCell(row, 1);
+  QVERIFY(!remove->isEnabled());
+  static_cast<CustomFieldsTable&>(table).RemoveCurrentRow();
+  table.setCurrentCell(0, 1);
+  QVERIFY(remove->isEnabled());
+
+  Entry stored = imported;
+  QCOMPARE(panel.Store(stored), nullptr);
+  QVERIFY(stored == imported);
+  // Another row named like it is one name twice.
+  AddField(panel, kSourceIdField, "keepass:forged", false);
+  QCOMPARE(panel.Store(stored), kCustomFieldNameRepeatedMessage);
 }
 
 void EntryDetailsPanelTest::InvalidInputIsRefusedAndTheEntryUnchanged_data() {

@@ -193,7 +193,7 @@ void InterchangeCommandsTest::AProtectedFileAsksItsPasswordAgainUntilItOpens() {
   });
   world.Window().RunCommand(kCmdImport);
   QCOMPARE(file, QString("bitwarden-protected-pbkdf2.json"));
-  QCOMPARE(problems, QStringList({"", "the file's password is wrong; nothing was imported"}));
+  QCOMPARE(problems, QStringList({"", "The file's password is wrong; nothing was imported."}));
   QCOMPARE(world.Messages().size(), size_t{1});
   QVERIFY(world.Messages()[0].text.starts_with("4 entries read as bitwarden-json.\n4 new entries to import.\n"));
   QCOMPARE(world.App().GetEntries().size(), size_t{5});
@@ -232,8 +232,8 @@ void InterchangeCommandsTest::ANewFilePasswordIsCheckedBeforeTheDialogCloses() {
     const char* keyFile;
     const char* problem;  // null: accepted
   } cases[] = {
-      {"one", "two", "", "Passwords do not match"},
-      {"", "", "", "An empty password needs a key file"},
+      {"one", "two", "", "Passwords do not match."},
+      {"", "", "", "An empty password needs a key file."},
       {"", "", "/some/key", nullptr},
       {"same", "same", "", nullptr},
   };
@@ -311,7 +311,7 @@ void InterchangeCommandsTest::AKeePassDatabaseIsImportedWithItsPasswordAndKeyFil
     dialog.findChild<QPushButton*>("okButton")->click();
   });
   world.Window().RunCommand(kCmdImport);
-  QCOMPARE(problems, QStringList({"", "the database's password or key file is wrong"}));
+  QCOMPARE(problems, QStringList({"", "The database's password or key file is wrong."}));
   QCOMPARE(world.Messages().size(), size_t{1});
   QVERIFY(world.Messages()[0].text.starts_with("1 entry read as kdbx.\n1 new entry to import.\n"));
   QCOMPARE(ToVector(world.App().GetEntries()), std::vector<std::string>({"Kept\tme\tx", "Bank\tjdoe\ts3cr3t"}));

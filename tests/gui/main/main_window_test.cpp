@@ -385,7 +385,7 @@ void MainWindowTest::SafeFolderMovesTheLastUsersSafeWhenAskedAndGoesBackToTheDef
   window.RunCommand(kCmdSafeFolder);
   QCOMPARE(world.Messages().size(), size_t{1});
   QVERIFY(world.Messages()[0].text.starts_with(kMoveSafeQuestion));
-  QCOMPARE(world.Messages()[0].caption, std::string("alice"));
+  QCOMPARE(world.Messages()[0].caption, std::string("Tarnwell Quillbox"));
   QVERIFY(QFile::exists(home + "/moved/alice.SAFE"));
   QVERIFY(QFile::exists(home + "/moved/" + copy));
   QVERIFY(!QFile::exists(home + "/alice.SAFE"));
@@ -408,6 +408,7 @@ void MainWindowTest::SafeFolderMovesTheLastUsersSafeWhenAskedAndGoesBackToTheDef
   window.RunCommand(kCmdSafeFolder);
   QCOMPARE(world.Messages().size(), size_t{1});
   QCOMPARE(world.Messages()[0].text, std::string(kSafeFolderHoldsSafeMessage));
+  QCOMPARE(world.Messages()[0].caption, std::string("Tarnwell Quillbox"));
   QCOMPARE(FileBytes(home + "/other/alice.SAFE"), QByteArray("someone else's"));
   QVERIFY(QFile::exists(home + "/moved/alice.SAFE"));
 

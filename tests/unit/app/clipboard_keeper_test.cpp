@@ -54,7 +54,7 @@ TEST_F(ClipboardKeeperTest, OneTimeCodeCountsItsValidityDown) {
   clock.Advance(13000);
   EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kCleared);
   ASSERT_TRUE(keeper.Copy("https://example.org", CopiedField::kWebAddress));
-  EXPECT_EQ(keeper.StatusText(), "Web address copied; the clipboard is cleared in 30 s");
+  EXPECT_EQ(keeper.StatusText(), "Web address copied; the clipboard is cleared in 30 s.");
 }
 
 TEST_F(ClipboardKeeperTest, ClearsWhenTheTimeIsUpAndCountsDownMeanwhile) {
@@ -62,7 +62,7 @@ TEST_F(ClipboardKeeperTest, ClearsWhenTheTimeIsUpAndCountsDownMeanwhile) {
   ASSERT_TRUE(keeper.Copy("s3cret", CopiedField::kPassword));
   EXPECT_EQ(clipboard.content, "s3cret");
   EXPECT_TRUE(clipboard.secret);
-  EXPECT_EQ(keeper.StatusText(), "Password copied; the clipboard is cleared in 15 s");
+  EXPECT_EQ(keeper.StatusText(), "Password copied; the clipboard is cleared in 15 s.");
   clock.Advance(14001);
   EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kCountingDown);
   EXPECT_EQ(keeper.SecondsLeft(), 1);
@@ -79,7 +79,7 @@ TEST_F(ClipboardKeeperTest, ClearsWhenTheTimeIsUpAndCountsDownMeanwhile) {
 TEST_F(ClipboardKeeperTest, WhatTheUserCopiedSinceIsLeftAlone) {
   keeper.SetClearSeconds(2);
   ASSERT_TRUE(keeper.Copy("jdoe", CopiedField::kUserName));
-  EXPECT_EQ(keeper.StatusText(), "User name copied; the clipboard is cleared in 2 s");
+  EXPECT_EQ(keeper.StatusText(), "User name copied; the clipboard is cleared in 2 s.");
   clipboard.CopiedElsewhere("a note");
   clock.Advance(3000);
   EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kLeftAlone);
@@ -90,7 +90,7 @@ TEST_F(ClipboardKeeperTest, WhatTheUserCopiedSinceIsLeftAlone) {
 TEST_F(ClipboardKeeperTest, ZeroSecondsKeepsTheCopyUntilTheSafeCloses) {
   keeper.SetClearSeconds(0);
   ASSERT_TRUE(keeper.Copy("s3cret", CopiedField::kPassword));
-  EXPECT_EQ(keeper.StatusText(), "Password copied");
+  EXPECT_EQ(keeper.StatusText(), "Password copied.");
   clock.Advance(3600 * 1000);
   EXPECT_EQ(keeper.Tick(), ClipboardKeeper::Outcome::kCountingDown);
   EXPECT_EQ(clipboard.content, "s3cret");

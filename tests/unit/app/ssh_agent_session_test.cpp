@@ -78,6 +78,39 @@ TEST_F(SshAgentSessionTest, KeysComeWithTheOpenSafeAndGoWithIt) {
   EXPECT_TRUE(view.notes.empty());
 }
 
+// Loaded while the safe is open, or newly set to be added at log-in: to the
+// agent at once, said in the status bar; nothing new, nothing added.
+TEST_F(SshAgentSessionTest, AKeyLoadedWhileOpenGoesToTheAgentAtOnce) {
+  std::vector<std::string> atLogIn = MakeSafe({"web", "manual"}, "manual");
+  SshAgentSession session(view, agent.Socket());
+  app.SetSessionListener(&session);
+  ASSERT_TRUE(app.LogIn("alice", "pw"));
+  ASSERT_EQ(Listed(), atLogIn);
+
+  SshKeysHeld before = SshKeysOf(app.GetEntries());
+  session.AddLoadedKeys(before, app.GetEntries());
+  EXPECT_TRUE(view.notes.empty());
+  Entry manual = *app.GetEntry(1);
+  ASSERT_EQ(manual.title.view(), "manual");
+  WriteSshOptions(manual, {true, 0, false});
+  ASSERT_TRUE(app.EditEntry(1, std::move(manual)));
+  Entry web = *app.GetEntry(0);
+  SshPrivateKey key;
+  ASSERT_EQ(PutSshKey(web, MakeKeyFile(keys.Path("new"), {"ed25519"}, "", "new"), &key), SshKeyFault::kNone);
+  ASSERT_TRUE(app.EditEntry(0, std::move(web)));
+  session.AddLoadedKeys(before, app.GetEntries());
+  // The one loaded and the one now to be added join the one from log-in.
+  std::vector<std::string> now = atLogIn;
+  now.push_back(KeygenFingerprint(keys.Path("new")));
+  now.push_back(KeygenFingerprint(keys.Path("manual")));
+  std::sort(now.begin(), now.end());
+  EXPECT_EQ(Listed(), now);
+  EXPECT_EQ(view.notes, std::vector<std::string>{kSshKeyAddedNote});
+  EXPECT_TRUE(view.boxes.empty());
+  app.LogOut();
+  EXPECT_EQ(Listed(), kNoIdentities);
+}
+
 TEST_F(SshAgentSessionTest, NoAgentIsOneNoteAndABadKeyOneMessageNamingIt) {
   MakeSafe({"web", "db"});
   // The second entry's key now needs a password it does not have.

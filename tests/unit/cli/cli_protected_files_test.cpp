@@ -158,7 +158,7 @@ TEST_F(CliProtectedFiles, AnEmptyDatabasePasswordNeedsAKeyFile) {
   const std::string database = safes_.Path("empty.kdbx");
   CliResult refused = Run({"export", "--format", "kdbx", "alice", database}, "pw\n\n");
   EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.err, "quillbox-cli: An empty password needs a key file\n");
+  EXPECT_EQ(refused.err, "quillbox-cli: An empty password needs a key file.\n");
   EXPECT_EQ(access(database.c_str(), F_OK), -1);
 
   const std::string key = safes_.Path("db.key");
