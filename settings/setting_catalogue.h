@@ -114,13 +114,14 @@ inline constexpr SettingSpec kSecretServiceSetting = {
     nullptr,
     SettingGroup::kSecretService,
     "Serve the entries tagged Secret Service to other programs on the session bus."};
-inline constexpr SettingSpec kSecretServiceConfirmSetting = {"Secret_Service_Confirm",
-                                                             SettingKind::kFlag,
-                                                             1,
-                                                             0,
-                                                             nullptr,
-                                                             SettingGroup::kSecretService,
-                                                             "Ask before a program reads an entry."};
+inline constexpr SettingSpec kSecretServiceConfirmSetting = {
+    "Secret_Service_Confirm",
+    SettingKind::kFlag,
+    1,
+    0,
+    nullptr,
+    SettingGroup::kSecretService,
+    "Ask before a program reads an entry, or changes or deletes one it did not store."};
 
 // The whole catalogue, in the order `quillbox-cli settings` lists it.
 std::span<const SettingSpec> SettingCatalogue();
