@@ -66,7 +66,10 @@ void FieldReferenceWindowTest::ReferencesAreShownAndCopiedAsTheirValuesAndKeptAs
     shownPassword = dialog.findChild<QLineEdit*>("passwordEdit")->text();
     dialog.reject();
   });
-  RunEntryDialogAt(world.App(), &window, mail);
+  {
+    const EntryId id = world.App().GetEntries()[static_cast<size_t>(mail)].id;
+    RunEntryDialogFor(world.App(), &window, &id);
+  }
   QCOMPARE(shownPassword, QString::fromStdString(password));
   QCOMPARE(note, QString("The user name and password refer to the entry \"Bank\": they are shown, copied and typed as "
                          "that entry's values."));
@@ -77,7 +80,10 @@ void FieldReferenceWindowTest::ReferencesAreShownAndCopiedAsTheirValuesAndKeptAs
     if (label != nullptr && !label->isVisibleTo(&dialog)) note.clear();
     dialog.reject();
   });
-  RunEntryDialogAt(world.App(), &window, bank);
+  {
+    const EntryId id = world.App().GetEntries()[static_cast<size_t>(bank)].id;
+    RunEntryDialogFor(world.App(), &window, &id);
+  }
   QCOMPARE(note, QString());
 }
 
