@@ -22,9 +22,9 @@ void SshAgentSession::SafeOpened(const std::vector<Entry>& entries) { Tell(keepe
 void SshAgentSession::AddLoadedKeys(const SshKeysHeld& before, const std::vector<Entry>& entries) {
   std::vector<size_t> loaded;
   const SshKeysHeld now = SshKeysOf(entries);
-  for (const auto& [id, key] : now) {
-    const bool held = std::any_of(before.begin(), before.end(),
-                                  [&](const auto& earlier) { return earlier.first == id && earlier.second == key; });
+  for (const auto& pair : now) {
+    const auto& id = pair.first;
+    const bool held = std::any_of(before.begin(), before.end(), [&](const auto& earlier) { return earlier == pair; });
     if (held) continue;
     const auto entry = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.id == id; });
     loaded.push_back(static_cast<size_t>(entry - entries.begin()));

@@ -209,6 +209,10 @@ void EntryListTest::ChangeOnDiskKeepsSortAndSelection() {
 void EntryListTest::SafeThatNoLongerOpensAsksForThePassword() {
   GuiTestWorld world;
   world.CreateUserWithEntries("alice", "pw", {{"a", "u", "p1"}});
+  // A lock asks at once only while a window of ours has the keyboard.
+  world.Window().show();
+  world.Window().activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&world.Window()));
   EntryList other;
   AddLine(other, "x\ty\tz");
   QVERIFY(SaveSafe("alice", "changed elsewhere", other));
