@@ -234,33 +234,62 @@ TEST_F(QuillboxSync, FileReplacedWhileReadIsNeverTakenForDamaged) {
   ASSERT_TRUE(app.LogIn("alice", "pw"));
 
   // As a sync program does: a new file beside, renamed over the safe.
-  std::atomic<bool> stop = false;
-  std::thread replacer([&] {
-    for (int round = 0; !stop; ++round) {
-      std::string next = dir.Path() + "next";
-      std::filesystem::copy_file(dir.SafePath(round % 2 ? "first" : "second"), next,
-                                 std::filesystem::copy_options::overwrite_existing);
-      std::rename(next.c_str(), dir.SafePath("alice").c_str());
+  auto replace = [&](const char* with, const char* beside) {
+    std::string next = dir.Path() + beside;
+    std::filesystem::copy_file(dir.SafePath(with), next, std::filesystem::copy_options::overwrite_existing);
+    std::rename(next.c_str(), dir.SafePath("alice").c_str());
+  };
+  // A file that never stops changing can never be read whole, so the racing
+  // looks may only retry; the quiet moments, with the replacer parked
+  // between two renames, must each take the newer file.
+  std::atomic<bool> hold = false;
+  std::atomic<bool> parked = false;
+  auto park = [&] {
+    hold = true;
+    parked.wait(false);
+  };
+  auto resume = [&] {
+    hold = false;
+    hold.notify_one();
+  };
+  // Stopped and joined when the test ends, also when an assertion ends it early.
+  std::jthread replacer([&](std::stop_token token) {
+    for (int round = 0; !token.stop_requested(); ++round) {
+      if (hold) {
+        parked = true;
+        parked.notify_one();
+        hold.wait(true);
+        parked = false;
+        continue;
+      }
+      replace(round % 2 ? "first" : "second", "next");
     }
   });
-  int reloads = 0;
+
   HeldSafeKey key;  // both versions are legacy safes under "pw"
   ASSERT_TRUE(key.HoldLegacyPassword("pw"));
+  Quillbox other;
   for (int look = 0; look < 400; ++look) {
     DiskPickUp found = app.PickUpDiskChange();
     ASSERT_NE(found, DiskPickUp::kNoLongerOpens);
-    if (found == DiskPickUp::kReloaded) ++reloads;
     Lines shown = ToVector(app.GetEntries());
     ASSERT_TRUE(shown == first || shown == second);
     EntryList entries;
     SafeFingerprint fingerprint;
     ASSERT_NE(LoadSafeSnapshot("alice", key, entries, fingerprint), SafeSnapshotResult::kDoesNotOpen);
+    if (look % 40 == 20) {
+      LogInResult result = other.TryLogIn("alice", "pw");
+      ASSERT_TRUE(result == LogInResult::kLoggedIn || result == LogInResult::kFailed) << static_cast<int>(result);
+    }
+    if (look % 40 == 39) {
+      park();
+      replace(shown == first ? "second" : "first", "quiet");
+      EXPECT_EQ(app.PickUpDiskChange(), DiskPickUp::kReloaded);
+      EXPECT_EQ(ToVector(app.GetEntries()), shown == first ? second : first);
+      EXPECT_TRUE(other.LogIn("alice", "pw"));
+      resume();
+    }
   }
-  Quillbox other;
-  for (int attempt = 0; attempt < 20; ++attempt) ASSERT_TRUE(other.LogIn("alice", "pw"));
-  stop = true;
-  replacer.join();
-  EXPECT_GT(reloads, 0);
   EXPECT_TRUE(view.boxes.empty());
 }
 
