@@ -11,7 +11,7 @@ qb_start_update_server() {
     <"$QB_ROOT/update-server.in" >"$QB_ROOT/update-server.port" 2>>"$QB_ROOT/update-server.log" &
   QB_PIDS+=($!)
   exec 8>"$QB_ROOT/update-server.in"
-  QB_WAIT_TIMEOUT=10 qb_wait_for test -s "$QB_ROOT/update-server.port" || qb_fail "update server did not start"
+  qb_wait_for test -s "$QB_ROOT/update-server.port" || qb_fail "update server did not start"
   QB_UPDATE_PORT=$(tr -d '[:space:]' <"$QB_ROOT/update-server.port")
 }
 
