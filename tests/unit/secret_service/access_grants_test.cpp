@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,7 +25,10 @@ class AccessGrantsTest : public testing::Test {
     folder_ = pattern;
     path_ = folder_ + "/tarnwell/secret-service-grants";
   }
-  void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
   std::string FileText() const {
     std::ifstream file(path_);
     std::stringstream text;
