@@ -320,6 +320,21 @@ TEST_F(SecretServiceProtocolTest, EachClientHasItsOwnLimitOfWaitingReads) {
   EXPECT_TRUE(Waits(other));
 }
 
+TEST_F(SecretServiceProtocolTest, LockLocksTheSafeAndEndsTheReadsThatWait) {
+  const std::string session = Session(kClient);
+  protocol_.SetConfirm(true);
+  const uint64_t read = Call(kClient, PathOf(1), kItemInterface, "GetSecret", {BusValue{ObjectPath{session}}});
+  EXPECT_TRUE(Waits(read));
+  const FakeBus::Answer lock =
+      Answered(Call(kOther, kServicePath, kServiceInterface, "Lock", {BusValue{ObjectPaths{{Collection()}}}}));
+  EXPECT_EQ(Paths(lock.arguments.at(0)), std::vector<std::string>{Collection()});
+  EXPECT_FALSE(store_.unlocked);
+  protocol_.NoteListChanged();
+  EXPECT_EQ(Answered(read).error, kIsLockedError);
+  EXPECT_EQ(bus_.signals.back().name, "CollectionChanged");
+  EXPECT_EQ(ReadSecret(kClient, session, PathOf(1)), kIsLockedError);
+}
+
 TEST_F(SecretServiceProtocolTest, APromptAnswersOnlyItsClient) {
   store_.unlocked = false;
   const FakeBus::Answer unlock =
