@@ -1,13 +1,6 @@
 #include "secret_service/bus_value.h"
 
-namespace {
-
-template <typename... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-
-}  // namespace
+#include "core/overloaded.h"
 
 BusValue Variant(BusValue inner) { return BusValue{BusVariant{std::make_shared<const BusValue>(std::move(inner))}}; }
 

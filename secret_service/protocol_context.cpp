@@ -11,8 +11,6 @@ ProtocolContext::ProtocolContext(SecretBus& bus, SecretAsker& asker, SecretStore
           asker, grants, [this](const EntryId& id) { return Served(id); },
           [this](const AccessGate::Client& client) { return Identify(client); }) {}
 
-ProtocolContext::~ProtocolContext() { gate.EndAll(AccessOutcome::kStopped); }
-
 std::string ProtocolContext::Collection() const {
   const std::string user = store.UserName();
   return user.empty() ? std::string() : CollectionPath(user);

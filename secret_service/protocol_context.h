@@ -33,7 +33,6 @@ struct Target {
 class ProtocolContext {
  public:
   ProtocolContext(SecretBus& bus, SecretAsker& asker, SecretStore& store, AccessGrants& grants);
-  ~ProtocolContext();
   ProtocolContext(const ProtocolContext&) = delete;
   ProtocolContext& operator=(const ProtocolContext&) = delete;
 

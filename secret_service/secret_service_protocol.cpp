@@ -89,6 +89,8 @@ SecretServiceProtocol::SecretServiceProtocol(SecretBus& bus, SecretAsker& asker,
                PromptObject(context_)},
       signals_(context_) {}
 
+SecretServiceProtocol::~SecretServiceProtocol() { context_.gate.EndAll(AccessOutcome::kStopped); }
+
 void SecretServiceProtocol::HandleCall(const BusCall& call) {
   SecretBus& bus = context_.bus;
   if (context_.Confirms()) context_.NoteClient(call.sender);

@@ -23,6 +23,10 @@
 class SecretServiceProtocol {
  public:
   SecretServiceProtocol(SecretBus& bus, SecretAsker& asker, SecretStore& store, AccessGrants& grants);
+  // What still waits for the user fails, while everything it needs is here.
+  ~SecretServiceProtocol();
+  SecretServiceProtocol(const SecretServiceProtocol&) = delete;
+  SecretServiceProtocol& operator=(const SecretServiceProtocol&) = delete;
 
   // Answered through the bus, at once or later.
   void HandleCall(const BusCall& call);

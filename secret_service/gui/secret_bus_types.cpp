@@ -6,13 +6,9 @@
 
 #include "app/gui/qt_secret_text.h"
 #include "app/gui/qt_text.h"
+#include "core/overloaded.h"
 
 namespace {
-
-template <typename... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
 
 QDBusObjectPath PathToBus(const ObjectPath& path) { return QDBusObjectPath(QString::fromStdString(path.path)); }
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -83,7 +84,7 @@ class FakeStore : public SecretStore {
   std::vector<Entry> entries;
 
  private:
-  const std::vector<Entry> none_;
+  const std::vector<Entry> none_{};
 };
 
 ItemAttributes Attributes(std::initializer_list<std::pair<const char*, const char*>> pairs) {
@@ -124,6 +125,10 @@ class SecretServiceProtocolTest : public ::testing::Test {
 
   uint64_t Call(const std::string& sender, const std::string& path, const std::string& interface,
                 const std::string& member, std::vector<BusValue> arguments = {}) {
+    return CallOn(protocol_, sender, path, interface, member, std::move(arguments));
+  }
+  uint64_t CallOn(SecretServiceProtocol& protocol, const std::string& sender, const std::string& path,
+                  const std::string& interface, const std::string& member, std::vector<BusValue> arguments) {
     BusCall call;
     call.serial = ++serial_;
     call.sender = sender;
@@ -132,7 +137,7 @@ class SecretServiceProtocolTest : public ::testing::Test {
     call.member = member;
     for (const BusValue& argument : arguments) call.signature += SignatureOf(argument);
     call.arguments = std::move(arguments);
-    protocol_.HandleCall(call);
+    protocol.HandleCall(call);
     return call.serial;
   }
   // The answer to that call; a test failure when it has none yet.
@@ -333,6 +338,22 @@ TEST_F(SecretServiceProtocolTest, LockLocksTheSafeAndEndsTheReadsThatWait) {
   EXPECT_EQ(Answered(read).error, kIsLockedError);
   EXPECT_EQ(bus_.signals.back().name, "CollectionChanged");
   EXPECT_EQ(ReadSecret(kClient, session, PathOf(1)), kIsLockedError);
+}
+
+TEST_F(SecretServiceProtocolTest, TurningTheServiceOffFailsTheCallsThatWait) {
+  auto serving = std::make_unique<SecretServiceProtocol>(bus_, asker_, store_, grants_);
+  serving->SetConfirm(false);
+  const std::string session = Answered(CallOn(*serving, kClient, kServicePath, kServiceInterface, "OpenSession",
+                                              {BusValue{std::string("plain")}, Variant({std::string()})}))
+                                  .arguments.at(1)
+                                  .As<ObjectPath>()
+                                  ->path;
+  serving->SetConfirm(true);
+  const uint64_t read =
+      CallOn(*serving, kClient, PathOf(1), kItemInterface, "GetSecret", {BusValue{ObjectPath{session}}});
+  EXPECT_TRUE(Waits(read));
+  serving.reset();
+  EXPECT_EQ(Answered(read).error, kFailedError);
 }
 
 TEST_F(SecretServiceProtocolTest, APromptAnswersOnlyItsClient) {
