@@ -6,7 +6,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/secret_bus.h"
 #include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/object_paths.h"
