@@ -1,5 +1,6 @@
 #include "secret_service/gui/window_secret_asker.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include "app/command_ids.h"
@@ -27,7 +28,11 @@ void WindowSecretAsker::AskLogIn() {
   // Not inside the client's call: the log-in waits in a loop of its own.
   QTimer::singleShot(0, this, [this] {
     const QPointer<WindowSecretAsker> self(this);
-    window_.RestoreAndRaise();
+    // A log-in open already is in front of a window in view: raising the
+    // window would take the keyboard from the log-in for a moment.
+    if (QApplication::activeModalWidget() == nullptr || window_.isMinimized() || !window_.isVisible()) {
+      window_.RestoreAndRaise();
+    }
     // A log-in already open is brought forward and waited for.
     window_.RunCommand(kCmdLogIn);
     // The service may have been turned off meanwhile.
