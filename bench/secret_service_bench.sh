@@ -14,6 +14,12 @@ owned() {
     --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets 2>/dev/null | grep -q true
 }
 free() { ! owned; }
+# The name is taken at start-up: served is not yet logged in.
+unlocked() {
+  gdbus call --session --dest org.freedesktop.secrets --object-path /org/freedesktop/secrets/aliases/default \
+    --method org.freedesktop.DBus.Properties.Get org.freedesktop.Secret.Collection Locked 2>/dev/null |
+    grep -q false
+}
 
 qb_init
 qb_install quillbox-cli
@@ -25,6 +31,7 @@ login=$(qb_wait_window "Enter Password")
 qb_type "$login" "pw"
 qb_key "$login" Return
 qb_wait_for owned || qb_fail "Quillbox does not serve"
+qb_wait_for unlocked || qb_fail "Quillbox's collection stayed locked after the log-in"
 fill_start=$SECONDS
 bench fill "$count" || qb_fail "filling Quillbox"
 qb_log "Quillbox stored $count items in $((SECONDS - fill_start)) s"

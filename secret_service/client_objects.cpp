@@ -27,10 +27,10 @@ bool ClientObjects::CloseSession(const Client& client, uint64_t number) {
   return true;
 }
 
-std::optional<uint64_t> ClientObjects::AddPrompt(const Client& client) {
+std::optional<uint64_t> ClientObjects::AddPrompt(const Client& client, std::vector<std::string> objects) {
   if (CountOwnedBy(prompts_, client) >= kMaxPromptsPerClient) return std::nullopt;
   const uint64_t number = nextNumber_++;
-  prompts_[number] = Prompt{client, false};
+  prompts_[number] = Prompt{client, false, std::move(objects)};
   return number;
 }
 
@@ -44,11 +44,11 @@ void ClientObjects::StartPrompt(uint64_t number) {
   if (found != prompts_.end()) found->second.started = true;
 }
 
-std::vector<uint64_t> ClientObjects::TakeStartedPrompts() {
-  std::vector<uint64_t> started;
+std::vector<ClientObjects::StartedPrompt> ClientObjects::TakeStartedPrompts() {
+  std::vector<StartedPrompt> started;
   for (auto it = prompts_.begin(); it != prompts_.end();) {
     if (it->second.started) {
-      started.push_back(it->first);
+      started.push_back({it->first, std::move(it->second.owner), std::move(it->second.objects)});
       it = prompts_.erase(it);
     } else {
       ++it;

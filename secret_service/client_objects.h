@@ -31,13 +31,21 @@ class ClientObjects {
   // False (and it stays) when it is another client's.
   bool CloseSession(const Client& client, uint64_t number);
 
-  std::optional<uint64_t> AddPrompt(const Client& client);
+  // What a started prompt unlocks once the safe opens: the paths its
+  // Unlock named, for the client that asked.
+  struct StartedPrompt {
+    uint64_t number = 0;
+    Client owner;
+    std::vector<std::string> objects;
+  };
+
+  std::optional<uint64_t> AddPrompt(const Client& client, std::vector<std::string> objects = {});
   bool HasPrompt(uint64_t number) const { return prompts_.count(number) != 0; }
   bool OwnsPrompt(const Client& client, uint64_t number) const;
   void StartPrompt(uint64_t number);
   void RemovePrompt(uint64_t number) { prompts_.erase(number); }
   // The started prompts, which a log-in (or its end) completes, taken out.
-  std::vector<uint64_t> TakeStartedPrompts();
+  std::vector<StartedPrompt> TakeStartedPrompts();
 
   void Forget(const Client& client);
 
@@ -49,6 +57,7 @@ class ClientObjects {
   struct Prompt {
     Client owner;
     bool started = false;
+    std::vector<std::string> objects;
   };
   template <typename Map>
   static size_t CountOwnedBy(const Map& map, const Client& owner);

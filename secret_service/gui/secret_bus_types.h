@@ -6,53 +6,35 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
-#include "secret_service/item_attributes.h"
+#include "secret_service/bus_value.h"
 
-// The D-Bus names and types of the Secret Service, and conversions between
-// them and the Qt-free model.
-
-inline constexpr char kSecretsBusName[] = "org.freedesktop.secrets";
-inline constexpr char kServiceInterface[] = "org.freedesktop.Secret.Service";
-inline constexpr char kCollectionInterface[] = "org.freedesktop.Secret.Collection";
-inline constexpr char kItemInterface[] = "org.freedesktop.Secret.Item";
-inline constexpr char kSessionInterface[] = "org.freedesktop.Secret.Session";
-inline constexpr char kPromptInterface[] = "org.freedesktop.Secret.Prompt";
-inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
-inline constexpr char kIntrospectableInterface[] = "org.freedesktop.DBus.Introspectable";
-
-inline constexpr char kIsLockedError[] = "org.freedesktop.Secret.Error.IsLocked";
-inline constexpr char kNoSessionError[] = "org.freedesktop.Secret.Error.NoSession";
-inline constexpr char kNoSuchObjectError[] = "org.freedesktop.Secret.Error.NoSuchObject";
-inline constexpr char kInvalidArgsError[] = "org.freedesktop.DBus.Error.InvalidArgs";
-inline constexpr char kUnknownMethodError[] = "org.freedesktop.DBus.Error.UnknownMethod";
-inline constexpr char kUnknownPropertyError[] = "org.freedesktop.DBus.Error.UnknownProperty";
-inline constexpr char kNotSupportedError[] = "org.freedesktop.DBus.Error.NotSupported";
-inline constexpr char kAccessDeniedError[] = "org.freedesktop.DBus.Error.AccessDenied";
-inline constexpr char kFailedError[] = "org.freedesktop.DBus.Error.Failed";
-inline constexpr char kLimitsExceededError[] = "org.freedesktop.DBus.Error.LimitsExceeded";
+// The Secret Service's values as QtDBus carries them, and the conversions
+// between them and the protocol's plain values.
 
 // The (oayays) structure: session, parameters, value, content type.
-struct BusSecret {
+struct DBusSecret {
   QDBusObjectPath session;
   QByteArray parameters;
   QByteArray value;
   QString contentType;
-
-  // The value may be a secret: zeroed in place before it goes.
-  void Wipe();
 };
-Q_DECLARE_METATYPE(BusSecret)
+Q_DECLARE_METATYPE(DBusSecret)
 
-using BusSecrets = QMap<QDBusObjectPath, BusSecret>;
-using BusAttributes = QMap<QString, QString>;
+using DBusSecrets = QMap<QDBusObjectPath, DBusSecret>;
+using DBusAttributes = QMap<QString, QString>;
 
-QDBusArgument& operator<<(QDBusArgument& argument, const BusSecret& secret);
-const QDBusArgument& operator>>(const QDBusArgument& argument, BusSecret& secret);
+QDBusArgument& operator<<(QDBusArgument& argument, const DBusSecret& secret);
+const QDBusArgument& operator>>(const QDBusArgument& argument, DBusSecret& secret);
 
 // Once, before the first message.
 void RegisterSecretBusTypes();
 
-// A variant from the bus holding exactly a{ss}; false for any other type.
-bool AttributesFromBus(const QVariant& variant, ItemAttributes* attributes);
-BusAttributes AttributesToBus(const ItemAttributes& attributes);
+// A message's argument as the protocol sees it; OtherBusValue for a type it takes nowhere.
+BusValue FromBus(const QVariant& variant);
+// For a message; every secret's bytes are also added to secrets, to be
+// wiped once the message is gone.
+QVariant ToBus(const BusValue& value, std::vector<QByteArray>* secrets);
+// A secret's bytes zeroed in place, when no other copy shares them.
+void WipeBusBytes(QByteArray& bytes);

@@ -6,7 +6,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "secret_service/gui/secret_bus_types.h"
+#include "secret_service/secret_bus.h"
 #include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"
 #include "secret_service/object_paths.h"
@@ -54,7 +54,7 @@ void SecretServiceHost::Toggle() {
 
 void SecretServiceHost::ReadSettings() {
   confirm_ = app_.ReadFlagSetting(kSecretServiceConfirmSetting);
-  if (object_ != nullptr) object_->SetConfirmReads(confirm_);
+  if (object_ != nullptr) object_->SetConfirm(confirm_);
   const bool on = app_.ReadFlagSetting(kSecretServiceSetting);
   if (on != on_) Follow(on);
 }
@@ -81,7 +81,7 @@ void SecretServiceHost::StartServing() {
   QDBusConnectionInterface* bus = bus_.interface();
   const QString name = QString::fromLatin1(kSecretsBusName);
   auto* object = new SecretServiceObject(app_, window_, bus_, this);
-  object->SetConfirmReads(confirm_);
+  object->SetConfirm(confirm_);
   // The objects first, so the first client finds them; the name without
   // replacing anyone: behind its owner in the queue, when it has one.
   const bool registered =

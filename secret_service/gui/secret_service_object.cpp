@@ -1,16 +1,8 @@
 #include "secret_service/gui/secret_service_object.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMetaType>
 #include <QDBusServiceWatcher>
-#include <QDBusVariant>
 
-#include "app/gui/main_window.h"
-#include "app/gui/qt_text.h"
 #include "secret_service/gui/secret_bus_types.h"
-#include "app/quillbox.h"
-#include "secret_service/item_attributes.h"
-#include "secret_service/object_paths.h"
 
 namespace {
 
@@ -76,94 +68,40 @@ constexpr char kPromptXml[] = R"xml(<interface name="org.freedesktop.Secret.Prom
 </interface>
 )xml";
 
-constexpr int kPromptWatchMs = 250;
-
-QVariant Paths(const QList<QDBusObjectPath>& paths) { return QVariant::fromValue(paths); }
+constexpr int kBusCallTimeoutMs = 5000;
 
 }  // namespace
 
 SecretServiceObject::SecretServiceObject(Quillbox& app, MainWindow& window, const QDBusConnection& bus, QObject* parent)
     : QDBusVirtualObject(parent),
-      app_(app),
-      window_(window),
       bus_(bus),
       clients_(new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this)),
+      store_(app, window),
+      asker_(window),
       grants_(AccessGrantsPath()),
-      gate_(
-          *this, grants_, [this](const EntryId& id) { return IsUnlocked() ? app_.GetEntry(FindEntry(id)) : nullptr; },
-          [this](const AccessGate::Client& client) { return Identify(QString::fromStdString(client)); }) {
+      protocol_(std::make_unique<SecretServiceProtocol>(static_cast<SecretBus&>(*this), asker_, store_, grants_)) {
   RegisterSecretBusTypes();
   connect(clients_, &QDBusServiceWatcher::serviceUnregistered, this, &SecretServiceObject::ForgetClient);
-  promptWatch_.setInterval(kPromptWatchMs);
-  connect(&promptWatch_, &QTimer::timeout, this, &SecretServiceObject::WatchPromptDialog);
-  wasUnlocked_ = IsUnlocked();
-  shownCollection_ = Collection();
-  if (wasUnlocked_) {
-    for (const Entry& entry : app_.GetEntries()) {
-      if (IsServed(entry)) shownItems_[entry.id] = entry.modified;
-    }
-  }
+  connect(&asker_, &WindowSecretAsker::answered, this, [this](AccessAnswer answer) { protocol_->Answer(answer); });
+  connect(&asker_, &WindowSecretAsker::logInEnded, this, [this] { protocol_->LogInEnded(); });
 }
 
-SecretServiceObject::~SecretServiceObject() { gate_.EndAll(AccessOutcome::kStopped); }
-
-QString SecretServiceObject::Collection() const {
-  const char* user = app_.GetUserName();
-  if (user == nullptr || user[0] == '\0') return {};
-  return QString::fromStdString(CollectionPath(user));
-}
-
-bool SecretServiceObject::IsUnlocked() const { return app_.IsLoggedIn(); }
-
-int SecretServiceObject::FindEntry(const EntryId& id) const {
-  const std::vector<Entry>& entries = app_.GetEntries();
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].id == id) return IsServed(entries[i]) ? static_cast<int>(i) : -1;
-  }
-  return -1;
-}
-
-QString SecretServiceObject::PathOf(const EntryId& id) const {
-  return QString::fromStdString(ItemPath(Collection().toStdString(), id));
-}
-
-SecretServiceObject::Target SecretServiceObject::Resolve(const QString& path) const {
-  Target target;
-  const std::string text = path.toStdString();
-  const QString collection = Collection();
-  if (text == kServicePath) {
-    target.kind = Kind::kService;
-  } else if (!collection.isEmpty() && (path == collection || text == kDefaultAliasPath)) {
-    target.kind = Kind::kCollection;
-  } else if (auto id = collection.isEmpty() ? std::nullopt : ItemIdFromPath(collection.toStdString(), text)) {
-    // A locked safe cannot tell which ids it holds: every item path is a locked item then.
-    if (!IsUnlocked() || FindEntry(*id) >= 0) {
-      target.kind = Kind::kItem;
-      target.id = *id;
-    }
-  } else if (auto session = SessionNumberFromPath(text); session && objects_.HasSession(*session)) {
-    target.kind = Kind::kSession;
-    target.number = *session;
-  } else if (auto prompt = PromptNumberFromPath(text); prompt && objects_.HasPrompt(*prompt)) {
-    target.kind = Kind::kPrompt;
-    target.number = *prompt;
-  }
-  return target;
-}
+// The protocol ends what waits (its calls fail) while the bus is still here.
+SecretServiceObject::~SecretServiceObject() { protocol_.reset(); }
 
 QString SecretServiceObject::introspect(const QString& path) const {
-  switch (Resolve(path).kind) {
-    case Kind::kService:
+  switch (protocol_->KindOf(path.toStdString())) {
+    case ObjectKind::kService:
       return QString::fromLatin1(kServiceXml) + QString::fromLatin1(kPropertiesXml);
-    case Kind::kCollection:
+    case ObjectKind::kCollection:
       return QString::fromLatin1(kCollectionXml) + QString::fromLatin1(kPropertiesXml);
-    case Kind::kItem:
+    case ObjectKind::kItem:
       return QString::fromLatin1(kItemXml) + QString::fromLatin1(kPropertiesXml);
-    case Kind::kSession:
+    case ObjectKind::kSession:
       return QString::fromLatin1(kSessionXml);
-    case Kind::kPrompt:
+    case ObjectKind::kPrompt:
       return QString::fromLatin1(kPromptXml);
-    case Kind::kNone:
+    case ObjectKind::kNone:
       break;
   }
   return {};
@@ -174,188 +112,76 @@ bool SecretServiceObject::handleMessage(const QDBusMessage& message, const QDBus
   // Qt answers introspection from introspect().
   if (message.interface() == QLatin1String(kIntrospectableInterface)) return false;
   bus_ = connection;
-  if (confirmReads_) NoteClient(message.service());
-  const Target target = Resolve(message.path());
-  if (target.kind == Kind::kNone) {
-    Fail(message, kNoSuchObjectError, QStringLiteral("No such object: %1").arg(message.path()));
-    return true;
-  }
-  if (message.interface() == QLatin1String(kPropertiesInterface)) {
-    HandleProperties(message, target);
-    return true;
-  }
-  switch (target.kind) {
-    case Kind::kService:
-      HandleService(message);
-      break;
-    case Kind::kCollection:
-      HandleCollection(message);
-      break;
-    case Kind::kItem:
-      HandleItem(message, target.id);
-      break;
-    case Kind::kSession:
-      HandleSession(message, target.number);
-      break;
-    case Kind::kPrompt:
-      HandlePrompt(message, target.number);
-      break;
-    case Kind::kNone:
-      break;
-  }
+  message.setDelayedReply(true);
+  BusCall call;
+  call.serial = nextCall_++;
+  call.sender = message.service().toStdString();
+  call.path = message.path().toStdString();
+  call.interface = message.interface().toStdString();
+  call.member = message.member().toStdString();
+  call.signature = message.signature().toStdString();
+  for (const QVariant& argument : message.arguments()) call.arguments.push_back(FromBus(argument));
+  calls_.emplace(call.serial, message);
+  protocol_->HandleCall(call);
   return true;
 }
 
-void SecretServiceObject::Reply(const QDBusMessage& call, const QList<QVariant>& arguments) {
-  if (call.isReplyRequired()) bus_.send(call.createReply(arguments));
+std::optional<QDBusMessage> SecretServiceObject::TakeMessage(const BusCall& call) {
+  const auto found = calls_.find(call.serial);
+  if (found == calls_.end()) return std::nullopt;
+  QDBusMessage message = found->second;
+  calls_.erase(found);
+  return message;
 }
 
-void SecretServiceObject::Fail(const QDBusMessage& call, const char* name, const QString& text) {
-  bus_.send(call.createErrorReply(QString::fromLatin1(name), text));
+void SecretServiceObject::Reply(const BusCall& call, std::vector<BusValue> arguments) {
+  const std::optional<QDBusMessage> message = TakeMessage(call);
+  if (!message) return;
+  std::vector<QByteArray> secrets;
+  {
+    QList<QVariant> values;
+    for (const BusValue& argument : arguments) values.append(ToBus(argument, &secrets));
+    if (message->isReplyRequired()) bus_.send(message->createReply(values));
+  }
+  // The message and its copies are gone: ours are the last, and can be wiped.
+  for (QByteArray& secret : secrets) WipeBusBytes(secret);
 }
 
-bool SecretServiceObject::Expect(const QDBusMessage& call, const char* signature) {
-  if (call.signature() == QLatin1String(signature)) return true;
-  Fail(call, kInvalidArgsError,
-       QStringLiteral("%1 takes (%2), not (%3)").arg(call.member(), QLatin1String(signature), call.signature()));
-  return false;
+void SecretServiceObject::Fail(const BusCall& call, const char* error, const std::string& text) {
+  const std::optional<QDBusMessage> message = TakeMessage(call);
+  if (message) bus_.send(message->createErrorReply(QString::fromLatin1(error), QString::fromStdString(text)));
 }
 
-void SecretServiceObject::Emit(const QString& path, const char* interface, const char* name,
-                               const QList<QVariant>& arguments) {
-  QDBusMessage signal = QDBusMessage::createSignal(path, QString::fromLatin1(interface), QString::fromLatin1(name));
-  signal.setArguments(arguments);
+void SecretServiceObject::Emit(const std::string& path, const char* interface, const char* name,
+                               std::vector<BusValue> arguments) {
+  QDBusMessage signal = QDBusMessage::createSignal(QString::fromStdString(path), QString::fromLatin1(interface),
+                                                   QString::fromLatin1(name));
+  std::vector<QByteArray> secrets;
+  QList<QVariant> values;
+  for (const BusValue& argument : arguments) values.append(ToBus(argument, &secrets));
+  signal.setArguments(values);
   bus_.send(signal);
 }
 
-bool SecretServiceObject::PropertiesOf(const Target& target, const QString& interface, QVariantMap* properties) const {
-  const bool unlocked = IsUnlocked();
-  if (target.kind == Kind::kService && interface == QLatin1String(kServiceInterface)) {
-    QList<QDBusObjectPath> collections;
-    if (!Collection().isEmpty()) collections.append(QDBusObjectPath(Collection()));
-    properties->insert(QStringLiteral("Collections"), Paths(collections));
-    return true;
-  }
-  if (target.kind == Kind::kCollection && interface == QLatin1String(kCollectionInterface)) {
-    QList<QDBusObjectPath> items;
-    qulonglong created = 0;
-    qulonglong modified = 0;
-    if (unlocked) {
-      for (const Entry& entry : app_.GetEntries()) {
-        if (!IsServed(entry)) continue;
-        items.append(QDBusObjectPath(PathOf(entry.id)));
-        const auto entryCreated = static_cast<qulonglong>(std::max<int64_t>(entry.created, 0));
-        if (created == 0 || entryCreated < created) created = entryCreated;
-        modified = std::max(modified, static_cast<qulonglong>(std::max<int64_t>(entry.modified, 0)));
-      }
-    }
-    properties->insert(QStringLiteral("Items"), Paths(items));
-    properties->insert(QStringLiteral("Label"), QString::fromUtf8(app_.GetUserName()));
-    properties->insert(QStringLiteral("Locked"), !unlocked);
-    properties->insert(QStringLiteral("Created"), QVariant::fromValue(created));
-    properties->insert(QStringLiteral("Modified"), QVariant::fromValue(modified));
-    return true;
-  }
-  if (target.kind == Kind::kItem && interface == QLatin1String(kItemInterface)) {
-    const Entry* entry = unlocked ? app_.GetEntry(FindEntry(target.id)) : nullptr;
-    properties->insert(QStringLiteral("Locked"), entry == nullptr);
-    // A locked item shows nothing of its entry.
-    properties->insert(QStringLiteral("Attributes"),
-                       QVariant::fromValue(entry ? AttributesToBus(AttributesOf(*entry)) : BusAttributes()));
-    properties->insert(QStringLiteral("Label"), entry ? TextFromBytes(entry->title.view()) : QString());
-    properties->insert(QStringLiteral("Created"),
-                       QVariant::fromValue(static_cast<qulonglong>(entry ? std::max<int64_t>(entry->created, 0) : 0)));
-    properties->insert(QStringLiteral("Modified"),
-                       QVariant::fromValue(static_cast<qulonglong>(entry ? std::max<int64_t>(entry->modified, 0) : 0)));
-    return true;
-  }
-  return target.kind == Kind::kSession && interface == QLatin1String(kSessionInterface);
+pid_t SecretServiceObject::ClientPid(const std::string& client) {
+  QDBusMessage ask = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionCredentials"));
+  ask << QString::fromStdString(client);
+  const QDBusMessage reply = bus_.call(ask, QDBus::Block, kBusCallTimeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
+  const QVariantMap credentials = qdbus_cast<QVariantMap>(reply.arguments().first());
+  return static_cast<pid_t>(credentials.value(QStringLiteral("ProcessID")).toUInt());
 }
 
-void SecretServiceObject::HandleProperties(const QDBusMessage& call, const Target& target) {
-  const QList<QVariant> args = call.arguments();
-  const QString member = call.member();
-  if (member == QLatin1String("GetAll")) {
-    if (!Expect(call, "s")) return;
-    QVariantMap properties;
-    PropertiesOf(target, args[0].toString(), &properties);
-    Reply(call, {properties});
-  } else if (member == QLatin1String("Get")) {
-    if (!Expect(call, "ss")) return;
-    QVariantMap properties;
-    PropertiesOf(target, args[0].toString(), &properties);
-    const auto found = properties.constFind(args[1].toString());
-    if (found == properties.cend()) {
-      Fail(call, kUnknownPropertyError,
-           QStringLiteral("No property %1.%2").arg(args[0].toString(), args[1].toString()));
-      return;
-    }
-    Reply(call, {QVariant::fromValue(QDBusVariant(*found))});
-  } else if (member == QLatin1String("Set")) {
-    if (!Expect(call, "ssv")) return;
-    SetProperty(call, target, args[0].toString(), args[1].toString(), args[2].value<QDBusVariant>().variant());
-  } else {
-    Fail(call, kUnknownMethodError, QStringLiteral("No method %1").arg(member));
-  }
-}
-
-void SecretServiceObject::NoteListChanged() {
-  const bool unlocked = IsUnlocked();
-  const QString collection = Collection();
-  const QString service = QString::fromLatin1(kServicePath);
-  std::map<EntryId, int64_t> items;
-  if (unlocked) {
-    for (const Entry& entry : app_.GetEntries()) {
-      if (IsServed(entry)) items[entry.id] = entry.modified;
-    }
-  }
-  const bool sameCollection = collection == shownCollection_;
-  if (!sameCollection) {
-    if (!shownCollection_.isEmpty()) {
-      Emit(service, kServiceInterface, "CollectionDeleted", {QVariant::fromValue(QDBusObjectPath(shownCollection_))});
-    }
-    if (!collection.isEmpty()) {
-      Emit(service, kServiceInterface, "CollectionCreated", {QVariant::fromValue(QDBusObjectPath(collection))});
-    }
-  } else if (unlocked && wasUnlocked_) {
-    // Both lists are sorted by id: one walk finds what came, went and changed.
-    auto before = shownItems_.cbegin();
-    auto now = items.cbegin();
-    auto item = [&](const EntryId& id) { return QVariant::fromValue(QDBusObjectPath(PathOf(id))); };
-    while (before != shownItems_.cend() || now != items.cend()) {
-      if (now == items.cend() || (before != shownItems_.cend() && before->first < now->first)) {
-        Emit(collection, kCollectionInterface, "ItemDeleted", {item(before->first)});
-        ++before;
-      } else if (before == shownItems_.cend() || now->first < before->first) {
-        Emit(collection, kCollectionInterface, "ItemCreated", {item(now->first)});
-        ++now;
-      } else {
-        if (before->second != now->second) Emit(collection, kCollectionInterface, "ItemChanged", {item(now->first)});
-        ++before;
-        ++now;
-      }
-    }
-  }
-  if (sameCollection && unlocked != wasUnlocked_ && !collection.isEmpty()) {
-    Emit(service, kServiceInterface, "CollectionChanged", {QVariant::fromValue(QDBusObjectPath(collection))});
-  }
-  const bool justUnlocked = unlocked && !wasUnlocked_;
-  const bool justLocked = !unlocked && wasUnlocked_;
-  wasUnlocked_ = unlocked;
-  shownCollection_ = collection;
-  shownItems_ = std::move(items);
-  if (justUnlocked) CompletePrompts(true);
-  if (justLocked) gate_.EndAll(AccessOutcome::kLocked);
-}
-
-void SecretServiceObject::WatchClient(const QString& client) {
-  if (!clients_->watchedServices().contains(client)) clients_->addWatchedService(client);
+void SecretServiceObject::WatchClient(const std::string& client) {
+  const QString name = QString::fromStdString(client);
+  if (!clients_->watchedServices().contains(name)) clients_->addWatchedService(name);
 }
 
 void SecretServiceObject::ForgetClient(const QString& client) {
   clients_->removeWatchedService(client);
-  objects_.Forget(client.toStdString());
-  firstSeen_.erase(client);
-  // Nobody is left to answer to: its questions go, the next client's come.
-  gate_.ForgetClient(client.toStdString());
+  protocol_->ForgetClient(client.toStdString());
+  // Its calls that still waited have nobody to answer to.
+  std::erase_if(calls_, [&](const auto& call) { return call.second.service() == client; });
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Secret Service on the test's private session bus, with real clients.
-# The name is Quillbox's from start-up, before the log-in; only entries
-# tagged "Secret Service" are items. secret-tool stores, looks up, searches
+# The name is Quillbox's from start-up, before the log-in, and a lookup
+# while locked gets its secret once the user logs in; only entries tagged
+# "Secret Service" are items. secret-tool stores, looks up, searches
 # and clears, and what it stored is an entry quillbox-cli reads back;
 # python3-secretstorage (a DH session) creates, searches, reads, changes,
 # deletes and sees the lock; bad input changes nothing. Then the
@@ -69,7 +70,12 @@ qb_start
 qb_wait_for secrets_owned || qb_fail "Quillbox did not take org.freedesktop.secrets at start-up"
 qb_wait_window "Enter Password" >/dev/null
 client foreign_prompt || qb_fail "a prompt answered another client"
+# A lookup before the log-in waits for it, then gets the secret.
+secret-tool lookup Title Served UserName jdoe >"$QB_ROOT/first-lookup.out" &
+looker=$!
 log_in
+wait "$looker" || qb_fail "a lookup before the log-in found nothing"
+qb_assert_eq "$(cat "$QB_ROOT/first-lookup.out")" "served-pw" "a lookup before the log-in"
 qb_assert_eq "$(owner_line)" \
   "Secret Service (org.freedesktop.secrets) served by: $QB_INSTALL/quillbox (process $QB_PID)" "while serving"
 
@@ -123,6 +129,15 @@ log_in
 wait "$unlocker" || qb_fail "the log-in did not complete the prompt"
 client is_unlocked || qb_fail "unlocked by the window's log-in"
 client read_kept || qb_fail "secretstorage: read after the log-in"
+# A lookup while locked brings the log-in up; the secret follows it.
+client lock || qb_fail "secretstorage: lock again"
+qb_key "$(qb_wait_window "Enter Password")" Escape
+qb_wait_no_window "Enter Password"
+secret-tool lookup application keeper >"$QB_ROOT/locked-lookup.out" &
+looker=$!
+log_in
+wait "$looker" || qb_fail "a lookup while locked found nothing after the log-in"
+qb_assert_eq "$(cat "$QB_ROOT/locked-lookup.out")" "kept-secret" "a lookup while locked"
 quit
 qb_wait_for secrets_free || qb_fail "the name stayed after the exit"
 
