@@ -1,6 +1,6 @@
 #include "interchange/utf16_text.h"
 
-#include "core/legacy_text.h"
+#include "core/utf8.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ bool AppendUtf16AsUtf8(std::string_view text, std::string* out, std::string* err
       return false;
     }
     line += code == '\n';
-    AppendCodePointAsUtf8(code, out);
+    AppendUtf8(code, out);
   }
   if (text.size() % 2 != 0) {
     *error = "line " + std::to_string(line) + ": the text is not valid UTF-16 (an odd number of bytes)";
