@@ -1,5 +1,6 @@
 #include "app/quillbox.h"
 
+#include "core/product_name.h"
 #include "safe/safe_folder.h"
 #include "safe/safe_store.h"
 
@@ -13,13 +14,13 @@ Quillbox::~Quillbox() {
   if (settingsRead_) WriteExitSettings();
 }
 
-const char* Quillbox::GetProductName() const { return "Tarnwell Quillbox"; }
+const char* Quillbox::GetProductName() const { return kProductName; }
 
 const char* Quillbox::GetVersionText() const { return "2.0"; }
 
 const char* Quillbox::GetVersionKey() const { return "2"; }
 
-const char* Quillbox::GetDisplayName() const { return "Tarnwell Quillbox"; }
+const char* Quillbox::GetDisplayName() const { return kProductName; }
 
 void Quillbox::SetView(QuillboxView* view) { view_ = view; }
 

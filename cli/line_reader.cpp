@@ -8,18 +8,9 @@
 
 #include <iterator>
 
-namespace {
+#include "core/posixfile.h"
 
-void WriteAll(int fd, const char* text) {
-  size_t left = strlen(text);
-  while (left > 0) {
-    ssize_t n = write(fd, text, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    text += n;
-    left -= static_cast<size_t>(n);
-  }
-}
+namespace {
 
 // The terminal being read with echo off; the signal handler restores it.
 int g_terminal_fd = -1;
@@ -146,7 +137,7 @@ LineResult ReadHiddenLine(int terminal_fd, const char* prompt, TypedSecret* line
   // typed in answer to the prompt is lost.
   bool hidden = tcsetattr(terminal_fd, TCSAFLUSH, &g_hidden_settings) == 0;
   sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-  WriteAll(terminal_fd, prompt);
+  WriteFully(terminal_fd, prompt, strlen(prompt));
 
   LineResult result = hidden ? ReadSecretLine(terminal_fd, line) : LineResult::kError;
 
@@ -157,6 +148,6 @@ LineResult ReadHiddenLine(int terminal_fd, const char* prompt, TypedSecret* line
   }
   g_terminal_fd = -1;
   sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
-  WriteAll(terminal_fd, "\n");
+  WriteFully(terminal_fd, "\n", 1);
   return result;
 }

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/posixfile.h"
+
 extern char** environ;
 
 namespace {
@@ -60,17 +62,6 @@ pid_t Spawn(const std::vector<std::string>& args, int* input) {
   return pid;
 }
 
-bool WriteAll(int fd, const char* text, size_t length) {
-  while (length > 0) {
-    const ssize_t n = write(fd, text, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text += n;
-    length -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // wl-copy offers the hint from version 2.2 on, as --sensitive.
 bool WlCopyKnowsSensitive() {
   FILE* help = popen("wl-copy --help 2>&1", "r");
@@ -114,7 +105,7 @@ bool ToolClipboard::PutSecret(const char* text) {
   if (pid < 0) return false;
   // The tool may end early (no display); its pipe must not kill us.
   signal(SIGPIPE, SIG_IGN);
-  const bool written = WriteAll(input, text, strlen(text));
+  const bool written = WriteFully(input, text, strlen(text));
   close(input);
   if (!written) {
     kill(pid, SIGTERM);

@@ -6,14 +6,11 @@
 #include <string_view>
 
 #include "core/legacy_text.h"
+#include "core/utf8.h"
 
 // Case folding for matching what a user types against what is stored,
 // independent of the process's locale.
 
-// Decodes one UTF-8 sequence at text[i]; false when it is not valid.
-bool DecodeUtf8(std::string_view text, size_t& i, char32_t& c);
-// Encodes c as UTF-8 into out (4 bytes of room); returns the byte count.
-size_t EncodeUtf8(char32_t c, char* out);
 char32_t FoldCodePoint(char32_t c);
 
 namespace case_fold_detail {

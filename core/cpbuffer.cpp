@@ -1,12 +1,12 @@
 #include "core/cpbuffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/filehelpers.h"
-#include "core/posixfile.h"
-
-#include <unistd.h>
+#include "core/whole_file.h"
+#include "core/wiping_allocator.h"
 
 static unsigned char gEmptyByte = 0;
 static const unsigned char kEmptyByte = 0;
@@ -59,13 +59,13 @@ int cpBuffer::Compare(const cpBuffer& a, const cpBuffer& b) {
 bool cpBuffer::Equals(const cpBuffer& other) const { return Compare(*this, other) == 0; }
 
 bool cpBuffer::LoadFromFile(const char* path) {
-  uint64_t length = 0;
-  const int fd = OpenRegularFileForReading(path, length);
-  if (fd < 0) return false;
-  const bool loaded =
-      length <= kMaxWholeFileSize && SetSize(static_cast<uint32_t>(length)) && ReadFully(fd, data_, size_);
-  close(fd);
-  return loaded;
+  // Wiped when let go of, in case this buffer wipes too.
+  WipingBytes bytes;
+  if (!ReadWholeFile(path, {.maxBytes = kMaxWholeFileSize}, &bytes) || !SetSize(static_cast<uint32_t>(bytes.size()))) {
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), data_);
+  return true;
 }
 
 bool cpBuffer::SaveToFile(const char* path, bool throughTemporary) const {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,36 +20,6 @@ bool FileExists(const char* path) {
   const bool isFile = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
   close(fd);
   return isFile;
-}
-
-char* ReadWholeFile(const char* path, size_t* length) {
-  uint64_t size = 0;
-  const int fd = OpenRegularFileForReading(path, size);
-  if (fd < 0) return nullptr;
-  char* contents = nullptr;
-  if (size <= kMaxWholeFileSize) contents = static_cast<char*>(malloc(static_cast<size_t>(size) + 1));
-  if (contents != nullptr && !ReadFully(fd, contents, static_cast<size_t>(size))) {
-    free(contents);
-    contents = nullptr;
-  }
-  close(fd);
-  if (contents == nullptr) return nullptr;
-  contents[size] = '\0';
-  if (length != nullptr) *length = static_cast<size_t>(size);
-  return contents;
-}
-
-bool ReadFileToString(std::string& text, const char* path) {
-  char* contents = ReadWholeFile(path);
-  if (contents == nullptr) return false;
-  bool assigned = true;
-  try {
-    text.assign(contents);
-  } catch (const std::bad_alloc&) {
-    assigned = false;
-  }
-  FreeString(contents);
-  return assigned;
 }
 
 static bool IsReadOnly(const struct stat& info) {

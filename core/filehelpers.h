@@ -2,22 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 // Whole-file helpers. Failures are reported as false or null.
 
-// Larger files are refused before anything is allocated.
+// The largest file a cpBuffer holds.
 inline constexpr uint64_t kMaxWholeFileSize = 0xFFFFFFFEu;
 
 // False for a null or empty path, a directory or anything that cannot be
 // opened for reading.
 bool FileExists(const char* path);
-
-// The whole regular file followed by one NUL, as a heap buffer the caller
-// releases with FreeString; *length (when given) receives the file size.
-char* ReadWholeFile(const char* path, size_t* length = nullptr);
-// The file's text up to its first NUL byte.
-bool ReadFileToString(std::string& text, const char* path);
 
 // Writes length bytes to path, or to path + ".tmp" that then replaces path
 // through CopyOverFile. The file written must not be read-only (owner-write

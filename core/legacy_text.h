@@ -11,16 +11,9 @@
 // program wrote on Western systems (a superset of Latin-1's letters, with
 // the euro sign and typographic quotes at 0x80-0x9F).
 
-// The offset of the first byte that is not part of well-formed UTF-8
-// (overlong forms and surrogates included), or text.size() when all is.
-size_t FindInvalidUtf8(std::string_view text);
-
 // The character a byte of a legacy field stands for (Windows-1252; the
 // five places that code page leaves undefined keep their C1 value).
 char32_t LegacyByteCodePoint(unsigned char byte);
-
-// Appends one Unicode scalar value (not a surrogate) as UTF-8.
-void AppendCodePointAsUtf8(char32_t code, std::string* out);
 
 // Appends a field as UTF-8 by the rule above.
 void AppendFieldAsUtf8(std::string_view field, std::string* out);

@@ -1,24 +1,14 @@
 #include "core/posixfile.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "core/whole_file.h"
+
 int OpenRegularFileForReading(const char* path, uint64_t& size) {
-  if (path == nullptr || *path == '\0') return -1;
-  int fd;
-  do {
-    fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return -1;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  size = static_cast<uint64_t>(info.st_size);
-  return fd;
+  int fd = -1;
+  return OpenForReading(path, {.maxBytes = SIZE_MAX}, &fd, &size) ? fd : -1;
 }
 
 bool ReadFully(int fd, void* data, size_t length) {

@@ -1,8 +1,8 @@
 #include "crypto/aes.h"
 
+#include "core/byte_order.h"
 #include "crypto/aes_paths.h"
 #include "crypto/aes_tables.h"
-#include "crypto/byte_order.h"
 #include "crypto/cpu_features.h"
 
 #include <string.h>

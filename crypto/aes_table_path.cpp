@@ -1,6 +1,6 @@
+#include "core/byte_order.h"
 #include "crypto/aes_paths.h"
 #include "crypto/aes_tables.h"
-#include "crypto/byte_order.h"
 
 namespace {
 

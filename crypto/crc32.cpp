@@ -1,6 +1,6 @@
 #include "crypto/crc32.h"
 
-#include "crypto/byte_order.h"
+#include "core/byte_order.h"
 #include "crypto/cpu_features.h"
 #include "crypto/crc32_paths.h"
 

@@ -1,6 +1,6 @@
 #include "crypto/md5.h"
 
-#include "crypto/byte_order.h"
+#include "core/byte_order.h"
 
 #include <algorithm>
 #include <string.h>

@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+
+#include "core/whole_file.h"
 
 namespace {
 
@@ -87,24 +90,22 @@ void BreachList::Close() {
 std::string BreachList::Open(const std::string& path) {
   Close();
   path_ = path;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return "The breach list " + path + " does not exist.";
-    return "The breach list " + path + " cannot be read: " + strerror(errno) + ".";
+  int fd = -1;
+  uint64_t size = 0;
+  const FileReadResult opened = OpenForReading(path.c_str(), {.maxBytes = SIZE_MAX}, &fd, &size);
+  if (opened.status == FileReadStatus::kCannotOpen) {
+    if (opened.error == ENOENT) return "The breach list " + path + " does not exist.";
+    return "The breach list " + path + " cannot be read: " + strerror(opened.error) + ".";
   }
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return "The breach list " + path + " is not a file.";
-  }
-  if (info.st_size == 0) {
+  if (!opened) return "The breach list " + path + " is not a file.";
+  if (size == 0) {
     close(fd);
     return "The breach list " + path + " is empty.";
   }
   // Look-ups read a few bytes here and there: read-ahead would only fill the cache.
   posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
   fd_ = fd;
-  size_ = static_cast<size_t>(info.st_size);
+  size_ = static_cast<size_t>(size);
   std::string error = CheckSampledLines();
   if (!error.empty()) Close();
   return error;

@@ -5,7 +5,7 @@
 
 #include "interchange/bitwarden_json.h"
 #include "interchange/utc_time.h"
-#include "core/legacy_text.h"
+#include "core/utf8.h"
 #include "core/wiping_allocator.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "interchange/import_plan.h"
 #include "interchange/utc_time.h"
 #include "core/legacy_text.h"
+#include "core/utf8.h"
 
 namespace {
 

@@ -23,9 +23,9 @@ struct ForeignEntry {
   // them), the code as written (URI, bare secret or steam://), times and
   // earlier passwords. The plan makes the entry of it.
   Entry kept;
+  // The record's id in its program, led by the format ("keepass:"); empty without one.
   std::string source_id;
-  bool note_only = false;  // a secure note: an entry only where notes have a place  // the record's id in its program,
-                           // led by the format ("keepass:"); empty without one
+  bool note_only = false;  // a secure note: an entry only where notes have a place
   // What a legacy safe has no place for, counted for the summary.
   size_t urls = 0;
   size_t notes = 0;

@@ -1,13 +1,9 @@
 #include "interchange/import_file.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <new>
-
+#include "core/whole_file.h"
 #include "interchange/csv_formats.h"
 #include "interchange/kdbx.h"
 #include "interchange/utf16_text.h"
@@ -18,49 +14,33 @@ namespace {
 constexpr size_t kMaxImportBytes = size_t{256} << 20;
 constexpr char kOutOfMemory[] = "there is not enough memory to read the file; nothing was imported";
 
-bool ReadWholeFile(const std::string& name, ImportText* text, std::string* error) {
-  bool from_stdin = name == "-";
-  int fd = from_stdin ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    *error = name + ": " + strerror(errno);
-    return false;
+// Standard input ("-") and other streams are read to their end as well.
+FileReadResult ReadImportBytes(const std::string& name, WipingString* bytes) {
+  const FileReadOptions options = {.maxBytes = kMaxImportBytes, .streams = true};
+  if (name != "-") return ReadWholeFile(name.c_str(), options, bytes);
+  uint64_t size = 0;
+  const FileReadResult checked = CheckForReading(STDIN_FILENO, options, &size);
+  return checked ? ReadToEnd(STDIN_FILENO, size, options.maxBytes, bytes) : checked;
+}
+
+std::string Reason(const FileReadResult& read) {
+  switch (read.status) {
+    case FileReadStatus::kNotAFile:
+      return "is a folder, not a file";
+    case FileReadStatus::kTooLarge:
+      return "the file is too large to import";
+    case FileReadStatus::kOutOfMemory:
+      return kOutOfMemory;
+    default:
+      return strerror(read.error);
   }
-  struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    if (!from_stdin) close(fd);
-    *error = name + ": is a folder, not a file";
-    return false;
-  }
-  if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  char chunk[65536];
-  ssize_t n = 0;
-  try {
-    if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= kMaxImportBytes) {
-      text->bytes.reserve(static_cast<size_t>(info.st_size) + 1);
-    }
-    while ((n = read(fd, chunk, sizeof chunk)) != 0) {
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 || text->bytes.size() + static_cast<size_t>(n) > kMaxImportBytes) break;
-      AppendSecret(&text->bytes, std::string_view(chunk, static_cast<size_t>(n)));
-    }
-  } catch (const std::bad_alloc&) {
-    explicit_bzero(chunk, sizeof chunk);
-    if (!from_stdin) close(fd);
-    *error = name + ": " + kOutOfMemory;
-    return false;
-  }
-  int read_errno = errno;
-  explicit_bzero(chunk, sizeof chunk);
-  if (!from_stdin) close(fd);
-  if (n != 0) {
-    *error = n < 0 ? name + ": " + strerror(read_errno) : name + ": the file is too large to import";
-    return false;
-  }
-  if (text->bytes.empty()) {
-    *error = name + ": the file is empty";
-    return false;
-  }
-  return true;
+}
+
+bool ReadImportFile(const std::string& name, ImportText* text, std::string* error) {
+  const FileReadResult read = ReadImportBytes(name, &text->bytes);
+  if (read && !text->bytes.empty()) return true;
+  *error = name + ": " + (read ? std::string("the file is empty") : Reason(read));
+  return false;
 }
 
 const InterchangeFormat* ImportFormat(std::string_view text, const std::string& format_name, std::string* error) {
@@ -115,11 +95,13 @@ bool PlanUtf8Text(std::string_view text, const std::string& format_name, const F
 
 }  // namespace
 
-ImportText::~ImportText() { WipeString(&bytes); }
+// Short texts live inside the string, where its allocator does not wipe them.
+ImportText::~ImportText() { explicit_bzero(bytes.data(), bytes.capacity()); }
 
 bool ReadImportText(const std::string& name, ImportText* text, std::string* error) {
-  if (ReadWholeFile(name, text, error)) return true;
-  WipeString(&text->bytes);
+  if (ReadImportFile(name, text, error)) return true;
+  explicit_bzero(text->bytes.data(), text->bytes.capacity());
+  text->bytes.clear();
   return false;
 }
 

@@ -3,12 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/wiping_allocator.h"
 #include "interchange/import_plan.h"
 #include "interchange/interchange_format.h"
 
 // A file's bytes, which hold passwords: wiped when done.
 struct ImportText {
-  std::string bytes;
+  WipingString bytes;
   ImportText() = default;
   ~ImportText();
   ImportText(const ImportText&) = delete;

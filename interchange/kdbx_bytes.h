@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "core/byte_order.h"
 #include "core/wiping_allocator.h"
 
 // A cursor over a KDBX file's little-endian fields; every read says
@@ -32,10 +32,7 @@ class KdbxByteReader {
   template <typename T>
   bool Little(T* value) {
     if (sizeof(T) > left()) return false;
-    *value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-      *value |= static_cast<T>(static_cast<T>(static_cast<uint8_t>(bytes_[offset_ + i])) << (8 * i));
-    }
+    *value = LoadLe<T>(bytes_.data() + offset_);
     offset_ += sizeof(T);
     return true;
   }
@@ -43,12 +40,6 @@ class KdbxByteReader {
   std::string_view bytes_;
   size_t offset_ = 0;
 };
-
-// Appends value's low `size` bytes, least significant first.
-template <typename Bytes>
-void AppendLittle(Bytes* out, uint64_t value, size_t size) {
-  for (size_t i = 0; i < size; ++i) out->push_back(static_cast<typename Bytes::value_type>(value >> (8 * i)));
-}
 
 inline std::span<const uint8_t> AsBytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};

@@ -45,7 +45,7 @@ bool ParseKdbxInnerHeader(std::span<const uint8_t> payload, KdbxInnerHeader* hea
 
 void AppendKdbxInnerHeader(uint32_t stream_id, std::span<const uint8_t> stream_key, WipingBytes* out) {
   uint8_t id[4];
-  for (int i = 0; i < 4; ++i) id[i] = static_cast<uint8_t>(stream_id >> (8 * i));
+  Store32Le(id, stream_id);
   AppendField(out, kStreamId, id);
   AppendField(out, kStreamKey, stream_key);
   AppendField(out, kEnd, {});

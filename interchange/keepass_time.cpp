@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/byte_order.h"
 #include "interchange/base64_text.h"
 #include "interchange/utc_time.h"
 #include "safe/entry.h"
@@ -20,8 +21,7 @@ int64_t ReadKeepassTime(std::string_view text) {
   size_t size = 0;
   // A ninth byte, from text without padding, is ignored as KeePassXC does.
   if (!DecodeBase64(text.data(), text.size(), bytes, &size) || size < kTimeBytes) return 0;
-  uint64_t since_year_1 = 0;
-  for (size_t i = kTimeBytes; i-- > 0;) since_year_1 = since_year_1 << 8 | bytes[i];
+  const uint64_t since_year_1 = Load64Le(bytes);
   // Compared before subtracting: a count past year 9999 would overflow.
   constexpr uint64_t kLatest = kLatestEntryTime + kSecondsFromYear1To1970;
   return static_cast<int64_t>(std::min(since_year_1, kLatest)) - kSecondsFromYear1To1970;
@@ -30,6 +30,6 @@ int64_t ReadKeepassTime(std::string_view text) {
 void AppendKdbxTime(int64_t seconds, std::string* out) {
   uint64_t since_year_1 = static_cast<uint64_t>(ClampEntryTime(seconds) + kSecondsFromYear1To1970);
   uint8_t bytes[kTimeBytes];
-  for (size_t i = 0; i < kTimeBytes; ++i) bytes[i] = static_cast<uint8_t>(since_year_1 >> (8 * i));
+  Store64Le(bytes, since_year_1);
   AppendBase64(bytes, out);
 }

@@ -1,6 +1,6 @@
 #include "interchange/utf16_text.h"
 
-#include "core/legacy_text.h"
+#include "core/utf8.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ bool HasUtf16ByteOrderMark(std::string_view text) {
   return text.starts_with(kLittleEndianMark) || text.starts_with(kBigEndianMark);
 }
 
-bool AppendUtf16AsUtf8(std::string_view text, std::string* out, std::string* error) {
+bool AppendUtf16AsUtf8(std::string_view text, WipingString* out, std::string* error) {
   bool little = text.starts_with(kLittleEndianMark);
   text.remove_prefix(2);
   // A unit of two bytes becomes at most three of UTF-8; a pair, four.
@@ -34,7 +34,8 @@ bool AppendUtf16AsUtf8(std::string_view text, std::string* out, std::string* err
       return false;
     }
     line += code == '\n';
-    AppendCodePointAsUtf8(code, out);
+    char bytes[4];
+    out->append(bytes, EncodeUtf8(code, bytes));
   }
   if (text.size() % 2 != 0) {
     *error = "line " + std::to_string(line) + ": the text is not valid UTF-16 (an odd number of bytes)";

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/wiping_allocator.h"
+
 // Some Windows programs save text as UTF-16 with a byte order mark.
 bool HasUtf16ByteOrderMark(std::string_view text);
 
@@ -10,4 +12,4 @@ bool HasUtf16ByteOrderMark(std::string_view text);
 // reserved once beforehand, so a password in it is never copied by growth.
 // False with the reason (led by its line) on an odd length or an unpaired
 // surrogate.
-bool AppendUtf16AsUtf8(std::string_view text, std::string* out, std::string* error);
+bool AppendUtf16AsUtf8(std::string_view text, WipingString* out, std::string* error);

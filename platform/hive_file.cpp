@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/posixfile.h"
+#include "core/whole_file.h"
 #include "platform/file_lock.h"
 #include "platform/hive_key.h"
 #include "platform/user_folders.h"
@@ -86,35 +87,22 @@ long ReplaceAtomically(const std::string& path, const std::string& text) {
 }  // namespace
 
 long ReadHiveText(const std::string& path, std::string* text) {
-  text->clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? kHiveSuccess : StatusFromErrno(errno);
-  struct stat info;
-  long status = kHiveSuccess;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    status = kHiveAccessDenied;
-  } else if (static_cast<unsigned long long>(info.st_size) > kMaxHiveFileSize) {
-    status = kHiveInvalidData;
-  } else {
-    // One byte more than the size shows a file that grew meanwhile; it
-    // is read on up to the cap.
-    text->resize(static_cast<size_t>(info.st_size) + 1);
-    size_t used = 0;
-    while (used < text->size()) {
-      ssize_t n = read(fd, text->data() + used, text->size() - used);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) status = StatusFromErrno(errno);
-      if (n <= 0) break;
-      used += static_cast<size_t>(n);
-      if (used == text->size() && used <= kMaxHiveFileSize) {
-        text->resize(std::min(used * 2, kMaxHiveFileSize + 1));
-      }
-    }
-    if (used > kMaxHiveFileSize) status = kHiveInvalidData;
-    text->resize(status == kHiveSuccess ? used : 0);
+  const FileReadResult read = ReadWholeFile(path.c_str(), {.maxBytes = kMaxHiveFileSize}, text);
+  switch (read.status) {
+    case FileReadStatus::kRead:
+      return kHiveSuccess;
+    case FileReadStatus::kCannotOpen:
+      return read.error == ENOENT ? kHiveSuccess : StatusFromErrno(read.error);
+    case FileReadStatus::kNotAFile:
+      return kHiveAccessDenied;
+    case FileReadStatus::kTooLarge:
+      return kHiveInvalidData;
+    case FileReadStatus::kOutOfMemory:
+      return StatusFromErrno(ENOMEM);
+    case FileReadStatus::kReadFailed:
+      break;
   }
-  close(fd);
-  return status;
+  return StatusFromErrno(read.error);
 }
 
 long LoadHiveFile(const std::string& path, WHiveDocument* document) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/byte_order.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -105,7 +107,7 @@ bool ParseValueData(std::string_view data, WHiveValue* value) {
     if (!ParseHexNumber(data, &number)) return false;
     value->type = kRegDword;
     value->data.clear();
-    for (int i = 0; i < 4; ++i) value->data.push_back(static_cast<char>(number >> (8 * i)));
+    AppendLittle(&value->data, number, 4);
     return true;
   }
   if (ConsumePrefix(data, "hex:")) {

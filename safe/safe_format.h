@@ -21,11 +21,3 @@ inline constexpr size_t kSafeMaxFieldLength = 260;
 inline constexpr char kSafeTempPrefix[] = "tulvane";
 
 inline uint64_t RoundUpToBlock(uint64_t length) { return (length + 15) & ~uint64_t{15}; }
-
-inline void StoreLe32(uint8_t* out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-inline uint32_t LoadLe32(const uint8_t* in) {
-  return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
-}

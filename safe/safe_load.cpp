@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/byte_order.h"
 #include "core/posixfile.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
@@ -23,11 +24,11 @@ namespace {
 bool LocateRecord(int fd, uint64_t fileSize, uint32_t& length) {
   uint8_t field[4];
   if (fileSize < 4 || pread(fd, field, 4, static_cast<off_t>(fileSize - 4)) != 4) return false;
-  uint64_t total = LoadLe32(field);
+  uint64_t total = Load32Le(field);
   if (total > fileSize || total < kSafeHeaderSize + kSafeTrailerSize) return false;
   if (lseek(fd, static_cast<off_t>(fileSize - total), SEEK_SET) < 0) return false;
   if (!ReadFully(fd, field, 4)) return false;
-  length = LoadLe32(field);
+  length = Load32Le(field);
   return RoundUpToBlock(length) + kSafeHeaderSize + kSafeTrailerSize <= total;
 }
 
@@ -55,7 +56,7 @@ SafeLoadResult ReadRecord(int fd, uint64_t fileSize, const AesContext& aes, Safe
   std::free(buffer);
   uint8_t field[4];
   if (!ok || !ReadFully(fd, field, sizeof field)) return SafeLoadResult::kDamaged;
-  return LoadLe32(field) == crc ? SafeLoadResult::kLoaded : SafeLoadResult::kWrongPassword;
+  return Load32Le(field) == crc ? SafeLoadResult::kLoaded : SafeLoadResult::kWrongPassword;
 }
 
 SafeLoadResult ReadSafeFile(const char* path, const char* password, SafeLineCollector* lines) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/safe_key.h"
@@ -41,7 +42,7 @@ bool WriteRecord(SafeFileOps& ops, int fd, const AesContext& aes, const SafeText
   auto* buffer = static_cast<uint8_t*>(std::malloc(bufferSize));
   if (buffer == nullptr) return false;
   uint8_t field[4];
-  StoreLe32(field, static_cast<uint32_t>(text.length));
+  Store32Le(field, static_cast<uint32_t>(text.length));
   bool ok = ops.Write(fd, field, sizeof field);
   uint32_t crc = Crc32Update(0, nullptr, 0);
   for (uint64_t offset = 0; ok && offset < text.length; offset += kSafeChunkSize) {
@@ -50,9 +51,9 @@ bool WriteRecord(SafeFileOps& ops, int fd, const AesContext& aes, const SafeText
     ok = ops.Write(fd, buffer, padded);
   }
   std::free(buffer);  // ciphertext only: nothing to wipe
-  StoreLe32(field, crc);
+  Store32Le(field, crc);
   ok = ok && ops.Write(fd, field, sizeof field);
-  StoreLe32(field, static_cast<uint32_t>(RoundUpToBlock(text.length) + kSafeHeaderSize + kSafeTrailerSize));
+  Store32Le(field, static_cast<uint32_t>(RoundUpToBlock(text.length) + kSafeHeaderSize + kSafeTrailerSize));
   return ok && ops.Write(fd, field, sizeof field);
 }
 

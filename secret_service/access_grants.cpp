@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include <array>
-
+#include "core/posixfile.h"
+#include "core/whole_file.h"
 #include "platform/user_folders.h"
 
 namespace {
@@ -35,15 +35,6 @@ bool IdFromHex(std::string_view hex, EntryId* id) {
   return true;
 }
 
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 }  // namespace
 
 AccessGrants::AccessGrants(std::string path) : path_(std::move(path)) { Load(); }
@@ -60,16 +51,8 @@ bool AccessGrants::Allow(const EntryId& id, std::string_view executable) {
 
 void AccessGrants::Load() {
   if (path_.empty()) return;
-  const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return;
   std::string text;
-  std::array<char, 4096> buffer;
-  ssize_t got = 0;
-  while (text.size() <= kMaxFileBytes && (got = read(fd, buffer.data(), buffer.size())) > 0) {
-    text.append(buffer.data(), static_cast<size_t>(got));
-  }
-  close(fd);
-  if (text.size() > kMaxFileBytes) return;
+  if (!ReadWholeFile(path_.c_str(), {.maxBytes = kMaxFileBytes, .followLinks = false}, &text)) return;
   std::string_view rest = text;
   while (!rest.empty()) {
     const size_t end = rest.find('\n');
@@ -92,7 +75,7 @@ bool AccessGrants::Save() const {
   std::string temporary = path_ + ".XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  const bool written = WriteAll(fd, text) && fsync(fd) == 0;
+  const bool written = WriteFully(fd, text.data(), text.size()) && fsync(fd) == 0;
   if (close(fd) != 0 || !written || rename(temporary.c_str(), path_.c_str()) != 0) {
     unlink(temporary.c_str());
     return false;

@@ -1,29 +1,23 @@
 #include "secret_service/access_question_text.h"
 
+#include "core/utf8.h"
+
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 constexpr char kEllipsis[] = "\xE2\x80\xA6";     // U+2026
 
-// The code point starting at text[i] and its length in bytes; a stray or
-// cut byte reads as itself, one byte long, and is never shown.
+// The code point starting at text[i] and its length in bytes; a byte that
+// does not start well-formed UTF-8 reads as U+FFFD, one byte long, and is
+// never shown as it is.
 char32_t DecodeAt(std::string_view text, size_t i, size_t* length) {
-  const auto byte = static_cast<unsigned char>(text[i]);
-  size_t count = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
-  if (count == 0 || i + count > text.size()) {
+  size_t next = i;
+  char32_t code = 0;
+  if (!DecodeUtf8(text, next, code)) {
     *length = 1;
     return 0xFFFD;
   }
-  char32_t code = count == 1 ? byte : byte & (0x7F >> count);
-  for (size_t k = 1; k < count; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) {
-      *length = 1;
-      return 0xFFFD;
-    }
-    code = code << 6 | (next & 0x3F);
-  }
-  *length = count;
+  *length = next - i;
   return code;
 }
 

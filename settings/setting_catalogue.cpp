@@ -2,7 +2,7 @@
 
 namespace {
 
-// The window's placement and the update check read these where they are used.
+// The window's placement rows: WReg forms these names from the base names.
 constexpr SettingSpec kCatalogue[] = {
     kLastUsernameSetting,
     kLastSortSetting,
@@ -15,10 +15,10 @@ constexpr SettingSpec kCatalogue[] = {
     {"Main_Listview_Dim_col1", SettingKind::kNumber, 0, 0, "(column's own)"},
     {"Main_Listview_Dim_col2", SettingKind::kNumber, 0, 0, "(column's own)"},
     kExtraColumnsSetting,
-    {"Update_Check_Option", SettingKind::kNumber, 0, 0, nullptr},
-    {"Last_Update_Check_Time", SettingKind::kNumber, 0, 0, nullptr},
-    {"qamode", SettingKind::kFlag, 0, 0, nullptr},
-    {"Update_Server", SettingKind::kText, 0, 256, "(built-in server)"},
+    kUpdateCheckOptionSetting,
+    kLastUpdateCheckTimeSetting,
+    kQaModeSetting,
+    kUpdateServerSetting,
     kSafeFolderSpec,
     kClipboardClearSecondsSetting,
     kLockAfterSecondsSetting,

@@ -43,6 +43,18 @@ inline constexpr SettingSpec kSafeFolderSpec = {
     "\"\"",
     SettingGroup::kSafeFolder,
     "The folder that holds the safes; empty: beside the program, or ~/.local/share/quillbox when installed."};
+// The main window's placement and its list's column widths are kept under
+// these base names with WReg's suffixes ("_x", "_y", "_dx", "_dy"; "_col0"...).
+inline constexpr char kWindowPlacementBaseName[] = "Main_Window_Dim";
+inline constexpr char kColumnWidthsBaseName[] = "Main_Listview_Dim";
+// The update check's standing choice (0 ask, 1 check without asking, 2 never
+// check automatically), the time of the last check and the test channel flag.
+inline constexpr SettingSpec kUpdateCheckOptionSetting = {"Update_Check_Option", SettingKind::kNumber, 0, 0, nullptr};
+inline constexpr SettingSpec kLastUpdateCheckTimeSetting = {"Last_Update_Check_Time", SettingKind::kNumber, 0, 0,
+                                                            nullptr};
+inline constexpr SettingSpec kQaModeSetting = {"qamode", SettingKind::kFlag, 0, 0, nullptr};
+// Replaces the update server ("host" or "host:port"), for mirrors and tests.
+inline constexpr SettingSpec kUpdateServerSetting = {"Update_Server", SettingKind::kText, 0, 256, "(built-in server)"};
 // Waits past this are "never" in practice: the millisecond counters would overflow.
 inline constexpr int kLongestWaitSeconds = 2000000;
 inline constexpr SettingSpec kClipboardClearSecondsSetting = {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/byte_order.h"
+
 WHiveValue EncodeSettingString(const char* text) {
   std::string data = text ? text : "";
   data.push_back('\0');
@@ -10,9 +12,8 @@ WHiveValue EncodeSettingString(const char* text) {
 }
 
 WHiveValue EncodeSettingInt(int value) {
-  std::string data(4, '\0');
-  uint32_t bits = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>(bits >> (8 * i));
+  std::string data;
+  AppendLittle(&data, static_cast<uint32_t>(value), 4);
   return {kRegNone, data};
 }
 
@@ -25,10 +26,9 @@ bool DecodeSettingString(const WHiveValue& value, char* buffer, size_t capacity)
 
 bool DecodeSettingInt(const WHiveValue& value, int* number) {
   if (value.data.size() > 4) return false;
-  uint32_t bits = 0;
-  for (size_t i = 0; i < value.data.size(); ++i) {
-    bits |= static_cast<uint32_t>(static_cast<unsigned char>(value.data[i])) << (8 * i);
-  }
-  *number = static_cast<int>(bits);
+  // A shorter value is the low bytes of the number.
+  uint8_t bytes[4] = {};
+  std::memcpy(bytes, value.data.data(), value.data.size());
+  *number = static_cast<int>(Load32Le(bytes));
   return true;
 }

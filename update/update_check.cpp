@@ -29,7 +29,6 @@ constexpr int kChooseCheckOnce = 0;
 constexpr int kChooseAutomatic = 1;
 constexpr int kChooseNever = 2;
 constexpr uint32_t kProgressRange = 100;
-constexpr size_t kHostCapacity = 255;
 
 bool checkRunning = false;
 
@@ -42,8 +41,8 @@ struct RunningMark {
 };
 
 std::string UpdateServer(WReg& settings) {
-  char host[kHostCapacity + 1];
-  settings.GetSettingString(kUpdateServerSetting, host, kHostCapacity, nullptr);
+  char host[kUpdateServerSetting.capacity];
+  settings.ReadSetting(kUpdateServerSetting, host);
   return host[0] != '\0' ? host : kUpdateServerHost;
 }
 
@@ -56,10 +55,10 @@ void ShowError(UpdateView& view, OwnerWindow owner, const char* fallback) {
 // standing choice is to check).
 bool AutomaticCheckDue(WReg& settings, uint32_t now) {
   int last = 0;
-  settings.GetSettingInt(kLastUpdateCheckTimeSetting, &last, 0);
+  settings.ReadSetting(kLastUpdateCheckTimeSetting, &last);
   if (last == 0) {
     // The first run only starts the clock.
-    settings.SetSettingInt(kLastUpdateCheckTimeSetting, static_cast<int>(now));
+    settings.SetSettingInt(kLastUpdateCheckTimeSetting.name, static_cast<int>(now));
     return false;
   }
   // Signed: a clock set back postpones the check instead of forcing it.
@@ -71,7 +70,7 @@ bool AutomaticCheckDue(WReg& settings, uint32_t now) {
 bool AskHowToUpdate(UpdateEnvironment& environment, OwnerWindow owner) {
   int choice = kChooseCheckOnce;
   if (!environment.view.RunOptionDialog(owner, choice)) return false;
-  if (choice != kChooseCheckOnce) environment.settings.SetSettingInt(kUpdateCheckOptionSetting, choice);
+  if (choice != kChooseCheckOnce) environment.settings.SetSettingInt(kUpdateCheckOptionSetting.name, choice);
   return choice != kChooseNever;
 }
 
@@ -126,16 +125,16 @@ void RunUpdateCheck(bool manual, OwnerWindow owner, int product, UpdateEnvironme
   WReg& settings = environment.settings;
 
   int option = 0;
-  settings.GetSettingInt(kUpdateCheckOptionSetting, &option, 0);
+  settings.ReadSetting(kUpdateCheckOptionSetting, &option);
   if (option < kChooseCheckOnce || option > kChooseNever) option = kChooseCheckOnce;
   if (!manual && option == kChooseNever) return;
 
-  const bool qa = settings.GetSettingBool(kQaModeSetting, false);
+  const bool qa = settings.ReadFlagSetting(kQaModeSetting);
   const uint32_t now = environment.now();
   if (!manual && !AutomaticCheckDue(settings, now)) return;
   if ((manual || option != kChooseAutomatic) && !AskHowToUpdate(environment, owner)) return;
 
-  settings.SetSettingInt(kLastUpdateCheckTimeSetting, static_cast<int>(now));
+  settings.SetSettingInt(kLastUpdateCheckTimeSetting.name, static_cast<int>(now));
   std::unique_ptr<UpdateProgress> progress = environment.view.MakeProgress();
   const std::string host = UpdateServer(settings);
   // Bounded by its deadline, so an ending program waits for it at most that long.

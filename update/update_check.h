@@ -4,20 +4,13 @@
 #include <functional>
 
 #include "platform/message_box_view.h"
+#include "settings/setting_catalogue.h"
 #include "settings/wreg.h"
 #include "update/check_update.h"
 #include "update/download_update.h"
 #include "update/update_view.h"
 
 inline constexpr uint32_t kUpdateCheckInterval = 604800;  // a week, in seconds
-
-// The update check's standing choice (0 ask, 1 check without asking, 2 never
-// check automatically), the time of the last check and the test channel flag.
-inline constexpr const char* kUpdateCheckOptionSetting = "Update_Check_Option";
-inline constexpr const char* kLastUpdateCheckTimeSetting = "Last_Update_Check_Time";
-inline constexpr const char* kQaModeSetting = "qamode";
-// Replaces the update server ("host" or "host:port"), for mirrors and tests.
-inline constexpr const char* kUpdateServerSetting = "Update_Server";
 
 // Calendar time in seconds since 1970, low 32 bits.
 uint32_t CurrentCalendarTime32();

@@ -1,15 +1,17 @@
 #include "update/update_folder.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/filehelpers.h"
 #include "core/posixfile.h"
+#include "core/whole_file.h"
 #include "platform/private_temp_dir.h"
 
 namespace {
@@ -26,6 +28,9 @@ int CreateSibling(int folder, const char* name, std::string& sibling) {
   }
   return -1;
 }
+
+// A file of the folder, never through a link.
+FileReadOptions Inside(int folder) { return {.maxBytes = kMaxWholeFileSize, .followLinks = false, .folder = folder}; }
 
 }  // namespace
 
@@ -51,26 +56,16 @@ bool UpdateFolder::WriteFile(const char* name, const cpBuffer& bytes) const {
 }
 
 int UpdateFolder::OpenForReading(const char* name) const {
-  if (fd_ < 0) return -1;
-  int fd;
-  do {
-    fd = openat(fd_, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return -1;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
+  int fd = -1;
+  uint64_t size = 0;
+  return fd_ >= 0 && ::OpenForReading(name, Inside(fd_), &fd, &size) ? fd : -1;
 }
 
 bool UpdateFolder::ReadFile(const char* name, cpBuffer& out) const {
-  const int fd = OpenForReading(name);
-  if (fd < 0) return false;
-  struct stat info;
-  const bool read = fstat(fd, &info) == 0 && static_cast<uint64_t>(info.st_size) <= kMaxWholeFileSize &&
-                    out.SetSize(static_cast<uint32_t>(info.st_size)) && ReadFully(fd, out.GetData(), out.GetSize());
-  close(fd);
-  return read;
+  std::vector<uint8_t> bytes;
+  if (fd_ < 0 || !ReadWholeFile(name, Inside(fd_), &bytes) || !out.SetSize(static_cast<uint32_t>(bytes.size()))) {
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), out.GetData());
+  return true;
 }

@@ -11,12 +11,12 @@
 #include <QUrl>
 
 #include "app/wapp.h"
+#include "core/product_name.h"
 #include "desktop/sales_mail.h"
 
 namespace {
 
 constexpr const char* kCaptionFormat = "%s - %s";
-constexpr const char* kCaptionProduct = "Tarnwell Quillbox";
 constexpr const char* kBuildCodeText = "Quillbox 2.0 Release Build Code: ";
 constexpr const char* kThanksText = "Thank you for choosing Tarnwell for your security needs.";
 constexpr const char* kNoticeText = "Copyright 2026";
@@ -60,7 +60,7 @@ QFont WebSiteFont() {
 
 AboutBox::AboutBox(QWidget* owner, const char* buildCode, const char* companyUrl)
     : QDialog(owner), companyUrl_(QString::fromLatin1(companyUrl)) {
-  setWindowTitle(QString::asprintf(kCaptionFormat, kCaptionProduct, companyUrl));
+  setWindowTitle(QString::asprintf(kCaptionFormat, kProductName, companyUrl));
 
   auto* banner = AddLabel(this, QString(), kBannerId);
   banner->setPixmap(QPixmap(QString::fromLatin1(kBannerImage)));

@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr char kWindowPlacementName[] = "Main_Window_Dim";
-constexpr char kColumnWidthsName[] = "Main_Listview_Dim";
 constexpr char kCannotInitialize[] = "Could not initialize application";
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 420;
@@ -83,12 +81,12 @@ int RunApplication(Quillbox& app) {
 
   QtPlacementWindow placement(*window);
   PlaceByDefault(*window);
-  app.RestoreWindowPlacement(kWindowPlacementName, placement);
+  app.RestoreWindowPlacement(kWindowPlacementBaseName, placement);
   // The automatic update check, once the list exists: its questions and
   // download come before the main window and the log-in.
   RunUpdateCheckOver(window->ListView(), false, app, *window);
   QtColumnView columns(*window->ListView()->horizontalHeader());
-  app.RestoreColumnWidths(kColumnWidthsName, columns, EntryListModel::kDesignedColumnCount);
+  app.RestoreColumnWidths(kColumnWidthsBaseName, columns, EntryListModel::kDesignedColumnCount);
 
   window->SetMenuItemChecked(kCmdResideOnTaskbar, app.GetResideOnTaskbar());
   window->SetMenuItemChecked(kCmdRunAtStartup, app.GetRunAtStartup());
@@ -116,8 +114,8 @@ int RunApplication(Quillbox& app) {
   // last save, and its SSH keys leave the agent.
   app.LogOut();
 
-  app.SaveWindowPlacement(kWindowPlacementName, placement);
-  app.SaveColumnWidths(kColumnWidthsName, columns, EntryListModel::kDesignedColumnCount);
+  app.SaveWindowPlacement(kWindowPlacementBaseName, placement);
+  app.SaveColumnWidths(kColumnWidthsBaseName, columns, EntryListModel::kDesignedColumnCount);
   // The tray icon is removed here, with the main window.
   tray->SetTrayIcon(false);
   return termination.ExitCode();

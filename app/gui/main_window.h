@@ -10,6 +10,7 @@
 
 #include "app/clipboard_keeper.h"
 #include "app/window_health_report.h"
+#include "core/product_name.h"
 
 class ClipboardService;
 struct Entry;
@@ -24,14 +25,14 @@ class SafeWatcher;
 class SshAgentSession;
 class QMenu;
 
-// "Tarnwell Quillbox": the menu, the accelerators and the entry list of the
+// The product's window: the menu, the accelerators and the entry list of the
 // open safe. It is the application object's view: menu state, the list and
 // its selection, and message boxes.
 class MainWindow : public QMainWindow, public QuillboxView {
   Q_OBJECT
 
  public:
-  static constexpr char kTitle[] = "Tarnwell Quillbox";
+  static constexpr const char* kTitle = kProductName;
 
   explicit MainWindow(Quillbox& app);
   ~MainWindow() override;

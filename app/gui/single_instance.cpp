@@ -6,6 +6,8 @@
 #include <QThread>
 #include <unistd.h>
 
+#include "core/product_name.h"
+
 namespace {
 
 // "activate", then a space and the launcher's activation token when it gave
@@ -57,7 +59,7 @@ QString SingleInstance::DefaultName() {
   if (folder.isEmpty() || !QDir(folder).exists()) {
     folder = QDir::tempPath();
   }
-  return QDir(folder).filePath(QStringLiteral("Tarnwell Quillbox-%1").arg(getuid()));
+  return QDir(folder).filePath(QStringLiteral("%1-%2").arg(QString::fromLatin1(kProductName)).arg(getuid()));
 }
 
 bool SingleInstance::ClaimOrActivate() {

@@ -4,6 +4,8 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
+#include "core/product_name.h"
+
 namespace {
 
 constexpr char kLogindService[] = "org.freedesktop.login1";
@@ -21,7 +23,7 @@ void SleepInhibitor::Take() {
   QDBusMessage call =
       QDBusMessage::createMethodCall(QString::fromLatin1(kLogindService), QString::fromLatin1(kLogindPath),
                                      QString::fromLatin1(kLogindManager), QStringLiteral("Inhibit"));
-  call << QStringLiteral("sleep") << QStringLiteral("Tarnwell Quillbox")
+  call << QStringLiteral("sleep") << QString::fromLatin1(kProductName)
        << QStringLiteral("Locking the open safe before sleep") << QStringLiteral("delay");
   const QDBusReply<QDBusUnixFileDescriptor> reply = bus.call(call, QDBus::Block, kLogindTimeoutMs);
   if (reply.isValid()) fd_ = reply.value();

@@ -10,11 +10,11 @@
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
+#include "core/product_name.h"
 
 namespace {
 
-constexpr const char* kTrayTip = "Tarnwell Quillbox";
-constexpr const char* kLockedTrayTip = "Tarnwell Quillbox (locked)";
+constexpr const char* kLockedTrayTipEnd = " (locked)";
 constexpr const char* kTrayIconImage = ":/images/icon_107.png";
 constexpr const char* kShowHideText = "&Show/Hide";
 constexpr const char* kLockText = "&Lock";
@@ -38,10 +38,11 @@ bool TrayCanTakeIcon() {
 TrayIcon::TrayIcon(MainWindow& window)
     : QObject(&window), window_(window), icon_(this), menu_(std::make_unique<QMenu>()) {
   icon_.setIcon(QIcon(QString::fromLatin1(kTrayIconImage)));
-  icon_.setToolTip(QString::fromLatin1(kTrayTip));
+  icon_.setToolTip(QString::fromLatin1(kProductName));
   connect(&icon_, &QSystemTrayIcon::activated, this, &TrayIcon::OnActivated);
-  connect(&window_, &MainWindow::lockedChanged, this,
-          [this](bool locked) { icon_.setToolTip(QString::fromLatin1(locked ? kLockedTrayTip : kTrayTip)); });
+  connect(&window_, &MainWindow::lockedChanged, this, [this](bool locked) {
+    icon_.setToolTip(QString::fromLatin1(kProductName) + (locked ? QString::fromLatin1(kLockedTrayTipEnd) : QString()));
+  });
   CreateMenu();
   window_.installEventFilter(this);
 }

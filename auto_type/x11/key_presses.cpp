@@ -1,7 +1,7 @@
 #include "auto_type/x11/key_presses.h"
 
-#include "core/case_fold.h"
 #include "core/legacy_text.h"
+#include "core/utf8.h"
 
 namespace {
 
@@ -19,19 +19,13 @@ constexpr uint32_t kKeysyms[] = {
     0xff57,  // End
 };
 
-bool IsUtf8(std::string_view text) {
-  return FoldText(text, false, [](const char*, size_t) { return true; });
-}
-
 // A legacy safe's text is one character a byte, by the legacy field rule.
 void AddText(std::string_view text, Presses* presses) {
   const bool legacy = !IsUtf8(text);
   for (size_t i = 0; i < text.size();) {
-    char32_t c = static_cast<unsigned char>(text[i]);
+    char32_t c = 0;
     if (legacy) {
       c = LegacyByteCodePoint(static_cast<unsigned char>(text[i++]));
-    } else if (c < 0x80) {
-      ++i;
     } else {
       DecodeUtf8(text, i, c);
     }

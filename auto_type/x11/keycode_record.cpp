@@ -1,39 +1,22 @@
 #include "auto_type/x11/keycode_record.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
 
+#include "core/posixfile.h"
+#include "core/whole_file.h"
 #include "platform/user_folders.h"
 
 namespace {
 
-constexpr off_t kMaxRecordSize = 4096;
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t written = write(fd, text.data() + done, text.size() - done);
-    if (written <= 0) return false;
-    done += static_cast<size_t>(written);
-  }
-  return fsync(fd) == 0;
-}
+constexpr size_t kMaxRecordSize = 4096;
 
 std::string ReadSmallFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return {};
-  struct stat info;
   std::string text;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxRecordSize) {
-    text.resize(static_cast<size_t>(info.st_size));
-    ssize_t got = read(fd, text.data(), text.size());
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  }
-  close(fd);
+  ReadWholeFile(path.c_str(), {.maxBytes = kMaxRecordSize, .followLinks = false}, &text);
   return text;
 }
 
@@ -55,7 +38,7 @@ bool KeycodeRecord::Write(const std::vector<uint8_t>& keycodes) const {
   unlink(temporary.c_str());
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
-  const bool written = WriteAll(fd, text);
+  const bool written = WriteFully(fd, text.data(), text.size()) && fsync(fd) == 0;
   if (close(fd) != 0 || !written || rename(temporary.c_str(), path_.c_str()) != 0) {
     unlink(temporary.c_str());
     return false;

@@ -52,9 +52,9 @@ void UpdateResponsivenessTest::aSlowServerNeitherFreezesNorHoldsTheCheck() {
   QVERIFY(server.IsRunning());
   server.SetMode(kSigPath, "drip 200 0.5");  // for a minute
   TestSettings settings;
-  settings.SetSettingString(kUpdateServerSetting, server.Host().c_str());
-  settings.SetSettingInt(kUpdateCheckOptionSetting, 1);
-  settings.SetSettingInt(kLastUpdateCheckTimeSetting, static_cast<int>(kNow - kUpdateCheckInterval));
+  settings.SetSettingString(kUpdateServerSetting.name, server.Host().c_str());
+  settings.SetSettingInt(kUpdateCheckOptionSetting.name, 1);
+  settings.SetSettingInt(kLastUpdateCheckTimeSetting.name, static_cast<int>(kNow - kUpdateCheckInterval));
 
   RecordingBoxes boxes;
   QtUpdateView view(boxes);

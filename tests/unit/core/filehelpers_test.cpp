@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/heapstring.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -34,44 +33,6 @@ TEST_F(FileHelpersTest, FileExists) {
     const char* argument = c.path == nullptr ? nullptr : path.c_str();
     EXPECT_EQ(FileExists(argument), c.exists) << (c.path ? c.path : "(null)");
   }
-}
-
-TEST_F(FileHelpersTest, ReadWholeFileOfEmptyFile) {
-  WriteTextFile(Path("empty"), "");
-  size_t length = 99;
-  char* contents = ReadWholeFile(Path("empty").c_str(), &length);
-  ASSERT_NE(contents, nullptr);
-  EXPECT_EQ(length, 0u);
-  EXPECT_EQ(contents[0], '\0');
-  FreeString(contents);
-}
-
-TEST_F(FileHelpersTest, ReadWholeFileKeepsEveryByte) {
-  const std::string bytes("line\r\n\0\xff end", 12);
-  WriteTextFile(Path("data"), bytes);
-  size_t length = 0;
-  char* contents = ReadWholeFile(Path("data").c_str(), &length);
-  ASSERT_NE(contents, nullptr);
-  EXPECT_EQ(std::string(contents, length), bytes);
-  EXPECT_EQ(contents[length], '\0');
-  FreeString(contents);
-
-  std::string text = "previous";
-  ASSERT_TRUE(ReadFileToString(text, Path("data").c_str()));
-  EXPECT_EQ(text, "line\r\n");  // up to the first NUL
-}
-
-TEST_F(FileHelpersTest, ReadWholeFileRefusesNonFiles) {
-  ASSERT_EQ(mkdir(Path("folder").c_str(), 0700), 0);
-  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
-  size_t length = 42;
-  for (const char* name : {"missing", "folder", "fifo"}) {
-    EXPECT_EQ(ReadWholeFile(Path(name).c_str(), &length), nullptr) << name;
-    EXPECT_EQ(length, 42u);
-  }
-  std::string text = "kept";
-  EXPECT_FALSE(ReadFileToString(text, Path("missing").c_str()));
-  EXPECT_EQ(text, "kept");
 }
 
 TEST_F(FileHelpersTest, WritesDirectlyOrThroughTemporary) {

@@ -1,6 +1,7 @@
 #include "health/breach_list.h"
 
 #include <fenv.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -185,6 +186,9 @@ TEST_F(BreachListTest, MissingFilesAndFoldersAreToldApart) {
   EXPECT_EQ(list.Open(Path("absent.txt")), "The breach list " + Path("absent.txt") + " does not exist.");
   EXPECT_EQ(list.Open(dir_.Root()), "The breach list " + dir_.Root() + " is not a file.");
   EXPECT_EQ(list.Open("/dev/null"), "The breach list /dev/null is not a file.");
+  // Named by mistake, a FIFO is refused at once rather than waited on for a writer.
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(list.Open(Path("fifo")), "The breach list " + Path("fifo") + " is not a file.");
 }
 
 // Lines between the sampled ones are checked as a look-up meets them: a

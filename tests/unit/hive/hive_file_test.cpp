@@ -114,6 +114,15 @@ TEST(HiveFileTest, OversizedFileIsRefusedAndNeverRewritten) {
   EXPECT_EQ(ReadTextFile(path).size(), big.size());
 }
 
+// Another program's FIFO in place of the hive is refused at once, not waited on.
+TEST(HiveFileTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  ScratchDir dir;
+  const std::string path = dir.Path("h.reg");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  WHiveDocument document;
+  EXPECT_EQ(LoadHiveFile(path, &document), kHiveAccessDenied);
+}
+
 TEST(HiveFileTest, LargeValueWithinTheCapSurvivesOtherChanges) {
   ScratchDir dir;
   const std::string path = dir.Path("h.reg");

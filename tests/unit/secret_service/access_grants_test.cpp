@@ -78,4 +78,12 @@ TEST_F(AccessGrantsTest, DamagedLinesAreSkipped) {
   EXPECT_FALSE(grants.IsAllowed(Id(2), "/usr/bin/d"));
 }
 
+// Another program's FIFO in place of the file is no grant and no wait.
+TEST_F(AccessGrantsTest, AFifoInPlaceOfTheFileIsNotWaitedOn) {
+  ASSERT_EQ(mkdir((folder_ + "/tarnwell").c_str(), 0700), 0);
+  ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+  AccessGrants grants(path_);
+  EXPECT_FALSE(grants.IsAllowed(Id(1), "/usr/bin/a"));
+}
+
 }  // namespace

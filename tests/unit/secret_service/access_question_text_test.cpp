@@ -65,6 +65,11 @@ TEST(AccessQuestionText, AValueCannotPassForAnotherLine) {
       // A cut or stray byte.
       {"caf\xC3", "caf\xEF\xBF\xBD"},
       {"\xFF\xC3\xA9", "\xEF\xBF\xBD\xC3\xA9"},
+      // What only a lenient decoder reads: an overlong 'A', a surrogate, a
+      // code point past U+10FFFF. Each byte is replaced, none passed on.
+      {"\xC1\x81", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
   for (const Case& c : cases) EXPECT_EQ(ShownValue(c.given), c.shown) << c.given;
 }

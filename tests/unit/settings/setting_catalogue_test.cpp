@@ -85,4 +85,19 @@ TEST(SettingCatalogue, ChangeableSettingsHaveSentencesAndSaneLimits) {
   }
 }
 
+// The placement rows are the names WReg forms from the window's base names.
+TEST(SettingCatalogue, ListsThePlacementNamesTheWindowKeeps) {
+  std::vector<std::string> expected;
+  for (const char* suffix : {"_x", "_y", "_dx", "_dy"})
+    expected.push_back(kWindowPlacementBaseName + std::string(suffix));
+  for (const char* suffix : {"_col0", "_col1", "_col2"})
+    expected.push_back(kColumnWidthsBaseName + std::string(suffix));
+  std::vector<std::string> listed;
+  for (const SettingSpec& spec : SettingCatalogue()) {
+    const std::string name = spec.name;
+    if (name.starts_with(kWindowPlacementBaseName) || name.starts_with(kColumnWidthsBaseName)) listed.push_back(name);
+  }
+  EXPECT_EQ(listed, expected);
+}
+
 }  // namespace

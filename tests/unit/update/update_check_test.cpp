@@ -24,12 +24,12 @@ class UpdateCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.IsRunning());
-    settings_.SetSettingString(kUpdateServerSetting, server_.Host().c_str());
+    settings_.SetSettingString(kUpdateServerSetting.name, server_.Host().c_str());
   }
 
   void Store(std::optional<int> option, std::optional<int> lastTime) {
-    if (option) settings_.SetSettingInt(kUpdateCheckOptionSetting, *option);
-    if (lastTime) settings_.SetSettingInt(kLastUpdateCheckTimeSetting, *lastTime);
+    if (option) settings_.SetSettingInt(kUpdateCheckOptionSetting.name, *option);
+    if (lastTime) settings_.SetSettingInt(kLastUpdateCheckTimeSetting.name, *lastTime);
   }
   int Stored(const char* name, int absent = -999) {
     int value = absent;
@@ -101,9 +101,9 @@ TEST_F(UpdateCheckTest, FollowsTheWeeklySchedule) {
     UpdateSandbox sandbox;
     TestSettings settings;
     LoopbackServer& server = server_;
-    settings.SetSettingString(kUpdateServerSetting, server.Host().c_str());
-    if (c.option) settings.SetSettingInt(kUpdateCheckOptionSetting, *c.option);
-    if (c.lastTime) settings.SetSettingInt(kLastUpdateCheckTimeSetting, *c.lastTime);
+    settings.SetSettingString(kUpdateServerSetting.name, server.Host().c_str());
+    if (c.option) settings.SetSettingInt(kUpdateCheckOptionSetting.name, *c.option);
+    if (c.lastTime) settings.SetSettingInt(kLastUpdateCheckTimeSetting.name, *c.lastTime);
     const size_t requestsBefore = server.RequestLog().size();
 
     FakeUpdateView view;
@@ -116,10 +116,10 @@ TEST_F(UpdateCheckTest, FollowsTheWeeklySchedule) {
     EXPECT_EQ(view.optionDialogOpenedWith, c.asks ? std::vector<int>{0} : std::vector<int>{}) << c.name;
     EXPECT_EQ(server.RequestLog().size() > requestsBefore, c.checks) << c.name;
     int value = -999;
-    settings.GetSettingInt(kLastUpdateCheckTimeSetting, &value, -999);
+    settings.GetSettingInt(kLastUpdateCheckTimeSetting.name, &value, -999);
     EXPECT_EQ(value, c.timeAfter) << c.name;
     value = -999;
-    settings.GetSettingInt(kUpdateCheckOptionSetting, &value, -999);
+    settings.GetSettingInt(kUpdateCheckOptionSetting.name, &value, -999);
     EXPECT_EQ(value, c.optionAfter.value_or(c.option.value_or(-999))) << c.name;
   }
 }
@@ -129,8 +129,8 @@ TEST_F(UpdateCheckTest, ACancelledDialogWritesNothing) {
   view_.optionDialogAccepts = false;
   Run(false);
   EXPECT_FALSE(ServerWasAsked());
-  EXPECT_EQ(Stored(kLastUpdateCheckTimeSetting), static_cast<int>(kNow) - kWeek);
-  EXPECT_EQ(Stored(kUpdateCheckOptionSetting), 0);
+  EXPECT_EQ(Stored(kLastUpdateCheckTimeSetting.name), static_cast<int>(kNow) - kWeek);
+  EXPECT_EQ(Stored(kUpdateCheckOptionSetting.name), 0);
 }
 
 TEST_F(UpdateCheckTest, OnlyARequestedCheckSaysThereIsNothingNew) {
@@ -154,7 +154,7 @@ TEST_F(UpdateCheckTest, OnlyARequestedCheckSaysThereIsNothingNew) {
 
 TEST_F(UpdateCheckTest, OnlyARequestedCheckSaysItCouldNotBeMade) {
   // Nothing listens on the discard port of the loopback address.
-  settings_.SetSettingString(kUpdateServerSetting, "127.0.0.1:9");
+  settings_.SetSettingString(kUpdateServerSetting.name, "127.0.0.1:9");
   Run(true);
   ASSERT_EQ(view_.boxes.size(), 1u);
   EXPECT_EQ(view_.boxes[0].text, "The check for updates could not be made.\r\nDownload of update failed");
@@ -177,7 +177,7 @@ TEST_F(UpdateCheckTest, NoToTheOfferDownloadsNothing) {
   EXPECT_EQ(view_.boxes[0].caption, "Install New Update?");
   EXPECT_EQ(view_.boxes[0].style, kMbYesNo);
   EXPECT_EQ(server_.RequestLog().find(kExePath), std::string::npos);
-  EXPECT_EQ(Stored(kLastUpdateCheckTimeSetting), static_cast<int>(kNow));
+  EXPECT_EQ(Stored(kLastUpdateCheckTimeSetting.name), static_cast<int>(kNow));
 
   // The next automatic check is a week later.
   Run(false, kNow + kWeek - 1);
