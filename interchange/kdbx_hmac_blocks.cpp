@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 
 namespace {
 

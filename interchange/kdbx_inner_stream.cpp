@@ -9,7 +9,7 @@
 
 #include "crypto/sodium_init.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 #include "interchange/wiping_expat_memory.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "core/wiping_allocator.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 
 namespace {
 

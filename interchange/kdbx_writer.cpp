@@ -6,7 +6,7 @@
 
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx_gzip.h"
 #include "interchange/kdbx_hmac_blocks.h"
 #include "interchange/kdbx_inner_header.h"

@@ -9,7 +9,7 @@
 #include "interchange/import_file.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx_gzip.h"
 #include "interchange/kdbx_hashed_blocks.h"
 #include "interchange/kdbx_hmac_blocks.h"

@@ -1,4 +1,4 @@
-#include "interchange/kdbx_digest.h"
+#include "crypto/sha.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
