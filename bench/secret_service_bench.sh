@@ -24,6 +24,7 @@ qb_start
 login=$(qb_wait_window "Enter Password")
 qb_type "$login" "pw"
 qb_key "$login" Return
+qb_wait_no_window "Enter Password"
 qb_wait_for owned || qb_fail "Quillbox does not serve"
 fill_start=$SECONDS
 bench fill "$count" || qb_fail "filling Quillbox"
