@@ -30,6 +30,7 @@ qb_start
 login=$(qb_wait_window "Enter Password")
 qb_type "$login" "pw"
 qb_key "$login" Return
+qb_wait_no_window "Enter Password"
 qb_wait_for owned || qb_fail "Quillbox does not serve"
 qb_wait_for unlocked || qb_fail "Quillbox's collection stayed locked after the log-in"
 fill_start=$SECONDS

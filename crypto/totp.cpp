@@ -1,49 +1,33 @@
 #include "crypto/totp.h"
 
-#include <openssl/core_names.h>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/params.h>
 #include <string.h>
+
+#include "crypto/hmac.h"
 
 namespace {
 
-const char* DigestName(TotpAlgorithm algorithm) {
+HmacDigest DigestOf(TotpAlgorithm algorithm) {
   switch (algorithm) {
     case TotpAlgorithm::kSha256:
-      return "SHA256";
+      return HmacDigest::kSha256;
     case TotpAlgorithm::kSha512:
-      return "SHA512";
+      return HmacDigest::kSha512;
     case TotpAlgorithm::kSha1:
       break;
   }
-  return "SHA1";
+  return HmacDigest::kSha1;
 }
 
 // HMAC of the 8-byte big-endian step counter; false when OpenSSL fails.
 bool HmacOfCounter(const uint8_t* secret, size_t secretSize, TotpAlgorithm algorithm, uint64_t counter,
-                   uint8_t mac[EVP_MAX_MD_SIZE], size_t& macSize) {
+                   uint8_t mac[kHmacMaxSize], size_t& macSize) {
   uint8_t message[8];
   for (int i = 7; i >= 0; --i) {
     message[i] = static_cast<uint8_t>(counter);
     counter >>= 8;
   }
-  bool ok = false;
-  EVP_MAC* hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
-  // The context keeps its own copy of the key and cleanses it when freed.
-  EVP_MAC_CTX* context = hmac != nullptr ? EVP_MAC_CTX_new(hmac) : nullptr;
-  if (context != nullptr) {
-    OSSL_PARAM params[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, const_cast<char*>(DigestName(algorithm)), 0),
-        OSSL_PARAM_construct_end(),
-    };
-    ok = EVP_MAC_init(context, secret, secretSize, params) == 1 &&
-         EVP_MAC_update(context, message, sizeof message) == 1 &&
-         EVP_MAC_final(context, mac, &macSize, EVP_MAX_MD_SIZE) == 1;
-  }
-  EVP_MAC_CTX_free(context);
-  EVP_MAC_free(hmac);
-  OPENSSL_cleanse(message, sizeof message);
+  bool ok = Hmac(DigestOf(algorithm), {secret, secretSize}, {message}, mac, &macSize);
+  explicit_bzero(message, sizeof message);
   return ok;
 }
 
@@ -84,14 +68,14 @@ const char* ComputeTotp(const uint8_t* secret, size_t secretSize, const TotpPara
   if (secretSize == 0) return kTotpEmptySecretMessage;
   if (unixTime < 0) return kTotpTimeBefore1970Message;
 
-  uint8_t mac[EVP_MAX_MD_SIZE];
+  uint8_t mac[kHmacMaxSize];
   size_t macSize = 0;
   if (!HmacOfCounter(secret, secretSize, algorithm, static_cast<uint64_t>(unixTime / period), mac, macSize)) {
-    OPENSSL_cleanse(mac, sizeof mac);
+    explicit_bzero(mac, sizeof mac);
     return kTotpHmacFailedMessage;
   }
   uint32_t value = Truncate(mac, macSize);
-  OPENSSL_cleanse(mac, sizeof mac);
+  explicit_bzero(mac, sizeof mac);
   if (parameters.steam) {
     WriteSteam(value, code.text);
   } else {
@@ -99,7 +83,7 @@ const char* ComputeTotp(const uint8_t* secret, size_t secretSize, const TotpPara
     for (int i = 0; i < parameters.digits; ++i) modulus *= 10;
     WriteDecimal(value % modulus, parameters.digits, code.text);
   }
-  OPENSSL_cleanse(&value, sizeof value);
+  explicit_bzero(&value, sizeof value);
   code.secondsLeft = period - static_cast<int>(unixTime % period);
   return nullptr;
 }

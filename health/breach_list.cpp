@@ -2,8 +2,6 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,8 @@
 #include <cstdint>
 
 #include "core/whole_file.h"
+
+#include "crypto/sha.h"
 
 namespace {
 
@@ -199,8 +199,7 @@ BreachList::Lookup BreachList::Find(const SecretText& password) const {
   Lookup result;
   if (fd_ < 0) return result;
   Digest digest;
-  unsigned int digestSize = 0;
-  EVP_Digest(password.c_str(), password.size(), digest.data(), &digestSize, EVP_sha1(), nullptr);
+  Sha1({{reinterpret_cast<const uint8_t*>(password.c_str()), password.size()}}, digest.data());
   // Every line met lies between the nearest ones below and above the
   // digest seen so far, else the file is out of order there.
   Digest below{}, above{};
@@ -246,9 +245,9 @@ BreachList::Lookup BreachList::Find(const SecretText& password) const {
       high = line.start;
     }
   }
-  OPENSSL_cleanse(digest.data(), digest.size());
-  OPENSSL_cleanse(line.hash.data(), line.hash.size());
-  OPENSSL_cleanse(below.data(), below.size());
-  OPENSSL_cleanse(above.data(), above.size());
+  explicit_bzero(digest.data(), digest.size());
+  explicit_bzero(line.hash.data(), line.hash.size());
+  explicit_bzero(below.data(), below.size());
+  explicit_bzero(above.data(), above.size());
   return result;
 }

@@ -1,11 +1,12 @@
 #include "interchange/bitwarden_cipher_string.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <sodium.h>
 
 #include <vector>
+
+#include "crypto/aes_cbc.h"
+#include "crypto/hmac.h"
+#include "crypto/sha.h"
 
 namespace {
 
@@ -25,16 +26,12 @@ bool DecodeBase64(std::string_view text, std::vector<uint8_t>* bytes) {
 
 bool Decrypt(const std::vector<uint8_t>& iv, const std::vector<uint8_t>& ciphertext, const uint8_t* key,
              WipingString* plain) {
-  EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
   plain->resize(ciphertext.size() + kIvSize);
-  int written = 0;
-  int last = 0;
-  bool ok = context != nullptr && EVP_DecryptInit_ex(context, EVP_aes_256_cbc(), nullptr, key, iv.data()) == 1 &&
-            EVP_DecryptUpdate(context, reinterpret_cast<unsigned char*>(plain->data()), &written, ciphertext.data(),
-                              static_cast<int>(ciphertext.size())) == 1 &&
-            EVP_DecryptFinal_ex(context, reinterpret_cast<unsigned char*>(plain->data()) + written, &last) == 1;
-  EVP_CIPHER_CTX_free(context);
-  plain->resize(ok ? static_cast<size_t>(written + last) : 0);
+  size_t plain_size = 0;
+  bool ok =
+      AesCbcDecrypt({key, BitwardenKeys::kSize}, iv.data(), ciphertext,
+                    {reinterpret_cast<uint8_t*>(plain->data()), plain->size()}, &plain_size) == AesCbcOpen::kOpened;
+  plain->resize(plain_size);
   return ok;
 }
 
@@ -55,14 +52,8 @@ CipherStringResult OpenCipherString(std::string_view text, const BitwardenKeys& 
       ciphertext.empty() || ciphertext.size() % kIvSize != 0 || ciphertext.size() > INT32_MAX) {
     return CipherStringResult::kMalformed;
   }
-  std::vector<uint8_t> signed_bytes(iv);
-  signed_bytes.insert(signed_bytes.end(), ciphertext.begin(), ciphertext.end());
   uint8_t expected[kMacSize];
-  unsigned expected_size = 0;
-  if (HMAC(EVP_sha256(), keys.mac, BitwardenKeys::kSize, signed_bytes.data(), signed_bytes.size(), expected,
-           &expected_size) == nullptr ||
-      expected_size != kMacSize || CRYPTO_memcmp(expected, mac.data(), kMacSize) != 0) {
-    return CipherStringResult::kMacMismatch;
-  }
+  HmacSha256({keys.mac, BitwardenKeys::kSize}, {iv, ciphertext}, expected);
+  if (!SameDigest(expected, mac)) return CipherStringResult::kMacMismatch;
   return Decrypt(iv, ciphertext, keys.enc, plain) ? CipherStringResult::kOpened : CipherStringResult::kMalformed;
 }

@@ -1,11 +1,11 @@
 #include "interchange/bitwarden_export_key.h"
 
 #include <argon2.h>
-#include <openssl/core_names.h>
-#include <openssl/evp.h>
-#include <openssl/kdf.h>
-#include <openssl/sha.h>
 #include <string.h>
+
+#include "crypto/hkdf.h"
+#include "crypto/pbkdf2.h"
+#include "crypto/sha.h"
 
 namespace {
 
@@ -24,30 +24,17 @@ bool Refuse(std::string* error, const std::string& what, int64_t figure, int64_t
 }
 
 bool HkdfExpand(const uint8_t* key, const char* info, uint8_t* out) {
-  EVP_KDF* hkdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
-  EVP_KDF_CTX* context = hkdf != nullptr ? EVP_KDF_CTX_new(hkdf) : nullptr;
-  int mode = EVP_KDF_HKDF_MODE_EXPAND_ONLY;
-  OSSL_PARAM params[] = {
-      OSSL_PARAM_construct_int(OSSL_KDF_PARAM_MODE, &mode),
-      OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, const_cast<char*>("SHA256"), 0),
-      OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, const_cast<uint8_t*>(key), BitwardenKeys::kSize),
-      OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, const_cast<char*>(info), strlen(info)),
-      OSSL_PARAM_construct_end(),
-  };
-  bool ok = context != nullptr && EVP_KDF_derive(context, out, BitwardenKeys::kSize, params) == 1;
-  EVP_KDF_CTX_free(context);
-  EVP_KDF_free(hkdf);
-  return ok;
+  return HkdfSha256Expand({key, BitwardenKeys::kSize}, {reinterpret_cast<const uint8_t*>(info), strlen(info)},
+                          {out, BitwardenKeys::kSize});
 }
 
 bool DeriveMasterKey(std::string_view password, std::string_view salt, const BitwardenKdf& kdf, uint8_t* key) {
   if (kdf.type == BitwardenKdf::kPbkdf2Sha256) {
-    return PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                             reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
-                             static_cast<int>(kdf.iterations), EVP_sha256(), BitwardenKeys::kSize, key) == 1;
+    return Pbkdf2Sha256(password, {reinterpret_cast<const uint8_t*>(salt.data()), salt.size()},
+                        static_cast<uint32_t>(kdf.iterations), {key, BitwardenKeys::kSize});
   }
-  uint8_t salt_hash[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(salt.data()), salt.size(), salt_hash);
+  uint8_t salt_hash[32];
+  Sha256({{reinterpret_cast<const uint8_t*>(salt.data()), salt.size()}}, salt_hash);
   return argon2id_hash_raw(static_cast<uint32_t>(kdf.iterations), static_cast<uint32_t>(kdf.memory_mib * 1024),
                            static_cast<uint32_t>(kdf.parallelism), password.data(), password.size(), salt_hash,
                            sizeof salt_hash, key, BitwardenKeys::kSize) == ARGON2_OK;

@@ -1,10 +1,7 @@
 #include "interchange/kdbx_cipher.h"
 
-#include <algorithm>
-#include <openssl/evp.h>
-
-#include <climits>
-
+#include "crypto/aes_cbc.h"
+#include "crypto/chacha20.h"
 #include "crypto/twofish_cbc.h"
 #include "interchange/kdbx_bytes.h"
 
@@ -16,45 +13,25 @@ constexpr char kTwofish[] = "\xad\x68\xf2\x9f\x57\x6f\x4b\xb9\xa3\x6a\xd4\x7a\xf
 
 std::string_view Uuid(const char* bytes) { return std::string_view(bytes, 16); }
 
-// OpenSSL's ChaCha20 takes the block counter (from 0) before the 12-byte
-// nonce KeePass stores.
-bool OpenSslIv(KdbxCipher cipher, std::string_view iv, uint8_t out[16]) {
-  if (iv.size() != CipherIvSize(cipher)) return false;
-  size_t at = cipher == KdbxCipher::kChaCha20 ? 4 : 0;
-  for (size_t i = 0; i < 16; ++i) out[i] = i < at ? 0 : static_cast<uint8_t>(iv[i - at]);
+template <typename Bytes>
+bool RunChaCha20(const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in, Bytes* out) {
+  ChaCha20Stream stream;
+  if (iv.size() != CipherIvSize(KdbxCipher::kChaCha20) || !stream.Start(key, AsBytes(iv).data())) return false;
+  out->resize(in.size());
+  stream.Apply(in, reinterpret_cast<uint8_t*>(out->data()));
   return true;
 }
 
-const EVP_CIPHER* Evp(KdbxCipher cipher) {
-  return cipher == KdbxCipher::kChaCha20 ? EVP_chacha20() : EVP_aes_256_cbc();
-}
-
-// One pass of OpenSSL over the whole payload, in chunks an int can count.
 template <typename Bytes>
-bool Run(bool encrypt, KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
-         Bytes* out) {
-  uint8_t openssl_iv[16];
-  if (!OpenSslIv(cipher, iv, openssl_iv)) return false;
-  EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-  if (context == nullptr || EVP_CipherInit_ex(context, Evp(cipher), nullptr, key, openssl_iv, encrypt) != 1) {
-    EVP_CIPHER_CTX_free(context);
-    return false;
-  }
-  out->resize(in.size() + 16);
-  auto* target = reinterpret_cast<uint8_t*>(out->data());
-  size_t written = 0;
-  bool ok = true;
-  for (size_t done = 0; ok && done < in.size();) {
-    int piece = static_cast<int>(std::min<size_t>(in.size() - done, INT_MAX / 2));
-    int length = 0;
-    ok = EVP_CipherUpdate(context, target + written, &length, in.data() + done, piece) == 1;
-    done += static_cast<size_t>(piece);
-    written += static_cast<size_t>(length);
-  }
-  int length = 0;
-  ok = ok && EVP_CipherFinal_ex(context, target + written, &length) == 1;
-  EVP_CIPHER_CTX_free(context);
-  out->resize(ok ? written + static_cast<size_t>(length) : 0);
+bool RunAes(bool encrypt, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in, Bytes* out) {
+  if (iv.size() != CipherIvSize(KdbxCipher::kAes256Cbc)) return false;
+  const uint8_t* iv_bytes = AsBytes(iv).data();
+  out->resize(encrypt ? AesCbcPaddedSize(in.size()) : in.size());
+  std::span<uint8_t> target(reinterpret_cast<uint8_t*>(out->data()), out->size());
+  size_t plain_size = 0;
+  bool ok = encrypt ? AesCbcEncrypt({key, 32}, iv_bytes, in, target)
+                    : AesCbcDecrypt({key, 32}, iv_bytes, in, target, &plain_size) == AesCbcOpen::kOpened;
+  out->resize(ok ? (encrypt ? target.size() : plain_size) : 0);
   return ok;
 }
 
@@ -104,11 +81,13 @@ size_t CipherIvSize(KdbxCipher cipher) { return cipher == KdbxCipher::kChaCha20 
 bool DecryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
                     WipingBytes* out) {
   if (cipher == KdbxCipher::kTwofishCbc) return RunTwofish(false, key, iv, in, out);
-  return Run(false, cipher, key, iv, in, out);
+  if (cipher == KdbxCipher::kChaCha20) return RunChaCha20(key, iv, in, out);
+  return RunAes(false, key, iv, in, out);
 }
 
 bool EncryptPayload(KdbxCipher cipher, const uint8_t key[32], std::string_view iv, std::span<const uint8_t> in,
                     std::string* out) {
   if (cipher == KdbxCipher::kTwofishCbc) return RunTwofish(true, key, iv, in, out);
-  return Run(true, cipher, key, iv, in, out);
+  if (cipher == KdbxCipher::kChaCha20) return RunChaCha20(key, iv, in, out);
+  return RunAes(true, key, iv, in, out);
 }

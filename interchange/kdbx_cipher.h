@@ -7,8 +7,8 @@
 
 #include "core/wiping_allocator.h"
 
-// The outer cipher of a KDBX file's payload: AES and ChaCha20 are
-// OpenSSL's, Twofish-CBC (KeePass's plug-in) crypto/twofish_cbc's.
+// The outer cipher of a KDBX file's payload, each from crypto/: AES-256-CBC,
+// ChaCha20 and Twofish-CBC (KeePass's plug-in).
 enum class KdbxCipher { kAes256Cbc, kChaCha20, kTwofishCbc };
 
 // False, with the reason, for unknown ciphers.

@@ -1,7 +1,7 @@
 #include "interchange/kdbx_hashed_blocks.h"
 
+#include "crypto/sha.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 
 bool ReadHashedBlocks(std::span<const uint8_t> blocks, WipingBytes* payload, std::string* error) {
   KdbxByteReader reader(AsText(blocks));

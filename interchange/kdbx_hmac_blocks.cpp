@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <string.h>
 
+#include "crypto/hmac.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 
 namespace {
 

@@ -1,26 +1,19 @@
 #include "interchange/kdbx_inner_stream.h"
 
-#include <algorithm>
-#include <openssl/evp.h>
 #include <sodium.h>
 #include <string.h>
 
-#include <climits>
-
+#include "crypto/sha.h"
 #include "crypto/sodium_init.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 
 namespace {
 
 constexpr uint8_t kSalsa20Nonce[8] = {0xE8, 0x30, 0x09, 0x4B, 0x97, 0x20, 0x5D, 0x2A};
 
-EVP_CIPHER_CTX* Context(void* context) { return static_cast<EVP_CIPHER_CTX*>(context); }
-
 }  // namespace
 
 KdbxInnerStream::~KdbxInnerStream() {
-  EVP_CIPHER_CTX_free(Context(chacha20_));
   explicit_bzero(salsa20_key_, sizeof salsa20_key_);
   explicit_bzero(salsa20_block_, sizeof salsa20_block_);
 }
@@ -39,11 +32,9 @@ bool KdbxInnerStream::Start(uint32_t id, std::string_view key, std::string* erro
     *error = "the database protects its values with an inner stream (" + std::to_string(id) + ") that is not supported";
     return false;
   }
-  uint8_t hash[64], iv[16] = {};
+  uint8_t hash[64];
   Sha512({AsBytes(key)}, hash);
-  memcpy(iv + 4, hash + 32, 12);  // OpenSSL's block counter (0), then the nonce
-  chacha20_ = EVP_CIPHER_CTX_new();
-  bool ok = chacha20_ != nullptr && EVP_EncryptInit_ex(Context(chacha20_), EVP_chacha20(), nullptr, hash, iv) == 1;
+  bool ok = chacha20_.Start(hash, hash + 32);
   explicit_bzero(hash, sizeof hash);
   if (!ok) *error = "OpenSSL cannot start ChaCha20";
   return ok;
@@ -58,12 +49,7 @@ void KdbxInnerStream::NextSalsa20Block() {
 
 void KdbxInnerStream::Apply(std::span<uint8_t> bytes) {
   if (id_ == kInnerStreamChaCha20) {
-    for (size_t done = 0; done < bytes.size();) {
-      int piece = static_cast<int>(std::min<size_t>(bytes.size() - done, INT_MAX / 2));
-      int length = 0;
-      EVP_EncryptUpdate(Context(chacha20_), bytes.data() + done, &length, bytes.data() + done, piece);
-      done += static_cast<size_t>(piece);
-    }
+    chacha20_.Apply(bytes, bytes.data());
     return;
   }
   for (uint8_t& byte : bytes) {

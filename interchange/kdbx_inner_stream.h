@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "crypto/chacha20.h"
 #include "interchange/protected_value_stream.h"
 
 // The inner streams KeePass names by number.
@@ -13,7 +14,7 @@ inline constexpr uint32_t kInnerStreamChaCha20 = 3;
 
 // The key stream of a KDBX file's protected values, one continuous stream
 // across calls: ChaCha20 (KDBX 4; key and nonce from SHA-512 of the inner
-// key, through OpenSSL) or Salsa20 (KDBX 3.1; key SHA-256 of the inner key
+// key, crypto/chacha20's) or Salsa20 (KDBX 3.1; key SHA-256 of the inner key
 // and KeePass's fixed nonce, through libsodium).
 class KdbxInnerStream final : public ProtectedValueStream {
  public:
@@ -31,7 +32,7 @@ class KdbxInnerStream final : public ProtectedValueStream {
   void NextSalsa20Block();
 
   uint32_t id_ = 0;
-  void* chacha20_ = nullptr;  // OpenSSL's EVP_CIPHER_CTX
+  ChaCha20Stream chacha20_;
   uint8_t salsa20_key_[32] = {};
   uint8_t salsa20_block_[64] = {};
   uint64_t salsa20_counter_ = 0;

@@ -1,13 +1,13 @@
 #include "interchange/kdbx_key.h"
 
 #include <expat.h>
-#include <openssl/evp.h>
 #include <string.h>
 
 #include <string_view>
 
+#include "crypto/base64.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 #include "interchange/wiping_expat_memory.h"
 
 namespace {
@@ -45,14 +45,7 @@ bool DecodeBase64(std::string_view text, WipingBytes* out) {
   for (char c : text) {
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') compact.push_back(c);
   }
-  if (compact.empty() || compact.size() % 4 != 0) return false;
-  out->assign(compact.size() / 4 * 3, 0);
-  int decoded =
-      EVP_DecodeBlock(out->data(), reinterpret_cast<const uint8_t*>(compact.data()), static_cast<int>(compact.size()));
-  if (decoded < 0) return false;
-  size_t padding = compact.ends_with("==") ? 2 : compact.ends_with("=") ? 1 : 0;
-  out->resize(static_cast<size_t>(decoded) - padding);
-  return true;
+  return DecodeBase64Block(compact, out);
 }
 
 // <KeyFile><Meta><Version/></Meta><Key><Data Hash="..."/></Key></KeyFile>,

@@ -1,15 +1,15 @@
 #include "interchange/kdbx_key_derivation.h"
 
 #include <argon2.h>
-#include <openssl/evp.h>
 #include <string.h>
 
 #include <algorithm>
 #include <thread>
 
 #include "core/wiping_allocator.h"
+#include "crypto/aes_kdf.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 
 namespace {
 
@@ -53,15 +53,7 @@ bool AesKdf(const KdbxKdf& kdf, const uint8_t composite[32], uint8_t transformed
   }
   uint8_t block[32];
   memcpy(block, composite, 32);
-  EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-  bool ok = context != nullptr &&
-            EVP_EncryptInit_ex(context, EVP_aes_256_ecb(), nullptr, AsBytes(kdf.seed).data(), nullptr) == 1 &&
-            EVP_CIPHER_CTX_set_padding(context, 0) == 1;
-  int length = 0;
-  for (uint64_t round = 0; ok && round < kdf.rounds; ++round) {
-    ok = EVP_EncryptUpdate(context, block, &length, block, sizeof block) == 1;
-  }
-  EVP_CIPHER_CTX_free(context);  // wipes the expanded key
+  bool ok = AesKdfRounds(AsBytes(kdf.seed).data(), block, kdf.rounds);
   if (ok) Sha256({block}, transformed);
   explicit_bzero(block, sizeof block);
   if (!ok) *error = "AES-KDF failed";

@@ -1,9 +1,9 @@
-#include <openssl/evp.h>
 #include <string.h>
 
+#include "crypto/base64.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 #include "interchange/kdbx_gzip.h"
 #include "interchange/kdbx_hashed_blocks.h"
 #include "interchange/kdbx_hmac_blocks.h"
@@ -124,9 +124,7 @@ bool HeaderHashMatches(std::span<const uint8_t> xml, std::string_view header_byt
   if (end == std::string_view::npos) return false;
   uint8_t hash[32];
   Sha256({AsBytes(header_bytes)}, hash);
-  uint8_t encoded[48] = {};
-  EVP_EncodeBlock(encoded, hash, sizeof hash);
-  return text.substr(start, end - start) == AsText(std::span<const uint8_t>(encoded, 44));
+  return text.substr(start, end - start) == EncodeBase64Block(hash);
 }
 
 bool OpenVersion3(std::string_view bytes, const KdbxOuterHeader& header, const FileKey& key, KdbxContent* content,

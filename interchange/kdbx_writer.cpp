@@ -1,12 +1,12 @@
-#include <openssl/rand.h>
 #include <string.h>
 
 #include <algorithm>
 #include <chrono>
 
+#include "crypto/sealed_bytes.h"
+#include "crypto/sha.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 #include "interchange/kdbx_gzip.h"
 #include "interchange/kdbx_hmac_blocks.h"
 #include "interchange/kdbx_inner_header.h"
@@ -25,7 +25,7 @@ KdbxWriteSettings write_settings;
 
 bool RandomBytes(size_t size, std::string* out) {
   out->assign(size, '\0');
-  return RAND_bytes(reinterpret_cast<uint8_t*>(out->data()), static_cast<int>(size)) == 1;
+  return FillRandom(reinterpret_cast<uint8_t*>(out->data()), size);
 }
 
 // As KeePassXC picks them: one pass timed here, and as many passes as fit
@@ -63,7 +63,7 @@ bool NewHeader(const KdbxWriteSettings& settings, KdbxOuterHeader* header, std::
 // new ChaCha20 stream, gzipped.
 bool CompressedPayload(const std::vector<Entry>& entries, WipingBytes* compressed, std::string* error) {
   WipingBytes stream_key(64);
-  if (RAND_bytes(stream_key.data(), static_cast<int>(stream_key.size())) != 1) {
+  if (!FillRandom(stream_key.data(), stream_key.size())) {
     *error = "the system gives no random bytes";
     return false;
   }

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "crypto/sha.h"
 #include "interchange/import_file.h"
 #include "interchange/kdbx.h"
 #include "interchange/kdbx_bytes.h"
-#include "interchange/kdbx_digest.h"
 #include "interchange/kdbx_gzip.h"
 #include "interchange/kdbx_hashed_blocks.h"
 #include "interchange/kdbx_hmac_blocks.h"

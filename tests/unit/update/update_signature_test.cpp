@@ -1,11 +1,6 @@
 // The built-in key of this test build is the test key pair's public half.
 
-// BuildRsaKey hands out the deprecated RSA type; wrapping it needs the same.
-#define OPENSSL_SUPPRESS_DEPRECATED
-
 #include "update/update_signature.h"
-
-#include <openssl/evp.h>
 
 #include <gtest/gtest.h>
 
@@ -194,17 +189,6 @@ TEST_F(UpdateSignatureTest, RejectsFilesOfUnusableSizes) {
     EXPECT_FALSE(Verify(file)) << size << " bytes";
   }
   EXPECT_FALSE(VerifyUpdateSignature(nullptr, 0));
-}
-
-TEST(BuildRsaKeyTest, BuildsAKeyOfTheGivenSize) {
-  const unsigned char modulus[3] = {0xc5, 0x01, 0x01};
-  const unsigned char exponent[1] = {3};
-  RSA* key = BuildRsaKey(modulus, sizeof modulus, exponent, sizeof exponent);
-  ASSERT_NE(key, nullptr);
-  EVP_PKEY* holder = EVP_PKEY_new();
-  ASSERT_EQ(EVP_PKEY_assign_RSA(holder, key), 1);
-  EXPECT_EQ(EVP_PKEY_get_bits(holder), 24);
-  EVP_PKEY_free(holder);
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+# cmake -DSOURCE_DIR=<tree> -P CheckOpenSslIncludes.cmake: fails when a
+# source file outside crypto/ includes an OpenSSL header, or when a crypto/
+# header does (its callers would then see OpenSSL's types). bench/ compares
+# against OpenSSL, tests/ checks against it and tools/quillbox-sign is the
+# publisher's own program: they may.
+cmake_minimum_required(VERSION 3.25)
+set(allowed bench tests tools)
+file(GLOB top RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+set(offenders)
+foreach(dir IN LISTS top)
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/${dir} OR dir MATCHES "^(\\.|build)" OR dir IN_LIST allowed)
+    continue()
+  endif()
+  if(dir STREQUAL "crypto")
+    file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h)
+  else()
+    file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+  endif()
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]openssl/")
+    if(includes)
+      file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+      list(APPEND offenders ${name})
+    endif()
+  endforeach()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n  " names)
+  message(FATAL_ERROR "OpenSSL is included outside crypto/'s sources; wrap the call in crypto/ instead:\n  ${names}")
+endif()
