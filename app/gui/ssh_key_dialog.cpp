@@ -14,8 +14,8 @@
 #include "platform/message_box_view.h"
 #include "app/gui/qt_text.h"
 #include "app/quillbox_messages.h"
-#include "sshagent/entry_ssh_key.h"
-#include "sshagent/ssh_fingerprint.h"
+#include "ssh_agent/entry_ssh_key.h"
+#include "ssh_agent/ssh_fingerprint.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "safe/entry.h"
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/ssh_private_key.h"
 
 // An entry's SSH key and how it goes to the agent, kept as custom fields so
 // that every format and front end that carries an entry carries them: the

@@ -1,6 +1,6 @@
-#include "sshagent/ssh_key_fields.h"
+#include "ssh_agent/ssh_key_fields.h"
 
-#include "sshagent/key_consistency.h"
+#include "ssh_agent/key_consistency.h"
 
 #include <algorithm>
 #include <string>

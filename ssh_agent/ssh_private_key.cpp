@@ -1,4 +1,4 @@
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/ssh_private_key.h"
 
 const char* DescribeSshKeyFault(SshKeyFault fault) {
   switch (fault) {

@@ -1,4 +1,4 @@
-#include "sshagent/entry_ssh_key.h"
+#include "ssh_agent/entry_ssh_key.h"
 
 #include <fcntl.h>
 #include <string.h>

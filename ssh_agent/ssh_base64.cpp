@@ -1,4 +1,4 @@
-#include "sshagent/ssh_base64.h"
+#include "ssh_agent/ssh_base64.h"
 
 #include <openssl/evp.h>
 

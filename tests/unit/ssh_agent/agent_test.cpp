@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "sshagent/agent_client.h"
-#include "sshagent/entry_ssh_key.h"
-#include "sshagent/ssh_agent_keeper.h"
-#include "sshagent/ssh_fingerprint.h"
+#include "ssh_agent/agent_client.h"
+#include "ssh_agent/entry_ssh_key.h"
+#include "ssh_agent/ssh_agent_keeper.h"
+#include "ssh_agent/ssh_fingerprint.h"
 #include "tests/unit/core/scratch_dir.h"
-#include "tests/unit/sshagent/openssh_tools.h"
+#include "tests/unit/ssh_agent/openssh_tools.h"
 
 namespace {
 

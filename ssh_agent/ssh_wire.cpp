@@ -1,4 +1,4 @@
-#include "sshagent/ssh_wire.h"
+#include "ssh_agent/ssh_wire.h"
 
 bool WireReader::ReadByte(uint8_t* value) {
   if (rest_.empty()) return false;

@@ -1,8 +1,8 @@
-#include "sshagent/ssh_fingerprint.h"
+#include "ssh_agent/ssh_fingerprint.h"
 
 #include <openssl/evp.h>
 
-#include "sshagent/ssh_base64.h"
+#include "ssh_agent/ssh_base64.h"
 
 std::string SshFingerprint(std::span<const uint8_t> publicBlob) {
   uint8_t digest[32];

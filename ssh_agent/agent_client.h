@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/ssh_private_key.h"
 
 // What became of a request to the agent.
 enum class AgentResult {

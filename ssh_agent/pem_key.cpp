@@ -8,8 +8,8 @@
 #include <cstring>
 #include <memory>
 
-#include "sshagent/ssh_key_fields.h"
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/ssh_key_fields.h"
+#include "ssh_agent/ssh_private_key.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "safe/entry.h"
-#include "sshagent/agent_client.h"
+#include "ssh_agent/agent_client.h"
 
 // What handing keys to the agent did: one message per entry that could not
 // be handled (the others went on), and whether there was an agent at all.

@@ -1,4 +1,4 @@
-#include "sshagent/bcrypt_pbkdf.h"
+#include "ssh_agent/bcrypt_pbkdf.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::vector<uint8_t> FromHex(const std::string& hex) {
 }
 
 TEST(BcryptPbkdf, MatchesOpenBsdVectors) {
-  std::ifstream file(QUILLBOX_TEST_DATA_DIR "/sshagent/bcrypt_pbkdf.txt");
+  std::ifstream file(QUILLBOX_TEST_DATA_DIR "/ssh_agent/bcrypt_pbkdf.txt");
   ASSERT_TRUE(file.is_open());
   std::string line;
   int checked = 0;

@@ -1,4 +1,4 @@
-#include "sshagent/key_consistency.h"
+#include "ssh_agent/key_consistency.h"
 
 #include <openssl/bn.h>
 #include <openssl/ec.h>

@@ -1,9 +1,9 @@
-#include "sshagent/ssh_agent_keeper.h"
+#include "ssh_agent/ssh_agent_keeper.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "sshagent/entry_ssh_key.h"
+#include "ssh_agent/entry_ssh_key.h"
 
 namespace {
 

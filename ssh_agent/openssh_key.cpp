@@ -2,10 +2,10 @@
 #include <cstring>
 
 #include "crypto/openssh_cipher.h"
-#include "sshagent/bcrypt_pbkdf.h"
-#include "sshagent/ssh_base64.h"
-#include "sshagent/ssh_key_fields.h"
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/bcrypt_pbkdf.h"
+#include "ssh_agent/ssh_base64.h"
+#include "ssh_agent/ssh_key_fields.h"
+#include "ssh_agent/ssh_private_key.h"
 
 namespace {
 

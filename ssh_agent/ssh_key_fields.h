@@ -4,8 +4,8 @@
 #include <span>
 #include <string_view>
 
-#include "sshagent/ssh_private_key.h"
-#include "sshagent/ssh_wire.h"
+#include "ssh_agent/ssh_private_key.h"
+#include "ssh_agent/ssh_wire.h"
 
 // The key types Quillbox hands to an agent, each with the fields the agent
 // takes and the public blob that names the key. Numbers are unsigned

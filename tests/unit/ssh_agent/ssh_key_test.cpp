@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "sshagent/entry_ssh_key.h"
-#include "sshagent/ssh_base64.h"
-#include "sshagent/ssh_fingerprint.h"
-#include "sshagent/ssh_private_key.h"
-#include "sshagent/ssh_wire.h"
+#include "ssh_agent/entry_ssh_key.h"
+#include "ssh_agent/ssh_base64.h"
+#include "ssh_agent/ssh_fingerprint.h"
+#include "ssh_agent/ssh_private_key.h"
+#include "ssh_agent/ssh_wire.h"
 #include "tests/unit/core/scratch_dir.h"
-#include "tests/unit/sshagent/openssh_tools.h"
+#include "tests/unit/ssh_agent/openssh_tools.h"
 
 namespace {
 

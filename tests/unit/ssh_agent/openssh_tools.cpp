@@ -1,4 +1,4 @@
-#include "tests/unit/sshagent/openssh_tools.h"
+#include "tests/unit/ssh_agent/openssh_tools.h"
 
 #include <fcntl.h>
 #include <signal.h>

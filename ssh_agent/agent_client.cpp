@@ -1,4 +1,4 @@
-#include "sshagent/agent_client.h"
+#include "ssh_agent/agent_client.h"
 
 #include <errno.h>
 #include <poll.h>
@@ -8,7 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "sshagent/ssh_wire.h"
+#include "ssh_agent/ssh_wire.h"
 
 namespace {
 

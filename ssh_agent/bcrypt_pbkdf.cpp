@@ -2,7 +2,7 @@
 // Debian library exposes the eksblowfish steps bcrypt_pbkdf needs.
 #define OPENSSL_SUPPRESS_DEPRECATED
 
-#include "sshagent/bcrypt_pbkdf.h"
+#include "ssh_agent/bcrypt_pbkdf.h"
 
 #include <openssl/blowfish.h>
 #include <openssl/crypto.h>
