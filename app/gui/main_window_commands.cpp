@@ -1,9 +1,9 @@
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
-#include "app/gui/auto_type_commands.h"
+#include "auto_type/gui/auto_type_commands.h"
 #include "app/gui/entry_link_commands.h"
-#include "app/gui/interchange_commands.h"
+#include "interchange/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
 #include "secret_service/gui/secret_service_host.h"

@@ -3,8 +3,8 @@
 #include <QDBusMetaType>
 #include <string.h>
 
-#include "app/gui/qt_secret_text.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_secret_text.h"
+#include "ui/gui/qt_text.h"
 
 void BusSecret::Wipe() {
   // data() would copy a shared buffer and wipe the copy only.

@@ -7,7 +7,7 @@
 
 #include "app/command_ids.h"
 #include "app/gui/main_window.h"
-#include "app/gui/qt_secret_text.h"
+#include "ui/gui/qt_secret_text.h"
 #include "secret_service/gui/secret_bus_types.h"
 #include "secret_service/gui/secret_service_object.h"
 #include "app/quillbox.h"

@@ -6,7 +6,7 @@
 #include <QDBusVariant>
 
 #include "app/gui/main_window.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 #include "secret_service/gui/secret_bus_types.h"
 #include "app/quillbox.h"
 #include "secret_service/item_attributes.h"

@@ -1,4 +1,4 @@
-#include "app/gui/ssh_key_dialog.h"
+#include "ssh_agent/gui/ssh_key_dialog.h"
 
 #include <QCheckBox>
 #include <QLabel>

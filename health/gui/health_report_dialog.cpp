@@ -1,4 +1,4 @@
-#include "app/gui/health_report_dialog.h"
+#include "health/gui/health_report_dialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "app/gui/qt_message_box.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"

@@ -1,4 +1,4 @@
-#include "safe/keepass_one_time_code.h"
+#include "interchange/keepass_one_time_code.h"
 
 #include <sodium.h>
 

@@ -1,4 +1,4 @@
-#include "app/gui/auto_type_chooser.h"
+#include "auto_type/gui/auto_type_chooser.h"
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/entry_filter.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 #include "safe/entry.h"
 
 AutoTypeChooser::AutoTypeChooser(const std::vector<Entry>& entries, std::vector<size_t> offered, QWidget* parent)

@@ -1,11 +1,11 @@
-#include "app/gui/password_strength_hint.h"
+#include "health/gui/password_strength_hint.h"
 
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTimer>
 
-#include "app/gui/qt_secret_text.h"
+#include "ui/gui/qt_secret_text.h"
 #include "health/password_strength.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/gui/qt_text.h"
-#include "platform/message_box_view.h"
+#include "ui/gui/qt_text.h"
+#include "ui/message_box_view.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/gui/ssh_key_dialog.h"
+#include "ssh_agent/gui/ssh_key_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -10,9 +10,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/gui/qt_message_box.h"
-#include "platform/message_box_view.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/message_box_view.h"
+#include "ui/gui/qt_text.h"
 #include "app/quillbox_messages.h"
 #include "ssh_agent/entry_ssh_key.h"
 #include "ssh_agent/ssh_fingerprint.h"

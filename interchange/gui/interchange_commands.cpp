@@ -1,4 +1,4 @@
-#include "app/gui/interchange_commands.h"
+#include "interchange/gui/interchange_commands.h"
 
 #include <QFileDialog>
 #include <QDir>

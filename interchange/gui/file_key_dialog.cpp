@@ -1,4 +1,4 @@
-#include "app/gui/file_key_dialog.h"
+#include "interchange/gui/file_key_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/gui/interchange_commands.h"
-#include "app/gui/qt_text.h"
+#include "interchange/gui/interchange_commands.h"
+#include "ui/gui/qt_text.h"
 #include "app/new_password.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 
 #include <QStringDecoder>
 #include <string.h>

@@ -1,4 +1,4 @@
-#include "cli/x11_clipboard.h"
+#include "platform/x11/x11_clipboard.h"
 
 #include <string.h>
 

@@ -1,9 +1,9 @@
-#include "app/gui/qt_secret_text.h"
+#include "ui/gui/qt_secret_text.h"
 
 #include <QByteArray>
 #include <QStringList>
 
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 
 SecretText SecretFromText(const QString& text) {
   QByteArray bytes = BytesFromText(text);

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-// The Qt side of the message-box seam (platform/message_box_view.h): a QMessageBox
+// The Qt side of the message-box seam (ui/message_box_view.h): a QMessageBox
 // with the text, caption, icon and buttons of a Windows-style request.
 int ShowQtMessageBox(QWidget* owner, const char* text, const char* caption, unsigned style);
 
