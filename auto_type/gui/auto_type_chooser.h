@@ -4,9 +4,10 @@
 
 #include <vector>
 
+#include "safe/entry.h"
+
 class QLineEdit;
 class QListWidget;
-struct Entry;
 
 // The small chooser the global shortcut opens when the active window's
 // title fits several entries, or none: the filter field narrows the list,
