@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/entry_filter.h"
-#include "ui/gui/qt_text.h"
 #include "safe/entry.h"
+#include "ui/gui/qt_text.h"
 
 AutoTypeChooser::AutoTypeChooser(const std::vector<Entry>& entries, std::vector<size_t> offered, QWidget* parent)
     : QDialog(parent), entries_(entries), offered_(std::move(offered)), filter_(new QLineEdit), list_(new QListWidget) {

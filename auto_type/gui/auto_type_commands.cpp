@@ -5,19 +5,19 @@
 #include <QTimer>
 
 #include "app/clock.h"
-#include "auto_type/gui/auto_type_chooser.h"
 #include "app/gui/main_window.h"
-#include "ui/gui/qt_message_box.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "auto_type/auto_type_sequence.h"
+#include "auto_type/gui/auto_type_chooser.h"
 #include "auto_type/window_matcher.h"
 #include "auto_type/x11/global_shortcut.h"
 #include "auto_type/x11/x11_display.h"
 #include "auto_type/x11/x11_typist.h"
-#include "ui/message_box_view.h"
 #include "safe/field_reference.h"
 #include "settings/setting_catalogue.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/message_box_view.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "ui/gui/qt_message_box.h"
-#include "ui/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "app/window_health_report.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/gui/qt_text.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "ui/gui/qt_secret_text.h"
 #include "health/password_strength.h"
+#include "ui/gui/qt_secret_text.h"
 
 namespace {
 

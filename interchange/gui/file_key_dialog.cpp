@@ -9,9 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/new_password.h"
 #include "interchange/gui/interchange_commands.h"
 #include "ui/gui/qt_text.h"
-#include "app/new_password.h"
 
 namespace {
 

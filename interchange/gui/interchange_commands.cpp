@@ -1,15 +1,15 @@
 #include "interchange/gui/interchange_commands.h"
 
-#include <QFileDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include "app/gui/main_window.h"
 #include "app/quillbox.h"
-#include "interchange/interchange_format.h"
 #include "app/safe_transfer.h"
+#include "interchange/interchange_format.h"
 #include "safe/safe_folder.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/gui/qt_message_box.h"
-#include "ui/message_box_view.h"
-#include "ui/gui/qt_text.h"
 #include "app/quillbox_messages.h"
 #include "ssh_agent/entry_ssh_key.h"
 #include "ssh_agent/ssh_fingerprint.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/gui/qt_text.h"
+#include "ui/message_box_view.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
