@@ -91,7 +91,7 @@ MainWindow::MainWindow(Quillbox& app)
     if (open) SetLocked(false);
   });
   if (AutoTypeAvailable()) {
-    new AutoTypeShortcut(*this);
+    connect(this, &MainWindow::settingsChanged, new AutoTypeShortcut(*this), &AutoTypeShortcut::TakeShortcut);
   } else {
     QAction* autoType = MenuAction(kCmdPerformAutoType);
     autoType->setToolTip(QString::fromLatin1(kAutoTypeNeedsX11Note));

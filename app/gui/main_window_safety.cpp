@@ -164,7 +164,7 @@ void MainWindow::ShowGenerator() {
 
 void MainWindow::ShowHealthReport() {
   if (!app_.IsLoggedIn()) return;
-  HealthReportDialog dialog(app_, healthReports_, this);
+  HealthReportDialog dialog(app_, healthReports_, RunEntryDialogFor, this);
   dialog.exec();
 }
 

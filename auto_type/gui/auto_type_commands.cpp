@@ -3,13 +3,14 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/clock.h"
-#include "app/gui/main_window.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "auto_type/auto_type_sequence.h"
 #include "auto_type/gui/auto_type_chooser.h"
+#include "auto_type/gui/auto_type_window.h"
 #include "auto_type/window_matcher.h"
 #include "auto_type/x11/global_shortcut.h"
 #include "auto_type/x11/x11_display.h"
@@ -23,12 +24,12 @@ namespace {
 
 constexpr int kActivateTimeoutMs = 1500;
 
-void ShowProblem(MainWindow& window, const std::string& text) {
-  ShowQtMessageBox(&window, text.c_str(), kErrorCaption, kMbOk | kMbIconWarning);
+void ShowProblem(AutoTypeWindow& window, const std::string& text) {
+  ShowQtMessageBox(window.Widget(), text.c_str(), kErrorCaption, kMbOk | kMbIconWarning);
 }
 
 // Nothing is typed unless the whole sequence can be.
-void TypeEntry(MainWindow& window, const X11Display& display, const Entry& stored, xcb_window_t target) {
+void TypeEntry(AutoTypeWindow& window, const X11Display& display, const Entry& stored, xcb_window_t target) {
   const Entry entry = WithFieldReferencesResolved(stored, FieldReferences(window.App().GetEntries()));
   std::vector<AutoTypeAction> steps;
   std::string error;
@@ -69,7 +70,7 @@ uint16_t ModifiersOf(Qt::KeyboardModifiers modifiers) {
 
 bool AutoTypeAvailable() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
-void PerformAutoType(MainWindow& window) {
+void PerformAutoType(AutoTypeWindow& window) {
   const Entry* entry = window.CopyEntry();
   if (entry == nullptr || !AutoTypeAvailable()) return;
   std::string error;
@@ -88,11 +89,10 @@ void PerformAutoType(MainWindow& window) {
   TypeEntry(window, *display, *entry, target);
 }
 
-AutoTypeShortcut::AutoTypeShortcut(MainWindow& window) : QObject(&window), window_(window) {
+AutoTypeShortcut::AutoTypeShortcut(AutoTypeWindow& window) : QObject(window.Widget()), window_(window) {
   std::string error;
   if (std::unique_ptr<X11Display> display = X11Display::Open(&error)) RestoreKeysLeftMapped(*display);
   TakeShortcut();
-  connect(&window_, &MainWindow::settingsChanged, this, &AutoTypeShortcut::TakeShortcut);
   QCoreApplication::instance()->installNativeEventFilter(this);
 }
 

@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
+class AutoTypeWindow;
 class GlobalShortcut;
-class MainWindow;
 
 // Passwords > "Perform &Auto-Type": types the entry the copy commands take
 // into the window the user was in before this one.
-void PerformAutoType(MainWindow& window);
+void PerformAutoType(AutoTypeWindow& window);
 
 // Typing into other programs needs X11; a native Wayland session lets no
 // program do it without the desktop's consent.
@@ -27,16 +27,17 @@ class AutoTypeShortcut : public QObject, public QAbstractNativeEventFilter {
   Q_OBJECT
 
  public:
-  explicit AutoTypeShortcut(MainWindow& window);
+  explicit AutoTypeShortcut(AutoTypeWindow& window);
   ~AutoTypeShortcut() override;
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+  // Takes the shortcut the setting names now (after a change of settings).
+  void TakeShortcut();
 
  private:
-  void TakeShortcut();
   void OnPressed();
 
-  MainWindow& window_;
+  AutoTypeWindow& window_;
   std::unique_ptr<GlobalShortcut> shortcut_;
   std::optional<std::string> tried_;  // the setting's text the shortcut was last taken for
 };

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "app/window_health_report.h"
@@ -69,8 +68,9 @@ bool ChooseBreachList(Quillbox& app, QWidget* owner) {
   return true;
 }
 
-HealthReportDialog::HealthReportDialog(Quillbox& app, WindowHealthReport& reports, QWidget* parent)
-    : QDialog(parent), app_(app), reports_(reports) {
+HealthReportDialog::HealthReportDialog(Quillbox& app, WindowHealthReport& reports, EntryDialogRunner runEntryDialog,
+                                       QWidget* parent)
+    : QDialog(parent), app_(app), reports_(reports), runEntryDialog_(runEntryDialog) {
   setWindowTitle(QString::fromLatin1(kCaption));
   resize(760, 420);
   auto* layout = new QVBoxLayout(this);
@@ -157,7 +157,7 @@ void HealthReportDialog::OpenEntryOfRow(int row) {
   if (bytes.size() != static_cast<qsizetype>(kEntryIdSize)) return;
   EntryId id;
   std::copy(bytes.begin(), bytes.end(), id.bytes.begin());
-  if (RunEntryDialogFor(app_, this, &id)) Refresh();
+  if (runEntryDialog_(app_, this, &id)) Refresh();
 }
 
 void HealthReportDialog::CheckAgainstBreachList() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+struct EntryId;
 class QLabel;
 class QTableWidget;
 class Quillbox;
@@ -14,7 +15,10 @@ class HealthReportDialog : public QDialog {
   Q_OBJECT
 
  public:
-  HealthReportDialog(Quillbox& app, WindowHealthReport& reports, QWidget* parent);
+  // Opens the entry of that id in its dialog over owner; true when it changed.
+  using EntryDialogRunner = bool (*)(Quillbox& app, QWidget* owner, const EntryId* id);
+
+  HealthReportDialog(Quillbox& app, WindowHealthReport& reports, EntryDialogRunner runEntryDialog, QWidget* parent);
 
   // Remakes the table from the open safe and the remembered breach list.
   void Refresh();
@@ -25,6 +29,7 @@ class HealthReportDialog : public QDialog {
 
   Quillbox& app_;
   WindowHealthReport& reports_;
+  EntryDialogRunner runEntryDialog_;
   QLabel* summary_;
   QLabel* breachState_;
   QTableWidget* table_;

@@ -6,8 +6,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include "app/gui/main_window.h"
 #include "app/quillbox.h"
+#include "app/quillbox_view.h"
 #include "app/safe_transfer.h"
 #include "interchange/interchange_format.h"
 #include "safe/safe_folder.h"
@@ -53,28 +53,28 @@ QString InterchangeStartFolder() {
   return QDir::homePath();
 }
 
-void RunImportCommand(MainWindow& window) {
-  if (!window.App().IsLoggedIn()) return;
+void RunImportCommand(Quillbox& app, QuillboxView& view, QWidget* window) {
+  if (!app.IsLoggedIn()) return;
   QString chosen;
-  QString path = QFileDialog::getOpenFileName(&window, QStringLiteral("Import"), InterchangeStartFolder(),
+  QString path = QFileDialog::getOpenFileName(window, QStringLiteral("Import"), InterchangeStartFolder(),
                                               (QStringList(AnyFormatFilter()) + Filters(false)).join(";;"), &chosen);
   if (path.isEmpty()) return;
-  const size_t before = window.App().GetEntries().size();
-  if (!ImportIntoOpenSafe(window.App(), window, window.Owner(), path.toStdString(), FormatOfFilter(chosen, ""))) {
+  const size_t before = app.GetEntries().size();
+  if (!ImportIntoOpenSafe(app, view, window, path.toStdString(), FormatOfFilter(chosen, ""))) {
     return;
   }
-  const size_t added = window.App().GetEntries().size() - before;
-  window.ShowStatus(QStringLiteral("Imported %1 %2 from %3.")
-                        .arg(added)
-                        .arg(added == 1 ? "entry" : "entries")
-                        .arg(QFileInfo(path).fileName())
-                        .toLocal8Bit()
-                        .constData());
+  const size_t added = app.GetEntries().size() - before;
+  view.ShowStatus(QStringLiteral("Imported %1 %2 from %3.")
+                      .arg(added)
+                      .arg(added == 1 ? "entry" : "entries")
+                      .arg(QFileInfo(path).fileName())
+                      .toLocal8Bit()
+                      .constData());
 }
 
-void RunExportCommand(MainWindow& window) {
-  if (!window.App().IsLoggedIn()) return;
-  QFileDialog dialog(&window, QStringLiteral("Export"), InterchangeStartFolder());
+void RunExportCommand(Quillbox& app, QuillboxView& view, QWidget* window) {
+  if (!app.IsLoggedIn()) return;
+  QFileDialog dialog(window, QStringLiteral("Export"), InterchangeStartFolder());
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(Filters(true));
   // The dialog adds the chosen format's extension to a bare name, and asks
@@ -92,7 +92,6 @@ void RunExportCommand(MainWindow& window) {
   QString extension = QString::fromUtf8(FindInterchangeFormat(format)->extension);
   bool confirmed = QFileInfo(path).suffix() == extension;
   if (!confirmed) path = QFileInfo(path).dir().filePath(QFileInfo(path).completeBaseName() + '.' + extension);
-  if (!ExportOpenSafe(window.App(), window, window.Owner(), path.toStdString(), format, confirmed)) return;
-  window.ShowStatus(
-      QStringLiteral("Exported the safe to %1.").arg(QFileInfo(path).fileName()).toLocal8Bit().constData());
+  if (!ExportOpenSafe(app, view, window, path.toStdString(), format, confirmed)) return;
+  view.ShowStatus(QStringLiteral("Exported the safe to %1.").arg(QFileInfo(path).fileName()).toLocal8Bit().constData());
 }
