@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "safe/held_safe_key.h"
-#include "platform/message_box_view.h"
+#include "ui/message_box_view.h"
 #include "safe/entry_merge.h"
 #include "safe/held_changes.h"
 #include "safe/safe_fingerprint.h"

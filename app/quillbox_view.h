@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/secret_text.h"
-#include "platform/message_box_view.h"
+#include "ui/message_box_view.h"
 
 // The key of a file another program protects (a KeePass database, a
 // password-protected export), as AskFileKey asks for it.

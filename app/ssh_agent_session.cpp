@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "sshagent/entry_ssh_key.h"
+#include "ssh_agent/entry_ssh_key.h"
 
 SshKeysHeld SshKeysOf(const std::vector<Entry>& entries) {
   SshKeysHeld keys;

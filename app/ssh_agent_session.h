@@ -6,7 +6,7 @@
 
 #include "app/quillbox_view.h"
 #include "app/safe_session_listener.h"
-#include "sshagent/ssh_agent_keeper.h"
+#include "ssh_agent/ssh_agent_keeper.h"
 
 inline constexpr char kSshAgentCaption[] = "SSH Agent";
 inline constexpr char kSshKeyAddedNote[] = "The entry's SSH key was added to the SSH agent.";

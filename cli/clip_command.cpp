@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/clock.h"
-#include "interchange/entry_fields.h"
+#include "cli/entry_fields.h"
 #include "cli/tool_clipboard.h"
 #include "core/heapstring.h"
 #include "safe/field_reference.h"

@@ -4,9 +4,9 @@
 
 #include "cli/change_commands.h"
 #include "safe/entry_field_rules.h"
-#include "sshagent/entry_ssh_key.h"
-#include "sshagent/ssh_agent_keeper.h"
-#include "sshagent/ssh_fingerprint.h"
+#include "ssh_agent/entry_ssh_key.h"
+#include "ssh_agent/ssh_agent_keeper.h"
+#include "ssh_agent/ssh_fingerprint.h"
 
 namespace {
 

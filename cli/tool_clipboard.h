@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/clipboard_keeper.h"
-#include "cli/x11_clipboard.h"
+#include "platform/x11/x11_clipboard.h"
 
 // The desktop clipboard from a terminal. On Wayland through wl-copy, which
 // runs in the foreground and serves the copy until another program takes

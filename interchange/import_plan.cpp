@@ -9,7 +9,7 @@
 
 #include "core/url_host.h"
 #include "safe/entry_field_rules.h"
-#include "safe/keepass_one_time_code.h"
+#include "interchange/keepass_one_time_code.h"
 #include "safe/legacy_fields_set.h"
 #include "safe/one_time_code.h"
 

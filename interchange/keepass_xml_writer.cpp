@@ -11,7 +11,7 @@
 #include "interchange/protected_xml_value.h"
 #include "interchange/utc_time.h"
 #include "core/legacy_text.h"
-#include "safe/keepass_one_time_code.h"
+#include "interchange/keepass_one_time_code.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/message_box_view.h"
 #include "settings/setting_catalogue.h"
+#include "ui/message_box_view.h"
 #include "settings/wreg.h"
 #include "update/check_update.h"
 #include "update/download_update.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/message_box_view.h"
+#include "ui/message_box_view.h"
 
 // The progress dialog as the download sees it. The Qt dialog implements it;
 // tests drive the download without a display through fakes.

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/message_box_view.h"
+#include "ui/message_box_view.h"
 #include "update/update_progress.h"
 
 // What the update driver needs from the window system besides message boxes.

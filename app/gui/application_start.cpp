@@ -13,7 +13,7 @@
 #include "app/gui/entry_list_view.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_column_view.h"
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 #include "app/gui/qt_placement_window.h"
 #include "secret_service/gui/secret_service_host.h"
 #include "app/gui/single_instance.h"

@@ -5,8 +5,8 @@
 #include <QStyledItemDelegate>
 
 #include "app/gui/clipboard_service.h"
-#include "app/gui/qt_secret_text.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_secret_text.h"
+#include "ui/gui/qt_text.h"
 #include "interchange/import_plan.h"
 
 namespace {

@@ -15,8 +15,8 @@
 
 #include "app/gui/clipboard_service.h"
 #include "app/gui/custom_fields_table.h"
-#include "app/gui/qt_secret_text.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_secret_text.h"
+#include "ui/gui/qt_text.h"
 #include "health/report_exclusion.h"
 #include "safe/entry_field_rules.h"
 #include "safe/one_time_code.h"

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "app/gui/entry_sort.h"
-#include "app/gui/qt_secret_text.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_secret_text.h"
+#include "ui/gui/qt_text.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/gui/clipboard_service.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 
 namespace {
 

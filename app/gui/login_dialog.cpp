@@ -3,7 +3,7 @@
 #include <QDir>
 
 #include "app/gui/create_user_dialog.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"
 #include "safe/safe_folder.h"

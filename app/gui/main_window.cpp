@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/command_ids.h"
-#include "app/gui/auto_type_commands.h"
+#include "auto_type/gui/auto_type_commands.h"
 #include "app/gui/busy_work.h"
 #include "app/gui/entry_list_model.h"
 #include "app/gui/entry_list_view.h"
@@ -23,10 +23,10 @@
 #include "app/gui/filter_field.h"
 #include "app/gui/lock_watch.h"
 #include "app/gui/login_dialog.h"
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 #include "app/gui/run_entry_dialog.h"
-#include "app/gui/qt_text.h"
-#include "app/gui/file_key_dialog.h"
+#include "ui/gui/qt_text.h"
+#include "interchange/gui/file_key_dialog.h"
 #include "app/gui/safe_password_dialog.h"
 #include "app/gui/safe_watcher.h"
 #include "app/gui/set_password_dialog.h"
@@ -91,7 +91,7 @@ MainWindow::MainWindow(Quillbox& app)
     if (open) SetLocked(false);
   });
   if (AutoTypeAvailable()) {
-    new AutoTypeShortcut(*this);
+    connect(this, &MainWindow::settingsChanged, new AutoTypeShortcut(*this), &AutoTypeShortcut::TakeShortcut);
   } else {
     QAction* autoType = MenuAction(kCmdPerformAutoType);
     autoType->setToolTip(QString::fromLatin1(kAutoTypeNeedsX11Note));

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "app/quillbox_view.h"
+#include "auto_type/gui/auto_type_window.h"
 
 #include "app/clipboard_keeper.h"
 #include "app/window_health_report.h"
@@ -28,7 +29,7 @@ class QMenu;
 // The product's window: the menu, the accelerators and the entry list of the
 // open safe. It is the application object's view: menu state, the list and
 // its selection, and message boxes.
-class MainWindow : public QMainWindow, public QuillboxView {
+class MainWindow : public QMainWindow, public QuillboxView, public AutoTypeWindow {
   Q_OBJECT
 
  public:
@@ -37,7 +38,8 @@ class MainWindow : public QMainWindow, public QuillboxView {
   explicit MainWindow(Quillbox& app);
   ~MainWindow() override;
 
-  Quillbox& App() { return app_; }
+  QWidget* Widget() override { return this; }
+  Quillbox& App() override { return app_; }
   EntryListView* ListView() { return list_; }
   // The header's context menu of the columns shown on request.
   QMenu* ColumnMenu() { return columnMenu_; }
@@ -77,7 +79,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void RequestExit();
   // The log-in dialog; while one is open, that one is brought forward and
   // waited for instead.
-  void ShowLogInDialog();
+  void ShowLogInDialog() override;
   void ShowSetPasswordDialog();
   void LogOut();
   // Closes the open safe as "Log Out" does, after cancelling any dialog
@@ -94,7 +96,7 @@ class MainWindow : public QMainWindow, public QuillboxView {
   // of the current row when none is.
   void CopyField(CopiedField field);
   // The entry those copy from; null when there is none.
-  const Entry* CopyEntry();
+  const Entry* CopyEntry() override;
   // As CopyField, but several selected rows are told to the user.
   void CopyFieldOfOneEntry(CopiedField field);
   // File > "Upgrade Safe Encryption...", told in the status bar when done.
@@ -104,11 +106,11 @@ class MainWindow : public QMainWindow, public QuillboxView {
   void ShowHealthReport();
   void CheckAgainstBreachList();
   void FocusFilter();
-  void MinimizeIfShown();
+  void MinimizeIfShown() override;
   void OpenHelp();
   // Back from minimised or hidden, and in front: a second start asks for
   // it. After a lock it asks for the password.
-  void RestoreAndRaise();
+  void RestoreAndRaise() override;
   // File > "&Settings...", applied at once when accepted.
   void ShowSettings();
   // Reads the settings again: after the dialog, and when a settings file changes.

@@ -1,9 +1,9 @@
 
 #include "app/command_ids.h"
 #include "app/gui/about_box.h"
-#include "app/gui/auto_type_commands.h"
+#include "auto_type/gui/auto_type_commands.h"
 #include "app/gui/entry_link_commands.h"
-#include "app/gui/interchange_commands.h"
+#include "interchange/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "app/gui/safe_folder_command.h"
 #include "secret_service/gui/secret_service_host.h"
@@ -43,8 +43,8 @@ std::span<const MainWindow::Command> MainWindow::CommandTable() {
       {kCmdGeneratePassword, [](MainWindow& w) { w.ShowGenerator(); }},
       {kCmdLock, [](MainWindow& w) { w.LockSafe(); }},
       {kCmdFocusFilter, [](MainWindow& w) { w.FocusFilter(); }},
-      {kCmdImport, [](MainWindow& w) { RunImportCommand(w); }},
-      {kCmdExport, [](MainWindow& w) { RunExportCommand(w); }},
+      {kCmdImport, [](MainWindow& w) { RunImportCommand(w.App(), w, &w); }},
+      {kCmdExport, [](MainWindow& w) { RunExportCommand(w.App(), w, &w); }},
       {kCmdUpgradeSafe, [](MainWindow& w) { w.RunUpgrade(); }},
       {kCmdPasswordHealth, [](MainWindow& w) { w.ShowHealthReport(); }},
       {kCmdCheckBreachList, [](MainWindow& w) { w.CheckAgainstBreachList(); }},

@@ -6,16 +6,16 @@
 #include <QTimer>
 
 #include "app/command_ids.h"
-#include "app/gui/auto_type_commands.h"
+#include "auto_type/gui/auto_type_commands.h"
 #include "app/gui/clipboard_service.h"
 #include "app/gui/entry_field_buffers.h"
 #include "app/gui/entry_list_model.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/filter_field.h"
 #include "app/gui/generator_dialog.h"
-#include "app/gui/health_report_dialog.h"
+#include "health/gui/health_report_dialog.h"
 #include "app/gui/main_window.h"
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 #include "app/gui/run_entry_dialog.h"
 #include "app/quillbox.h"
 #include "app/ssh_agent_session.h"
@@ -164,7 +164,7 @@ void MainWindow::ShowGenerator() {
 
 void MainWindow::ShowHealthReport() {
   if (!app_.IsLoggedIn()) return;
-  HealthReportDialog dialog(app_, healthReports_, this);
+  HealthReportDialog dialog(app_, healthReports_, RunEntryDialogFor, this);
   dialog.exec();
 }
 

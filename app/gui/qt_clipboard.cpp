@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 
 bool QtClipboard::PutSecret(const char* text) {
   QClipboard* clipboard = QGuiApplication::clipboard();

@@ -2,7 +2,7 @@
 
 #include "app/gui/entry_dialog.h"
 #include "app/gui/entry_field_buffers.h"
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 #include "app/field_reference_note.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"

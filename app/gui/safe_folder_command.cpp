@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 #include "app/gui/safe_file_move.h"
 #include "app/quillbox.h"
 #include "app/quillbox_messages.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/gui/qt_text.h"
+#include "ui/gui/qt_text.h"
 #include "app/quillbox.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/gui/set_password_dialog.h"
 
-#include "app/gui/password_strength_hint.h"
-#include "app/gui/qt_text.h"
+#include "health/gui/password_strength_hint.h"
+#include "ui/gui/qt_text.h"
 #include "app/quillbox.h"
 #include "ui_set_password_dialog.h"
 

@@ -4,9 +4,9 @@
 #include <QDBusVariant>
 #include <string.h>
 
-#include "app/gui/qt_secret_text.h"
-#include "app/gui/qt_text.h"
 #include "core/overloaded.h"
+#include "ui/gui/qt_secret_text.h"
+#include "ui/gui/qt_text.h"
 
 namespace {
 

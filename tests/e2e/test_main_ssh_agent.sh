@@ -6,7 +6,7 @@
 # takes them back, and so do SIGTERM and SIGHUP. A key not to be added at
 # log-in stays out.
 . "$(dirname "$0")/harness.sh"
-. "$QUILLBOX_SOURCE_DIR/tests/unit/sshagent/openssh_helpers.sh"
+. "$QUILLBOX_SOURCE_DIR/tests/unit/ssh_agent/openssh_helpers.sh"
 openssh_available || { echo "SKIP: OpenSSH is not installed"; exit 77; }
 qb_init
 trap 'openssh_stop; qb_cleanup' EXIT

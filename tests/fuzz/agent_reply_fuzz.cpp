@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "sshagent/agent_client.h"
+#include "ssh_agent/agent_client.h"
 
 namespace {
 

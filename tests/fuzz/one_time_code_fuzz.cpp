@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/base32.h"
-#include "safe/keepass_one_time_code.h"
+#include "interchange/keepass_one_time_code.h"
 #include "safe/one_time_code.h"
 
 namespace {

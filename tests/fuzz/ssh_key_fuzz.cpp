@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "sshagent/ssh_fingerprint.h"
-#include "sshagent/ssh_private_key.h"
+#include "ssh_agent/ssh_fingerprint.h"
+#include "ssh_agent/ssh_private_key.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "interchange/import_file.h"
-#include "safe/keepass_one_time_code.h"
+#include "interchange/keepass_one_time_code.h"
 #include "safe/one_time_code.h"
 
 namespace {

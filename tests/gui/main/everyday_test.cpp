@@ -21,7 +21,7 @@
 
 #include "app/clock.h"
 #include "app/command_ids.h"
-#include "app/gui/auto_type_commands.h"
+#include "auto_type/gui/auto_type_commands.h"
 #include "app/gui/entry_link_commands.h"
 #include "app/gui/entry_list_view.h"
 #include "app/gui/filter_field.h"

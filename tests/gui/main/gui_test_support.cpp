@@ -11,7 +11,7 @@
 
 #include "app/gui/entry_list_view.h"
 #include "app/gui/main_window.h"
-#include "app/gui/qt_message_box.h"
+#include "ui/gui/qt_message_box.h"
 #include "platform/executable_path.h"
 #include "tests/unit/safe/safe_test_dir.h"
 

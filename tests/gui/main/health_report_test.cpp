@@ -15,7 +15,7 @@
 #include "app/gui/create_user_dialog.h"
 #include "app/gui/custom_fields_table.h"
 #include "app/gui/entry_details_panel.h"
-#include "app/gui/health_report_dialog.h"
+#include "health/gui/health_report_dialog.h"
 #include "app/gui/main_window.h"
 #include "app/gui/set_password_dialog.h"
 #include "gui_test_support.h"

@@ -14,8 +14,8 @@
 #include <sys/stat.h>
 
 #include "app/command_ids.h"
-#include "app/gui/file_key_dialog.h"
-#include "app/gui/interchange_commands.h"
+#include "interchange/gui/file_key_dialog.h"
+#include "interchange/gui/interchange_commands.h"
 #include "app/gui/main_window.h"
 #include "gui_test_support.h"
 #include "tests/unit/safe/safe_test_dir.h"

@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "app/gui/qt_message_box.h"
-#include "platform/message_box_view.h"
+#include "ui/gui/qt_message_box.h"
+#include "ui/message_box_view.h"
 #include "gui_test_support.h"
 
 class MessageBoxTest : public QObject {

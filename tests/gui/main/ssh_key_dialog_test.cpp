@@ -1,4 +1,4 @@
-#include "app/gui/ssh_key_dialog.h"
+#include "ssh_agent/gui/ssh_key_dialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -12,8 +12,8 @@
 #include "app/gui/main_window.h"
 #include "app/quillbox_messages.h"
 #include "gui_test_support.h"
-#include "sshagent/entry_ssh_key.h"
-#include "tests/unit/sshagent/openssh_tools.h"
+#include "ssh_agent/entry_ssh_key.h"
+#include "tests/unit/ssh_agent/openssh_tools.h"
 
 namespace {
 

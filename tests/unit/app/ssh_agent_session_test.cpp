@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "app/quillbox.h"
-#include "sshagent/entry_ssh_key.h"
+#include "ssh_agent/entry_ssh_key.h"
 #include "tests/unit/app/fake_view.h"
 #include "tests/unit/core/scratch_dir.h"
 #include "tests/unit/safe/safe_test_dir.h"
-#include "tests/unit/sshagent/openssh_tools.h"
+#include "tests/unit/ssh_agent/openssh_tools.h"
 
 namespace {
 

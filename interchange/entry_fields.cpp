@@ -1,5 +1,0 @@
-#include "interchange/entry_fields.h"
-
-EntryFields DesignedFieldsOf(const Entry& entry) {
-  return {entry.title.view(), entry.userName.view(), entry.password.view()};
-}
